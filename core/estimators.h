@@ -1,0 +1,23 @@
+#pragma once
+// Estimators of the population mean of the target variable on the respondents of
+// the current sample. Each routine reads SimulationState and writes `estimate`,
+// `standardError` (only in confidence-interval mode, -1 = not available) and
+// `estimateValid`. Notation: n' respondents, f = 1/n' - 1/N.
+
+/// \brief Dispatches on estimatorCode and designCode.
+void ComputeEstimate();
+
+/// \brief Sample mean ybar; SE = sqrt(f * sum (y - ybar)^2 / (n' - 1)).
+void EstimateDirectEqual();
+/// \brief Xbar * mean(y/x); SE = sqrt(sum (Xbar y/x - est)^2 / n' / (n' - 1)).
+void EstimateDirectProportional();
+/// \brief Xbar * R with R = sum y / sum x; SE = sqrt(f * sum (y - R x)^2 / (n' - 1)).
+/// No estimate when sum x <= 0.
+void EstimateRatio();
+/// \brief ybar - (xbar - Xbar) b with b = Sxy / Sxx;
+/// SE = sqrt(f * sum ((y - ybar) - (x - xbar) b)^2 / (n' - 1)). No estimate when Sxx <= 0.
+void EstimateRegression();
+/// \brief sum_h W_h ybar_h over strata with respondents;
+/// v = sum_h [f W_h s2_h + (1 - W_h) s2_h / n'^2]; SE -1 when a stratum has fewer
+/// than two respondents.
+void EstimatePostStratified();

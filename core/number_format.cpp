@@ -1,0 +1,20 @@
+#include "core/number_format.h"
+
+#include <charconv>
+#include <cmath>
+
+std::string FormatFixed3(double value)
+{
+    if (!std::isfinite(value)) {
+        return "-";
+    }
+    // to_chars is locale-independent and rounds the exact binary value.
+    char buffer[400];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 3);
+    return std::string(buffer, result.ptr);
+}
+
+std::string FormatFixed3Or(double value, bool available)
+{
+    return available ? FormatFixed3(value) : std::string("-");
+}

@@ -1,0 +1,12 @@
+#pragma once
+// Number display shared by every window, dialog and the batch simulator.
+
+#include <string>
+
+/// \brief Fixed-point with exactly three decimals and "." whatever the locale
+/// (the exact binary value correctly rounded, as printf "%.3f" in the C locale).
+/// A non-finite value gives "-".
+std::string FormatFixed3(double value);
+
+/// \brief FormatFixed3 when `available`, else "-".
+std::string FormatFixed3Or(double value, bool available);

@@ -1,0 +1,27 @@
+#pragma once
+// The program's single random generator and the two sample-selection schemes.
+
+#include <cstdint>
+
+/// \brief State of the 32-bit linear congruential generator: seed 0 at program
+/// start, never reseeded by the program (tests set it to start from a known point).
+struct TRandomGenerator {
+    std::uint32_t seed = 0;
+};
+extern TRandomGenerator RandomGenerator;
+
+/// \brief Advances the seed once; a whole number in 0..n-1 for n >= 1.
+std::int32_t RandomInteger(std::int32_t n);
+/// \brief Advances the seed once; a real in [0, 1).
+double RandomFraction();
+/// \brief 0 for n <= 0 (seed not advanced), otherwise RandomInteger(n) + 1.
+std::int32_t RandomIndex(std::int32_t n);
+
+/// \brief Draws sampleSize distinct units by partial shuffle, then nonresponse.
+void DrawSampleEqualProbabilities();
+/// \brief Draws sampleSize units with replacement, probability proportional to
+/// the auxiliary variable (acceptance-rejection), then nonresponse.
+void DrawSampleProportionalToSize();
+/// \brief Removes the nonrespondents of the drawn sample (one RandomFraction per
+/// position); part of both drawing operations.
+void GenerateNonresponse();

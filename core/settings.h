@@ -1,0 +1,34 @@
+#pragma once
+// Setting changes and checks shared by the settings dialogs and the batch
+// simulator, so that both apply one implementation.
+
+#include <string>
+
+inline constexpr const char* AuxiliaryNotPositiveMessage = "Values of auxiliary variable must be positive!";
+inline constexpr const char* TooManyStrataMessage = "There are too many strata!";
+inline constexpr const char* EmptyStrataMessage = "There are empty strata!";
+inline constexpr const char* ConstantNonresponseVariableMessage =
+    "The nonresponse variable must take at least two different values!";
+
+/// \brief The target-variable dialog's OK: stores k (1..K) as targetVariable,
+/// scans its minimum and maximum, resets the scale to them and the compression to 1.
+void SetTargetVariable(int k);
+
+/// \brief Number of units whose value of variable k is 0 or negative (each one
+/// refuses the size-proportional design with AuxiliaryNotPositiveMessage).
+int CountNonPositiveValues(int k);
+
+/// \brief The estimator dialog's post-strata check. Does nothing unless the
+/// estimator is post-stratification. Returns "" when the strata are usable, else
+/// TooManyStrataMessage or EmptyStrataMessage after returning the estimator to
+/// direct. Leaves the stratum tallies in stratumWeights and stratumCount.
+std::string CheckPostStrata();
+
+/// \brief The nonresponse dialog's OK: nonresponse by `variable` (1..K) with the
+/// whole percentages at its minimum and maximum. Returns "" and switches
+/// nonresponse on, or returns ConstantNonresponseVariableMessage and stores nothing.
+std::string SetNonresponseLine(int variable, int percentAtMinimum, int percentAtMaximum);
+
+/// \brief The parameters dialog's "Set": scaleLower and scaleUpper become the
+/// smallest and largest mean of scaleSampleSize distinct target values.
+void SetScaleForSampleSize();

@@ -1,0 +1,3 @@
+#include "core/simulation_state.h"
+
+TSimulationState SimulationState;

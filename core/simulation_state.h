@@ -1,0 +1,94 @@
+#pragma once
+// The one process-wide record of the population, every setting and the results
+// of the current sample and run. Every window, dialog and core routine reads and
+// writes it directly. Arrays are indexed from 1; index 0 is never used.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+inline constexpr int MaxUnits = 1000;
+inline constexpr int MaxVariables = 10;
+inline constexpr int MaxSamples = 1000;
+inline constexpr int MaxStrata = 10;
+inline constexpr int HistogramCapacity = 75;
+inline constexpr int HistogramClasses = 50;
+inline constexpr int IntervalRows = 30;
+inline constexpr int MaxNameLength = 20;
+
+/// \brief Stored codes of the estimators.
+enum EstimatorCode : std::int32_t {
+    EstimatorDirect = 20,
+    EstimatorRatio = 21,
+    EstimatorRegression = 22,
+    EstimatorPostStratified = 23,
+};
+
+/// \brief Stored codes of the sampling designs.
+enum DesignCode : std::int32_t {
+    DesignEqualProbabilities = 10,
+    DesignProportionalToSize = 11,
+};
+
+using PopulationMatrix = std::array<std::array<double, MaxVariables + 1>, MaxUnits + 1>;
+
+struct TSimulationState {
+    std::string versionText;
+    /// Before a read: the path to read; after a successful read: the file's first line.
+    std::string populationName;
+    PopulationMatrix populationData{};  ///< [unit 1..1000][variable 1..10]
+    std::array<std::string, MaxVariables + 1> variableNames{};
+    std::array<double, MaxSamples + 1> estimates{};
+    std::array<std::int32_t, HistogramCapacity + 1> histogramCounts{};
+    std::int32_t unitCount = 0;
+    std::int32_t variableCount = 0;
+    std::int32_t displayVariable = 0;
+    std::int32_t nonresponseVariable = 0;
+    std::int32_t targetVariable = 0;
+    std::int32_t auxiliaryVariable = 0;
+    std::int32_t respondentCount = 0;
+    std::int32_t sampleSize = 0;
+    std::int32_t simulationCount = 0;
+    double estimate = 0.0;
+    double standardError = 0.0;  ///< -1 = not available
+    double theoreticalMean = 0.0;
+    double theoreticalStdError = 0.0;
+    double simulatedMean = 0.0;
+    double simulatedStdDev = 0.0;
+    std::array<std::int32_t, MaxUnits + 1> sampleUnits{};  ///< 0 marks a nonrespondent
+    std::int32_t estimatorCode = 0;
+    std::int32_t designCode = 0;
+    double auxiliaryMean = 0.0;
+    std::array<double, MaxStrata + 1> stratumWeights{};
+    std::int32_t stratumCount = 0;
+    bool confidenceIntervalMode = false;
+    bool nonresponseOn = false;
+    double nonresponseAtMinimum = 0.0;
+    double nonresponseAtMaximum = 0.0;
+    double nonresponseIntercept = 0.0;
+    double nonresponseSlope = 0.0;
+    bool simulationRestart = false;
+    bool estimateValid = false;
+    double targetMinimum = 0.0;
+    double targetMaximum = 0.0;
+    double scaleLower = 0.0;
+    double scaleUpper = 0.0;
+    std::int32_t scaleSampleSize = 0;
+    std::int32_t verticalCompression = 0;
+
+    // Whether the theoretical and simulated statistics are defined. A value that
+    // is not available is shown as "-" and never as a number.
+    bool theoreticalMeanAvailable = false;
+    bool theoreticalStdErrorAvailable = false;
+    bool simulatedMeanAvailable = false;
+    bool simulatedStdDevAvailable = false;
+};
+
+/// \brief The process-wide record.
+extern TSimulationState SimulationState;
+
+/// \brief Value of variable `variable` for unit `unit` (both numbered from 1).
+inline double UnitValue(int unit, int variable)
+{
+    return SimulationState.populationData[unit][variable];
+}

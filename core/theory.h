@@ -1,0 +1,19 @@
+#pragma once
+// Theoretical expected value and standard error of the chosen estimator under the
+// chosen design, over the whole population (F = 1/n - 1/N, nonresponse ignored).
+// Each routine writes theoreticalMean and theoreticalStdError and their
+// availability flags; a value the formulas leave undefined is marked not available.
+
+/// \brief Dispatches on estimatorCode and designCode like ComputeEstimate.
+void ComputeTheoreticalProperties();
+
+/// \brief Ybar; sqrt(F * sum (Y - Ybar)^2 / (N - 1)).
+void TheoryDirectEqual();
+/// \brief M = sum_{X>0} Y / N; sqrt(Xbar * sum_{X>0} X (Y/X - M/Xbar)^2 / n / N).
+void TheoryDirectProportional();
+/// \brief Ybar; sqrt(F * sum (Y - R X)^2 / (N - 1)) with R = Ybar / Xbar.
+void TheoryRatio();
+/// \brief Ybar; sqrt(F * sum ((Y - Ybar) - (X - Xbar) B)^2 / (N - 1)), B = Sxy / Sxx.
+void TheoryRegression();
+/// \brief Ybar; sqrt(sum_h [F W_h S2_h + (1 - W_h) S2_h / n^2]).
+void TheoryPostStratified();

@@ -1,0 +1,78 @@
+#pragma once
+// The run logic that both simulation windows and the batch simulator share: a
+// fresh run, the next accepted sample, its histogram class and, in
+// confidence-interval mode, its interval and coverage. No Qt, no pixels.
+
+#include <cstdint>
+
+inline constexpr int RejectionBound = 10000;
+inline constexpr const char* RejectionBoundMessage =
+    "No sample with two respondents and an estimate was found in 10000 draws!";
+
+/// \brief Horizontal scale of a run, copied from the settings when it starts.
+struct RunScale {
+    double lower = 0.0;
+    double upper = 0.0;
+    double range = 1.0;  ///< upper - lower, or 1.0 when that is exactly 0
+};
+
+/// \brief One accepted sample.
+struct SampleResult {
+    int sampleNumber = 0;   ///< 1..simulationCount; the estimate is in estimates[sampleNumber]
+    double estimate = 0.0;
+    int histogramClass = 1; ///< 1..50 under the run's scale
+    int rejectedDraws = 0;  ///< draws rejected before this sample was accepted
+    // Confidence-interval mode only:
+    bool standardErrorAvailable = false;  ///< false when the estimator gave -1
+    double standardError = -1.0;
+    double intervalLower = 0.0;  ///< estimate - 1.96 * standardError
+    double intervalUpper = 0.0;  ///< estimate + 1.96 * standardError
+    bool covered = false;        ///< lower < populationMean < upper, strictly
+};
+
+enum class DrawStatus {
+    Accepted,         ///< a sample was drawn and stored
+    RunComplete,      ///< samplesDrawn had already reached simulationCount; nothing drawn
+    BoundReached,     ///< RejectionBound consecutive rejections; the run is over
+};
+
+/// \brief Histogram class 1..50 of `estimate` under `scale` (out-of-scale and
+/// non-finite estimates go to class 1 or 50 without undefined behaviour).
+int HistogramClass(double estimate, const RunScale& scale);
+
+/// \brief Population mean of the target variable (divisor N, unit order).
+double PopulationMean();
+
+/// \brief simulatedMean and simulatedStdDev of SimulationState over
+/// estimates[1..samplesDrawn], with their availability flags (mean needs one
+/// sample, standard deviation two).
+void ComputeSimulatedStatistics(int samplesDrawn);
+
+class RunEngine {
+public:
+    /// \brief Starts a fresh run with the settings now in SimulationState: copies
+    /// the scale, computes the population mean, prepares the auxiliary quantities
+    /// when the estimator or design needs them, clears the counters.
+    void StartRun();
+
+    /// \brief Draws the next accepted sample (redrawing while fewer than two
+    /// units respond or no estimate is produced) and stores its estimate.
+    DrawStatus NextSample(SampleResult& result);
+
+    int samplesDrawn() const { return samplesDrawn_; }
+    int simulationCount() const { return simulationCount_; }
+    int correctIntervals() const { return correctIntervals_; }
+    /// \brief True once the run has drawn every sample or hit the rejection bound.
+    bool finished() const { return stopped_ || samplesDrawn_ >= simulationCount_; }
+    bool stoppedByBound() const { return stopped_; }
+    const RunScale& scale() const { return scale_; }
+    double populationMean() const { return populationMean_; }
+
+private:
+    RunScale scale_;
+    double populationMean_ = 0.0;
+    int simulationCount_ = 0;
+    int samplesDrawn_ = 0;
+    int correctIntervals_ = 0;
+    bool stopped_ = false;
+};
