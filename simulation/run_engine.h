@@ -18,22 +18,22 @@ struct RunScale {
 
 /// \brief One accepted sample.
 struct SampleResult {
-    int sampleNumber = 0;   ///< 1..simulationCount; the estimate is in estimates[sampleNumber]
+    int sampleNumber = 0;  ///< 1..simulationCount; the estimate is in estimates[sampleNumber]
     double estimate = 0.0;
-    int histogramClass = 1; ///< 1..50 under the run's scale
-    int rejectedDraws = 0;  ///< draws rejected before this sample was accepted
+    int histogramClass = 1;  ///< 1..50 under the run's scale
+    int rejectedDraws = 0;   ///< draws rejected before this sample was accepted
     // Confidence-interval mode only:
     bool standardErrorAvailable = false;  ///< false when the estimator gave -1
     double standardError = -1.0;
-    double intervalLower = 0.0;  ///< estimate - 1.96 * standardError
-    double intervalUpper = 0.0;  ///< estimate + 1.96 * standardError
+    double intervalLower = 0.0;  ///< estimate - 1.96 * standardError; the estimate when not available
+    double intervalUpper = 0.0;  ///< estimate + 1.96 * standardError; the estimate when not available
     bool covered = false;        ///< lower < populationMean < upper, strictly
 };
 
 enum class DrawStatus {
-    Accepted,         ///< a sample was drawn and stored
-    RunComplete,      ///< samplesDrawn had already reached simulationCount; nothing drawn
-    BoundReached,     ///< RejectionBound consecutive rejections; the run is over
+    Accepted,      ///< a sample was drawn and stored
+    RunComplete,   ///< the run was already over (complete or stopped); nothing drawn
+    BoundReached,  ///< RejectionBound consecutive rejections; the run is over
 };
 
 /// \brief Histogram class 1..50 of `estimate` under `scale` (out-of-scale and
@@ -62,6 +62,8 @@ public:
     int samplesDrawn() const { return samplesDrawn_; }
     int simulationCount() const { return simulationCount_; }
     int correctIntervals() const { return correctIntervals_; }
+    /// \brief nearest(correctIntervals * 100 / samplesDrawn), 0 before the first sample.
+    int correctIntervalPercentage() const;
     /// \brief True once the run has drawn every sample or hit the rejection bound.
     bool finished() const { return stopped_ || samplesDrawn_ >= simulationCount_; }
     bool stoppedByBound() const { return stopped_; }
@@ -69,6 +71,8 @@ public:
     double populationMean() const { return populationMean_; }
 
 private:
+    void AddInterval(SampleResult& result);
+
     RunScale scale_;
     double populationMean_ = 0.0;
     int simulationCount_ = 0;
