@@ -1,0 +1,53 @@
+#pragma once
+// The one painter of simulation graphs. The windows, the saved bitmaps, the batch
+// simulator's picture and the tests all draw through these functions, on any
+// QPainter whose coordinates are the client coordinates of a simulation window.
+// Lines and rectangles are filled pixel spans, so the picture is the same on
+// every paint device.
+
+#include <QRect>
+
+#include "simulation/plot_frame.h"
+
+class QFont;
+class QImage;
+class QPainter;
+class QRegion;
+
+/// \brief The font of the scale labels: sans-serif, 8 points, not antialiased.
+QFont PlotLabelFont();
+
+/// \brief The plot frame in client coordinates (8, 8, 481 x 257).
+QRect PlotFrameRect();
+
+/// \brief Paints the plot background, the sunken frame border, the axis with its
+/// three ticks and labels, and the population-mean line.
+void InitGraph(QPainter& painter, const PlotFrame& frame);
+
+/// \brief Paints the population-mean line; the frame border stays on top of it.
+void DrawMeanLine(QPainter& painter, const PlotFrame& frame);
+
+/// \brief Paints the bar of class k from the axis up to `count` x `barUnit`
+/// pixels, then the mean line that the bar may have covered.
+void DrawBar(QPainter& painter, const PlotFrame& frame, int k, int count, int barUnit);
+
+/// \brief The pixels that DrawBar may change for class k.
+QRegion BarRegion(const PlotFrame& frame, int k);
+
+/// \brief Paints all 50 columns anew from histogramCounts (the space above each
+/// bar cleared), then the mean line.
+void ReDrawHistogram(QPainter& painter, const PlotFrame& frame, int barUnit);
+
+/// \brief Paints every shown interval row (the row erased first), then the mean line.
+void ReDrawPlot(QPainter& painter, const PlotFrame& frame, const IntervalSlots& intervalSlots);
+
+/// \brief The pixels that ReDrawPlot may change.
+QRegion IntervalRowsRegion(const PlotFrame& frame);
+
+/// \brief The 481 x 257 picture of the plot frame with the axis and the histogram
+/// of histogramCounts, as the distribution window shows it.
+QImage RenderHistogramFrame(const PlotFrame& frame, int barUnit);
+
+/// \brief The 481 x 257 picture of the plot frame with the interval rows, as the
+/// interval window shows it.
+QImage RenderIntervalFrame(const PlotFrame& frame, const IntervalSlots& intervalSlots);
