@@ -1,0 +1,57 @@
+#include "ui/application.h"
+
+#include <QApplication>
+#include <QVariant>
+
+#include "ui/about_box.h"
+#include "ui/emblem.h"
+#include "ui/error_message.h"
+#include "ui/forms.h"
+#include "ui/main_window.h"
+
+TForms Forms;
+
+namespace {
+
+constexpr const char* HelpFileProperty = "helpFile";
+
+void SetApplicationHelpFile(const QString& fileName)
+{
+    qApp->setProperty(HelpFileProperty, fileName);
+}
+
+}  // namespace
+
+QString ApplicationHelpFile()
+{
+    return qApp->property(HelpFileProperty).toString();
+}
+
+void CreateForms()
+{
+    Forms.Main = new TMain;
+    Forms.Main->FormCreate();
+    Forms.AboutBox = new TAboutBox(Forms.Main);
+    Forms.ErrorMessage = new TErrorMessage(Forms.Main);
+}
+
+void DestroyForms()
+{
+    delete Forms.Main;
+    Forms = TForms{};
+}
+
+int RunApplication(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    // The application name is the title on the task bar; a display name would be
+    // appended to every window title, so none is set.
+    QApplication::setApplicationName(QStringLiteral("Tarvek"));
+    SetApplicationHelpFile(QStringLiteral("tarvek.chm"));
+    QApplication::setWindowIcon(EmblemIcon());
+    CreateForms();
+    Forms.Main->show();
+    const int exitCode = QApplication::exec();
+    DestroyForms();
+    return exitCode;
+}

@@ -1,0 +1,89 @@
+#include "ui/interface_texts.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMenu>
+
+#include "ui/about_box.h"
+#include "ui/error_message.h"
+#include "ui/forms.h"
+#include "ui/interface_text_table.h"
+#include "ui/main_window.h"
+#include "ui/window_style.h"
+
+namespace {
+
+/// Windows are created one by one at start; one that does not exist yet simply
+/// gets its title at the next call.
+template <class Window>
+void SetTitle(Window* window, const char* title)
+{
+    if (window != nullptr) {
+        window->setWindowTitle(QString::fromUtf8(title));
+    }
+}
+
+void ApplyMenuCaptions(TMain& main)
+{
+    main.Population1->setTitle(QStringLiteral("Population"));
+    main.Readpopulation1->setText(QStringLiteral("Read population"));
+    main.Displayvariable1->setText(QStringLiteral("Display variable"));
+    main.Exit1->setText(QStringLiteral("Stop"));
+    main.Sample1->setTitle(QStringLiteral("Sample"));
+    main.Targetvariable1->setText(QStringLiteral("Target variabele"));
+    main.Samplingdesign1->setText(QStringLiteral("Sampling design"));
+    main.Estimator1->setText(QStringLiteral("Estimator"));
+    main.Nonresponse1->setTitle(QStringLiteral("Nonresponse"));
+    main.Generatenonresponse1->setText(QStringLiteral("Generate nonresponse"));
+    main.Nononresponse1->setText(QStringLiteral("Full response"));
+    main.Simulation1->setTitle(QStringLiteral("Simulation"));
+    main.Simulationoptions1->setText(QStringLiteral("Parameters"));
+    main.Startsimulation1->setText(QStringLiteral("Begin"));
+    main.Help1->setTitle(QStringLiteral("Help"));
+    main.Help2->setText(QStringLiteral("Tarvek help"));
+    main.Aboutthisprogram1->setText(QStringLiteral("About this program"));
+}
+
+void ApplyPanelCaptions(TMain& main)
+{
+    SetAutoSizedText(main.Label1, QStringLiteral("Population:"));
+    SetAutoSizedText(main.Label2, QStringLiteral("Population size:"));
+    SetAutoSizedText(main.Label3, QStringLiteral("Variables:"));
+    SetAutoSizedText(main.Label4, QStringLiteral("Sample size:"));
+    SetAutoSizedText(main.Label5, QStringLiteral("Target variable:"));
+    SetAutoSizedText(main.Label6, QStringLiteral("Probabilities:"));
+    SetAutoSizedText(main.Label7, QStringLiteral("Estimator:"));
+    SetAutoSizedText(main.Label8, QStringLiteral("Nonresponse:"));
+    SetAutoSizedText(main.Label9, QStringLiteral("Simulations:"));
+}
+
+void ApplyOpenDialogTexts(TMain& main)
+{
+    main.OpenDialog->setWindowTitle(QStringLiteral(" Select population file"));
+    main.OpenDialog->setNameFilter(QStringLiteral("Population files (*.pop)"));
+}
+
+void ApplyMainWindowTexts(TMain& main)
+{
+    ApplyMenuCaptions(main);
+    ApplyPanelCaptions(main);
+    ApplyOpenDialogTexts(main);
+}
+
+void ApplyWindowTitles()
+{
+    SetTitle(Forms.ErrorMessage, " Error message");
+    SetTitle(Forms.AboutBox, " About Tarvek");
+}
+
+}  // namespace
+
+void CreateInterfaceTexts()
+{
+    FillInterfaceTexts();
+    if (Forms.Main != nullptr) {
+        ApplyMainWindowTexts(*Forms.Main);
+    }
+    ApplyWindowTitles();
+}

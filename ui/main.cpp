@@ -1,4 +1,6 @@
-int main()
+#include "ui/application.h"
+
+int main(int argc, char** argv)
 {
-    return 0;
+    return RunApplication(argc, argv);
 }

@@ -1,0 +1,368 @@
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <exception>
+
+#include "core/population_file.h"
+#include "core/rounding.h"
+#include "core/simulation_state.h"
+#include "ui/about_box.h"
+#include "ui/error_message.h"
+#include "ui/forms.h"
+#include "ui/interface_text_table.h"
+#include "ui/interface_texts.h"
+#include "ui/window_style.h"
+
+namespace {
+
+constexpr const char* TargetVariableMissingMessage = "You must specify a target variable!";
+
+QString Text(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+/// A variable's name, or "-" where no variable is chosen.
+QString VariableName(int k)
+{
+    if (k < 1 || k > MaxVariables) {
+        return QStringLiteral("-");
+    }
+    return Text(SimulationState.variableNames[k]);
+}
+
+QString DesignLine()
+{
+    const TInterfaceTexts& t = InterfaceTexts;
+    switch (SimulationState.designCode) {
+        case DesignEqualProbabilities:
+            return Text(t.designTexts[1]);
+        case DesignProportionalToSize:
+            return Text(t.designTexts[2]) + VariableName(SimulationState.auxiliaryVariable);
+        default:
+            return QStringLiteral("-");
+    }
+}
+
+QString EstimatorLine()
+{
+    const int index = SimulationState.estimatorCode - EstimatorDirect + 1;
+    if (index < 1 || index > 4) {
+        return QStringLiteral("-");
+    }
+    QString line = Text(InterfaceTexts.estimatorNames[index]);
+    if (SimulationState.estimatorCode != EstimatorDirect) {
+        line += Text(InterfaceTexts.usingText) + VariableName(SimulationState.auxiliaryVariable);
+    }
+    return line;
+}
+
+QString NonresponseLine()
+{
+    if (SimulationState.nonresponseOn) {
+        return Text(InterfaceTexts.nonresponseTexts[1]) + VariableName(SimulationState.nonresponseVariable);
+    }
+    return Text(InterfaceTexts.nonresponseTexts[2]);
+}
+
+}  // namespace
+
+MainWindowGeometry ComputeMainWindowGeometry(int screenWidth, int screenHeight)
+{
+    MainWindowGeometry g;
+    g.outerWidth = nearest(0.8 * screenWidth);
+    g.top = nearest(0.1 * screenHeight);
+    g.outerHeight = nearest(0.8 * screenHeight);
+    g.left = nearest((screenWidth - g.outerWidth) / 2.0);
+    g.clientWidth = g.outerWidth - ReferenceFrameWidth;
+    g.clientHeight = g.outerHeight - ReferenceFrameHeight;
+    g.panelLeft = nearest((g.outerWidth - InfoPanelWidth) / 2.0);
+    g.panelTop = nearest((g.outerHeight - InfoPanelHeight) / 2.0);
+    return g;
+}
+
+QString PopulationStartFolder()
+{
+    return QDir::currentPath();
+}
+
+TMain::TMain(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("Main"));
+    SetUpFixedWindow(this, 640, 480, tarvek_colors::MainBackground);
+    // A main window, not a dialog: it stands on the task bar and ends the program.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    CreateMenu();
+    CreateOpenDialog();
+    CreateInfoPanel();
+}
+
+void TMain::CreateMenu()
+{
+    MainMenu1 = menuBar();
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+
+    Population1 = MainMenu1->addMenu(QString());
+    Population1->setObjectName(QStringLiteral("Population1"));
+    Readpopulation1 = AddCommand(Population1, "Readpopulation1", QKeySequence(Qt::CTRL | Qt::Key_R),
+                                 &TMain::Readpopulation1Click);
+    Displayvariable1 = AddCommand(Population1, "Displayvariable1", QKeySequence(Qt::CTRL | Qt::Key_D),
+                                  &TMain::Displayvariable1Click);
+    N1 = Population1->addSeparator();
+    N1->setObjectName(QStringLiteral("N1"));
+    Exit1 = AddCommand(Population1, "Exit1", QKeySequence(Qt::ALT | Qt::Key_X), &TMain::Exit1Click);
+
+    Sample1 = MainMenu1->addMenu(QString());
+    Sample1->setObjectName(QStringLiteral("Sample1"));
+    Targetvariable1 = AddCommand(Sample1, "Targetvariable1", QKeySequence(Qt::CTRL | Qt::Key_T),
+                                 &TMain::Targetvariable1Click);
+    Samplingdesign1 = AddCommand(Sample1, "Samplingdesign1", QKeySequence(Qt::CTRL | Qt::Key_S),
+                                 &TMain::Samplingdesign1Click);
+    Estimator1 =
+        AddCommand(Sample1, "Estimator1", QKeySequence(Qt::CTRL | Qt::Key_E), &TMain::Estimator1Click);
+
+    Nonresponse1 = MainMenu1->addMenu(QString());
+    Nonresponse1->setObjectName(QStringLiteral("Nonresponse1"));
+    Generatenonresponse1 = AddCommand(Nonresponse1, "Generatenonresponse1",
+                                      QKeySequence(Qt::CTRL | Qt::Key_G), &TMain::Generatenonresponse1Click);
+    Nononresponse1 = AddCommand(Nonresponse1, "Nononresponse1", QKeySequence(Qt::CTRL | Qt::Key_F),
+                                &TMain::Nononresponse1Click);
+
+    Simulation1 = MainMenu1->addMenu(QString());
+    Simulation1->setObjectName(QStringLiteral("Simulation1"));
+    Simulationoptions1 = AddCommand(Simulation1, "Simulationoptions1", QKeySequence(Qt::CTRL | Qt::Key_P),
+                                    &TMain::Simulationoptions1Click);
+    Startsimulation1 = AddCommand(Simulation1, "Startsimulation1", QKeySequence(Qt::CTRL | Qt::Key_B),
+                                  &TMain::Startsimulation1Click);
+
+    Help1 = MainMenu1->addMenu(QString());
+    Help1->setObjectName(QStringLiteral("Help1"));
+    Help2 = AddCommand(Help1, "Help2", QKeySequence(Qt::CTRL | Qt::Key_H), &TMain::Help2Click);
+    Aboutthisprogram1 = AddCommand(Help1, "Aboutthisprogram1", QKeySequence(Qt::CTRL | Qt::Key_A),
+                                   &TMain::Aboutthisprogram1Click);
+}
+
+QAction* TMain::AddCommand(QMenu* menu, const char* name, const QKeySequence& shortcut,
+                           void (TMain::*handler)())
+{
+    QAction* action = menu->addAction(QString());
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(shortcut);
+    connect(action, &QAction::triggered, this,
+            [this, handler] { RunCommand(std::bind_front(handler, this)); });
+    return action;
+}
+
+void TMain::CreateOpenDialog()
+{
+    OpenDialog = new QFileDialog(this);
+    OpenDialog->setObjectName(QStringLiteral("OpenDialog"));
+    OpenDialog->setOption(QFileDialog::DontUseNativeDialog);
+    OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
+    OpenDialog->setFileMode(QFileDialog::ExistingFile);
+    // Later uses open where the previous one ended: the dialog keeps its folder.
+    OpenDialog->setDirectory(PopulationStartFolder());
+}
+
+void TMain::CreateInfoPanel()
+{
+    auto* client = new QWidget(this);
+    setCentralWidget(client);
+    InfoPanel = new QFrame(client);
+    InfoPanel->setObjectName(QStringLiteral("InfoPanel"));
+    InfoPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    InfoPanel->resize(InfoPanelWidth, InfoPanelHeight);
+    SetBackground(InfoPanel, tarvek_colors::PanelBackground);
+    InfoPanel->setFont(StandardFont());
+    QPalette palette = InfoPanel->palette();
+    palette.setColor(QPalette::WindowText, Qt::black);
+    InfoPanel->setPalette(palette);
+
+    constexpr int CaptionLeft = 16;
+    constexpr int ValueLeft = 112;
+    Label1 = AddPanelLabel("Label1", CaptionLeft, 16);
+    Label2 = AddPanelLabel("Label2", CaptionLeft, 32);
+    Label3 = AddPanelLabel("Label3", CaptionLeft, 48);
+    Label4 = AddPanelLabel("Label4", CaptionLeft, 72);
+    Label5 = AddPanelLabel("Label5", CaptionLeft, 88);
+    Label6 = AddPanelLabel("Label6", CaptionLeft, 104);
+    Label7 = AddPanelLabel("Label7", CaptionLeft, 120);
+    Label8 = AddPanelLabel("Label8", CaptionLeft, 136);
+    Label9 = AddPanelLabel("Label9", CaptionLeft, 152);
+    Label10 = AddPanelLabel("Label10", ValueLeft, 16);
+    Label11 = AddPanelLabel("Label11", ValueLeft, 32);
+    Label12 = AddPanelLabel("Label12", ValueLeft, 48);
+    Label13 = AddPanelLabel("Label13", ValueLeft, 72);
+    Label14 = AddPanelLabel("Label14", ValueLeft, 88);
+    Label15 = AddPanelLabel("Label15", ValueLeft, 104);
+    Label16 = AddPanelLabel("Label16", ValueLeft, 120);
+    Label17 = AddPanelLabel("Label17", ValueLeft, 136);
+    Label18 = AddPanelLabel("Label18", ValueLeft, 152);
+}
+
+QLabel* TMain::AddPanelLabel(const char* name, int left, int top)
+{
+    auto* label = new QLabel(InfoPanel);
+    label->setObjectName(QString::fromLatin1(name));
+    label->move(left, top);
+    SetAutoSizedText(label, QStringLiteral("-"));
+    return label;
+}
+
+void TMain::FormCreate()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize screenSize = screen != nullptr ? screen->size() : QSize(1024, 768);
+    const MainWindowGeometry g = ComputeMainWindowGeometry(screenSize.width(), screenSize.height());
+    setFixedSize(g.clientWidth, g.clientHeight);
+    move(g.left, g.top);
+    InfoPanel->move(g.panelLeft, g.panelTop);
+    CreateInterfaceTexts();
+}
+
+void TMain::FormActivate()
+{
+    CreateInterfaceTexts();
+    setWindowTitle(QStringLiteral(" Tarvek - ") + Text(SimulationState.versionText));
+}
+
+bool TMain::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate) {
+        FormActivate();
+    }
+    return QMainWindow::event(event);
+}
+
+void TMain::UpdateInfo()
+{
+    const TSimulationState& s = SimulationState;
+    SetAutoSizedText(Label10, Text(s.populationName));
+    SetAutoSizedText(Label11, QString::number(s.unitCount));
+    SetAutoSizedText(Label12, QString::number(s.variableCount));
+    SetAutoSizedText(Label13, QString::number(s.sampleSize));
+    SetAutoSizedText(Label14, VariableName(s.targetVariable));
+    SetAutoSizedText(Label15, DesignLine());
+    SetAutoSizedText(Label16, EstimatorLine());
+    SetAutoSizedText(Label17, NonresponseLine());
+    SetAutoSizedText(Label18, QString::number(s.simulationCount));
+}
+
+void TMain::RunCommand(const std::function<void()>& command)
+{
+    try {
+        command();
+    } catch (const std::exception& error) {
+        ShowGeneralErrorReport(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        ShowGeneralErrorReport(QStringLiteral("Unknown error"));
+    }
+}
+
+void TMain::Readpopulation1Click()
+{
+    if (OpenDialog->exec() != QDialog::Accepted) {
+        return;
+    }
+    const QStringList chosen = OpenDialog->selectedFiles();
+    if (chosen.isEmpty()) {
+        return;
+    }
+    ReadPopulationFrom(chosen.first());
+    UpdateInfo();
+}
+
+void TMain::ReadPopulationFrom(const QString& path)
+{
+    // The reader keeps the previous population when a file fails; putting the
+    // previous description back keeps the record consistent with that population.
+    const std::string previousName = SimulationState.populationName;
+    SimulationState.populationName = QFile::encodeName(path).toStdString();
+    try {
+        ReadPopulation();
+    } catch (...) {
+        SimulationState.populationName = previousName;
+        throw;
+    }
+}
+
+void TMain::Displayvariable1Click()
+{}
+
+void TMain::Exit1Click()
+{
+    close();
+}
+
+void TMain::Targetvariable1Click()
+{}
+
+void TMain::Samplingdesign1Click()
+{}
+
+void TMain::Estimator1Click()
+{}
+
+void TMain::Generatenonresponse1Click()
+{}
+
+void TMain::Nononresponse1Click()
+{}
+
+void TMain::Simulationoptions1Click()
+{}
+
+void TMain::Startsimulation1Click()
+{
+    const TSimulationState& s = SimulationState;
+    if (s.variableCount <= 0) {
+        ShowErrorMessage(Text(InterfaceTexts.messageTexts[1]));
+        return;
+    }
+    if (s.sampleSize < 2) {
+        ShowErrorMessage(Text(InterfaceTexts.messageTexts[2]));
+        return;
+    }
+    if (s.targetVariable <= 0) {
+        ShowErrorMessage(QString::fromLatin1(TargetVariableMissingMessage));
+        return;
+    }
+    SimulationState.simulationRestart = true;
+}
+
+void TMain::Help2Click()
+{
+    bool callHelp = false;
+    HHelp(0, 0, callHelp);
+}
+
+bool TMain::HHelp(std::uint16_t command, std::int32_t data, bool& callHelp)
+{
+    if (command == 0 && data == 0) {
+        OpenHelpContents();
+    }
+    callHelp = false;
+    return true;
+}
+
+void TMain::OpenHelpContents()
+{}
+
+void TMain::Aboutthisprogram1Click()
+{
+    if (Forms.AboutBox != nullptr) {
+        Forms.AboutBox->ShowAboutTexts();
+        Forms.AboutBox->exec();
+    }
+}

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QPalette>
 #include <QScreen>
 #include <QWidget>
@@ -46,4 +47,10 @@ void CenterOnScreen(QWidget* window)
 void Place(QWidget* widget, int left, int top, int width, int height)
 {
     widget->setGeometry(left, top, width, height);
+}
+
+void SetAutoSizedText(QLabel* label, const QString& text)
+{
+    label->setText(text);
+    label->adjustSize();
 }

@@ -7,12 +7,14 @@
 
 class QWidget;
 class QFont;
+class QLabel;
+class QString;
 
 namespace tarvek_colors {
-inline const QColor SettingsBackground(0, 64, 128);     ///< dialogs and simulation windows
-inline const QColor MainBackground(0, 102, 153);        ///< main window and statistics table
-inline const QColor PanelBackground(255, 255, 221);     ///< panels and grid cells
-inline const QColor EntryBackground(221, 255, 255);     ///< entry fields and lists
+inline const QColor SettingsBackground(0, 64, 128);  ///< dialogs and simulation windows
+inline const QColor MainBackground(0, 102, 153);     ///< main window and statistics table
+inline const QColor PanelBackground(255, 255, 221);  ///< panels and grid cells
+inline const QColor EntryBackground(221, 255, 255);  ///< entry fields and lists
 inline const QColor PlotBackground(255, 255, 204);
 inline const QColor BarGreen(0, 128, 0);
 inline const QColor MeanLineRed(255, 0, 0);
@@ -35,3 +37,7 @@ void SetBackground(QWidget* widget, const QColor& color);
 
 /// \brief Places a child at (left, top) in client coordinates with the given size.
 void Place(QWidget* widget, int left, int top, int width, int height);
+
+/// \brief Sets a label's text and fits the label to it, so that a label placed at
+/// its top-left corner grows and shrinks with its text (a parent clips it).
+void SetAutoSizedText(QLabel* label, const QString& text);

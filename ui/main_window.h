@@ -1,0 +1,130 @@
+#pragma once
+// The main window: the menu of every command, the information panel that shows
+// the population and the current settings, and the commands without a dialog of
+// their own (read a population, stop, begin, help, about).
+
+#include <QMainWindow>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <functional>
+
+class QAction;
+class QFileDialog;
+class QFrame;
+class QKeySequence;
+class QLabel;
+class QMenu;
+class QMenuBar;
+
+/// \brief Outer size and position of the main window and the place of its
+/// information panel, all in pixels.
+struct MainWindowGeometry {
+    int outerWidth = 0;
+    int outerHeight = 0;
+    int left = 0;
+    int top = 0;
+    int clientWidth = 0;   ///< outerWidth without the reference frame
+    int clientHeight = 0;  ///< outerHeight without the reference frame
+    int panelLeft = 0;     ///< client coordinates
+    int panelTop = 0;
+};
+
+inline constexpr int ReferenceFrameWidth = 8;
+inline constexpr int ReferenceFrameHeight = 27;
+inline constexpr int InfoPanelWidth = 360;
+inline constexpr int InfoPanelHeight = 185;
+
+/// \brief The main window's geometry on a screen of the given size: 80% of the
+/// screen, top edge at 10%, centred horizontally, the panel centred in the outer size.
+MainWindowGeometry ComputeMainWindowGeometry(int screenWidth, int screenHeight);
+
+/// \brief The folder the open dialog shows on its first use.
+QString PopulationStartFolder();
+
+class TMain : public QMainWindow {
+public:
+    explicit TMain(QWidget* parent = nullptr);
+
+    /// \brief Sizes and places the window from the primary screen and applies the
+    /// interface texts; run once, right after the window has been created.
+    void FormCreate();
+    /// \brief Re-applies the interface texts and sets the caption; run whenever the
+    /// window becomes active.
+    void FormActivate();
+    /// \brief Refreshes the nine value labels of the information panel.
+    void UpdateInfo();
+    /// \brief The help hook: command 0 with data 0 opens the help contents; no
+    /// request ever starts another help engine (callHelp is always false).
+    bool HHelp(std::uint16_t command, std::int32_t data, bool& callHelp);
+
+    /// \brief Runs a command; any exception it throws goes to the general error
+    /// report and the program goes on.
+    void RunCommand(const std::function<void()>& command);
+
+    void Readpopulation1Click();
+    void Displayvariable1Click();
+    void Exit1Click();
+    void Targetvariable1Click();
+    void Samplingdesign1Click();
+    void Estimator1Click();
+    void Generatenonresponse1Click();
+    void Nononresponse1Click();
+    void Simulationoptions1Click();
+    void Startsimulation1Click();
+    void Help2Click();
+    void Aboutthisprogram1Click();
+
+    QMenuBar* MainMenu1 = nullptr;
+    QMenu* Population1 = nullptr;
+    QAction* Readpopulation1 = nullptr;
+    QAction* Displayvariable1 = nullptr;
+    QAction* N1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QMenu* Sample1 = nullptr;
+    QAction* Targetvariable1 = nullptr;
+    QAction* Samplingdesign1 = nullptr;
+    QAction* Estimator1 = nullptr;
+    QMenu* Nonresponse1 = nullptr;
+    QAction* Generatenonresponse1 = nullptr;
+    QAction* Nononresponse1 = nullptr;
+    QMenu* Simulation1 = nullptr;
+    QAction* Simulationoptions1 = nullptr;
+    QAction* Startsimulation1 = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* Help2 = nullptr;
+    QAction* Aboutthisprogram1 = nullptr;
+    QFileDialog* OpenDialog = nullptr;
+    QFrame* InfoPanel = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label6 = nullptr;
+    QLabel* Label7 = nullptr;
+    QLabel* Label8 = nullptr;
+    QLabel* Label9 = nullptr;
+    QLabel* Label10 = nullptr;
+    QLabel* Label11 = nullptr;
+    QLabel* Label12 = nullptr;
+    QLabel* Label13 = nullptr;
+    QLabel* Label14 = nullptr;
+    QLabel* Label15 = nullptr;
+    QLabel* Label16 = nullptr;
+    QLabel* Label17 = nullptr;
+    QLabel* Label18 = nullptr;
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    void CreateMenu();
+    void CreateOpenDialog();
+    void CreateInfoPanel();
+    QAction* AddCommand(QMenu* menu, const char* name, const QKeySequence& shortcut,
+                        void (TMain::*handler)());
+    QLabel* AddPanelLabel(const char* name, int left, int top);
+    void ReadPopulationFrom(const QString& path);
+    void OpenHelpContents();
+};
