@@ -1,0 +1,56 @@
+#pragma once
+// The command line of tarvek-batch: the options it takes and their parsing.
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/simulation_state.h"
+
+/// \brief A command line that cannot be understood (unknown option, missing or
+/// malformed value); what() is the one line shown to the user.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct NonresponseOption {
+    int variable = 0;
+    int percentAtMinimum = 0;
+    int percentAtMaximum = 0;
+};
+
+struct ScaleOption {
+    double lower = 0.0;
+    double upper = 0.0;
+};
+
+/// \brief Everything the command line asked for. Settings not given stay unset,
+/// so that the population's defaults apply.
+struct BatchOptions {
+    std::optional<int> target;
+    std::optional<int> sampleSize;
+    std::optional<DesignCode> design;
+    std::optional<int> auxiliary;
+    std::optional<EstimatorCode> estimator;
+    std::optional<NonresponseOption> nonresponse;
+    std::optional<int> simulations;
+    bool intervals = false;
+    int runs = 1;
+    std::optional<ScaleOption> scale;
+    std::optional<int> compression;
+    std::optional<std::string> estimatesPath;
+    bool describe = false;
+    bool help = false;
+    bool version = false;
+    std::string populationPath;
+};
+
+inline constexpr int MaxRuns = 100;
+
+/// \brief Parses the arguments after the program name. Throws UsageError.
+BatchOptions ParseCommandLine(const std::vector<std::string>& arguments);
+
+/// \brief The usage text printed by --help, one line per option.
+std::string UsageText();

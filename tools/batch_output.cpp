@@ -1,0 +1,116 @@
+#include "tools/batch_output.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <ostream>
+
+#include "core/number_format.h"
+#include "core/simulation_state.h"
+#include "simulation/run_engine.h"
+#include "simulation/statistics_rows.h"
+#include "ui/interface_text_table.h"
+
+namespace {
+
+constexpr const char* NotAvailable = "-";
+
+struct VariableSummary {
+    double minimum = 0.0;
+    double maximum = 0.0;
+    double mean = 0.0;
+    double standardDeviation = 0.0;
+};
+
+/// Minimum, maximum, mean and standard deviation (divisor N - 1) of variable k
+/// over units 1..N >= 1, summed in unit order.
+VariableSummary SummarizeVariable(int k, int unitCount)
+{
+    VariableSummary summary;
+    summary.minimum = UnitValue(1, k);
+    summary.maximum = summary.minimum;
+    double sum = 0.0;
+    for (int unit = 1; unit <= unitCount; ++unit) {
+        const double value = UnitValue(unit, k);
+        summary.minimum = value < summary.minimum ? value : summary.minimum;
+        summary.maximum = value > summary.maximum ? value : summary.maximum;
+        sum += value;
+    }
+    summary.mean = sum / unitCount;
+    double squares = 0.0;
+    for (int unit = 1; unit <= unitCount; ++unit) {
+        const double deviation = UnitValue(unit, k) - summary.mean;
+        squares += deviation * deviation;
+    }
+    summary.standardDeviation = std::sqrt(squares / (unitCount - 1));
+    return summary;
+}
+
+void WriteVariableLine(std::ostream& out, int k, int unitCount)
+{
+    out << k << '\t' << SimulationState.variableNames[k];
+    if (unitCount < 1) {
+        for (int column = 0; column < 4; ++column) {
+            out << '\t' << NotAvailable;
+        }
+        out << '\n';
+        return;
+    }
+    const VariableSummary summary = SummarizeVariable(k, unitCount);
+    out << '\t' << FormatFixed3(summary.minimum) << '\t' << FormatFixed3(summary.maximum) << '\t'
+        << FormatFixed3(summary.mean) << '\t' << FormatFixed3Or(summary.standardDeviation, unitCount >= 2)
+        << '\n';
+}
+
+}  // namespace
+
+void WriteStatisticsTable(std::ostream& out, const RunEngine& engine)
+{
+    for (const StatisticsRow& row : StatisticsTableRows(engine.samplesDrawn())) {
+        if (row.label.empty() && row.value.empty()) {
+            out << '\n';
+        } else {
+            out << row.label << '\t' << row.value << '\n';
+        }
+    }
+    if (SimulationState.confidenceIntervalMode) {
+        out << InterfaceTexts.correctIntervalsText << '\t' << engine.correctIntervalPercentage() << '\n';
+    }
+}
+
+std::string FormatSignificant17(double value)
+{
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17);
+    return std::string(buffer, result.ptr);
+}
+
+EstimatesCsv::EstimatesCsv(std::ostream& out) : out_(out)
+{
+    out_ << "run,sample,estimate,standard_error,lower,upper,covered,class,rejected\n";
+}
+
+void EstimatesCsv::WriteRow(int run, const SampleResult& sample, bool intervalMode)
+{
+    out_ << run << ',' << sample.sampleNumber << ',' << FormatSignificant17(sample.estimate) << ',';
+    if (intervalMode && sample.standardErrorAvailable) {
+        out_ << FormatSignificant17(sample.standardError) << ',' << FormatSignificant17(sample.intervalLower)
+             << ',' << FormatSignificant17(sample.intervalUpper) << ',' << (sample.covered ? 1 : 0) << ',';
+    } else if (intervalMode) {
+        out_ << ",,,0,";
+    } else {
+        out_ << ",,,,";
+    }
+    out_ << sample.histogramClass << ',' << sample.rejectedDraws << '\n';
+}
+
+void WritePopulationSummary(std::ostream& out)
+{
+    const TSimulationState& s = SimulationState;
+    out << s.populationName << '\n'
+        << "units " << s.unitCount << '\n'
+        << "variables " << s.variableCount << '\n';
+    for (int k = 1; k <= s.variableCount && k <= MaxVariables; ++k) {
+        WriteVariableLine(out, k, std::min<int>(s.unitCount, MaxUnits));
+    }
+}

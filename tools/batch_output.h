@@ -1,0 +1,31 @@
+#pragma once
+// What tarvek-batch writes: the statistics table of a run, the CSV of the
+// accepted samples and the population summary. Numbers never depend on the locale.
+
+#include <iosfwd>
+#include <string>
+
+class RunEngine;
+struct SampleResult;
+
+/// \brief The statistics table over the samples the run has drawn, one row a
+/// line ("label<TAB>value", an empty line for a spacer row), and in interval mode
+/// the percentage of correct intervals.
+void WriteStatisticsTable(std::ostream& out, const RunEngine& engine);
+
+/// \brief `value` with 17 significant digits, as printf "%.17g" in the C locale.
+std::string FormatSignificant17(double value);
+
+/// \brief The CSV of accepted samples: a header, then one row per sample.
+class EstimatesCsv {
+public:
+    explicit EstimatesCsv(std::ostream& out);
+    void WriteRow(int run, const SampleResult& sample, bool intervalMode);
+
+private:
+    std::ostream& out_;
+};
+
+/// \brief The description, "units N", "variables K" and per variable its number,
+/// name, minimum, maximum, mean and standard deviation, tab-separated.
+void WritePopulationSummary(std::ostream& out);
