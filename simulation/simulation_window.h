@@ -1,0 +1,86 @@
+#pragma once
+// What the distribution window and the interval window share: the persistent
+// image of the client area that the paint event shows, the plot frame of the run,
+// the progress gauge, the run buttons and the export of the graph as a bitmap.
+// A window asks its run engine for each sample and only draws it.
+
+#include <QDialog>
+#include <QImage>
+#include <QString>
+
+#include "simulation/plot_frame.h"
+#include "simulation/run_engine.h"
+
+class QFileDialog;
+class QFrame;
+class QLabel;
+class QPainter;
+class QProgressBar;
+class QPushButton;
+class QRegion;
+
+class SimulationWindow : public QDialog {
+    Q_OBJECT
+
+public:
+    /// \brief Draws one sample, unless the run is over.
+    void NextButtonClick();
+    /// \brief Draws the remaining samples without handling input, showing each one.
+    void FastButtonClick();
+    /// \brief Writes the plot frame, as shown, to a bitmap file the user chooses.
+    void SaveButtonClick();
+    void OKButtonClick();
+    /// \brief Shows the target variable's name in Label2.
+    void FormActivate();
+    /// \brief Starts a fresh run with the settings now in SimulationState; done
+    /// by itself when the window is shown with simulationRestart set.
+    void StartFreshRun();
+
+    const QImage& clientImage() const { return image_; }
+    const PlotFrame& plotFrame() const { return frame_; }
+    const RunEngine& runEngine() const { return engine_; }
+    int samplesDrawn() const { return engine_.samplesDrawn(); }
+
+    // Controls of both windows; Begin writes their captions.
+    QFrame* Panel1 = nullptr;
+    QProgressBar* Gauge1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QPushButton* SaveButton = nullptr;
+    QPushButton* NextButton = nullptr;
+    QPushButton* FastButton = nullptr;
+    QPushButton* OKButton = nullptr;
+    QFileDialog* SaveBMP = nullptr;
+
+protected:
+    SimulationWindow(int clientWidth, int clientHeight, QWidget* parent);
+
+    /// \brief Computes the plot frame of the run that `engine` has just started and
+    /// clears the window's own record of the graph.
+    virtual PlotFrame PrepareData(const RunEngine& engine) = 0;
+    /// \brief Adds an accepted sample to the graph on `painter`; returns the pixels changed.
+    virtual QRegion DrawSample(QPainter& painter, const SampleResult& sample) = 0;
+    /// \brief Sets the gauges from the run's progress.
+    virtual void UpdateGauges();
+
+    QLabel* CreateLabel(const char* name, QWidget* parent, int left, int top, const QColor& color);
+    QPushButton* CreateButton(const char* name, int left, int top, int width, int height);
+    QFrame* CreatePanel(const char* name, int left, int top, int width, int height);
+    QProgressBar* CreateGauge(const char* name, QWidget* panel, const QRect& place,
+                              Qt::Orientation orientation);
+    /// \brief The save dialog, the button handlers and the tab order with OK first.
+    void FinishControls();
+    static void SetGauge(QProgressBar* gauge, int percent);
+
+    void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void NextSample();
+
+    RunEngine engine_;
+    PlotFrame frame_;
+    QImage image_;
+};
+
+/// \brief nearest(part * 100 / whole), 0 for an empty whole.
+int GaugePercent(int part, int whole);
