@@ -1,0 +1,137 @@
+#include "core/ordering.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "core/rounding.h"
+
+namespace {
+
+bool NeedsAuxiliaryMean()
+{
+    const std::int32_t estimator = SimulationState.estimatorCode;
+    return estimator == EstimatorRatio || estimator == EstimatorRegression ||
+           SimulationState.designCode == DesignProportionalToSize;
+}
+
+void PrepareAuxiliaryMean()
+{
+    const int units = PopulationSize();
+    double sum = 0.0;
+    for (int i = 1; i <= units; ++i) {
+        sum += AuxiliaryValue(i);
+    }
+    // Without units there is no mean; 0 keeps the record finite.
+    SimulationState.auxiliaryMean = units > 0 ? sum / units : 0.0;
+}
+
+/// Units whose post-stratum lies outside 1..10 are left out (the estimator dialog
+/// never lets such a stratification reach a run).
+void PrepareStratumWeights()
+{
+    auto& weights = SimulationState.stratumWeights;
+    SimulationState.stratumCount = 0;
+    std::fill(weights.begin(), weights.end(), 0.0);
+    const int units = PopulationSize();
+    for (int i = 1; i <= units; ++i) {
+        const int h = PostStratumOf(AuxiliaryValue(i));
+        if (h < 1 || h > MaxStrata) {
+            continue;
+        }
+        weights[h] += 1.0;
+        SimulationState.stratumCount = std::max(SimulationState.stratumCount, h);
+    }
+    for (int h = 1; h <= SimulationState.stratumCount; ++h) {
+        weights[h] /= SimulationState.unitCount;
+    }
+}
+
+}  // namespace
+
+void SortUnitsByVariable(int k, UnitList& list)
+{
+    const int units = PopulationSize();
+    for (int i = 1; i <= units; ++i) {
+        list[i] = i;
+    }
+    QuickSortUnits(k, list, 1, units);
+}
+
+// The pivot starts at the right end and travels with every exchange; only strictly
+// greater values are exchanged, which fixes the order of equal values.
+void QuickSortUnits(int k, UnitList& list, int lo, int hi)
+{
+    lo = std::max(lo, 1);
+    hi = std::min(hi, MaxUnits);
+    const int column = VariableColumn(k);
+    const auto value = [&](int position) { return UnitValue(list[position], column); };
+    const auto exchange = [&](int a, int b) { std::swap(list[a], list[b]); };
+    int left = lo;
+    int right = hi;
+    bool exchanged = true;
+    while (exchanged && left < right) {
+        exchanged = false;
+        for (; left < right; ++left) {
+            if (value(left) > value(right)) {
+                exchange(left, right);
+                exchanged = true;
+                break;
+            }
+        }
+        if (!exchanged) {
+            break;
+        }
+        exchanged = false;
+        for (; left < right; --right) {
+            if (value(left) > value(right)) {
+                exchange(left, right);
+                exchanged = true;
+                break;
+            }
+        }
+    }
+    if (lo < left - 1) {
+        QuickSortUnits(k, list, lo, left - 1);
+    }
+    if (right + 1 < hi) {
+        QuickSortUnits(k, list, right + 1, hi);
+    }
+}
+
+std::int32_t PostStratumOf(double value)
+{
+    return nearest(value);
+}
+
+int StratumCount()
+{
+    return std::clamp(SimulationState.stratumCount, 0, MaxStrata);
+}
+
+bool EveryStratumHasTwoUnits(const StratumTallies& tallies, int strata)
+{
+    return std::all_of(tallies.begin() + 1, tallies.begin() + 1 + strata,
+                       [](const StratumTally& tally) { return tally.count >= 2; });
+}
+
+double PostStratifiedVariance(const StratumTallies& tallies, int strata, double correction, double n)
+{
+    double variance = 0.0;
+    for (int h = 1; h <= strata; ++h) {
+        const StratumTally& tally = tallies[h];
+        const double weight = SimulationState.stratumWeights[h];
+        const double s2 = (tally.sumOfSquares - tally.total * tally.total / tally.count) / (tally.count - 1);
+        variance = variance + correction * weight * s2 + (1.0 - weight) * s2 / (n * n);
+    }
+    // A variance cannot be negative; below 0 it is rounding error.
+    return variance < 0.0 ? 0.0 : variance;
+}
+
+void PrepareAuxiliaryQuantities()
+{
+    if (NeedsAuxiliaryMean()) {
+        PrepareAuxiliaryMean();
+    } else if (SimulationState.estimatorCode == EstimatorPostStratified) {
+        PrepareStratumWeights();
+    }
+}

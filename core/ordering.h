@@ -19,6 +19,34 @@ void QuickSortUnits(int k, UnitList& list, int lo, int hi);
 /// \brief The post-stratum of a value: nearest(value), halves to even.
 std::int32_t PostStratumOf(double value);
 
+/// \brief Count, total and sum of squares of the target values in one post-stratum.
+struct StratumTally {
+    int count = 0;
+    double total = 0.0;
+    double sumOfSquares = 0.0;
+
+    void Add(double y)
+    {
+        count += 1;
+        total += y;
+        sumOfSquares += y * y;
+    }
+};
+
+/// \brief Tallies of post-strata 1..10 (index 0 unused).
+using StratumTallies = std::array<StratumTally, MaxStrata + 1>;
+
+/// \brief stratumCount brought into 0..MaxStrata.
+int StratumCount();
+
+/// \brief Whether each of the post-strata 1..strata holds at least two units.
+bool EveryStratumHasTwoUnits(const StratumTallies& tallies, int strata);
+
+/// \brief sum over h = 1..strata of [correction W_h s2_h + (1 - W_h) s2_h / n^2] with
+/// s2_h = (Q_h - T_h^2 / n_h) / (n_h - 1); a sum that rounding made negative gives 0.
+/// Every stratum needs two units, or the result is not finite.
+double PostStratifiedVariance(const StratumTallies& tallies, int strata, double correction, double n);
+
 /// \brief auxiliaryMean for ratio, regression or the size-proportional design;
 /// otherwise the post-strata weights for post-stratification.
 void PrepareAuxiliaryQuantities();

@@ -1,0 +1,326 @@
+#include "core/population_file.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "core/settings.h"
+#include "core/simulation_state.h"
+
+namespace {
+
+constexpr const char* FileNotFoundMessage = "File not found";
+constexpr const char* InvalidNumberMessage = "Invalid numeric input";
+constexpr const char* RangeCheckMessage = "Range check error";
+
+constexpr std::size_t MaxWholeNumberLength = 32;
+constexpr std::size_t MaxRealLength = 64;
+constexpr std::size_t UnlimitedLength = std::numeric_limits<std::size_t>::max() / 2;
+constexpr int DefaultSampleSize = 10;
+constexpr int DefaultSimulationCount = 1000;
+
+bool IsSeparator(int c)
+{
+    return c <= ' ';
+}
+
+bool IsDigit(char c)
+{
+    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
+
+bool IsSign(char c)
+{
+    return c == '+' || c == '-';
+}
+
+/// Optional sign, then decimal digits and nothing else; no hexadecimal forms.
+std::optional<std::int32_t> ParseWholeNumber(std::string_view text)
+{
+    const bool negative = !text.empty() && text.front() == '-';
+    if (!text.empty() && IsSign(text.front())) {
+        text.remove_prefix(1);
+    }
+    if (text.empty() || !std::all_of(text.begin(), text.end(), IsDigit)) {
+        return std::nullopt;
+    }
+    constexpr std::int64_t limit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
+    std::int64_t magnitude = 0;
+    for (const char digit : text) {
+        magnitude = magnitude * 10 + (digit - '0');
+        if (magnitude > limit) {
+            return std::nullopt;
+        }
+    }
+    const std::int64_t value = negative ? -magnitude : magnitude;
+    if (value > std::numeric_limits<std::int32_t>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(value);
+}
+
+std::size_t SkipDigits(std::string_view text, std::size_t& position)
+{
+    const std::size_t start = position;
+    while (position < text.size() && IsDigit(text[position])) {
+        ++position;
+    }
+    return position - start;
+}
+
+/// Optional sign, digits with an optional "." and decimals (at least one digit in
+/// all, so "5." and ".5" pass), optional exponent. Checked here because every
+/// library conversion also accepts nan, inf or hexadecimal forms.
+std::optional<double> ParseReal(std::string_view text)
+{
+    std::size_t position = 0;
+    const bool negative = !text.empty() && text.front() == '-';
+    if (!text.empty() && IsSign(text.front())) {
+        ++position;
+    }
+    const std::size_t mantissaStart = position;
+    std::size_t digits = SkipDigits(text, position);
+    if (position < text.size() && text[position] == '.') {
+        ++position;
+        digits += SkipDigits(text, position);
+    }
+    if (digits == 0) {
+        return std::nullopt;
+    }
+    bool negativeExponent = false;
+    if (position < text.size() && (text[position] == 'e' || text[position] == 'E')) {
+        ++position;
+        if (position < text.size() && IsSign(text[position])) {
+            negativeExponent = text[position] == '-';
+            ++position;
+        }
+        if (SkipDigits(text, position) == 0) {
+            return std::nullopt;
+        }
+    }
+    if (position != text.size()) {
+        return std::nullopt;
+    }
+    double magnitude = 0.0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, error] = std::from_chars(text.data() + mantissaStart, end, magnitude);
+    if (error == std::errc::result_out_of_range) {
+        // Within 64 characters only an exponent can leave the double range: a
+        // negative one underflows towards zero, a positive one overflows.
+        if (!negativeExponent) {
+            return std::nullopt;
+        }
+        magnitude = 0.0;
+    } else if (error != std::errc{} || ptr != end) {
+        return std::nullopt;
+    }
+    return negative ? -magnitude : magnitude;
+}
+
+std::string SystemReason(int errorNumber)
+{
+    return std::strerror(errorNumber);
+}
+
+/// Sequential reading of a population file: whole lines, parts of lines and
+/// numbers separated by any character with code 32 or less. A CR directly before
+/// a line end belongs to no text; a number asked for after the end reads as 0.
+class PopulationTextReader {
+public:
+    explicit PopulationTextReader(const std::string& path)
+        : path_(path), file_(std::fopen(path.c_str(), "rb"))
+    {
+        if (!file_) {
+            if (errno == ENOENT || path.empty()) {
+                throw PopulationFileError(FileNotFoundMessage);
+            }
+            throw PopulationFileError("Cannot open \"" + path + "\": " + SystemReason(errno));
+        }
+    }
+
+    /// The rest of the current line, of which at most maxLength characters are
+    /// kept; the reader moves on to the next line.
+    std::string ReadLine(std::size_t maxLength)
+    {
+        std::string kept;
+        std::size_t lineLength = 0;
+        for (int c = Get(); c != EOF && c != '\n'; c = Get()) {
+            ++lineLength;
+            if (kept.size() <= maxLength) {
+                kept.push_back(static_cast<char>(c));
+            }
+        }
+        const bool wholeLineKept = kept.size() == lineLength;
+        if (wholeLineKept && !kept.empty() && kept.back() == '\r') {
+            kept.pop_back();
+        }
+        if (kept.size() > maxLength) {
+            kept.resize(maxLength);
+        }
+        return kept;
+    }
+
+    void SkipLine()
+    {
+        for (int c = Get(); c != EOF && c != '\n'; c = Get()) {
+        }
+    }
+
+    std::int32_t ReadWholeNumber()
+    {
+        const std::optional<std::string> token = ReadToken(MaxWholeNumberLength);
+        if (!token) {
+            return 0;
+        }
+        return ValueOrFailure(ParseWholeNumber(*token));
+    }
+
+    double ReadReal()
+    {
+        const std::optional<std::string> token = ReadToken(MaxRealLength);
+        if (!token) {
+            return 0.0;
+        }
+        return ValueOrFailure(ParseReal(*token));
+    }
+
+private:
+    template <typename T>
+    static T ValueOrFailure(const std::optional<T>& value)
+    {
+        if (!value) {
+            throw PopulationFileError(InvalidNumberMessage);
+        }
+        return *value;
+    }
+
+    /// The next token, or nothing at the end of the file. A token longer than
+    /// maxLength is refused as a number.
+    std::optional<std::string> ReadToken(std::size_t maxLength)
+    {
+        int c = Get();
+        while (c != EOF && IsSeparator(c)) {
+            c = Get();
+        }
+        if (c == EOF) {
+            return std::nullopt;
+        }
+        std::string token;
+        while (c != EOF && !IsSeparator(c)) {
+            if (token.size() == maxLength) {
+                throw PopulationFileError(InvalidNumberMessage);
+            }
+            token.push_back(static_cast<char>(c));
+            c = Get();
+        }
+        if (c != EOF) {
+            std::ungetc(c, file_.get());
+        }
+        return token;
+    }
+
+    /// The next byte as 0..255, or EOF at the end; a read error is reported with
+    /// the system's reason.
+    int Get()
+    {
+        const int c = std::getc(file_.get());
+        if (c == EOF && std::ferror(file_.get())) {
+            throw PopulationFileError("Cannot read \"" + path_ + "\": " + SystemReason(errno));
+        }
+        return c;
+    }
+
+    struct FileCloser {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+
+    std::string path_;
+    std::unique_ptr<std::FILE, FileCloser> file_;
+};
+
+void ReadContents(PopulationTextReader& reader, TSimulationState& state)
+{
+    state.populationName = reader.ReadLine(UnlimitedLength);
+    state.unitCount = reader.ReadWholeNumber();
+    state.variableCount = reader.ReadWholeNumber();
+    reader.SkipLine();
+    if (state.unitCount < 0 || state.variableCount < 0) {
+        throw PopulationFileError(RangeCheckMessage);
+    }
+    state.unitCount = std::min(state.unitCount, MaxUnits);
+    for (int k = 1; k <= state.variableCount; ++k) {
+        if (k > MaxVariables) {
+            throw PopulationFileError(RangeCheckMessage);
+        }
+        state.variableNames[k] = reader.ReadLine(MaxNameLength);
+    }
+    for (int i = 1; i <= state.unitCount; ++i) {
+        for (int k = 1; k <= state.variableCount; ++k) {
+            state.populationData[i][k] = reader.ReadReal();
+        }
+        reader.SkipLine();
+    }
+}
+
+void ApplyDefaults(TSimulationState& state)
+{
+    state.estimatorCode = EstimatorDirect;
+    state.designCode = DesignEqualProbabilities;
+    state.simulationCount = DefaultSimulationCount;
+    if (state.variableCount < 1) {
+        state.targetVariable = 0;
+        state.targetMinimum = 0.0;
+        state.targetMaximum = 0.0;
+        state.scaleLower = 0.0;
+        state.scaleUpper = 0.0;
+        state.verticalCompression = 1;
+    } else {
+        ApplyTargetVariable(state, 1);
+    }
+    state.auxiliaryVariable = 0;
+    state.sampleSize = std::min(DefaultSampleSize, state.unitCount);
+    state.scaleSampleSize = state.sampleSize;
+    state.confidenceIntervalMode = false;
+    state.nonresponseOn = false;
+    state.nonresponseAtMinimum = 0.0;
+    state.nonresponseAtMaximum = 0.0;
+    state.nonresponseVariable = 0;
+}
+
+}  // namespace
+
+void ReadPopulation()
+{
+    // Everything goes into a copy first, so that a failed read leaves the
+    // current population and settings untouched.
+    auto scratch = std::make_unique<TSimulationState>(SimulationState);
+    {
+        PopulationTextReader reader(scratch->populationName);
+        ReadContents(reader, *scratch);
+    }
+    ApplyDefaults(*scratch);
+    SimulationState = std::move(*scratch);
+}
+
+bool ParseIntInRange(const std::string& text, int low, int high, int& value)
+{
+    value = 0;
+    std::string_view digits = text;
+    while (!digits.empty() && (digits.front() == ' ' || digits.front() == '\t')) {
+        digits.remove_prefix(1);
+    }
+    const std::optional<std::int32_t> number = ParseWholeNumber(digits);
+    if (!number || *number < low || *number > high) {
+        return false;
+    }
+    value = *number;
+    return true;
+}

@@ -1,0 +1,136 @@
+#include "core/random_sampling.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "core/simulation_state.h"
+
+TRandomGenerator RandomGenerator;
+
+namespace {
+
+constexpr std::uint32_t Multiplier = 134775813u;
+constexpr double TwoToMinus32 = 1.0 / 4294967296.0;
+
+std::uint32_t AdvanceSeed()
+{
+    RandomGenerator.seed = RandomGenerator.seed * Multiplier + 1u;
+    return RandomGenerator.seed;
+}
+
+/// Positions n+1.. of an equal-probability draw that has fewer units than
+/// positions are marked as nonrespondents.
+void MarkPositionsEmpty(int from, int to)
+{
+    for (int j = from; j <= to; ++j) {
+        SimulationState.sampleUnits[j] = 0;
+    }
+}
+
+double LargestAuxiliaryValue(int units)
+{
+    double largest = 0.0;
+    for (int i = 1; i <= units; ++i) {
+        largest = std::max(largest, UnitValue(i, SimulationState.auxiliaryVariable));
+    }
+    return largest;
+}
+
+void ApplyNonresponseIfOn()
+{
+    if (SimulationState.nonresponseOn) {
+        GenerateNonresponse();
+    }
+}
+
+}  // namespace
+
+std::int32_t RandomInteger(std::int32_t n)
+{
+    const std::uint64_t product = std::uint64_t{AdvanceSeed()} * static_cast<std::uint32_t>(n);
+    return static_cast<std::int32_t>(product >> 32);
+}
+
+double RandomFraction()
+{
+    return AdvanceSeed() * TwoToMinus32;
+}
+
+std::int32_t RandomIndex(std::int32_t n)
+{
+    if (n <= 0) {
+        return 0;
+    }
+    return RandomInteger(n) + 1;
+}
+
+// With more positions than units (a sample size above N) only N units can be
+// drawn; the surplus positions hold 0, i.e. count as nonrespondents.
+void DrawSampleEqualProbabilities()
+{
+    const int units = PopulationSize();
+    const int positions = SamplePositions();
+    const int drawn = std::min(positions, units);
+    auto& sample = SimulationState.sampleUnits;
+    for (int i = 1; i <= units; ++i) {
+        sample[i] = i;
+    }
+    for (int i = 1; i <= drawn; ++i) {
+        const int j = i + RandomIndex(units - i + 1) - 1;
+        std::swap(sample[i], sample[j]);
+    }
+    MarkPositionsEmpty(drawn + 1, positions);
+    SimulationState.respondentCount = drawn;
+    ApplyNonresponseIfOn();
+}
+
+// Without a positive auxiliary value no trial could ever be accepted: the draw
+// then consumes no random numbers and returns a sample without respondents, which
+// the callers reject like any sample with fewer than two respondents.
+void DrawSampleProportionalToSize()
+{
+    const int units = PopulationSize();
+    const int positions = SamplePositions();
+    const int auxiliary = SimulationState.auxiliaryVariable;
+    const double largest = (auxiliary >= 0 && auxiliary <= MaxVariables) ? LargestAuxiliaryValue(units) : 0.0;
+    if (units == 0 || largest <= 0.0) {
+        MarkPositionsEmpty(1, positions);
+        SimulationState.respondentCount = 0;
+        return;
+    }
+    SimulationState.respondentCount = positions;
+    int accepted = 0;
+    while (accepted < positions) {
+        const int unit = RandomIndex(units);
+        const double threshold = RandomFraction() * largest;
+        const double size = UnitValue(unit, auxiliary);
+        if (threshold <= size && size > 0.0) {
+            SimulationState.sampleUnits[++accepted] = unit;
+        }
+    }
+    ApplyNonresponseIfOn();
+}
+
+// Positions that already hold 0 have no unit to ask and consume no random number
+// (they only occur when the sample size exceeded N). A nonresponse variable
+// outside 1..10 removes nobody.
+void GenerateNonresponse()
+{
+    const int variable = SimulationState.nonresponseVariable;
+    if (variable < 1 || variable > MaxVariables) {
+        return;
+    }
+    const int positions = SamplePositions();
+    for (int j = 1; j <= positions; ++j) {
+        const int unit = SimulationState.sampleUnits[j];
+        if (unit == 0) {
+            continue;
+        }
+        const double probability = UnitValue(unit, variable) * SimulationState.nonresponseSlope +
+                                   SimulationState.nonresponseIntercept;
+        if (RandomFraction() < probability) {
+            SimulationState.sampleUnits[j] = 0;
+            --SimulationState.respondentCount;
+        }
+    }
+}

@@ -1,0 +1,120 @@
+#include "core/settings.h"
+
+#include <cmath>
+
+#include "core/ordering.h"
+#include "core/simulation_state.h"
+
+void ApplyTargetVariable(TSimulationState& state, int k)
+{
+    const ValueRange range = ScanVariableRange(state, k);
+    state.targetVariable = k;
+    state.targetMinimum = range.minimum;
+    state.targetMaximum = range.maximum;
+    state.verticalCompression = 1;
+    state.scaleLower = range.minimum;
+    state.scaleUpper = range.maximum;
+}
+
+void SetTargetVariable(int k)
+{
+    if (IsVariableNumber(k)) {
+        ApplyTargetVariable(SimulationState, k);
+    }
+}
+
+int CountNonPositiveValues(int k)
+{
+    const int units = PopulationSize();
+    const int column = VariableColumn(k);
+    int count = 0;
+    for (int i = 1; i <= units; ++i) {
+        if (!(UnitValue(i, column) > 0.0)) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+// The tally of units per stratum is kept in stratumWeights as counts; a run turns
+// them into weights when it starts.
+std::string CheckPostStrata()
+{
+    if (SimulationState.estimatorCode != EstimatorPostStratified) {
+        return "";
+    }
+    auto& tallies = SimulationState.stratumWeights;
+    SimulationState.stratumCount = 0;
+    tallies.fill(0.0);
+    const int units = PopulationSize();
+    for (int i = 1; i <= units; ++i) {
+        const int h = PostStratumOf(AuxiliaryValue(i));
+        if (h < 1 || h > MaxStrata) {
+            SimulationState.estimatorCode = EstimatorDirect;
+            return TooManyStrataMessage;
+        }
+        tallies[h] += 1.0;
+        if (h > SimulationState.stratumCount) {
+            SimulationState.stratumCount = h;
+        }
+    }
+    for (int h = 1; h <= SimulationState.stratumCount; ++h) {
+        if (tallies[h] < 1.0) {
+            SimulationState.estimatorCode = EstimatorDirect;
+            return EmptyStrataMessage;
+        }
+    }
+    return "";
+}
+
+// A variable without two different values (or a line that overflows) gives no
+// line through two points; nothing is stored then, so no undefined probability
+// can reach the sampling.
+std::string SetNonresponseLine(int variable, int percentAtMinimum, int percentAtMaximum)
+{
+    if (!IsVariableNumber(variable)) {
+        return ConstantNonresponseVariableMessage;
+    }
+    const double atMinimum = percentAtMinimum / 100.0;
+    const double atMaximum = percentAtMaximum / 100.0;
+    const ValueRange range = ScanVariableRange(SimulationState, variable);
+    const double lo = range.minimum;
+    const double hi = range.maximum;
+    if (!(hi > lo)) {
+        return ConstantNonresponseVariableMessage;
+    }
+    const double intercept = (hi * atMinimum - lo * atMaximum) / (hi - lo);
+    const double slope = (atMaximum - atMinimum) / (hi - lo);
+    if (!std::isfinite(intercept) || !std::isfinite(slope)) {
+        return ConstantNonresponseVariableMessage;
+    }
+    SimulationState.nonresponseAtMinimum = atMinimum;
+    SimulationState.nonresponseAtMaximum = atMaximum;
+    SimulationState.nonresponseVariable = variable;
+    SimulationState.nonresponseIntercept = intercept;
+    SimulationState.nonresponseSlope = slope;
+    SimulationState.nonresponseOn = true;
+    return "";
+}
+
+void SetScaleForSampleSize()
+{
+    const int units = PopulationSize();
+    const int m = SimulationState.scaleSampleSize;
+    const int target = SimulationState.targetVariable;
+    if (!IsVariableNumber(target) || m < 1 || m > units) {
+        return;
+    }
+    UnitList list{};
+    SortUnitsByVariable(target, list);
+    double smallest = 0.0;
+    for (int p = 1; p <= m; ++p) {
+        smallest += TargetValue(list[p]);
+    }
+    double largest = 0.0;
+    for (int p = units; p > units - m; --p) {
+        largest += TargetValue(list[p]);
+    }
+    SimulationState.scaleLower = smallest / m;
+    SimulationState.scaleUpper = largest / m;
+}

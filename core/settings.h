@@ -4,6 +4,8 @@
 
 #include <string>
 
+struct TSimulationState;
+
 inline constexpr const char* AuxiliaryNotPositiveMessage = "Values of auxiliary variable must be positive!";
 inline constexpr const char* TooManyStrataMessage = "There are too many strata!";
 inline constexpr const char* EmptyStrataMessage = "There are empty strata!";
@@ -12,7 +14,13 @@ inline constexpr const char* ConstantNonresponseVariableMessage =
 
 /// \brief The target-variable dialog's OK: stores k (1..K) as targetVariable,
 /// scans its minimum and maximum, resets the scale to them and the compression to 1.
+/// A k outside 1..K changes nothing.
 void SetTargetVariable(int k);
+
+/// \brief Makes k the target variable of `state`: its minimum and maximum over
+/// the units, the scale set to them and the compression to 1. Shared by the
+/// target-variable dialog and the defaults of a population read.
+void ApplyTargetVariable(TSimulationState& state, int k);
 
 /// \brief Number of units whose value of variable k is 0 or negative (each one
 /// refuses the size-proportional design with AuxiliaryNotPositiveMessage).
@@ -30,5 +38,6 @@ std::string CheckPostStrata();
 std::string SetNonresponseLine(int variable, int percentAtMinimum, int percentAtMaximum);
 
 /// \brief The parameters dialog's "Set": scaleLower and scaleUpper become the
-/// smallest and largest mean of scaleSampleSize distinct target values.
+/// smallest and largest mean of scaleSampleSize distinct target values. Changes
+/// nothing without a target variable or with a scaleSampleSize outside 1..N.
 void SetScaleForSampleSize();

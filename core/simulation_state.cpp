@@ -1,3 +1,54 @@
 #include "core/simulation_state.h"
 
+#include <algorithm>
+
 TSimulationState SimulationState;
+
+int PopulationSize()
+{
+    return std::clamp(SimulationState.unitCount, 0, MaxUnits);
+}
+
+int SamplePositions()
+{
+    return std::clamp(SimulationState.sampleSize, 0, MaxUnits);
+}
+
+int VariableColumn(int k)
+{
+    return (k >= 1 && k <= MaxVariables) ? k : 0;
+}
+
+double TargetValue(int unit)
+{
+    return UnitValue(unit, VariableColumn(SimulationState.targetVariable));
+}
+
+double AuxiliaryValue(int unit)
+{
+    return UnitValue(unit, VariableColumn(SimulationState.auxiliaryVariable));
+}
+
+bool IsVariableNumber(int k)
+{
+    return k >= 1 && k <= SimulationState.variableCount && k <= MaxVariables;
+}
+
+ValueRange ScanVariableRange(const TSimulationState& state, int k)
+{
+    ValueRange range{1e10, -1e10};
+    if (k < 1 || k > MaxVariables) {
+        return range;
+    }
+    const int units = std::clamp(state.unitCount, 0, MaxUnits);
+    for (int i = 1; i <= units; ++i) {
+        const double value = state.populationData[i][k];
+        if (value < range.minimum) {
+            range.minimum = value;
+        }
+        if (value > range.maximum) {
+            range.maximum = value;
+        }
+    }
+    return range;
+}

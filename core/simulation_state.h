@@ -92,3 +92,34 @@ inline double UnitValue(int unit, int variable)
 {
     return SimulationState.populationData[unit][variable];
 }
+
+/// \brief unitCount brought into 0..MaxUnits, so that loops over the units can
+/// never leave the matrix whatever the record holds.
+int PopulationSize();
+
+/// \brief sampleSize brought into 0..MaxUnits, for the same reason.
+int SamplePositions();
+
+/// \brief The matrix column of variable k: k itself within 1..MaxVariables,
+/// otherwise column 0, which no read ever fills and so holds only zeros.
+int VariableColumn(int k);
+
+/// \brief Value of the target variable for unit `unit` (column 0 when none is set).
+double TargetValue(int unit);
+
+/// \brief Value of the auxiliary variable for unit `unit` (column 0 when none is set).
+double AuxiliaryValue(int unit);
+
+/// \brief Whether k names a stored variable, 1..variableCount (and within capacity).
+bool IsVariableNumber(int k);
+
+/// \brief Smallest and largest value of one variable over the population.
+struct ValueRange {
+    double minimum = 0.0;
+    double maximum = 0.0;
+};
+
+/// \brief Scans variable k of units 1..N of `state` in order, starting from
+/// minimum 1e10 and maximum -1e10; only strictly smaller or larger values replace
+/// them (so with no units the start values remain).
+ValueRange ScanVariableRange(const TSimulationState& state, int k);

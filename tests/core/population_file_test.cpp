@@ -1,0 +1,251 @@
+#include "core/population_file.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/simulation_state.h"
+#include "tests/core/core_test_support.h"
+
+namespace {
+
+class PopulationFileTest : public ::testing::Test {
+protected:
+    void SetUp() override { SimulationState = TSimulationState{}; }
+
+    /// Writes `content` and reads it; the reader's message on failure, else "".
+    std::string Read(const std::string& content)
+    {
+        SimulationState.populationName = folder_.Write("population.pop", content);
+        try {
+            ReadPopulation();
+        } catch (const PopulationFileError& error) {
+            return error.what();
+        }
+        return "";
+    }
+
+    TemporaryFolder folder_;
+};
+
+const std::string ExampleFile =
+    "Five farms\n"
+    "5 2 trailing text is ignored\n"
+    "Area\n"
+    "Cattle\n"
+    "1250.5 3\n"
+    "800 -2.5e1\n"
+    "1e3 +7\n"
+    "5. .5\n"
+    "0 0\n";
+
+TEST_F(PopulationFileTest, ReadsDescriptionCountsNamesAndValues)
+{
+    ASSERT_EQ(Read(ExampleFile), "");
+    EXPECT_EQ(SimulationState.populationName, "Five farms");
+    EXPECT_EQ(SimulationState.unitCount, 5);
+    EXPECT_EQ(SimulationState.variableCount, 2);
+    EXPECT_EQ(SimulationState.variableNames[1], "Area");
+    EXPECT_EQ(SimulationState.variableNames[2], "Cattle");
+    EXPECT_EQ(ColumnOf(1), (std::vector<double>{1250.5, 800, 1000, 5, 0}));
+    EXPECT_EQ(ColumnOf(2), (std::vector<double>{3, -25, 7, 0.5, 0}));
+}
+
+TEST_F(PopulationFileTest, CarriageReturnsBeforeLineEndsBelongToNoText)
+{
+    ASSERT_EQ(Read("Windows file\r\n2 2\r\nfirst\r\nA name of exactly 20\r\n1 2\r\n3 4\r\n"), "");
+    EXPECT_EQ(SimulationState.populationName, "Windows file");
+    EXPECT_EQ(SimulationState.variableNames[1], "first");
+    EXPECT_EQ(SimulationState.variableNames[2], "A name of exactly 20");
+    EXPECT_EQ(ColumnOf(2), (std::vector<double>{2, 4}));
+}
+
+TEST_F(PopulationFileTest, NamesKeepTwentyCharactersUntrimmed)
+{
+    ASSERT_EQ(Read("d\n1 3\nTwenty-five characters..\n  ab  \nxyz\n1 2 3\n"), "");
+    EXPECT_EQ(SimulationState.variableNames[1], "Twenty-five characte");
+    EXPECT_EQ(SimulationState.variableNames[2], "  ab  ");
+    EXPECT_EQ(SimulationState.variableNames[3], "xyz");
+}
+
+TEST_F(PopulationFileTest, UnitValuesMayRunOverLinesAndTheRestOfTheLastLineIsSkipped)
+{
+    ASSERT_EQ(Read("d\n2 3\na\nb\nc\n1\n2 3 99 not-a-number\n4 5 6\n"), "");
+    EXPECT_EQ(ColumnOf(1), (std::vector<double>{1, 4}));
+    EXPECT_EQ(ColumnOf(3), (std::vector<double>{3, 6}));
+}
+
+TEST_F(PopulationFileTest, AFileThatEndsEarlyGivesEmptyNamesAndZeroValues)
+{
+    SimulationState.populationData[3][1] = 42.0;
+    ASSERT_EQ(Read("d\n3 2\nonly\n"), "");
+    EXPECT_EQ(SimulationState.variableNames[2], "");
+    EXPECT_EQ(ColumnOf(1), (std::vector<double>{0, 0, 0}));
+
+    ASSERT_EQ(Read("d\n3 1\nv\n7\n8"), "");
+    EXPECT_EQ(ColumnOf(1), (std::vector<double>{7, 8, 0}));
+}
+
+TEST_F(PopulationFileTest, UnitsBeyondOneThousandAreNeitherReadNorChecked)
+{
+    std::string content = "big\n1500 1\nv\n";
+    for (int i = 1; i <= 1000; ++i) {
+        content += std::to_string(i) + "\n";
+    }
+    content += "garbage that is no number\n";
+    ASSERT_EQ(Read(content), "");
+    EXPECT_EQ(SimulationState.unitCount, 1000);
+    EXPECT_EQ(UnitValue(1000, 1), 1000.0);
+    EXPECT_EQ(SimulationState.sampleSize, 10);
+}
+
+TEST_F(PopulationFileTest, AcceptsEveryFormOfTheNumberSyntax)
+{
+    ASSERT_EQ(Read("d\n+0000000000000000000000000000003 1\nv\n-0.125 1E+2 2e-3\n5. .5\n1e-400\n"), "");
+    EXPECT_EQ(SimulationState.unitCount, 3);
+    EXPECT_EQ(ColumnOf(1), (std::vector<double>{-0.125, 5.0, 0.0}));
+}
+
+TEST_F(PopulationFileTest, RefusesMalformedNumbers)
+{
+    const std::string invalid = "Invalid numeric input";
+    for (const std::string value :
+         {"nan", "inf", "-Infinity", "0x10", "12,5", "1e400", "1e", ".", "-", "1.2.3", "1e+", "--1", "1,000",
+          "\xC2\xA0"
+          "1"}) {
+        EXPECT_EQ(Read("d\n1 1\nv\n" + value + "\n"), invalid) << value;
+    }
+    EXPECT_EQ(Read("d\n1 1\nv\n" + std::string(65, '1') + "\n"), invalid);
+    EXPECT_EQ(Read("d\n5.0 1\n"), invalid);
+    EXPECT_EQ(Read("d\n$5 1\n"), invalid);
+    EXPECT_EQ(Read("d\n0x5 1\n"), invalid);
+    EXPECT_EQ(Read("d\n2147483648 1\n"), invalid);
+    EXPECT_EQ(Read("d\n" + std::string(33, '0') + " 1\n"), invalid);
+}
+
+TEST_F(PopulationFileTest, RefusesMoreThanTenVariablesAndNegativeCounts)
+{
+    const std::string names = "a\nb\nc\nd\ne\nf\ng\nh\ni\nj\n";
+    EXPECT_EQ(Read("d\n1 10\n" + names + "1 2 3 4 5 6 7 8 9 10\n"), "");
+    EXPECT_EQ(ColumnOf(10), (std::vector<double>{10}));
+    EXPECT_EQ(Read("d\n1 11\n" + names + "k\n"), "Range check error");
+    EXPECT_EQ(Read("d\n-1 1\nv\n"), "Range check error");
+    EXPECT_EQ(Read("d\n1 -1\n"), "Range check error");
+}
+
+TEST_F(PopulationFileTest, ReportsMissingAndUnreadableFiles)
+{
+    SimulationState.populationName = (folder_.path() / "absent.pop").string();
+    EXPECT_THROW(
+        {
+            try {
+                ReadPopulation();
+            } catch (const PopulationFileError& error) {
+                EXPECT_STREQ(error.what(), "File not found");
+                throw;
+            }
+        },
+        PopulationFileError);
+
+    SimulationState.populationName = folder_.path().string();
+    try {
+        ReadPopulation();
+        ADD_FAILURE() << "a folder was read as a population";
+    } catch (const PopulationFileError& error) {
+        const std::string message = error.what();
+        EXPECT_NE(message.find(folder_.path().string()), std::string::npos) << message;
+        EXPECT_NE(message.find("directory"), std::string::npos) << message;
+    }
+}
+
+TEST_F(PopulationFileTest, AFailedReadLeavesTheRecordAsItWas)
+{
+    ASSERT_EQ(Read(ExampleFile), "");
+    SimulationState.estimatorCode = EstimatorRatio;
+    SimulationState.sampleSize = 4;
+    const TSimulationState before = SimulationState;
+
+    for (const std::string bad : {"other\n3 1\nname\n1\n2\nx\n", "other\n3 12\n"}) {
+        EXPECT_NE(Read(bad), "");
+        EXPECT_EQ(SimulationState.unitCount, before.unitCount);
+        EXPECT_EQ(SimulationState.variableCount, before.variableCount);
+        EXPECT_EQ(SimulationState.variableNames, before.variableNames);
+        EXPECT_EQ(SimulationState.populationData, before.populationData);
+        EXPECT_EQ(SimulationState.estimatorCode, EstimatorRatio);
+        EXPECT_EQ(SimulationState.sampleSize, 4);
+        EXPECT_EQ(SimulationState.populationName, folder_.path() / "population.pop");
+    }
+}
+
+TEST_F(PopulationFileTest, AReadResetsTheSettingsToTheirDefaults)
+{
+    SimulationState.estimatorCode = EstimatorPostStratified;
+    SimulationState.designCode = DesignProportionalToSize;
+    SimulationState.simulationCount = 50;
+    SimulationState.confidenceIntervalMode = true;
+    SimulationState.nonresponseOn = true;
+    SimulationState.nonresponseVariable = 2;
+    SimulationState.nonresponseAtMinimum = 0.5;
+    SimulationState.auxiliaryVariable = 2;
+    SimulationState.verticalCompression = 3;
+    SimulationState.displayVariable = 2;
+    SimulationState.nonresponseSlope = 0.25;
+
+    ASSERT_EQ(Read(ExampleFile), "");
+    EXPECT_EQ(SimulationState.estimatorCode, EstimatorDirect);
+    EXPECT_EQ(SimulationState.designCode, DesignEqualProbabilities);
+    EXPECT_EQ(SimulationState.simulationCount, 1000);
+    EXPECT_FALSE(SimulationState.confidenceIntervalMode);
+    EXPECT_FALSE(SimulationState.nonresponseOn);
+    EXPECT_EQ(SimulationState.nonresponseVariable, 0);
+    EXPECT_EQ(SimulationState.nonresponseAtMinimum, 0.0);
+    EXPECT_EQ(SimulationState.auxiliaryVariable, 0);
+    EXPECT_EQ(SimulationState.verticalCompression, 1);
+    EXPECT_EQ(SimulationState.targetVariable, 1);
+    EXPECT_EQ(SimulationState.targetMinimum, 0.0);
+    EXPECT_EQ(SimulationState.targetMaximum, 1250.5);
+    EXPECT_EQ(SimulationState.scaleLower, 0.0);
+    EXPECT_EQ(SimulationState.scaleUpper, 1250.5);
+    EXPECT_EQ(SimulationState.sampleSize, 5);
+    EXPECT_EQ(SimulationState.scaleSampleSize, 5);
+    // Left as they were:
+    EXPECT_EQ(SimulationState.displayVariable, 2);
+    EXPECT_EQ(SimulationState.nonresponseSlope, 0.25);
+}
+
+TEST_F(PopulationFileTest, DefaultsWithoutVariablesOrWithoutUnits)
+{
+    ASSERT_EQ(Read("empty\n4 0\n"), "");
+    EXPECT_EQ(SimulationState.targetVariable, 0);
+    EXPECT_EQ(SimulationState.targetMinimum, 0.0);
+    EXPECT_EQ(SimulationState.targetMaximum, 0.0);
+    EXPECT_EQ(SimulationState.sampleSize, 4);
+
+    ASSERT_EQ(Read("no units\n0 1\nv\n"), "");
+    EXPECT_EQ(SimulationState.targetVariable, 1);
+    EXPECT_EQ(SimulationState.targetMinimum, 1e10);
+    EXPECT_EQ(SimulationState.targetMaximum, -1e10);
+    EXPECT_EQ(SimulationState.sampleSize, 0);
+}
+
+TEST(ParseIntInRangeTest, AcceptsWholeNumbersWithinInclusiveBounds)
+{
+    int value = -1;
+    EXPECT_TRUE(ParseIntInRange("12", 2, 12, value));
+    EXPECT_EQ(value, 12);
+    EXPECT_TRUE(ParseIntInRange("  +2", 2, 12, value));
+    EXPECT_EQ(value, 2);
+    EXPECT_TRUE(ParseIntInRange("-5", -10, 0, value));
+    EXPECT_EQ(value, -5);
+}
+
+TEST(ParseIntInRangeTest, RefusesWithZero)
+{
+    for (const std::string text : {"13", "1", "1x", "", " ", "12 ", "0x5", "5.0", "99999999999", "+"}) {
+        int value = -1;
+        EXPECT_FALSE(ParseIntInRange(text, 2, 12, value)) << text;
+        EXPECT_EQ(value, 0) << text;
+    }
+}
+
+}  // namespace
