@@ -1,0 +1,115 @@
+#include "ui/estimator_dialog.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <string>
+
+#include "core/settings.h"
+#include "core/simulation_state.h"
+#include "ui/dialog_fields.h"
+#include "ui/error_message.h"
+#include "ui/interface_text_table.h"
+#include "ui/window_style.h"
+
+TSelectEstimator::TSelectEstimator(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("SelectEstimator"));
+    SetUpSettingsDialog(this, 381, 219);
+    GroupBox1 = CreateGroupBox(this, "GroupBox1", 20, 16, 145, 137);
+    RadioButton1 = CreateRadioButton(GroupBox1, "RadioButton1", 16, 24);
+    RadioButton2 = CreateRadioButton(GroupBox1, "RadioButton2", 16, 48);
+    RadioButton3 = CreateRadioButton(GroupBox1, "RadioButton3", 16, 72);
+    RadioButton4 = CreateRadioButton(GroupBox1, "RadioButton4", 16, 96);
+    GroupBox2 = CreateGroupBox(this, "GroupBox2", 184, 16, 177, 137);
+    ComboBox1 = CreateVariableList(GroupBox2, "ComboBox1", 16, 24, 145);
+    CancelButton = CreateButton(this, "CancelButton", "Cancel", 212, 176, 65, 25);
+    OKButton = CreateButton(this, "OKButton", "OK", 296, 176, 65, 25);
+
+    connect(RadioButton1, &QRadioButton::clicked, this, &TSelectEstimator::RadioButton1Click);
+    for (QRadioButton* button : {RadioButton2, RadioButton3, RadioButton4}) {
+        connect(button, &QRadioButton::clicked, this, &TSelectEstimator::AuxiliaryEstimatorClick);
+    }
+    connect(OKButton, &QPushButton::clicked, this, &TSelectEstimator::OKButtonClick);
+    connect(CancelButton, &QPushButton::clicked, this, &TSelectEstimator::CancelButtonClick);
+}
+
+std::array<QRadioButton*, 4> TSelectEstimator::EstimatorButtons() const
+{
+    return {RadioButton1, RadioButton2, RadioButton3, RadioButton4};
+}
+
+void TSelectEstimator::Execute()
+{
+    FillVariableList(ComboBox1);
+    SetCaption(GroupBox1, InterfaceTexts.estimatorDialogTexts[1]);
+    SetCaption(GroupBox2, InterfaceTexts.estimatorDialogTexts[2]);
+    const auto buttons = EstimatorButtons();
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        SetCaption(buttons[i], InterfaceTexts.estimatorNames[i + 1]);
+    }
+    SelectVariable(ComboBox1, SimulationState.auxiliaryVariable);
+    CenterOnScreen(this);
+    exec();
+    ComboBox1->clear();
+}
+
+void TSelectEstimator::FormActivate()
+{
+    const int index = SimulationState.estimatorCode - EstimatorDirect;
+    const auto buttons = EstimatorButtons();
+    if (index >= 0 && index < static_cast<int>(buttons.size())) {
+        buttons[index]->setChecked(true);
+    }
+    if (RadioButton1->isChecked()) {
+        RadioButton1Click();
+    } else {
+        AuxiliaryEstimatorClick();
+    }
+    SelectVariable(ComboBox1, SimulationState.auxiliaryVariable);
+    const bool auxiliaryAllowed = SimulationState.designCode != DesignProportionalToSize;
+    for (QRadioButton* button : {RadioButton2, RadioButton3, RadioButton4}) {
+        button->setEnabled(auxiliaryAllowed);
+    }
+}
+
+void TSelectEstimator::RadioButton1Click()
+{
+    ComboBox1->setEnabled(false);
+}
+
+void TSelectEstimator::AuxiliaryEstimatorClick()
+{
+    ComboBox1->setEnabled(true);
+}
+
+void TSelectEstimator::OKButtonClick()
+{
+    const auto buttons = EstimatorButtons();
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        if (buttons[i]->isChecked()) {
+            SimulationState.estimatorCode = EstimatorDirect + static_cast<int>(i);
+            break;
+        }
+    }
+    if (SimulationState.estimatorCode != EstimatorDirect) {
+        SimulationState.auxiliaryVariable = SelectedVariable(ComboBox1);
+    }
+    const std::string refusal = CheckPostStrata();
+    if (!refusal.empty()) {
+        ShowErrorMessage(QString::fromStdString(refusal));
+    }
+    accept();
+}
+
+void TSelectEstimator::CancelButtonClick()
+{
+    reject();
+}
+
+void TSelectEstimator::showEvent(QShowEvent* event)
+{
+    FormActivate();
+    QDialog::showEvent(event);
+}

@@ -1,0 +1,47 @@
+#include "ui/target_variable_dialog.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QPushButton>
+
+#include "core/settings.h"
+#include "core/simulation_state.h"
+#include "ui/dialog_fields.h"
+#include "ui/interface_text_table.h"
+#include "ui/window_style.h"
+
+TTargetVariable::TTargetVariable(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("TargetVariable"));
+    SetUpSettingsDialog(this, 302, 213);
+    GroupBox1 = CreateGroupBox(this, "GroupBox1", 20, 16, 185, 177);
+    ComboBox1 = CreateVariableList(GroupBox1, "ComboBox1", 20, 24, 145);
+    CancelButton = CreateButton(this, "CancelButton", "Cancel", 224, 128, 65, 25);
+    OKButton = CreateButton(this, "OKButton", "OK", 224, 168, 65, 25);
+    connect(OKButton, &QPushButton::clicked, this, &TTargetVariable::OKButtonClick);
+    connect(CancelButton, &QPushButton::clicked, this, &TTargetVariable::CancelButtonClick);
+}
+
+void TTargetVariable::Execute()
+{
+    FillVariableList(ComboBox1);
+    if (SimulationState.targetVariable == 0) {
+        SimulationState.targetVariable = 1;
+    }
+    SetCaption(GroupBox1, InterfaceTexts.targetVariableText);
+    SelectVariable(ComboBox1, SimulationState.targetVariable);
+    CenterOnScreen(this);
+    exec();
+    ComboBox1->clear();
+}
+
+void TTargetVariable::OKButtonClick()
+{
+    SetTargetVariable(SelectedVariable(ComboBox1));
+    accept();
+}
+
+void TTargetVariable::CancelButtonClick()
+{
+    reject();
+}

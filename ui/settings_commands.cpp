@@ -1,0 +1,104 @@
+#include "ui/settings_commands.h"
+
+#include <QString>
+
+#include "core/simulation_state.h"
+#include "ui/error_message.h"
+#include "ui/estimator_dialog.h"
+#include "ui/forms.h"
+#include "ui/interface_text_table.h"
+#include "ui/main_window.h"
+#include "ui/nonresponse_dialog.h"
+#include "ui/parameters_dialog.h"
+#include "ui/population_distribution_dialog.h"
+#include "ui/sampling_design_dialog.h"
+#include "ui/select_variable_dialog.h"
+#include "ui/target_variable_dialog.h"
+
+namespace {
+
+bool RefusedWhen(bool condition, int message)
+{
+    if (condition) {
+        ShowErrorMessage(QString::fromStdString(InterfaceTexts.messageTexts[message]));
+    }
+    return condition;
+}
+
+// Every command needs a population with at least one variable.
+bool RefusedWithoutPopulation()
+{
+    return RefusedWhen(SimulationState.variableCount == 0, 1);
+}
+
+void RefreshInformationPanel()
+{
+    if (Forms.Main != nullptr) {
+        Forms.Main->UpdateInfo();
+    }
+}
+
+}  // namespace
+
+void RunDisplayVariableCommand()
+{
+    if (RefusedWithoutPopulation()) {
+        return;
+    }
+    Forms.SelVar->Execute();
+    Forms.PopDis->Execute();
+}
+
+void RunTargetVariableCommand()
+{
+    if (RefusedWithoutPopulation()) {
+        return;
+    }
+    Forms.TargetVariable->Execute();
+    RefreshInformationPanel();
+}
+
+void RunSamplingDesignCommand()
+{
+    if (RefusedWithoutPopulation()) {
+        return;
+    }
+    Forms.SamDes->Execute();
+    RefreshInformationPanel();
+}
+
+void RunEstimatorCommand()
+{
+    if (RefusedWithoutPopulation()) {
+        return;
+    }
+    Forms.SelectEstimator->Execute();
+    RefreshInformationPanel();
+}
+
+void RunGenerateNonresponseCommand()
+{
+    if (RefusedWithoutPopulation()) {
+        return;
+    }
+    Forms.Nonresponse->Execute();
+    RefreshInformationPanel();
+}
+
+void RunFullResponseCommand()
+{
+    if (RefusedWithoutPopulation()) {
+        return;
+    }
+    SimulationState.nonresponseOn = false;
+    RefreshInformationPanel();
+}
+
+void RunParametersCommand()
+{
+    if (RefusedWithoutPopulation() || RefusedWhen(SimulationState.sampleSize < 2, 2)) {
+        return;
+    }
+    Forms.SetSim->Execute();
+    RefreshInformationPanel();
+}
