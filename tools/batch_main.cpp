@@ -9,7 +9,6 @@
 #include <fstream>
 #include <iostream>
 #include <locale>
-#include <memory>
 #include <optional>
 
 #include "core/population_file.h"
