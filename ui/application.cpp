@@ -6,8 +6,15 @@
 #include "ui/about_box.h"
 #include "ui/emblem.h"
 #include "ui/error_message.h"
+#include "ui/estimator_dialog.h"
 #include "ui/forms.h"
 #include "ui/main_window.h"
+#include "ui/nonresponse_dialog.h"
+#include "ui/parameters_dialog.h"
+#include "ui/population_distribution_dialog.h"
+#include "ui/sampling_design_dialog.h"
+#include "ui/select_variable_dialog.h"
+#include "ui/target_variable_dialog.h"
 
 TForms Forms;
 
@@ -31,6 +38,13 @@ void CreateForms()
 {
     Forms.Main = new TMain;
     Forms.Main->FormCreate();
+    Forms.SelVar = new TSelVar(Forms.Main);
+    Forms.PopDis = new TPopDis(Forms.Main);
+    Forms.SamDes = new TSamDes(Forms.Main);
+    Forms.SelectEstimator = new TSelectEstimator(Forms.Main);
+    Forms.SetSim = new TSetSim(Forms.Main);
+    Forms.TargetVariable = new TTargetVariable(Forms.Main);
+    Forms.Nonresponse = new TNonresponse(Forms.Main);
     Forms.AboutBox = new TAboutBox(Forms.Main);
     Forms.ErrorMessage = new TErrorMessage(Forms.Main);
 }

@@ -7,9 +7,16 @@
 
 #include "ui/about_box.h"
 #include "ui/error_message.h"
+#include "ui/estimator_dialog.h"
 #include "ui/forms.h"
 #include "ui/interface_text_table.h"
 #include "ui/main_window.h"
+#include "ui/nonresponse_dialog.h"
+#include "ui/parameters_dialog.h"
+#include "ui/population_distribution_dialog.h"
+#include "ui/sampling_design_dialog.h"
+#include "ui/select_variable_dialog.h"
+#include "ui/target_variable_dialog.h"
 #include "ui/window_style.h"
 
 namespace {
@@ -74,6 +81,13 @@ void ApplyMainWindowTexts(TMain& main)
 void ApplyWindowTitles()
 {
     SetTitle(Forms.ErrorMessage, " Error message");
+    SetTitle(Forms.TargetVariable, " Select target variable");
+    SetTitle(Forms.SamDes, " Select sampling design");
+    SetTitle(Forms.SelectEstimator, " Select estimator");
+    SetTitle(Forms.Nonresponse, " Nonresponse");
+    SetTitle(Forms.SelVar, " Select variable");
+    SetTitle(Forms.PopDis, " Population distribution");
+    SetTitle(Forms.SetSim, " Set simulation parameters");
     SetTitle(Forms.AboutBox, " About Tarvek");
 }
 

@@ -22,6 +22,7 @@
 #include "ui/forms.h"
 #include "ui/interface_text_table.h"
 #include "ui/interface_texts.h"
+#include "ui/settings_commands.h"
 #include "ui/window_style.h"
 
 namespace {
@@ -298,7 +299,9 @@ void TMain::ReadPopulationFrom(const QString& path)
 }
 
 void TMain::Displayvariable1Click()
-{}
+{
+    RunDisplayVariableCommand();
+}
 
 void TMain::Exit1Click()
 {
@@ -306,22 +309,34 @@ void TMain::Exit1Click()
 }
 
 void TMain::Targetvariable1Click()
-{}
+{
+    RunTargetVariableCommand();
+}
 
 void TMain::Samplingdesign1Click()
-{}
+{
+    RunSamplingDesignCommand();
+}
 
 void TMain::Estimator1Click()
-{}
+{
+    RunEstimatorCommand();
+}
 
 void TMain::Generatenonresponse1Click()
-{}
+{
+    RunGenerateNonresponseCommand();
+}
 
 void TMain::Nononresponse1Click()
-{}
+{
+    RunFullResponseCommand();
+}
 
 void TMain::Simulationoptions1Click()
-{}
+{
+    RunParametersCommand();
+}
 
 void TMain::Startsimulation1Click()
 {
