@@ -68,28 +68,34 @@ StratumTallies TallyRespondentsByStratum(int strata)
 
 }  // namespace
 
-void ComputeEstimate()
+void RunRoutineForSettings(const EstimatorRoutines& routines)
 {
     switch (SimulationState.estimatorCode) {
         case EstimatorDirect:
             if (SimulationState.designCode == DesignEqualProbabilities) {
-                EstimateDirectEqual();
+                routines.directEqual();
             } else if (SimulationState.designCode == DesignProportionalToSize) {
-                EstimateDirectProportional();
+                routines.directProportional();
             }
             break;
         case EstimatorRatio:
-            EstimateRatio();
+            routines.ratio();
             break;
         case EstimatorRegression:
-            EstimateRegression();
+            routines.regression();
             break;
         case EstimatorPostStratified:
-            EstimatePostStratified();
+            routines.postStratified();
             break;
         default:
             break;
     }
+}
+
+void ComputeEstimate()
+{
+    RunRoutineForSettings({&EstimateDirectEqual, &EstimateDirectProportional, &EstimateRatio,
+                           &EstimateRegression, &EstimatePostStratified});
 }
 
 void EstimateDirectEqual()

@@ -4,6 +4,21 @@
 // `standardError` (only in confidence-interval mode, -1 = not available) and
 // `estimateValid`. Notation: n' respondents, f = 1/n' - 1/N.
 
+/// \brief One routine for each estimator and design: the estimators below, or their
+/// theoretical properties.
+struct EstimatorRoutines {
+    void (*directEqual)();
+    void (*directProportional)();
+    void (*ratio)();
+    void (*regression)();
+    void (*postStratified)();
+};
+
+/// \brief Runs the routine of the current estimatorCode and designCode: the direct
+/// estimator by design (10 or 11), the other three under any design; any other
+/// combination runs nothing.
+void RunRoutineForSettings(const EstimatorRoutines& routines);
+
 /// \brief Dispatches on estimatorCode and designCode.
 void ComputeEstimate();
 

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <optional>
 
+#include "core/estimators.h"
 #include "core/ordering.h"
 #include "core/simulation_state.h"
 #include "core/standard_error.h"
@@ -72,26 +73,8 @@ StratumTallies TallyUnitsByStratum(int strata)
 
 void ComputeTheoreticalProperties()
 {
-    switch (SimulationState.estimatorCode) {
-        case EstimatorDirect:
-            if (SimulationState.designCode == DesignEqualProbabilities) {
-                TheoryDirectEqual();
-            } else if (SimulationState.designCode == DesignProportionalToSize) {
-                TheoryDirectProportional();
-            }
-            break;
-        case EstimatorRatio:
-            TheoryRatio();
-            break;
-        case EstimatorRegression:
-            TheoryRegression();
-            break;
-        case EstimatorPostStratified:
-            TheoryPostStratified();
-            break;
-        default:
-            break;
-    }
+    RunRoutineForSettings({&TheoryDirectEqual, &TheoryDirectProportional, &TheoryRatio, &TheoryRegression,
+                           &TheoryPostStratified});
 }
 
 void TheoryDirectEqual()
