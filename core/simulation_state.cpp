@@ -14,21 +14,6 @@ int SamplePositions()
     return std::clamp(SimulationState.sampleSize, 0, MaxUnits);
 }
 
-int VariableColumn(int k)
-{
-    return (k >= 1 && k <= MaxVariables) ? k : 0;
-}
-
-double TargetValue(int unit)
-{
-    return UnitValue(unit, VariableColumn(SimulationState.targetVariable));
-}
-
-double AuxiliaryValue(int unit)
-{
-    return UnitValue(unit, VariableColumn(SimulationState.auxiliaryVariable));
-}
-
 bool IsVariableNumber(int k)
 {
     return k >= 1 && k <= SimulationState.variableCount && k <= MaxVariables;

@@ -102,13 +102,23 @@ int SamplePositions();
 
 /// \brief The matrix column of variable k: k itself within 1..MaxVariables,
 /// otherwise column 0, which no read ever fills and so holds only zeros.
-int VariableColumn(int k);
+inline int VariableColumn(int k)
+{
+    return (k >= 1 && k <= MaxVariables) ? k : 0;
+}
 
 /// \brief Value of the target variable for unit `unit` (column 0 when none is set).
-double TargetValue(int unit);
+// Inline: the estimators call it for every respondent of every sample.
+inline double TargetValue(int unit)
+{
+    return UnitValue(unit, VariableColumn(SimulationState.targetVariable));
+}
 
 /// \brief Value of the auxiliary variable for unit `unit` (column 0 when none is set).
-double AuxiliaryValue(int unit);
+inline double AuxiliaryValue(int unit)
+{
+    return UnitValue(unit, VariableColumn(SimulationState.auxiliaryVariable));
+}
 
 /// \brief Whether k names a stored variable, 1..variableCount (and within capacity).
 bool IsVariableNumber(int k);
