@@ -1,0 +1,96 @@
+#include "bench/bench_population.h"
+
+#include "core/population_file.h"
+#include "core/random_sampling.h"
+#include "core/settings.h"
+
+namespace {
+
+// Variables of the population file: 1 and 2 are strongly related positive
+// scores, 3 takes the values 1..3 (usable as post-strata), 4 is a percentage
+// that drives the generated nonresponse.
+constexpr int TargetVariable = 1;
+constexpr int ScoreAuxiliary = 2;
+constexpr int StratumVariable = 3;
+constexpr int NonresponseVariable = 4;
+constexpr int NonresponseAtMinimum = 10;
+constexpr int NonresponseAtMaximum = 30;
+
+int AuxiliaryFor(EstimatorCode estimator)
+{
+    return estimator == EstimatorPostStratified ? StratumVariable : ScoreAuxiliary;
+}
+
+const char* DesignName(DesignCode design)
+{
+    return design == DesignProportionalToSize ? "pps" : "equal";
+}
+
+const char* EstimatorName(EstimatorCode estimator)
+{
+    switch (estimator) {
+        case EstimatorRatio:
+            return "ratio";
+        case EstimatorRegression:
+            return "regression";
+        case EstimatorPostStratified:
+            return "poststrat";
+        default:
+            return "direct";
+    }
+}
+
+}  // namespace
+
+std::string BenchPopulationPath()
+{
+    return TARVEK_BENCH_POPULATION;
+}
+
+std::string ReadBenchPopulation()
+{
+    SimulationState.populationName = BenchPopulationPath();
+    try {
+        ReadPopulation();
+    } catch (const PopulationFileError& error) {
+        return BenchPopulationPath() + ": " + error.what();
+    }
+    RandomGenerator.seed = 0;
+    return "";
+}
+
+std::string ApplyBenchSettings(const BenchSettings& settings)
+{
+    TSimulationState& s = SimulationState;
+    SetTargetVariable(TargetVariable);
+    s.sampleSize = settings.sampleSize;
+    s.designCode = settings.design;
+    s.estimatorCode = settings.estimator;
+    s.auxiliaryVariable = AuxiliaryFor(settings.estimator);
+    s.confidenceIntervalMode = settings.intervals;
+    s.simulationCount = MaxSamples;
+    s.nonresponseOn = false;
+    if (settings.design == DesignProportionalToSize && CountNonPositiveValues(s.auxiliaryVariable) > 0) {
+        return AuxiliaryNotPositiveMessage;
+    }
+    if (std::string refusal = CheckPostStrata(); !refusal.empty()) {
+        return refusal;
+    }
+    if (settings.nonresponse) {
+        return SetNonresponseLine(NonresponseVariable, NonresponseAtMinimum, NonresponseAtMaximum);
+    }
+    return "";
+}
+
+std::string BenchSettingsName(const BenchSettings& settings)
+{
+    std::string name = std::string(DesignName(settings.design)) + "/" + EstimatorName(settings.estimator) +
+                       "/n:" + std::to_string(settings.sampleSize);
+    if (settings.intervals) {
+        name += "/intervals";
+    }
+    if (settings.nonresponse) {
+        name += "/nonresponse";
+    }
+    return name;
+}

@@ -1,0 +1,180 @@
+// Benchmarks of the sampling core and the run engine: one accepted sample for
+// every design and estimator, a whole run, the ordering of units and the
+// population reader.
+
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <random>
+#include <string>
+
+#include "bench/bench_population.h"
+#include "core/ordering.h"
+#include "core/population_file.h"
+#include "core/simulation_state.h"
+#include "simulation/run_engine.h"
+
+namespace {
+
+constexpr std::array Designs = {DesignEqualProbabilities, DesignProportionalToSize};
+constexpr std::array Estimators = {EstimatorDirect, EstimatorRatio, EstimatorRegression,
+                                   EstimatorPostStratified};
+constexpr std::array SampleSizes = {10, 100, 1000};
+
+/// Reads the population and applies `settings`; false (with the reason given to
+/// the benchmark) when that fails.
+bool PrepareSettings(benchmark::State& state, const BenchSettings& settings)
+{
+    std::string failure = ReadBenchPopulation();
+    if (failure.empty()) {
+        failure = ApplyBenchSettings(settings);
+    }
+    if (!failure.empty()) {
+        state.SkipWithError(failure.c_str());
+        return false;
+    }
+    return true;
+}
+
+/// The cost of one accepted sample: the draw, its redraws and the estimate, as
+/// a window's "Next" asks for it. A new run starts, untimed, whenever one ends.
+void AcceptedSample(benchmark::State& state, BenchSettings settings)
+{
+    if (!PrepareSettings(state, settings)) {
+        return;
+    }
+    RunEngine engine;
+    engine.StartRun();
+    SampleResult sample;
+    for (auto _ : state) {
+        if (engine.finished()) {
+            state.PauseTiming();
+            engine.StartRun();
+            state.ResumeTiming();
+        }
+        if (engine.NextSample(sample) != DrawStatus::Accepted) {
+            state.SkipWithError(RejectionBoundMessage);
+            break;
+        }
+        benchmark::DoNotOptimize(sample);
+    }
+}
+
+/// A whole run of 1000 samples, preparation included, as Automatic or one run of
+/// the batch simulator performs it.
+void WholeRun(benchmark::State& state, BenchSettings settings)
+{
+    if (!PrepareSettings(state, settings)) {
+        return;
+    }
+    RunEngine engine;
+    SampleResult sample;
+    for (auto _ : state) {
+        engine.StartRun();
+        while (engine.NextSample(sample) == DrawStatus::Accepted) {
+            benchmark::DoNotOptimize(sample);
+        }
+        if (engine.stoppedByBound()) {
+            state.SkipWithError(RejectionBoundMessage);
+            break;
+        }
+    }
+    state.counters["samples"] = engine.samplesDrawn();
+}
+
+enum class Ordering { Random, Sorted, AllEqual };
+
+/// 1000 units whose variable 1 holds values in the given order.
+void FillSortPopulation(Ordering ordering)
+{
+    SimulationState = TSimulationState{};
+    SimulationState.unitCount = MaxUnits;
+    SimulationState.variableCount = 1;
+    std::mt19937 generator(20240601u);
+    std::uniform_real_distribution<double> uniform(0.0, 1000.0);
+    for (int unit = 1; unit <= MaxUnits; ++unit) {
+        double value = 5.0;
+        if (ordering == Ordering::Random) {
+            value = uniform(generator);
+        } else if (ordering == Ordering::Sorted) {
+            value = unit;
+        }
+        SimulationState.populationData[unit][1] = value;
+    }
+}
+
+void SortUnits(benchmark::State& state, Ordering ordering)
+{
+    FillSortPopulation(ordering);
+    UnitList list{};
+    for (auto _ : state) {
+        SortUnitsByVariable(1, list);
+        benchmark::DoNotOptimize(list);
+    }
+}
+
+void ReadPopulationFile(benchmark::State& state)
+{
+    for (auto _ : state) {
+        if (const std::string failure = ReadBenchPopulation(); !failure.empty()) {
+            state.SkipWithError(failure.c_str());
+            break;
+        }
+    }
+}
+
+void RegisterAcceptedSamples()
+{
+    for (const DesignCode design : Designs) {
+        for (const EstimatorCode estimator : Estimators) {
+            for (const bool intervals : {false, true}) {
+                for (const bool nonresponse : {false, true}) {
+                    for (const int n : SampleSizes) {
+                        const BenchSettings settings{design, estimator, n, intervals, nonresponse};
+                        benchmark::RegisterBenchmark(
+                            ("AcceptedSample/" + BenchSettingsName(settings)).c_str(), AcceptedSample,
+                            settings);
+                    }
+                }
+            }
+        }
+    }
+}
+
+void RegisterWholeRuns()
+{
+    for (const DesignCode design : Designs) {
+        for (const EstimatorCode estimator : Estimators) {
+            for (const bool intervals : {false, true}) {
+                const BenchSettings settings{design, estimator, MaxUnits, intervals, false};
+                benchmark::RegisterBenchmark(("WholeRun/" + BenchSettingsName(settings)).c_str(), WholeRun,
+                                             settings)
+                    ->Unit(benchmark::kMillisecond);
+            }
+        }
+    }
+}
+
+void RegisterOrderingAndReading()
+{
+    benchmark::RegisterBenchmark("SortUnitsByVariable/random", SortUnits, Ordering::Random);
+    benchmark::RegisterBenchmark("SortUnitsByVariable/sorted", SortUnits, Ordering::Sorted);
+    benchmark::RegisterBenchmark("SortUnitsByVariable/all_equal", SortUnits, Ordering::AllEqual);
+    benchmark::RegisterBenchmark("ReadPopulation/1000x10", ReadPopulationFile)->Unit(benchmark::kMicrosecond);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    RegisterAcceptedSamples();
+    RegisterWholeRuns();
+    RegisterOrderingAndReading();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
