@@ -1,0 +1,238 @@
+#include "ui/help_viewer.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTextBrowser>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <QUrl>
+
+#include "ui/chm_file.h"
+#include "ui/error_message.h"
+#include "ui/example_data.h"
+
+namespace {
+
+// Pages inside the help file are addressed as "chm:/path", so that relative
+// links and pictures resolve against the page that names them.
+const QString ChmScheme = QStringLiteral("chm");
+constexpr int LocalRole = Qt::UserRole;
+
+QUrl PageUrl(const QString& local)
+{
+    const QString path = local.startsWith(QLatin1Char('/')) ? local : QLatin1Char('/') + local;
+    return QUrl(ChmScheme + QLatin1Char(':') + path);
+}
+
+QString PagePath(const QUrl& url)
+{
+    return url.path().toLower();
+}
+
+// A text browser that takes its pages, style sheets and pictures from the help file.
+class ChmBrowser : public QTextBrowser {
+public:
+    explicit ChmBrowser(QWidget* parent) : QTextBrowser(parent) {}
+
+    void SetFile(std::shared_ptr<ChmFile> file) { file_ = std::move(file); }
+
+    QVariant loadResource(int type, const QUrl& name) override
+    {
+        if (name.scheme() != ChmScheme || file_ == nullptr) {
+            return QTextBrowser::loadResource(type, name);
+        }
+        if (const auto contents = file_->read(name.path())) {
+            return *contents;
+        }
+        if (type == QTextDocument::HtmlResource) {
+            return QStringLiteral(
+                       "<html><body><h2>Page not found</h2><p>The help file holds no page \"%1\".</p>"
+                       "</body></html>")
+                .arg(name.path().toHtmlEscaped());
+        }
+        return QVariant();
+    }
+
+private:
+    std::shared_ptr<ChmFile> file_;
+};
+
+QTreeWidget* NewTopicTree(const QString& name, QWidget* parent)
+{
+    auto* tree = new QTreeWidget(parent);
+    tree->setObjectName(name);
+    tree->setHeaderHidden(true);
+    tree->setColumnCount(1);
+    tree->header()->setStretchLastSection(true);
+    return tree;
+}
+
+}  // namespace
+
+HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setObjectName(QStringLiteral("HelpViewer"));
+
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    Tabs = new QTabWidget(splitter);
+    Tabs->setObjectName(QStringLiteral("Tabs"));
+    Contents = NewTopicTree(QStringLiteral("Contents"), Tabs);
+    Tabs->addTab(Contents, QStringLiteral("Contents"));
+    Index = NewTopicTree(QStringLiteral("Index"), Tabs);
+    Tabs->addTab(Index, QStringLiteral("Index"));
+
+    auto* browser = new ChmBrowser(splitter);
+    browser->setObjectName(QStringLiteral("Page"));
+    browser->setOpenLinks(false);
+    Page = browser;
+
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({260, 640});
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(splitter);
+
+    const QSize available = QGuiApplication::primaryScreen()->availableSize();
+    resize(qMin(900, available.width() * 9 / 10), qMin(640, available.height() * 9 / 10));
+
+    connect(Contents, &QTreeWidget::currentItemChanged, this, &HelpViewer::TopicChosen);
+    connect(Index, &QTreeWidget::currentItemChanged, this, &HelpViewer::TopicChosen);
+    connect(Page, &QTextBrowser::anchorClicked, this, &HelpViewer::LinkClicked);
+    connect(Page, &QTextBrowser::sourceChanged, this, &HelpViewer::PageChanged);
+}
+
+HelpViewer::~HelpViewer() = default;
+
+bool HelpViewer::OpenFile(const QString& path)
+{
+    auto file = std::make_shared<ChmFile>(path);
+    if (!file->isOpen()) {
+        return false;
+    }
+    file_ = file;
+    static_cast<ChmBrowser*>(Page)->SetFile(file_);
+    setWindowTitle(QLatin1Char(' ') +
+                   (file_->title().isEmpty() ? QFileInfo(path).fileName() : file_->title()));
+
+    const std::vector<HelpTopic> contents = ReadSitemap(file_->contentsPath());
+    FillTree(Contents, contents);
+    FillTree(Index, ReadSitemap(file_->indexPath()));
+    Page->clearHistory();
+    Tabs->setCurrentWidget(Contents);
+
+    QString first = file_->defaultTopic();
+    if (first.isEmpty() && !PagesOf(contents).empty()) {
+        first = PagesOf(contents).front();
+    }
+    ShowPage(first);
+    Contents->setFocus();
+    return true;
+}
+
+void HelpViewer::ShowPage(const QString& local)
+{
+    if (!local.isEmpty()) {
+        Page->setSource(PageUrl(local), QTextDocument::HtmlResource);
+    }
+}
+
+std::vector<HelpTopic> HelpViewer::ReadSitemap(const QString& path) const
+{
+    if (path.isEmpty()) {
+        return {};
+    }
+    return ParseSitemap(QString::fromLatin1(file_->read(path).value_or(QByteArray())));
+}
+
+void HelpViewer::FillTree(QTreeWidget* tree, const std::vector<HelpTopic>& topics)
+{
+    const QSignalBlocker blocker(tree);
+    tree->clear();
+    AddTopics(nullptr, tree, topics);
+    tree->expandAll();
+}
+
+void HelpViewer::AddTopics(QTreeWidgetItem* parent, QTreeWidget* tree, const std::vector<HelpTopic>& topics)
+{
+    for (const HelpTopic& topic : topics) {
+        auto* item = parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree);
+        item->setText(0, topic.name);
+        item->setData(0, LocalRole, topic.local);
+        AddTopics(item, tree, topic.children);
+    }
+}
+
+void HelpViewer::TopicChosen(QTreeWidgetItem* item)
+{
+    if (item != nullptr) {
+        ShowPage(item->data(0, LocalRole).toString());
+    }
+}
+
+void HelpViewer::LinkClicked(const QUrl& url)
+{
+    if (url.scheme() == ChmScheme) {
+        Page->setSource(url, QTextDocument::HtmlResource);
+    } else {
+        QDesktopServices::openUrl(url);
+    }
+}
+
+void HelpViewer::PageChanged(const QUrl& url)
+{
+    // Follow the page in the table of contents, without loading it again.
+    const QSignalBlocker blocker(Contents);
+    for (QTreeWidgetItemIterator it(Contents); *it != nullptr; ++it) {
+        const QString local = (*it)->data(0, LocalRole).toString();
+        if (!local.isEmpty() && PagePath(PageUrl(local)) == PagePath(url)) {
+            Contents->setCurrentItem(*it);
+            return;
+        }
+    }
+}
+
+bool OpenHelpFile(QWidget* owner)
+{
+    return OpenHelpFileAt(owner, HelpFilePath());
+}
+
+bool OpenHelpFileAt(QWidget* owner, const QString& path)
+{
+    if (path.isEmpty()) {
+        ShowGeneralErrorReport(
+            QStringLiteral("The help file \"%1\" was not found. It was looked for as:\n%2")
+                .arg(QLatin1String(HelpFileName),
+                     QDir::toNativeSeparators(HelpFileCandidates().join(QLatin1Char('\n')))));
+        return false;
+    }
+    HelpViewer* viewer =
+        owner != nullptr ? owner->findChild<HelpViewer*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+    const bool created = viewer == nullptr;
+    if (created) {
+        viewer = new HelpViewer(owner);
+        viewer->setAttribute(Qt::WA_DeleteOnClose, owner == nullptr);
+    }
+    if (!viewer->OpenFile(path)) {
+        if (created) {
+            delete viewer;
+        }
+        ShowGeneralErrorReport(
+            QStringLiteral(
+                "The help file \"%1\" cannot be read: it is damaged, unreadable or not a compiled help file.")
+                .arg(QDir::toNativeSeparators(path)));
+        return false;
+    }
+    viewer->show();
+    viewer->raise();
+    viewer->activateWindow();
+    return true;
+}
