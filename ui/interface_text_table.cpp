@@ -19,8 +19,8 @@ void FillInterfaceTexts()
     t.samplingDesignTexts = {"", " Sample size ", " Sampling ", "with equal probabilities",
                              "with probabilities proportional to:"};
     t.estimatorDialogTexts = {"", " Estimator ", " Auxiliary variable "};
-    t.nonresponseDialogTexts = {"", " Nonresponse variable ", " Nonresponse percentages ", "For minimum value:",
-                                "For maximum value:"};
+    t.nonresponseDialogTexts = {"", " Nonresponse variable ", " Nonresponse percentages ",
+                                "For minimum value:", "For maximum value:"};
     t.distributionTexts = {"", "Variable:", "Mean:", "Stand. dev:"};
     t.parameterTexts = {"",
                         " Type of output ",
@@ -58,7 +58,7 @@ void FillInterfaceTexts()
                     SimulationState.versionText,
                     "Simulation of samples from finite populations",
                     "Written by the Tarvek project",
-                    "Free software under the GNU General Public License, version 3 or later",
-                    "Source code and releases: the Tarvek project repository",
-                    "Please report problems through the project's issue tracker"};
+                    "Free software, licence GPL-3.0-or-later",
+                    "Source: the Tarvek project repository",
+                    "Report problems at the project's tracker"};
 }

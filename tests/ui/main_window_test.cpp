@@ -1,0 +1,281 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <algorithm>
+#include <initializer_list>
+#include <iterator>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+#include "tests/ui/forms_fixture.h"
+#include "simulation/distribution_window.h"
+#include "simulation/interval_window.h"
+#include "simulation/statistics_table.h"
+#include "ui/about_box.h"
+#include "ui/error_message.h"
+#include "ui/estimator_dialog.h"
+#include "ui/nonresponse_dialog.h"
+#include "ui/parameters_dialog.h"
+#include "ui/population_distribution_dialog.h"
+#include "ui/sampling_design_dialog.h"
+#include "ui/select_variable_dialog.h"
+#include "ui/target_variable_dialog.h"
+
+namespace {
+
+using testing_support::OnNextModal;
+using testing_support::WriteTemporaryFile;
+
+const QByteArray FivePersons =
+    "Five persons\n"
+    "5 2\n"
+    "income\n"
+    "age\n"
+    "1200.5 30\n"
+    "800 41\n"
+    "1500 25\n"
+    "950 60\n"
+    "2000 35\n";
+
+QStringList ValueLines()
+{
+    const TMain& m = *Forms.Main;
+    QStringList lines;
+    for (const QLabel* label : {m.Label10, m.Label11, m.Label12, m.Label13, m.Label14, m.Label15, m.Label16,
+                                m.Label17, m.Label18}) {
+        lines << label->text();
+    }
+    return lines;
+}
+
+/// The message of the error dialog that `trigger` opens, after pressing its OK.
+QString ErrorMessageOf(const std::function<void()>& trigger)
+{
+    auto text = std::make_shared<QString>(QStringLiteral("(no message)"));
+    OnNextModal([text](QWidget* modal) {
+        ASSERT_EQ(modal, Forms.ErrorMessage);
+        *text = Forms.ErrorMessage->Label2->text();
+        QTest::mouseClick(Forms.ErrorMessage->OKButton, Qt::LeftButton);
+    });
+    trigger();
+    return *text;
+}
+
+bool ActivateMainWindow()
+{
+    Forms.Main->show();
+    Forms.Main->activateWindow();
+    return QTest::qWaitForWindowActive(Forms.Main);
+}
+
+TEST(MainWindowGeometryTest, FollowsTheScreenWithTiesToEven)
+{
+    const MainWindowGeometry small = ComputeMainWindowGeometry(1024, 768);
+    EXPECT_EQ(small.outerWidth, 819);
+    EXPECT_EQ(small.outerHeight, 614);
+    EXPECT_EQ(small.top, 77);
+    EXPECT_EQ(small.panelLeft, 230);  // 229.5
+    EXPECT_EQ(small.panelTop, 214);   // 214.5
+    EXPECT_EQ(small.left, 102);       // 102.5
+    EXPECT_EQ(small.clientWidth, 811);
+    EXPECT_EQ(small.clientHeight, 587);
+
+    const MainWindowGeometry large = ComputeMainWindowGeometry(1280, 1024);
+    EXPECT_EQ(large.outerWidth, 1024);
+    EXPECT_EQ(large.outerHeight, 819);
+    EXPECT_EQ(large.top, 102);
+    EXPECT_EQ(large.panelLeft, 332);
+    EXPECT_EQ(large.panelTop, 317);
+}
+
+std::vector<QObject*> WithoutNull(std::initializer_list<QObject*> windows)
+{
+    std::vector<QObject*> existing;
+    std::copy_if(windows.begin(), windows.end(), std::back_inserter(existing), [](QObject* w) { return w; });
+    return existing;
+}
+
+TEST_F(FormsTest, WindowsAreCreatedHiddenInOrderAfterTheMainWindow)
+{
+    ASSERT_NE(Forms.Main, nullptr);
+    EXPECT_FALSE(Forms.Main->isVisible());
+    // Table order of the windows that exist; each is a child of the main window,
+    // so its place among the main window's children is its creation order.
+    const std::vector<QObject*> table =
+        WithoutNull({Forms.SelVar, Forms.PopDis, Forms.SamDes, Forms.SelectEstimator, Forms.SetSim,
+                     Forms.Simula, Forms.TargetVariable, Forms.Statistics, Forms.Nonresponse, Forms.AboutBox,
+                     Forms.ConfidenceIntervals, Forms.ErrorMessage});
+    ASSERT_GE(table.size(), 2u);
+    std::vector<QObject*> created;
+    for (QObject* child : Forms.Main->children()) {
+        if (std::find(table.begin(), table.end(), child) != table.end()) {
+            created.push_back(child);
+        }
+    }
+    EXPECT_EQ(created, table);
+    for (QObject* window : table) {
+        EXPECT_FALSE(static_cast<QWidget*>(window)->isVisible());
+    }
+}
+
+TEST_F(FormsTest, CreationSizesTheWindowAndCentresThePanel)
+{
+    const QSize screen = QGuiApplication::primaryScreen()->size();
+    const MainWindowGeometry g = ComputeMainWindowGeometry(screen.width(), screen.height());
+    EXPECT_EQ(Forms.Main->size(), QSize(g.clientWidth, g.clientHeight));
+    EXPECT_EQ(Forms.Main->InfoPanel->geometry(), QRect(g.panelLeft, g.panelTop, 360, 185));
+    EXPECT_EQ(Forms.Main->Label14->pos(), QPoint(112, 88));
+    EXPECT_EQ(Forms.Main->Label4->pos(), QPoint(16, 72));
+}
+
+TEST_F(FormsTest, ActivationSetsTheCaptionAndTheOtherWindowsTitles)
+{
+    // While the main window was being created no other window existed.
+    EXPECT_EQ(Forms.ErrorMessage->windowTitle(), "");
+    ASSERT_TRUE(ActivateMainWindow());
+    EXPECT_EQ(Forms.Main->windowTitle(), " Tarvek - version 3.11");
+    EXPECT_EQ(Forms.ErrorMessage->windowTitle(), " Error message");
+    EXPECT_EQ(Forms.AboutBox->windowTitle(), " About Tarvek");
+}
+
+TEST_F(FormsTest, PanelShowsThePopulationRead)
+{
+    EXPECT_EQ(ValueLines(), QStringList(9, "-"));
+    ReadThroughMenu(WriteTemporaryFile("five.pop", FivePersons));
+    EXPECT_EQ(ValueLines(),
+              QStringList({"Five persons", "5", "2", "5", "income", "Equal", "Direct", "No", "1000"}));
+}
+
+TEST_F(FormsTest, PanelDescribesTheChosenSettings)
+{
+    ReadThroughMenu(WriteTemporaryFile("five.pop", FivePersons));
+    SimulationState.estimatorCode = EstimatorRatio;
+    SimulationState.designCode = DesignProportionalToSize;
+    SimulationState.auxiliaryVariable = 2;
+    SimulationState.nonresponseOn = true;
+    SimulationState.nonresponseVariable = 1;
+    Forms.Main->UpdateInfo();
+    EXPECT_EQ(Forms.Main->Label15->text(), "Proportional to age");
+    EXPECT_EQ(Forms.Main->Label16->text(), "Ratio, using age");
+    EXPECT_EQ(Forms.Main->Label17->text(), "Yes, by income");
+
+    SimulationState.estimatorCode = EstimatorPostStratified;
+    Forms.Main->UpdateInfo();
+    EXPECT_EQ(Forms.Main->Label16->text(), "Post-stratification, using age");
+}
+
+TEST_F(FormsTest, PopulationWithoutVariablesShowsNoTarget)
+{
+    ReadThroughMenu(WriteTemporaryFile("none.pop", "No variables\n3 0\n"));
+    EXPECT_EQ(Forms.Main->Label14->text(), "-");
+    EXPECT_EQ(Forms.Main->Label11->text(), "3");
+    EXPECT_EQ(Forms.Main->Label13->text(), "3");
+}
+
+TEST_F(FormsTest, FailedReadIsReportedAndChangesNothing)
+{
+    ReadThroughMenu(WriteTemporaryFile("five.pop", FivePersons));
+    const QStringList before = ValueLines();
+
+    auto report = std::make_shared<QString>();
+    ChooseInOpenDialog(WriteTemporaryFile("bad.pop", "Broken\n2 1\nx\n12,5\n3\n"), [report](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        *report = box->text();
+        box->accept();
+    });
+    Forms.Main->Readpopulation1->trigger();
+
+    EXPECT_EQ(*report, "Invalid numeric input");
+    EXPECT_EQ(ValueLines(), before);
+    EXPECT_EQ(SimulationState.populationName, "Five persons");
+    EXPECT_EQ(SimulationState.unitCount, 5);
+}
+
+TEST_F(FormsTest, CancelledOpenDialogChangesNothing)
+{
+    OnNextModal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
+    Forms.Main->Readpopulation1->trigger();
+    EXPECT_EQ(SimulationState.populationName, "");
+    EXPECT_EQ(ValueLines(), QStringList(9, "-"));
+}
+
+TEST_F(FormsTest, BeginRefusesInOrder)
+{
+    const auto begin = [] { Forms.Main->Startsimulation1->trigger(); };
+    EXPECT_EQ(ErrorMessageOf(begin), "You must first read a population!");
+    EXPECT_EQ(ValueLines(), QStringList(9, "-"));
+
+    // A sample size below 2 is reported before a missing target variable.
+    SimulationState.variableCount = 2;
+    SimulationState.sampleSize = 1;
+    EXPECT_EQ(ErrorMessageOf(begin), "The sample size must be at least 2!");
+
+    SimulationState.sampleSize = 2;
+    EXPECT_EQ(ErrorMessageOf(begin), "You must specify a target variable!");
+    EXPECT_FALSE(SimulationState.simulationRestart);
+}
+
+TEST_F(FormsTest, BeginRefusesAPopulationOfOneUnit)
+{
+    ReadThroughMenu(WriteTemporaryFile("one.pop", "One unit\n1 1\nsize\n4\n"));
+    EXPECT_EQ(ErrorMessageOf([] { Forms.Main->Startsimulation1->trigger(); }),
+              "The sample size must be at least 2!");
+}
+
+TEST_F(FormsTest, CommandFailuresGoToTheGeneralReport)
+{
+    const QString report =
+        GeneralReportOf([] { Forms.Main->RunCommand([] { throw std::runtime_error("Disk full"); }); });
+    EXPECT_EQ(report, "Disk full");
+}
+
+TEST_F(FormsTest, MenuCarriesTheShortcuts)
+{
+    const TMain& m = *Forms.Main;
+    const std::vector<std::pair<QAction*, QString>> expected = {{m.Readpopulation1, "Ctrl+R"},
+                                                                {m.Displayvariable1, "Ctrl+D"},
+                                                                {m.Exit1, "Alt+X"},
+                                                                {m.Targetvariable1, "Ctrl+T"},
+                                                                {m.Samplingdesign1, "Ctrl+S"},
+                                                                {m.Estimator1, "Ctrl+E"},
+                                                                {m.Generatenonresponse1, "Ctrl+G"},
+                                                                {m.Nononresponse1, "Ctrl+F"},
+                                                                {m.Simulationoptions1, "Ctrl+P"},
+                                                                {m.Startsimulation1, "Ctrl+B"},
+                                                                {m.Help2, "Ctrl+H"},
+                                                                {m.Aboutthisprogram1, "Ctrl+A"}};
+    for (const auto& [action, keys] : expected) {
+        EXPECT_EQ(action->shortcut().toString(QKeySequence::PortableText), keys)
+            << action->objectName().toStdString();
+    }
+}
+
+TEST_F(FormsTest, ShortcutsWorkOnTheActiveMainWindow)
+{
+    ASSERT_TRUE(ActivateMainWindow());
+
+    EXPECT_EQ(ErrorMessageOf([] { QTest::keyClick(Forms.Main, Qt::Key_B, Qt::ControlModifier); }),
+              "You must first read a population!");
+
+    ASSERT_TRUE(ActivateMainWindow());
+    auto aboutOpened = std::make_shared<bool>(false);
+    OnNextModal([aboutOpened](QWidget* modal) {
+        *aboutOpened = modal == Forms.AboutBox;
+        QTest::mouseClick(Forms.AboutBox->OKButton, Qt::LeftButton);
+    });
+    QTest::keyClick(Forms.Main, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_TRUE(*aboutOpened);
+
+    ASSERT_TRUE(ActivateMainWindow());
+    QTest::keyClick(Forms.Main, Qt::Key_X, Qt::AltModifier);
+    EXPECT_FALSE(Forms.Main->isVisible());
+}
+
+}  // namespace
