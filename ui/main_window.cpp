@@ -101,6 +101,7 @@ QString PopulationStartFolder()
 TMain::TMain(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("Main"));
+    // A design size only: FormCreate sizes the window from the screen.
     SetUpFixedWindow(this, 640, 480, tarvek_colors::MainBackground);
     // A main window, not a dialog: it stands on the task bar and ends the program.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
