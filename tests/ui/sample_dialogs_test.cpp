@@ -1,0 +1,240 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <functional>
+#include <memory>
+
+#include "core/simulation_state.h"
+#include "tests/ui/settings_dialog_fixture.h"
+#include "ui/estimator_dialog.h"
+#include "ui/forms.h"
+#include "ui/main_window.h"
+#include "ui/sampling_design_dialog.h"
+#include "ui/settings_commands.h"
+#include "ui/target_variable_dialog.h"
+
+namespace {
+
+using testing_support::OnNextModal;
+
+// Runs `command`; `interact` then drives its dialog, which must be `dialog`.
+// Returns whether the dialog was shown.
+template <class Dialog>
+bool Drive(Dialog* dialog, const std::function<void()>& command, const std::function<void(Dialog&)>& interact)
+{
+    auto opened = std::make_shared<bool>(false);
+    OnNextModal([dialog, opened, interact](QWidget* modal) {
+        ASSERT_EQ(modal, dialog);
+        *opened = true;
+        interact(*dialog);
+    });
+    command();
+    return *opened;
+}
+
+void ChooseDesign(bool proportional, int variable)
+{
+    Drive<TSamDes>(Forms.SamDes, RunSamplingDesignCommand, [proportional, variable](TSamDes& dialog) {
+        (proportional ? dialog.RadioButton2 : dialog.RadioButton1)->click();
+        dialog.ComboBox1->setCurrentIndex(variable - 1);
+        dialog.OKButton->click();
+    });
+}
+
+void ChooseEstimator(QRadioButton* TSelectEstimator::*button, int variable)
+{
+    Drive<TSelectEstimator>(Forms.SelectEstimator, RunEstimatorCommand,
+                            [button, variable](TSelectEstimator& dialog) {
+                                (dialog.*button)->click();
+                                dialog.ComboBox1->setCurrentIndex(variable - 1);
+                                dialog.OKButton->click();
+                            });
+}
+
+TEST_F(SettingsDialogTest, SampleCommandsWithoutPopulationOnlyReport)
+{
+    ReportCollector reports;
+    RunTargetVariableCommand();
+    RunSamplingDesignCommand();
+    RunEstimatorCommand();
+    EXPECT_EQ(reports.messages, QStringList(3, "You must first read a population!"));
+    EXPECT_EQ(SimulationState.targetVariable, 0);
+}
+
+TEST_F(SettingsDialogTest, DialogsShowTheDefaultsOfAFreshPopulation)
+{
+    ReadColumns({{1, 2, 3}, {4, 5, 6}});
+    EXPECT_TRUE(
+        Drive<TTargetVariable>(Forms.TargetVariable, RunTargetVariableCommand, [](TTargetVariable& dialog) {
+            EXPECT_EQ(dialog.windowTitle(), " Select target variable");
+            EXPECT_EQ(dialog.GroupBox1->title(), " Target variable ");
+            EXPECT_EQ(dialog.ComboBox1->currentIndex(), 0);
+            EXPECT_FALSE(dialog.ComboBox1->isEditable());
+            dialog.CancelButton->click();
+        }));
+    EXPECT_TRUE(Drive<TSamDes>(Forms.SamDes, RunSamplingDesignCommand, [](TSamDes& dialog) {
+        EXPECT_EQ(dialog.Edit1->text(), "3");
+        EXPECT_TRUE(dialog.RadioButton1->isChecked());
+        EXPECT_EQ(dialog.RadioButton2->text(), "with probabilities proportional to:");
+        EXPECT_TRUE(dialog.RadioButton2->isEnabled());
+        EXPECT_FALSE(dialog.ComboBox1->isEnabled());
+        EXPECT_EQ(dialog.ComboBox1->currentText(), "var1");
+        dialog.RadioButton2->click();
+        EXPECT_TRUE(dialog.ComboBox1->isEnabled());
+        dialog.CancelButton->click();
+    }));
+    EXPECT_TRUE(
+        Drive<TSelectEstimator>(Forms.SelectEstimator, RunEstimatorCommand, [](TSelectEstimator& dialog) {
+            EXPECT_TRUE(dialog.RadioButton1->isChecked());
+            EXPECT_EQ(dialog.RadioButton4->text(), "Post-stratification");
+            EXPECT_FALSE(dialog.ComboBox1->isEnabled());
+            dialog.RadioButton3->click();
+            EXPECT_TRUE(dialog.ComboBox1->isEnabled());
+            dialog.CancelButton->click();
+        }));
+    EXPECT_EQ(SimulationState.estimatorCode, EstimatorDirect);
+    EXPECT_EQ(SimulationState.designCode, DesignEqualProbabilities);
+    EXPECT_EQ(Forms.SamDes->ComboBox1->count(), 0);
+}
+
+TEST_F(SettingsDialogTest, TargetVariableResetsScaleAndCompressionAndRefreshesPanel)
+{
+    ReadColumns({{1, 2, 3}, {-4.25, 8.5, 0}});
+    SimulationState.scaleLower = 100;
+    SimulationState.verticalCompression = 3;
+    Drive<TTargetVariable>(Forms.TargetVariable, RunTargetVariableCommand, [](TTargetVariable& dialog) {
+        dialog.ComboBox1->setCurrentIndex(1);
+        dialog.OKButton->click();
+    });
+    EXPECT_EQ(SimulationState.targetVariable, 2);
+    EXPECT_EQ(SimulationState.scaleLower, -4.25);
+    EXPECT_EQ(SimulationState.scaleUpper, 8.5);
+    EXPECT_EQ(SimulationState.verticalCompression, 1);
+    EXPECT_EQ(Forms.Main->Label14->text(), "var2");
+}
+
+TEST_F(SettingsDialogTest, DesignAndEstimatorExcludeEachOther)
+{
+    ReadColumns({{1, 2, 3}, {4, 5, 6}});
+    ChooseEstimator(&TSelectEstimator::RadioButton2, 2);
+    EXPECT_EQ(SimulationState.estimatorCode, EstimatorRatio);
+    EXPECT_EQ(Forms.Main->Label16->text(), "Ratio, using var2");
+    Drive<TSamDes>(Forms.SamDes, RunSamplingDesignCommand, [](TSamDes& dialog) {
+        EXPECT_FALSE(dialog.RadioButton2->isEnabled());
+        EXPECT_EQ(dialog.ComboBox1->currentIndex(), 1);
+        dialog.CancelButton->click();
+    });
+
+    ChooseEstimator(&TSelectEstimator::RadioButton1, 1);
+    EXPECT_EQ(SimulationState.auxiliaryVariable, 2);  // the direct estimator keeps it
+    ChooseDesign(true, 1);
+    EXPECT_EQ(SimulationState.designCode, DesignProportionalToSize);
+    EXPECT_EQ(SimulationState.auxiliaryVariable, 1);
+    Drive<TSelectEstimator>(Forms.SelectEstimator, RunEstimatorCommand, [](TSelectEstimator& dialog) {
+        EXPECT_TRUE(dialog.RadioButton1->isEnabled());
+        for (QRadioButton* button : {dialog.RadioButton2, dialog.RadioButton3, dialog.RadioButton4}) {
+            EXPECT_FALSE(button->isEnabled());
+        }
+        dialog.CancelButton->click();
+    });
+}
+
+TEST_F(SettingsDialogTest, SampleSizeIsCheckedWhenLeftAndKeptAfterCancel)
+{
+    ReadColumns({{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}});
+    Drive<TSamDes>(Forms.SamDes, RunSamplingDesignCommand, [](TSamDes& dialog) {
+        for (const char* refused : {"1", "13", "x", ""}) {
+            SettingsDialogTest::TypeAndLeave(dialog.Edit1, refused);
+            EXPECT_EQ(SimulationState.sampleSize, 10) << refused;
+        }
+        for (int accepted : {2, 12}) {
+            SettingsDialogTest::TypeAndLeave(dialog.Edit1, QString::number(accepted));
+            EXPECT_EQ(SimulationState.sampleSize, accepted);
+        }
+        SettingsDialogTest::TypeAndLeave(dialog.Edit1, " 7");
+        dialog.CancelButton->click();
+    });
+    EXPECT_EQ(SimulationState.sampleSize, 7);
+    EXPECT_EQ(Forms.Main->Label13->text(), "7");
+}
+
+TEST_F(SettingsDialogTest, ButtonClickThatLeavesAnInvalidSampleSizeOnlyChecks)
+{
+    ReadColumns({{1, 2, 3, 4}});
+    Drive<TSamDes>(Forms.SamDes, RunSamplingDesignCommand, [](TSamDes& dialog) {
+        dialog.OKButton->setFocus();
+        SettingsDialogTest::TypeAndLeave(dialog.Edit1, "5");
+        QCoreApplication::processEvents();
+        EXPECT_EQ(dialog.focusWidget(), dialog.Edit1);
+        dialog.RadioButton2->click();
+        dialog.OKButton->click();
+        dialog.CancelButton->click();
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(SimulationState.designCode, DesignEqualProbabilities);
+        SettingsDialogTest::TypeAndLeave(dialog.Edit1, "3");
+        dialog.OKButton->click();
+        EXPECT_FALSE(dialog.isVisible());
+    });
+    EXPECT_EQ(SimulationState.sampleSize, 3);
+    EXPECT_EQ(SimulationState.designCode, DesignProportionalToSize);
+}
+
+TEST_F(SettingsDialogTest, NonPositiveSizeVariableIsReportedOncePerUnitUpToALimit)
+{
+    ReadColumns({{1, 2, 3, 4, 5}, {2, 0, 1, -1, 0}});
+    {
+        ReportCollector reports;
+        ChooseDesign(true, 2);
+        EXPECT_EQ(reports.messages, QStringList(3, "Values of auxiliary variable must be positive!"));
+    }
+    EXPECT_EQ(SimulationState.designCode, DesignEqualProbabilities);
+    EXPECT_EQ(SimulationState.auxiliaryVariable, 2);
+
+    std::vector<double> many(14, 0.0);
+    many.push_back(1.0);
+    ReadColumns({many});
+    ReportCollector reports;
+    ChooseDesign(true, 1);
+    ASSERT_EQ(reports.messages.size(), MaxRepeatedPositivityMessages + 1);
+    EXPECT_EQ(reports.messages.front(), "Values of auxiliary variable must be positive!");
+    EXPECT_EQ(reports.messages.back(), "4 more units have values that are not positive!");
+    EXPECT_EQ(SimulationState.designCode, DesignEqualProbabilities);
+}
+
+struct StrataCase {
+    std::vector<double> values;
+    QStringList messages;
+    int estimatorCode;
+};
+
+TEST_F(SettingsDialogTest, PostStratificationRefusesUnusableStrata)
+{
+    const QStringList none;
+    const QStringList empty{"There are empty strata!"};
+    const QStringList tooMany{"There are too many strata!"};
+    const std::vector<StrataCase> cases = {
+        {{1, 2, 2, 4}, empty, EstimatorDirect},
+        {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10.4}, none, EstimatorPostStratified},
+        {{1, 2, 3, 4, 5, 6, 7, 8, 9, 10.6}, tooMany, EstimatorDirect},
+        {{1, 2, 0.4}, tooMany, EstimatorDirect},
+        {{1, 2, 0.5}, tooMany, EstimatorDirect},
+        {{3, 1, 2, 2.5}, none, EstimatorPostStratified},
+    };
+    for (const StrataCase& strata : cases) {
+        ReadColumns({std::vector<double>(strata.values.size(), 1.0), strata.values});
+        ReportCollector reports;
+        ChooseEstimator(&TSelectEstimator::RadioButton4, 2);
+        EXPECT_EQ(reports.messages, strata.messages) << strata.values.back();
+        EXPECT_EQ(SimulationState.estimatorCode, strata.estimatorCode) << strata.values.back();
+        EXPECT_EQ(SimulationState.auxiliaryVariable, 2);
+    }
+    EXPECT_EQ(SimulationState.stratumCount, 3);
+}
+
+}  // namespace

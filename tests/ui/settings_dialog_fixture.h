@@ -1,0 +1,43 @@
+#pragma once
+// Shared set-up of the settings dialog tests: a fresh record and every window as
+// after program start, small populations read through the real reader, and a
+// collector that answers the error reports a command shows.
+
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <string>
+#include <vector>
+
+#include "tests/support/gui_test_support.h"
+
+class QLineEdit;
+
+/// \brief Closes every error report (the error-message dialog or a standard
+/// message box) that opens while it lives, and keeps their messages in order.
+class ReportCollector {
+public:
+    ReportCollector();
+    QStringList messages;
+
+private:
+    QTimer poll_;
+};
+
+class SettingsDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    /// \brief Reads a population of one variable per column; all columns have
+    /// the same number of units.
+    static void ReadColumns(const std::vector<std::vector<double>>& columns);
+
+    /// \brief Replaces the text of `field` as typing would (it counts as edited)
+    /// and then takes the focus from it as a Tab key would.
+    static void TypeAndLeave(QLineEdit* field, const QString& text);
+
+    testing_support::ModalWatchdog watchdog_;
+};
