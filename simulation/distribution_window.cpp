@@ -1,19 +1,14 @@
 #include "simulation/distribution_window.h"
 
 #include <QLabel>
-#include <QPainter>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QRegion>
 
-#include "core/simulation_state.h"
-#include "simulation/plot_renderer.h"
 #include "simulation/statistics_table.h"
 #include "ui/forms.h"
 #include "ui/interface_text_table.h"
 #include "ui/window_style.h"
 
-TSimula::TSimula(QWidget* parent) : SimulationWindow(541, 346, parent)
+TSimula::TSimula(QWidget* parent) : SimulationWindow(GraphKind::Histogram, 541, 346, parent)
 {
     setObjectName(QStringLiteral("Simula"));
     Panel1 = CreatePanel("Panel1", 500, 8, 29, 257);
@@ -44,22 +39,4 @@ void TSimula::StatButtonClick()
     if (Forms.Statistics != nullptr) {
         Forms.Statistics->ShowForRun(samplesDrawn());
     }
-}
-
-PlotFrame TSimula::PrepareData(const RunEngine& engine)
-{
-    const PlotFrame frame = PrepareDistributionFrame(engine.scale(), engine.populationMean());
-    barUnit_ = BarUnit(frame.stepHeight, SimulationState.verticalCompression);
-    ClearHistogramCounts();
-    return frame;
-}
-
-QRegion TSimula::DrawSample(QPainter& painter, const SampleResult& sample)
-{
-    const int k = sample.histogramClass;
-    if (!AddToHistogram(k, barUnit_, plotFrame())) {
-        return QRegion();
-    }
-    DrawBar(painter, plotFrame(), k, SimulationState.histogramCounts[k], barUnit_);
-    return BarRegion(plotFrame(), k);
 }

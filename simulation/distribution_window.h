@@ -15,15 +15,8 @@ public:
     /// \brief Shows the statistics table of the samples drawn so far.
     void StatButtonClick();
 
-    int barUnit() const { return barUnit_; }
+    int barUnit() const { return runGraph().barUnit; }
 
     QLabel* Label3 = nullptr;
     QPushButton* StatButton = nullptr;
-
-protected:
-    PlotFrame PrepareData(const RunEngine& engine) override;
-    QRegion DrawSample(QPainter& painter, const SampleResult& sample) override;
-
-private:
-    int barUnit_ = 0;
 };

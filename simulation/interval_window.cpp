@@ -2,16 +2,14 @@
 
 #include <QFrame>
 #include <QLabel>
-#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRegion>
 
-#include "simulation/plot_renderer.h"
 #include "ui/interface_text_table.h"
 #include "ui/window_style.h"
 
-TConfidenceIntervals::TConfidenceIntervals(QWidget* parent) : SimulationWindow(539, 355, parent)
+TConfidenceIntervals::TConfidenceIntervals(QWidget* parent)
+    : SimulationWindow(GraphKind::Intervals, 539, 355, parent)
 {
     setObjectName(QStringLiteral("ConfidenceIntervals"));
     Panel1 = CreatePanel("Panel1", 500, 8, 29, 257);
@@ -36,19 +34,6 @@ void TConfidenceIntervals::ApplyInterfaceTexts()
     SaveButton->setText(QString::fromStdString(texts[2]));
     NextButton->setText(QString::fromStdString(texts[4]));
     FastButton->setText(QString::fromStdString(texts[5]));
-}
-
-PlotFrame TConfidenceIntervals::PrepareData(const RunEngine& engine)
-{
-    ClearIntervalSlots(intervalSlots_);
-    return PrepareIntervalFrame(engine.scale(), engine.populationMean());
-}
-
-QRegion TConfidenceIntervals::DrawSample(QPainter& painter, const SampleResult& sample)
-{
-    PushInterval(intervalSlots_, IntervalPixels(plotFrame(), sample));
-    ReDrawPlot(painter, plotFrame(), intervalSlots_);
-    return IntervalRowsRegion(plotFrame());
 }
 
 void TConfidenceIntervals::UpdateGauges()

@@ -14,7 +14,7 @@ public:
     /// \brief The captions Begin writes before it shows the window.
     void ApplyInterfaceTexts();
 
-    const IntervalSlots& intervalSlots() const { return intervalSlots_; }
+    const IntervalSlots& intervalSlots() const { return runGraph().intervalSlots; }
 
     QLabel* Label1 = nullptr;
     QFrame* Panel2 = nullptr;
@@ -22,10 +22,5 @@ public:
     QProgressBar* Gauge2 = nullptr;
 
 protected:
-    PlotFrame PrepareData(const RunEngine& engine) override;
-    QRegion DrawSample(QPainter& painter, const SampleResult& sample) override;
     void UpdateGauges() override;
-
-private:
-    IntervalSlots intervalSlots_;
 };

@@ -155,3 +155,27 @@ PixelSpan IntervalPixels(const PlotFrame& frame, const SampleResult& sample)
     }
     return {std::max(left, frame.plotLeft), std::min(right, AxisRightX(frame))};
 }
+
+RunGraph StartRunGraph(GraphKind kind, const RunScale& scale, double populationMean)
+{
+    RunGraph graph;
+    graph.kind = kind;
+    if (kind == GraphKind::Intervals) {
+        graph.frame = PrepareIntervalFrame(scale, populationMean);
+        ClearIntervalSlots(graph.intervalSlots);
+        return graph;
+    }
+    graph.frame = PrepareDistributionFrame(scale, populationMean);
+    graph.barUnit = BarUnit(graph.frame.stepHeight, SimulationState.verticalCompression);
+    ClearHistogramCounts();
+    return graph;
+}
+
+bool AddSample(RunGraph& graph, const SampleResult& sample)
+{
+    if (graph.kind == GraphKind::Intervals) {
+        PushInterval(graph.intervalSlots, IntervalPixels(graph.frame, sample));
+        return true;
+    }
+    return AddToHistogram(sample.histogramClass, graph.barUnit, graph.frame);
+}

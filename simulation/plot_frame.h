@@ -103,3 +103,23 @@ inline constexpr int IntervalMarkHalfLength = 2;
 /// short mark at its estimate when no standard error is available, or at the end
 /// of the axis when the interval lies wholly beyond it. Always within the axis.
 PixelSpan IntervalPixels(const PlotFrame& frame, const SampleResult& sample);
+
+/// \brief Which graph a run shows.
+enum class GraphKind { Histogram, Intervals };
+
+/// \brief The graph of one run as numbers: its frame and either the bar unit (the
+/// counts are histogramCounts) or the interval rows.
+struct RunGraph {
+    GraphKind kind = GraphKind::Histogram;
+    PlotFrame frame;
+    std::int32_t barUnit = 0;
+    IntervalSlots intervalSlots;
+};
+
+/// \brief The empty graph of a run that has just started with `scale`: the frame
+/// of its kind, the bar unit of verticalCompression, no counts or rows.
+RunGraph StartRunGraph(GraphKind kind, const RunScale& scale, double populationMean);
+
+/// \brief Adds an accepted sample: counts it in its class unless the class is
+/// full, or enters its interval on the bottom row. False when nothing changed.
+bool AddSample(RunGraph& graph, const SampleResult& sample);

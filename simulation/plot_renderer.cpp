@@ -7,10 +7,10 @@
 #include <QRegion>
 #include <QString>
 #include <algorithm>
-#include <functional>
 
 #include "core/number_format.h"
 #include "core/rounding.h"
+#include "simulation/run_engine.h"
 #include "ui/window_style.h"
 
 namespace {
@@ -106,19 +106,6 @@ QRegion MeanLineRegion(const PlotFrame& frame)
     return QRegion(QRect(QPoint(x, PlotTopY(frame)), QPoint(x, TickBottomY(frame))));
 }
 
-/// Paints `paint` on a client-sized canvas and cuts out the plot frame.
-QImage RenderFrame(const std::function<void(QPainter&)>& paint)
-{
-    const QRect frame = PlotFrameRect();
-    QImage canvas(frame.right() + 1, frame.bottom() + 1, QImage::Format_RGB32);
-    canvas.fill(tarvek_colors::SettingsBackground);
-    {
-        QPainter painter(&canvas);
-        paint(painter);
-    }
-    return canvas.copy(frame);
-}
-
 }  // namespace
 
 QFont PlotLabelFont()
@@ -198,18 +185,30 @@ QRegion IntervalRowsRegion(const PlotFrame& frame)
     return MeanLineRegion(frame).united(rows);
 }
 
-QImage RenderHistogramFrame(const PlotFrame& frame, int barUnit)
+QRegion DrawAddedSample(QPainter& painter, const RunGraph& graph, const SampleResult& sample)
 {
-    return RenderFrame([&](QPainter& painter) {
-        InitGraph(painter, frame);
-        ReDrawHistogram(painter, frame, barUnit);
-    });
+    if (graph.kind == GraphKind::Intervals) {
+        ReDrawPlot(painter, graph.frame, graph.intervalSlots);
+        return IntervalRowsRegion(graph.frame);
+    }
+    const int k = sample.histogramClass;
+    DrawBar(painter, graph.frame, k, SimulationState.histogramCounts[k], graph.barUnit);
+    return BarRegion(graph.frame, k);
 }
 
-QImage RenderIntervalFrame(const PlotFrame& frame, const IntervalSlots& intervalSlots)
+QImage RenderPlotFrame(const RunGraph& graph)
 {
-    return RenderFrame([&](QPainter& painter) {
-        InitGraph(painter, frame);
-        ReDrawPlot(painter, frame, intervalSlots);
-    });
+    const QRect frame = PlotFrameRect();
+    QImage canvas(frame.right() + 1, frame.bottom() + 1, QImage::Format_RGB32);
+    canvas.fill(tarvek_colors::SettingsBackground);
+    {
+        QPainter painter(&canvas);
+        InitGraph(painter, graph.frame);
+        if (graph.kind == GraphKind::Intervals) {
+            ReDrawPlot(painter, graph.frame, graph.intervalSlots);
+        } else {
+            ReDrawHistogram(painter, graph.frame, graph.barUnit);
+        }
+    }
+    return canvas.copy(frame);
 }

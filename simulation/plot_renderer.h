@@ -13,6 +13,7 @@ class QFont;
 class QImage;
 class QPainter;
 class QRegion;
+struct SampleResult;
 
 /// \brief The font of the scale labels: sans-serif, 8 points, not antialiased.
 QFont PlotLabelFont();
@@ -44,10 +45,10 @@ void ReDrawPlot(QPainter& painter, const PlotFrame& frame, const IntervalSlots& 
 /// \brief The pixels that ReDrawPlot may change.
 QRegion IntervalRowsRegion(const PlotFrame& frame);
 
-/// \brief The 481 x 257 picture of the plot frame with the axis and the histogram
-/// of histogramCounts, as the distribution window shows it.
-QImage RenderHistogramFrame(const PlotFrame& frame, int barUnit);
+/// \brief Paints the part of `graph` that AddSample has just changed for `sample`;
+/// returns the pixels changed.
+QRegion DrawAddedSample(QPainter& painter, const RunGraph& graph, const SampleResult& sample);
 
-/// \brief The 481 x 257 picture of the plot frame with the interval rows, as the
-/// interval window shows it.
-QImage RenderIntervalFrame(const PlotFrame& frame, const IntervalSlots& intervalSlots);
+/// \brief The 481 x 257 picture of the plot frame with the whole graph, as the
+/// window shows it.
+QImage RenderPlotFrame(const RunGraph& graph);

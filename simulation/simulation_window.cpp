@@ -55,8 +55,8 @@ int GaugePercent(int part, int whole)
     return nearest(part * 100.0 / whole);
 }
 
-SimulationWindow::SimulationWindow(int clientWidth, int clientHeight, QWidget* parent)
-    : QDialog(parent), image_(clientWidth, clientHeight, QImage::Format_RGB32)
+SimulationWindow::SimulationWindow(GraphKind kind, int clientWidth, int clientHeight, QWidget* parent)
+    : QDialog(parent), kind_(kind), image_(clientWidth, clientHeight, QImage::Format_RGB32)
 {
     SetUpFixedWindow(this, clientWidth, clientHeight, tarvek_colors::SettingsBackground);
     image_.fill(tarvek_colors::SettingsBackground);
@@ -151,11 +151,11 @@ void SimulationWindow::FormActivate()
 void SimulationWindow::StartFreshRun()
 {
     engine_.StartRun();
-    frame_ = PrepareData(engine_);
+    graph_ = StartRunGraph(kind_, engine_.scale(), engine_.populationMean());
     image_.fill(tarvek_colors::SettingsBackground);
     {
         QPainter painter(&image_);
-        InitGraph(painter, frame_);
+        InitGraph(painter, graph_.frame);
     }
     UpdateGauges();
     SimulationState.simulationRestart = false;
@@ -173,13 +173,15 @@ void SimulationWindow::NextSample()
     if (status != DrawStatus::Accepted) {
         return;
     }
-    QRegion changed;
-    {
-        QPainter painter(&image_);
-        changed = DrawSample(painter, sample);
+    if (AddSample(graph_, sample)) {
+        QRegion changed;
+        {
+            QPainter painter(&image_);
+            changed = DrawAddedSample(painter, graph_, sample);
+        }
+        // Painted now rather than scheduled: Automatic handles no events until it ends.
+        repaint(changed);
     }
-    // Painted now rather than scheduled: Automatic handles no events until it ends.
-    repaint(changed);
     UpdateGauges();
 }
 

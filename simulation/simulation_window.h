@@ -14,10 +14,8 @@
 class QFileDialog;
 class QFrame;
 class QLabel;
-class QPainter;
 class QProgressBar;
 class QPushButton;
-class QRegion;
 
 class SimulationWindow : public QDialog {
     Q_OBJECT
@@ -37,7 +35,8 @@ public:
     void StartFreshRun();
 
     const QImage& clientImage() const { return image_; }
-    const PlotFrame& plotFrame() const { return frame_; }
+    const PlotFrame& plotFrame() const { return graph_.frame; }
+    const RunGraph& runGraph() const { return graph_; }
     const RunEngine& runEngine() const { return engine_; }
     int samplesDrawn() const { return engine_.samplesDrawn(); }
 
@@ -52,13 +51,8 @@ public:
     QFileDialog* SaveBMP = nullptr;
 
 protected:
-    SimulationWindow(int clientWidth, int clientHeight, QWidget* parent);
+    SimulationWindow(GraphKind kind, int clientWidth, int clientHeight, QWidget* parent);
 
-    /// \brief Computes the plot frame of the run that `engine` has just started and
-    /// clears the window's own record of the graph.
-    virtual PlotFrame PrepareData(const RunEngine& engine) = 0;
-    /// \brief Adds an accepted sample to the graph on `painter`; returns the pixels changed.
-    virtual QRegion DrawSample(QPainter& painter, const SampleResult& sample) = 0;
     /// \brief Sets the gauges from the run's progress.
     virtual void UpdateGauges();
 
@@ -77,8 +71,9 @@ protected:
 private:
     void NextSample();
 
+    const GraphKind kind_;
     RunEngine engine_;
-    PlotFrame frame_;
+    RunGraph graph_;
     QImage image_;
 };
 

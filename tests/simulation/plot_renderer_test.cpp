@@ -200,7 +200,10 @@ TEST_F(PlotRendererTest, RenderedFrameEqualsTheFrameOfTheCanvas)
         InitGraph(p, frame);
         DrawBar(p, frame, 10, 4, 7);
     });
-    const QImage rendered = RenderHistogramFrame(frame, 7);
+    RunGraph graph;
+    graph.frame = frame;
+    graph.barUnit = 7;
+    const QImage rendered = RenderPlotFrame(graph);
     EXPECT_EQ(rendered.size(), QSize(481, 257));
     EXPECT_EQ(rendered, canvas.copy(PlotFrameRect()));
 }
