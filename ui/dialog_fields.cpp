@@ -59,6 +59,13 @@ QPushButton* CreateButton(QWidget* parent, const char* name, const char* caption
     return button;
 }
 
+QPushButton* CreateOKButton(QWidget* parent, int left, int top, int width, int height)
+{
+    QPushButton* button = CreateButton(parent, "OKButton", "OK", left, top, width, height);
+    button->setDefault(true);
+    return button;
+}
+
 QLabel* CreateLabel(QWidget* parent, const char* name, int left, int top)
 {
     auto* label = new QLabel(parent);

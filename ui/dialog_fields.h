@@ -23,6 +23,8 @@ void SetUpSettingsDialog(QDialog* dialog, int clientWidth, int clientHeight);
 QGroupBox* CreateGroupBox(QWidget* parent, const char* name, int left, int top, int width, int height);
 QPushButton* CreateButton(QWidget* parent, const char* name, const char* caption, int left, int top,
                           int width, int height);
+/// \brief The "OK" button, which Enter in any field of the dialog presses.
+QPushButton* CreateOKButton(QWidget* parent, int left, int top, int width, int height);
 /// \brief A label whose size follows its text (see SetCaption).
 QLabel* CreateLabel(QWidget* parent, const char* name, int left, int top);
 /// \brief A radio button whose width follows its caption (see SetCaption).

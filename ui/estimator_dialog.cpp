@@ -25,7 +25,7 @@ TSelectEstimator::TSelectEstimator(QWidget* parent) : QDialog(parent)
     GroupBox2 = CreateGroupBox(this, "GroupBox2", 184, 16, 177, 137);
     ComboBox1 = CreateVariableList(GroupBox2, "ComboBox1", 16, 24, 145);
     CancelButton = CreateButton(this, "CancelButton", "Cancel", 212, 176, 65, 25);
-    OKButton = CreateButton(this, "OKButton", "OK", 296, 176, 65, 25);
+    OKButton = CreateOKButton(this, 296, 176, 65, 25);
 
     connect(RadioButton1, &QRadioButton::clicked, this, &TSelectEstimator::RadioButton1Click);
     for (QRadioButton* button : {RadioButton2, RadioButton3, RadioButton4}) {

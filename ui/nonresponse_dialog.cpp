@@ -49,7 +49,7 @@ TNonresponse::TNonresponse(QWidget* parent) : QDialog(parent)
     Label2 = CreateLabel(GroupBox2, "Label2", 12, 84);
     Edit2 = CreateEntryField(GroupBox2, "Edit2", 40, 104, 121, 21);
     CancelButton = CreateButton(this, "CancelButton", "Cancel", 256, 180, 65, 25);
-    OKButton = CreateButton(this, "OKButton", "OK", 328, 180, 67, 25);
+    OKButton = CreateOKButton(this, 328, 180, 67, 25);
     connect(OKButton, &QPushButton::clicked, this, &TNonresponse::OKButtonClick);
     connect(CancelButton, &QPushButton::clicked, this, &TNonresponse::CancelButtonClick);
 }

@@ -46,7 +46,7 @@ TSetSim::TSetSim(QWidget* parent) : QDialog(parent)
     SpinEdit1 =
         CreateArrowsOnlySpinField(GroupBox2, "SpinEdit1", 148, 24, 33, 22, MinCompression, MaxCompression);
     CancelButton = CreateButton(this, "CancelButton", "Cancel", 296, 204, 67, 25);
-    OKButton = CreateButton(this, "OKButton", "OK", 376, 204, 67, 25);
+    OKButton = CreateOKButton(this, 376, 204, 67, 25);
 
     simulationCountField_ = new WholeNumberField(
         Edit4, MinSimulations, [] { return MaxSamples; }, SimulationState.simulationCount);

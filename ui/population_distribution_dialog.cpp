@@ -181,7 +181,7 @@ TPopDis::TPopDis(QWidget* parent) : QDialog(parent)
     Label8 = CreateValueLabel("Label8", 305, 312);
     Label9 = CreatePanelLabel("Label9", 176, 328);
     Label10 = CreateValueLabel("Label10", 299, 328);
-    OKButton = CreateButton(this, "OKButton", "OK", 424, 328, 65, 25);
+    OKButton = CreateOKButton(this, 424, 328, 65, 25);
     connect(OKButton, &QPushButton::clicked, this, &TPopDis::OKButtonClick);
 }
 
@@ -206,11 +206,19 @@ QLabel* TPopDis::CreatePanelLabel(const char* name, int left, int top, const cha
     return label;
 }
 
+// A value label is laid out with its own name as caption and then keeps its
+// right edge: longer values grow to the left, so the columns of figures stay
+// aligned on their last digit.
 QLabel* TPopDis::CreateValueLabel(const char* name, int left, int top)
 {
-    QLabel* label = CreatePanelLabel(name, left, top);
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return label;
+    return CreatePanelLabel(name, left, top, name);
+}
+
+void TPopDis::SetValue(QLabel* label, const std::string& text)
+{
+    const int right = label->x() + label->width();
+    SetCaption(label, text);
+    label->move(right - label->width(), label->y());
 }
 
 void TPopDis::Execute()
@@ -234,10 +242,10 @@ void TPopDis::FormActivate()
     const Extremes extremes = ScanExtremes(variable);
     const bool anyUnit = PopulationSize() >= 1;
     const Moments moments = ComputeMoments(variable);
-    SetCaption(Label4, StatisticText(extremes.minimum, anyUnit));
-    SetCaption(Label6, StatisticText(extremes.maximum, anyUnit));
-    SetCaption(Label8, StatisticText(moments.mean, moments.meanAvailable));
-    SetCaption(Label10, StatisticText(moments.standardDeviation, moments.standardDeviationAvailable));
+    SetValue(Label4, StatisticText(extremes.minimum, anyUnit));
+    SetValue(Label6, StatisticText(extremes.maximum, anyUnit));
+    SetValue(Label8, StatisticText(moments.mean, moments.meanAvailable));
+    SetValue(Label10, StatisticText(moments.standardDeviation, moments.standardDeviationAvailable));
 }
 
 void TPopDis::FormPaint(QPainter& painter)

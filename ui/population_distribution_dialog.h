@@ -3,6 +3,7 @@
 // mean and standard deviation, and a 50-class histogram of its values.
 
 #include <QDialog>
+#include <string>
 
 class QFrame;
 class QLabel;
@@ -46,4 +47,5 @@ private:
     QFrame* CreateBevel(const char* name, int left, int top, int width, int height);
     QLabel* CreatePanelLabel(const char* name, int left, int top, const char* caption = "");
     QLabel* CreateValueLabel(const char* name, int left, int top);
+    static void SetValue(QLabel* label, const std::string& text);
 };

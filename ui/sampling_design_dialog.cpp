@@ -44,7 +44,7 @@ TSamDes::TSamDes(QWidget* parent) : QDialog(parent)
     RadioButton2 = CreateRadioButton(GroupBox1, "RadioButton2", 16, 48);
     ComboBox1 = CreateVariableList(GroupBox1, "ComboBox1", 48, 68, 145);
     CancelButton = CreateButton(this, "CancelButton", "Cancel", 252, 216, 65, 25);
-    OKButton = CreateButton(this, "OKButton", "OK", 252, 256, 65, 25);
+    OKButton = CreateOKButton(this, 252, 256, 65, 25);
 
     sampleSizeField_ = new WholeNumberField(
         Edit1, 2, [] { return SimulationState.unitCount; }, SimulationState.sampleSize);

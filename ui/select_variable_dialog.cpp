@@ -16,7 +16,7 @@ TSelVar::TSelVar(QWidget* parent) : QDialog(parent)
     GroupBox1 = CreateGroupBox(this, "GroupBox1", 20, 16, 177, 177);
     ComboBox1 = CreateVariableList(GroupBox1, "ComboBox1", 16, 24, 145);
     CancelButton = CreateButton(this, "CancelButton", "Cancel", 216, 128, 65, 25);
-    OKButton = CreateButton(this, "OKButton", "OK", 216, 168, 65, 25);
+    OKButton = CreateOKButton(this, 216, 168, 65, 25);
     connect(OKButton, &QPushButton::clicked, this, &TSelVar::OKButtonClick);
     connect(CancelButton, &QPushButton::clicked, this, &TSelVar::CancelButtonClick);
 }

@@ -17,7 +17,7 @@ TTargetVariable::TTargetVariable(QWidget* parent) : QDialog(parent)
     GroupBox1 = CreateGroupBox(this, "GroupBox1", 20, 16, 185, 177);
     ComboBox1 = CreateVariableList(GroupBox1, "ComboBox1", 20, 24, 145);
     CancelButton = CreateButton(this, "CancelButton", "Cancel", 224, 128, 65, 25);
-    OKButton = CreateButton(this, "OKButton", "OK", 224, 168, 65, 25);
+    OKButton = CreateOKButton(this, 224, 168, 65, 25);
     connect(OKButton, &QPushButton::clicked, this, &TTargetVariable::OKButtonClick);
     connect(CancelButton, &QPushButton::clicked, this, &TTargetVariable::CancelButtonClick);
 }

@@ -136,6 +136,9 @@ TEST_F(SettingsDialogTest, DistributionOfZeroToHundredCountsHalfClassesToEvenNei
     ASSERT_TRUE(shown->distributionOpened);
     EXPECT_EQ(shown->statistics.mid(1),
               (QStringList{"       0.000", "     100.000", "      50.000", "      29.300"}));
+    // Values of different widths end on one right edge.
+    EXPECT_EQ(Forms.PopDis->Label4->geometry().right(), Forms.PopDis->Label6->geometry().right());
+    EXPECT_LT(Forms.PopDis->Label6->x(), Forms.PopDis->Label4->x());
 
     const QImage image = PaintDistribution();
     EXPECT_EQ(ClassCount(1), 2);               // 0 and 1 (0.5 rounds to 0)
