@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QVariant>
 
+#include "simulation/distribution_window.h"
+#include "simulation/interval_window.h"
+#include "simulation/statistics_table.h"
 #include "ui/about_box.h"
 #include "ui/emblem.h"
 #include "ui/error_message.h"
@@ -43,9 +46,12 @@ void CreateForms()
     Forms.SamDes = new TSamDes(Forms.Main);
     Forms.SelectEstimator = new TSelectEstimator(Forms.Main);
     Forms.SetSim = new TSetSim(Forms.Main);
+    Forms.Simula = new TSimula(Forms.Main);
     Forms.TargetVariable = new TTargetVariable(Forms.Main);
+    Forms.Statistics = new TStatistics(Forms.Main);
     Forms.Nonresponse = new TNonresponse(Forms.Main);
     Forms.AboutBox = new TAboutBox(Forms.Main);
+    Forms.ConfidenceIntervals = new TConfidenceIntervals(Forms.Main);
     Forms.ErrorMessage = new TErrorMessage(Forms.Main);
 }
 

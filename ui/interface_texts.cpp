@@ -5,6 +5,9 @@
 #include <QLabel>
 #include <QMenu>
 
+#include "simulation/distribution_window.h"
+#include "simulation/interval_window.h"
+#include "simulation/statistics_table.h"
 #include "ui/about_box.h"
 #include "ui/error_message.h"
 #include "ui/estimator_dialog.h"
@@ -88,6 +91,9 @@ void ApplyWindowTitles()
     SetTitle(Forms.SelVar, " Select variable");
     SetTitle(Forms.PopDis, " Population distribution");
     SetTitle(Forms.SetSim, " Set simulation parameters");
+    SetTitle(Forms.Simula, " Simulation");
+    SetTitle(Forms.Statistics, " Statistics");
+    SetTitle(Forms.ConfidenceIntervals, " Confidence intervals");
     SetTitle(Forms.AboutBox, " About Tarvek");
 }
 
