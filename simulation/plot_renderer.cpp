@@ -1,5 +1,6 @@
 #include "simulation/plot_renderer.h"
 
+#include <QFile>
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
@@ -211,4 +212,18 @@ QImage RenderPlotFrame(const RunGraph& graph)
         }
     }
     return canvas.copy(frame);
+}
+
+std::string SavePlotPicture(const RunGraph& graph, const std::string& fileName)
+{
+    const QString name = QString::fromStdString(fileName);
+    const char* format = name.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) ? "PNG" : "BMP";
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        return file.errorString().toStdString();
+    }
+    if (!RenderPlotFrame(graph).save(&file, format) || !file.flush()) {
+        return file.errorString().toStdString();
+    }
+    return "";
 }

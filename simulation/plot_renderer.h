@@ -6,6 +6,7 @@
 // every paint device.
 
 #include <QRect>
+#include <string>
 
 #include "simulation/plot_frame.h"
 
@@ -52,3 +53,7 @@ QRegion DrawAddedSample(QPainter& painter, const RunGraph& graph, const SampleRe
 /// \brief The 481 x 257 picture of the plot frame with the whole graph, as the
 /// window shows it.
 QImage RenderPlotFrame(const RunGraph& graph);
+
+/// \brief Writes RenderPlotFrame(graph) to `fileName`: PNG when the name ends in
+/// ".png", otherwise an uncompressed 24-bit BMP. Returns "" or why it failed.
+std::string SavePlotPicture(const RunGraph& graph, const std::string& fileName);

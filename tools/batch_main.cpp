@@ -11,8 +11,12 @@
 #include <locale>
 #include <optional>
 
+#include <QGuiApplication>
+
 #include "core/population_file.h"
 #include "core/simulation_state.h"
+#include "simulation/plot_frame.h"
+#include "simulation/plot_renderer.h"
 #include "simulation/run_engine.h"
 #include "tools/batch_options.h"
 #include "tools/batch_output.h"
@@ -65,17 +69,33 @@ std::string OpenEstimates(const BatchOptions& options, EstimatesTarget& target)
 
 /// Draws every sample of one run; false when the run stopped at the bound on
 /// rejected draws.
-bool PerformRun(RunEngine& engine, int run, EstimatesTarget& estimates)
+bool PerformRun(RunEngine& engine, int run, EstimatesTarget& estimates, RunGraph& graph)
 {
     engine.StartRun();
+    const GraphKind kind =
+        SimulationState.confidenceIntervalMode ? GraphKind::Intervals : GraphKind::Histogram;
+    graph = StartRunGraph(kind, engine.scale(), engine.populationMean());
     SampleResult sample;
     DrawStatus status = DrawStatus::Accepted;
     while ((status = engine.NextSample(sample)) == DrawStatus::Accepted) {
+        AddSample(graph, sample);
         if (estimates.csv) {
             estimates.csv->WriteRow(run, sample, SimulationState.confidenceIntervalMode);
         }
     }
     return status != DrawStatus::BoundReached;
+}
+
+/// Writes the graph of the last run. Text on a picture needs a GUI application;
+/// the offscreen platform needs no display.
+std::string WritePlot(const std::string& fileName, const RunGraph& graph)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char programName[] = "tarvek-batch";
+    char* argv[] = {programName, nullptr};
+    const QGuiApplication application(argc, argv);
+    return SavePlotPicture(graph, fileName);
 }
 
 int Simulate(const BatchOptions& options)
@@ -86,17 +106,23 @@ int Simulate(const BatchOptions& options)
     }
     const bool printTables = !estimates.toStandardOutput;
     RunEngine engine;
+    RunGraph graph;
     for (int run = 1; run <= options.runs; ++run) {
         if (printTables && options.runs > 1) {
             std::cout << "Run " << run << '\n';
         }
-        const bool completed = PerformRun(engine, run, estimates);
+        const bool completed = PerformRun(engine, run, estimates, graph);
         if (printTables) {
             WriteStatisticsTable(std::cout, engine);
         }
         if (!completed) {
             std::cout.flush();
             return Fail(RejectionBoundMessage, ExitBoundReached);
+        }
+    }
+    if (options.plotPath) {
+        if (const std::string failure = WritePlot(*options.plotPath, graph); !failure.empty()) {
+            return Fail(*options.plotPath + ": " + failure, ExitFileError);
         }
     }
     if (estimates.file.is_open()) {

@@ -106,6 +106,12 @@ bool StoreEstimatesPath(const std::string& text, BatchOptions& options)
     return !text.empty();
 }
 
+bool StorePlotPath(const std::string& text, BatchOptions& options)
+{
+    options.plotPath = text;
+    return !text.empty();
+}
+
 bool ParseDesign(const std::string& text, BatchOptions& options)
 {
     if (text == "equal") {
@@ -175,7 +181,7 @@ struct OptionSpec {
     bool (*apply)(const std::string& value, BatchOptions& options);
 };
 
-constexpr std::array<OptionSpec, 15> Options = {{
+constexpr std::array<OptionSpec, 16> Options = {{
     {'t', "target", "K", "target variable, 1..K (default 1)", &StoreWhole<&BatchOptions::target>},
     {'n', "sample-size", "N", "sample size, 2..number of units (default min(10, number of units))",
      &StoreWhole<&BatchOptions::sampleSize>},
@@ -200,6 +206,10 @@ constexpr std::array<OptionSpec, 15> Options = {{
      &StoreWhole<&BatchOptions::compression>},
     {0, "estimates", "FILE", "write every accepted sample as CSV; \"-\" is standard output",
      &StoreEstimatesPath},
+    {0, "plot", "FILE",
+     "write the graph of the last run as the window shows it after Automatic: BMP, or PNG when FILE ends "
+     "in .png",
+     &StorePlotPath},
     {0, "describe", nullptr, "print the population summary and exit without simulating",
      &SetFlag<&BatchOptions::describe>},
     {'h', "help", nullptr, "usage", &SetFlag<&BatchOptions::help>},

@@ -41,6 +41,7 @@ struct BatchOptions {
     std::optional<ScaleOption> scale;
     std::optional<int> compression;
     std::optional<std::string> estimatesPath;
+    std::optional<std::string> plotPath;
     bool describe = false;
     bool help = false;
     bool version = false;

@@ -274,4 +274,17 @@ TEST_F(DistributionWindowTest, StatisticsShowsTheSamplesDrawnSoFar)
     EXPECT_EQ(simulatedMean, QString::number(mean, 'f', 3));
 }
 
+TEST_F(DistributionWindowTest, TheBatchPlotEqualsTheFrameAfterAutomatic)
+{
+    window_test::ReadExamplePopulation("classroom.pop");
+    SimulationState.simulationCount = 100;
+    SimulationState.simulationRestart = true;
+    window.show();
+    window.FastButtonClick();
+    EXPECT_EQ(
+        window_test::BatchPlot({QStringLiteral("--simulations"), QStringLiteral("100"),
+                                QString::fromStdString(std::string(TARVEK_EXAMPLES) + "/classroom.pop")}),
+        ShownFrame());
+}
+
 }  // namespace

@@ -124,4 +124,18 @@ TEST_F(IntervalWindowTest, GaugePercentRoundsHalvesToEven)
     EXPECT_EQ(GaugePercent(1, 0), 0);
 }
 
+TEST_F(IntervalWindowTest, TheBatchPlotEqualsTheFrameAfterAutomatic)
+{
+    window_test::ReadExamplePopulation("classroom.pop");
+    SimulationState.simulationCount = 50;
+    SimulationState.confidenceIntervalMode = true;
+    SimulationState.simulationRestart = true;
+    window.show();
+    window.FastButtonClick();
+    EXPECT_EQ(window_test::BatchPlot(
+                  {QStringLiteral("--simulations"), QStringLiteral("50"), QStringLiteral("--intervals"),
+                   QString::fromStdString(std::string(TARVEK_EXAMPLES) + "/classroom.pop")}),
+              window.clientImage().copy(PlotFrameRect()));
+}
+
 }  // namespace
