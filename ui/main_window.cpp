@@ -19,7 +19,9 @@
 #include "core/simulation_state.h"
 #include "ui/about_box.h"
 #include "ui/error_message.h"
+#include "ui/example_data.h"
 #include "ui/forms.h"
+#include "ui/help_viewer.h"
 #include "ui/interface_text_table.h"
 #include "ui/interface_texts.h"
 #include "ui/settings_commands.h"
@@ -95,7 +97,8 @@ MainWindowGeometry ComputeMainWindowGeometry(int screenWidth, int screenHeight)
 
 QString PopulationStartFolder()
 {
-    return QDir::currentPath();
+    const QString examples = ExamplesFolder();
+    return examples.isEmpty() ? QDir::currentPath() : examples;
 }
 
 TMain::TMain(QWidget* parent) : QMainWindow(parent)
@@ -373,7 +376,9 @@ bool TMain::HHelp(std::uint16_t command, std::int32_t data, bool& callHelp)
 }
 
 void TMain::OpenHelpContents()
-{}
+{
+    OpenHelpFile(this);
+}
 
 void TMain::Aboutthisprogram1Click()
 {

@@ -1,0 +1,110 @@
+// Shows Tarvek's main windows with an example population and saves a picture of
+// each, for the README and the help: screenshot_tour POPULATION FOLDER.
+// scripts/screenshots.sh runs it under a virtual X server.
+#include <QApplication>
+#include <QDir>
+#include <QTextStream>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+
+#include "core/population_file.h"
+#include "core/simulation_state.h"
+#include "simulation/distribution_window.h"
+#include "simulation/interval_window.h"
+#include "simulation/statistics_table.h"
+#include "ui/application.h"
+#include "ui/forms.h"
+#include "ui/help_viewer.h"
+#include "ui/main_window.h"
+
+namespace {
+
+class Tour {
+public:
+    explicit Tour(const QString& folder) : folder_(folder) {}
+
+    // Saves the window as shown; remembers a failure.
+    void Save(QWidget* window, const QString& name)
+    {
+        QApplication::processEvents();
+        const QString path = folder_.filePath(name);
+        if (!window->grab().save(path, "PNG")) {
+            QTextStream(stderr) << "cannot write " << path << '\n';
+            failed_ = true;
+        }
+    }
+
+    // Runs Begin; `inside` acts in the simulation window once it is open.
+    static void Begin(std::function<void()> inside)
+    {
+        QTimer::singleShot(0, inside);
+        Forms.Main->Startsimulation1Click();
+    }
+
+    bool failed() const { return failed_; }
+
+private:
+    QDir folder_;
+    bool failed_ = false;
+};
+
+void ShowDistribution(Tour& tour)
+{
+    TSimula* window = Forms.Simula;
+    window->FastButtonClick();
+    tour.Save(window, QStringLiteral("distribution_window.png"));
+    QTimer::singleShot(0, [&tour]() {
+        tour.Save(Forms.Statistics, QStringLiteral("statistics_table.png"));
+        Forms.Statistics->OKButtonClick();
+    });
+    window->StatButtonClick();
+    window->OKButtonClick();
+}
+
+void ShowIntervals(Tour& tour)
+{
+    TConfidenceIntervals* window = Forms.ConfidenceIntervals;
+    window->FastButtonClick();
+    tour.Save(window, QStringLiteral("interval_window.png"));
+    window->OKButtonClick();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() != 3) {
+        QTextStream(stderr) << "usage: screenshot_tour POPULATION FOLDER\n";
+        return 2;
+    }
+    Tour tour(arguments[2]);
+    CreateForms();
+    TMain* main = Forms.Main;
+    main->show();
+
+    SimulationState.populationName = arguments[1].toStdString();
+    try {
+        ReadPopulation();
+    } catch (const PopulationFileError& error) {
+        QTextStream(stderr) << arguments[1] << ": " << error.what() << '\n';
+        DestroyForms();
+        return 1;
+    }
+    SimulationState.sampleSize = 20;
+    SimulationState.simulationCount = 500;
+    main->UpdateInfo();
+    tour.Save(main, QStringLiteral("main_window.png"));
+
+    Tour::Begin([&tour]() { ShowDistribution(tour); });
+    SimulationState.confidenceIntervalMode = true;
+    Tour::Begin([&tour]() { ShowIntervals(tour); });
+
+    if (OpenHelpFile(main)) {
+        tour.Save(main->findChild<HelpViewer*>(), QStringLiteral("help_window.png"));
+    }
+    DestroyForms();
+    return tour.failed() ? 1 : 0;
+}
