@@ -6,7 +6,6 @@
 
 #include <QDialog>
 #include <QImage>
-#include <QString>
 
 #include "simulation/plot_frame.h"
 #include "simulation/run_engine.h"
