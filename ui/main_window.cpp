@@ -17,6 +17,8 @@
 #include "core/population_file.h"
 #include "core/rounding.h"
 #include "core/simulation_state.h"
+#include "simulation/distribution_window.h"
+#include "simulation/interval_window.h"
 #include "ui/about_box.h"
 #include "ui/error_message.h"
 #include "ui/example_data.h"
@@ -358,6 +360,13 @@ void TMain::Startsimulation1Click()
         return;
     }
     SimulationState.simulationRestart = true;
+    if (s.confidenceIntervalMode) {
+        Forms.ConfidenceIntervals->ApplyInterfaceTexts();
+        Forms.ConfidenceIntervals->exec();
+    } else {
+        Forms.Simula->ApplyInterfaceTexts();
+        Forms.Simula->exec();
+    }
 }
 
 void TMain::Help2Click()

@@ -21,7 +21,10 @@
 #include "tests/simulation/window_test_setup.h"
 #include "tests/support/gui_test_support.h"
 #include "ui/error_message.h"
+#include "simulation/interval_window.h"
+#include "ui/application.h"
 #include "ui/forms.h"
+#include "ui/main_window.h"
 #include "ui/window_style.h"
 
 namespace {
@@ -285,6 +288,58 @@ TEST_F(DistributionWindowTest, TheBatchPlotEqualsTheFrameAfterAutomatic)
         window_test::BatchPlot({QStringLiteral("--simulations"), QStringLiteral("100"),
                                 QString::fromStdString(std::string(TARVEK_EXAMPLES) + "/classroom.pop")}),
         ShownFrame());
+}
+
+/// Begin on the program's own windows, with the example population read.
+class BeginTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CreateForms();
+        Forms.Main->FormActivate();
+        window_test::ReadExamplePopulation("classroom.pop");
+        SimulationState.simulationCount = 20;
+    }
+    void TearDown() override { DestroyForms(); }
+
+    /// Runs Begin; `inWindow` acts in the window it opens, which is then closed.
+    void Begin(const std::function<void(SimulationWindow*)>& inWindow)
+    {
+        testing_support::OnNextModal([inWindow](QWidget* modal) {
+            auto* window = qobject_cast<SimulationWindow*>(modal);
+            ASSERT_NE(window, nullptr);
+            inWindow(window);
+            window->OKButtonClick();
+        });
+        Forms.Main->Startsimulation1Click();
+    }
+
+    testing_support::ModalWatchdog watchdog;
+};
+
+TEST_F(BeginTest, OpensTheDistributionWindowOnAFreshRun)
+{
+    Begin([](SimulationWindow* window) {
+        EXPECT_EQ(window, Forms.Simula);
+        EXPECT_EQ(window->windowTitle(), QStringLiteral(" Simulation"));
+        EXPECT_EQ(Forms.Simula->StatButton->text(), QStringLiteral("Statistics"));
+        EXPECT_EQ(window->samplesDrawn(), 0);
+        window->FastButtonClick();
+        EXPECT_EQ(window->samplesDrawn(), 20);
+    });
+    EXPECT_FALSE(Forms.Simula->isVisible());
+    Begin([](SimulationWindow* window) { EXPECT_EQ(window->samplesDrawn(), 0) << "each Begin starts anew"; });
+}
+
+TEST_F(BeginTest, OpensTheIntervalWindowInIntervalMode)
+{
+    SimulationState.confidenceIntervalMode = true;
+    Begin([](SimulationWindow* window) {
+        EXPECT_EQ(window, Forms.ConfidenceIntervals);
+        EXPECT_EQ(window->windowTitle(), QStringLiteral(" Confidence intervals"));
+        EXPECT_EQ(Forms.ConfidenceIntervals->Label4->text(),
+                  QStringLiteral("Percentage of correct intervals"));
+    });
 }
 
 }  // namespace
