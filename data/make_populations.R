@@ -5,7 +5,8 @@
 #
 #     Rscript data/make_populations.R
 #
-# Every file holds a description line, "N K", one name line per variable (at most
+# Every file holds a description line short enough for the main window's
+# information panel, "N K", one name line per variable (at most
 # 20 characters) and one line of K numbers per unit, with "." as decimal point.
 
 suppressPackageStartupMessages({
@@ -21,7 +22,7 @@ format_column <- function(values) {
 }
 
 write_population <- function(file_name, description, columns) {
-    stopifnot(all(nchar(names(columns)) <= 20), length(columns) <= 10,
+    stopifnot(nchar(description) <= 36, all(nchar(names(columns)) <= 20), length(columns) <= 10,
               nrow(columns) <= 1000, !anyNA(columns))
     rows <- do.call(paste, lapply(columns, format_column))
     lines <- c(description, paste(nrow(columns), ncol(columns)), names(columns), rows)
@@ -31,7 +32,7 @@ write_population <- function(file_name, description, columns) {
 # The Swedish municipalities of the model-assisted sampling literature.
 data(MU284)
 write_population("mu284.pop",
-    "MU284: 284 Swedish municipalities, population, taxes and council seats",
+    "MU284: 284 Swedish municipalities",
     data.frame(check.names = FALSE,
         "Population 1985"    = MU284$P85,
         "Population 1975"    = MU284$P75,
@@ -48,7 +49,7 @@ write_population("mu284.pop",
 data(belgianmunicipalities)
 belgium <- belgianmunicipalities
 write_population("belgium.pop",
-    "Belgium: 589 municipalities, population 2003-2004 and taxable income",
+    "Belgium: 589 municipalities",
     data.frame(check.names = FALSE,
         "Province"           = belgium$Province,
         "Population 2004"    = belgium$Tot04,
@@ -72,7 +73,7 @@ chosen <- floor((seq_len(1000) - 0.5) * nrow(schools) / 1000) + 1
 schools <- schools[chosen, ]
 school_level <- c(E = 1, M = 2, H = 3)[as.character(schools$stype)]
 write_population("schools.pop",
-    "Schools: 1000 Californian schools, Academic Performance Index 1999-2000",
+    "Schools: 1000 Californian schools",
     data.frame(check.names = FALSE,
         "API 2000"           = schools$api00,
         "API 1999"           = schools$api99,
@@ -88,7 +89,7 @@ write_population("schools.pop",
 # A small made-up class for the worked example of the help: this year's and last
 # year's mathematics mark, homework, the set a pupil is taught in, travel time.
 write_population("classroom.pop",
-    "Classroom: 20 pupils, mathematics marks and homework (made-up data)",
+    "Classroom: 20 pupils (made-up data)",
     data.frame(check.names = FALSE,
         "Mark"       = c(62, 71, 55, 80, 48, 90, 67, 74, 58, 85, 69, 77, 52, 88, 64, 73, 60, 82, 45, 79),
         "Last mark"  = c(58, 70, 50, 76, 50, 86, 61, 72, 55, 80, 66, 70, 49, 84, 60, 69, 57, 78, 41, 75),

@@ -95,6 +95,10 @@ int main(int argc, char** argv)
     }
     SimulationState.sampleSize = 20;
     SimulationState.simulationCount = 500;
+    // A scale around the population mean, as Parameters would set it for samples of 20.
+    SimulationState.scaleLower = 600.0;
+    SimulationState.scaleUpper = 740.0;
+    SimulationState.verticalCompression = 2;
     main->UpdateInfo();
     tour.Save(main, QStringLiteral("main_window.png"));
 

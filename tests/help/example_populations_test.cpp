@@ -105,7 +105,8 @@ TEST(ExamplePopulations, EachReadsWithTheSizeNamesAndMeansItsPageStates)
         SCOPED_TRACE(population.fileName.toStdString());
         ASSERT_NO_THROW(Read(population.fileName));
         EXPECT_FALSE(SimulationState.populationName.empty());
-        EXPECT_LE(SimulationState.populationName.size(), 80u);
+        // The description fits the value column of the main window's information panel.
+        EXPECT_LE(SimulationState.populationName.size(), 36u);
         EXPECT_EQ(SimulationState.unitCount, population.unitCount);
         EXPECT_LE(SimulationState.unitCount, MaxUnits);
         ASSERT_EQ(SimulationState.variableCount, population.variableCount);
