@@ -9,6 +9,7 @@
 #include <string>
 
 #include "bench/bench_population.h"
+#include "bench/bench_runner.h"
 #include "core/ordering.h"
 #include "core/population_file.h"
 #include "core/simulation_state.h"
@@ -20,21 +21,6 @@ constexpr std::array Designs = {DesignEqualProbabilities, DesignProportionalToSi
 constexpr std::array Estimators = {EstimatorDirect, EstimatorRatio, EstimatorRegression,
                                    EstimatorPostStratified};
 constexpr std::array SampleSizes = {10, 100, 1000};
-
-/// Reads the population and applies `settings`; false (with the reason given to
-/// the benchmark) when that fails.
-bool PrepareSettings(benchmark::State& state, const BenchSettings& settings)
-{
-    std::string failure = ReadBenchPopulation();
-    if (failure.empty()) {
-        failure = ApplyBenchSettings(settings);
-    }
-    if (!failure.empty()) {
-        state.SkipWithError(failure.c_str());
-        return false;
-    }
-    return true;
-}
 
 /// The cost of one accepted sample: the draw, its redraws and the estimate, as
 /// a window's "Next" asks for it. A new run starts, untimed, whenever one ends.
@@ -170,11 +156,5 @@ int main(int argc, char** argv)
     RegisterAcceptedSamples();
     RegisterWholeRuns();
     RegisterOrderingAndReading();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunRegisteredBenchmarks(argc, argv);
 }

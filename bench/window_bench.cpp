@@ -11,6 +11,7 @@
 #include <string>
 
 #include "bench/bench_population.h"
+#include "bench/bench_runner.h"
 #include "core/simulation_state.h"
 #include "simulation/distribution_window.h"
 #include "simulation/interval_window.h"
@@ -57,12 +58,7 @@ void RestartRun(Window& window, PaintCounter& counter)
 template <typename Window>
 void Automatic(benchmark::State& state, BenchSettings settings)
 {
-    std::string failure = ReadBenchPopulation();
-    if (failure.empty()) {
-        failure = ApplyBenchSettings(settings);
-    }
-    if (!failure.empty()) {
-        state.SkipWithError(failure.c_str());
+    if (!PrepareSettings(state, settings)) {
         return;
     }
     Window window;
@@ -114,11 +110,5 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     FillInterfaceTexts();
     RegisterAutomatic();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunRegisteredBenchmarks(argc, argv);
 }

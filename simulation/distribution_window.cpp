@@ -11,27 +11,23 @@
 TSimula::TSimula(QWidget* parent) : SimulationWindow(GraphKind::Histogram, 541, 346, parent)
 {
     setObjectName(QStringLiteral("Simula"));
-    Panel1 = CreatePanel("Panel1", 500, 8, 29, 257);
+    Panel1 = CreatePanel(this, "Panel1", 500, 8, 29, 257);
     Gauge1 = CreateGauge("Gauge1", Panel1, QRect(8, 8, 13, 241), Qt::Vertical);
-    Label3 = CreateLabel("Label3", this, 12, 276, Qt::white);
-    Label2 = CreateLabel("Label2", this, 60, 276, Qt::white);
-    SaveButton = CreateButton("SaveButton", 96, 308, 69, 25);
-    StatButton = CreateButton("StatButton", 172, 308, 69, 25);
-    NextButton = CreateButton("NextButton", 280, 308, 69, 25);
-    FastButton = CreateButton("FastButton", 356, 308, 69, 25);
-    OKButton = CreateButton("OKButton", 464, 308, 65, 25);
-    FinishControls();
+    Label3 = CreateLabel(this, "Label3", 12, 276);
+    Label2 = CreateLabel(this, "Label2", 60, 276);
+    SaveButton = CreateButton(this, "SaveButton", "", 96, 308, 69, 25);
+    StatButton = CreateButton(this, "StatButton", "", 172, 308, 69, 25);
+    NextButton = CreateButton(this, "NextButton", "", 280, 308, 69, 25);
+    FastButton = CreateButton(this, "FastButton", "", 356, 308, 69, 25);
+    OKButton = CreateOKButton(this, 464, 308, 65, 25);
+    FinishControls(Label3);
     connect(StatButton, &QPushButton::clicked, this, &TSimula::StatButtonClick);
 }
 
 void TSimula::ApplyInterfaceTexts()
 {
-    const auto& texts = InterfaceTexts.simulationWindowTexts;
-    SetAutoSizedText(Label3, QString::fromStdString(texts[1]));
-    SaveButton->setText(QString::fromStdString(texts[2]));
-    StatButton->setText(QString::fromStdString(texts[3]));
-    NextButton->setText(QString::fromStdString(texts[4]));
-    FastButton->setText(QString::fromStdString(texts[5]));
+    ApplyRunTexts();
+    StatButton->setText(QString::fromStdString(InterfaceTexts.simulationWindowTexts[3]));
 }
 
 void TSimula::StatButtonClick()

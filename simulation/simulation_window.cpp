@@ -15,6 +15,7 @@
 #include "core/simulation_state.h"
 #include "simulation/plot_renderer.h"
 #include "ui/error_message.h"
+#include "ui/interface_text_table.h"
 #include "ui/window_style.h"
 
 namespace {
@@ -58,39 +59,8 @@ int GaugePercent(int part, int whole)
 SimulationWindow::SimulationWindow(GraphKind kind, int clientWidth, int clientHeight, QWidget* parent)
     : QDialog(parent), kind_(kind), image_(clientWidth, clientHeight, QImage::Format_RGB32)
 {
-    SetUpFixedWindow(this, clientWidth, clientHeight, tarvek_colors::SettingsBackground);
+    SetUpSettingsDialog(this, clientWidth, clientHeight);
     image_.fill(tarvek_colors::SettingsBackground);
-}
-
-QLabel* SimulationWindow::CreateLabel(const char* name, QWidget* parent, int left, int top,
-                                      const QColor& color)
-{
-    auto* label = new QLabel(parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->move(left, top);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
-    return label;
-}
-
-QPushButton* SimulationWindow::CreateButton(const char* name, int left, int top, int width, int height)
-{
-    auto* button = new QPushButton(this);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
-    Place(button, left, top, width, height);
-    return button;
-}
-
-QFrame* SimulationWindow::CreatePanel(const char* name, int left, int top, int width, int height)
-{
-    auto* panel = new QFrame(this);
-    panel->setObjectName(QString::fromLatin1(name));
-    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Place(panel, left, top, width, height);
-    SetBackground(panel, tarvek_colors::PanelBackground);
-    return panel;
 }
 
 QProgressBar* SimulationWindow::CreateGauge(const char* name, QWidget* panel, const QRect& place,
@@ -109,9 +79,13 @@ QProgressBar* SimulationWindow::CreateGauge(const char* name, QWidget* panel, co
     return gauge;
 }
 
-void SimulationWindow::FinishControls()
+void SimulationWindow::FinishControls(QLabel* variableCaption)
 {
-    OKButton->setText(QStringLiteral("OK"));
+    variableCaption_ = variableCaption;
+    // Enter presses OK whichever run button has the focus.
+    for (QPushButton* button : findChildren<QPushButton*>(Qt::FindDirectChildrenOnly)) {
+        button->setAutoDefault(false);
+    }
     OKButton->setDefault(true);
     setTabOrder(OKButton, SaveButton);
     connect(SaveButton, &QPushButton::clicked, this, &SimulationWindow::SaveButtonClick);
@@ -126,6 +100,15 @@ void SimulationWindow::FinishControls()
     SaveBMP->setFileMode(QFileDialog::AnyFile);
     SaveBMP->setDefaultSuffix(QStringLiteral("bmp"));
     SaveBMP->setNameFilter(QStringLiteral("Bitmap file (*.bmp)"));
+}
+
+void SimulationWindow::ApplyRunTexts()
+{
+    const auto& texts = InterfaceTexts.simulationWindowTexts;
+    SetAutoSizedText(variableCaption_, QString::fromStdString(texts[1]));
+    SaveButton->setText(QString::fromStdString(texts[2]));
+    NextButton->setText(QString::fromStdString(texts[4]));
+    FastButton->setText(QString::fromStdString(texts[5]));
 }
 
 void SimulationWindow::SetGauge(QProgressBar* gauge, int percent)

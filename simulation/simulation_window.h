@@ -55,13 +55,13 @@ protected:
     /// \brief Sets the gauges from the run's progress.
     virtual void UpdateGauges();
 
-    QLabel* CreateLabel(const char* name, QWidget* parent, int left, int top, const QColor& color);
-    QPushButton* CreateButton(const char* name, int left, int top, int width, int height);
-    QFrame* CreatePanel(const char* name, int left, int top, int width, int height);
     QProgressBar* CreateGauge(const char* name, QWidget* panel, const QRect& place,
                               Qt::Orientation orientation);
-    /// \brief The save dialog, the button handlers and the tab order with OK first.
-    void FinishControls();
+    /// \brief The save dialog, the button handlers, OK as the only default button
+    /// and the tab order with OK first; `variableCaption` is the label left of Label2.
+    void FinishControls(QLabel* variableCaption);
+    /// \brief The captions both windows take from the text table.
+    void ApplyRunTexts();
     static void SetGauge(QProgressBar* gauge, int percent);
 
     void showEvent(QShowEvent* event) override;
@@ -70,6 +70,7 @@ protected:
 private:
     void NextSample();
 
+    QLabel* variableCaption_ = nullptr;
     const GraphKind kind_;
     RunEngine engine_;
     RunGraph graph_;

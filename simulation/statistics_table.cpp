@@ -37,10 +37,7 @@ TStatistics::TStatistics(QWidget* parent) : QDialog(parent)
     cells.setColor(QPalette::Base, tarvek_colors::PanelBackground);
     Tab->setPalette(cells);
 
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    Place(OKButton, 252, 256, 65, 25);
-    OKButton->setDefault(true);
+    OKButton = CreateOKButton(this, 252, 256, 65, 25);
     connect(OKButton, &QPushButton::clicked, this, &TStatistics::OKButtonClick);
 }
 

@@ -1,12 +1,11 @@
 #include "tools/batch_output.h"
 
-#include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <ostream>
 
 #include "core/number_format.h"
 #include "core/simulation_state.h"
+#include "core/variable_summary.h"
 #include "simulation/run_engine.h"
 #include "simulation/statistics_rows.h"
 #include "ui/interface_text_table.h"
@@ -15,51 +14,20 @@ namespace {
 
 constexpr const char* NotAvailable = "-";
 
-struct VariableSummary {
-    double minimum = 0.0;
-    double maximum = 0.0;
-    double mean = 0.0;
-    double standardDeviation = 0.0;
-};
-
-/// Minimum, maximum, mean and standard deviation (divisor N - 1) of variable k
-/// over units 1..N >= 1, summed in unit order.
-VariableSummary SummarizeVariable(int k, int unitCount)
-{
-    VariableSummary summary;
-    summary.minimum = UnitValue(1, k);
-    summary.maximum = summary.minimum;
-    double sum = 0.0;
-    for (int unit = 1; unit <= unitCount; ++unit) {
-        const double value = UnitValue(unit, k);
-        summary.minimum = value < summary.minimum ? value : summary.minimum;
-        summary.maximum = value > summary.maximum ? value : summary.maximum;
-        sum += value;
-    }
-    summary.mean = sum / unitCount;
-    double squares = 0.0;
-    for (int unit = 1; unit <= unitCount; ++unit) {
-        const double deviation = UnitValue(unit, k) - summary.mean;
-        squares += deviation * deviation;
-    }
-    summary.standardDeviation = std::sqrt(squares / (unitCount - 1));
-    return summary;
-}
-
-void WriteVariableLine(std::ostream& out, int k, int unitCount)
+void WriteVariableLine(std::ostream& out, int k)
 {
     out << k << '\t' << SimulationState.variableNames[k];
-    if (unitCount < 1) {
+    const VariableSummary summary = SummarizeVariable(k);
+    if (!summary.extremesAvailable) {
         for (int column = 0; column < 4; ++column) {
             out << '\t' << NotAvailable;
         }
         out << '\n';
         return;
     }
-    const VariableSummary summary = SummarizeVariable(k, unitCount);
     out << '\t' << FormatFixed3(summary.minimum) << '\t' << FormatFixed3(summary.maximum) << '\t'
-        << FormatFixed3(summary.mean) << '\t' << FormatFixed3Or(summary.standardDeviation, unitCount >= 2)
-        << '\n';
+        << FormatFixed3(summary.mean) << '\t'
+        << FormatFixed3Or(summary.standardDeviation, summary.standardDeviationAvailable) << '\n';
 }
 
 }  // namespace
@@ -111,6 +79,6 @@ void WritePopulationSummary(std::ostream& out)
         << "units " << s.unitCount << '\n'
         << "variables " << s.variableCount << '\n';
     for (int k = 1; k <= s.variableCount && k <= MaxVariables; ++k) {
-        WriteVariableLine(out, k, std::min<int>(s.unitCount, MaxUnits));
+        WriteVariableLine(out, k);
     }
 }

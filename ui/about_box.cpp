@@ -1,7 +1,6 @@
 #include "ui/about_box.h"
 
 #include <QFontDatabase>
-#include <QFrame>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
@@ -29,46 +28,26 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     QFont titleFont = lineFont;
     titleFont.setPixelSize(19);
 
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    Place(OKButton, 220, 228, 67, 25);
-    OKButton->setDefault(true);
+    OKButton = CreateOKButton(this, 220, 228, 67, 25);
     connect(OKButton, &QPushButton::clicked, this, &TAboutBox::OKButtonClick);
 
-    Panel1 = AddPanel("Panel1", 16, 16, 273, 57);
-    Image2 = new QLabel(Panel1);
-    Image2->setObjectName(QStringLiteral("Image2"));
-    Place(Image2, 12, 12, 37, 37);
+    Panel1 = CreatePanel(this, "Panel1", 16, 16, 273, 57);
+    Panel1->setFont(lineFont);
+    Image2 = CreateLabel(Panel1, "Image2", 12, 12);
+    Image2->resize(37, 37);
     Image2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Image2->setPixmap(QPixmap::fromImage(RenderEmblem(EmblemDesignSize)));
-    Label7 = AddLabel(Panel1, "Label7", 54, 8, titleFont);
-    Label1 = AddLabel(Panel1, "Label1", 56, 32, lineFont);
+    Label7 = CreateLabel(Panel1, "Label7", 54, 8);
+    Label7->setFont(titleFont);
+    Label1 = CreateLabel(Panel1, "Label1", 56, 32);
 
-    Panel2 = AddPanel("Panel2", 16, 92, 273, 117);
-    Label2 = AddLabel(Panel2, "Label2", 6, 8, lineFont);
-    Label8 = AddLabel(Panel2, "Label8", 9, 44, lineFont);
-    Label3 = AddLabel(Panel2, "Label3", 8, 60, lineFont);
-    Label9 = AddLabel(Panel2, "Label9", 8, 76, lineFont);
-    Label10 = AddLabel(Panel2, "Label10", 8, 92, lineFont);
-}
-
-QFrame* TAboutBox::AddPanel(const char* name, int left, int top, int width, int height)
-{
-    auto* panel = new QFrame(this);
-    panel->setObjectName(QString::fromLatin1(name));
-    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Place(panel, left, top, width, height);
-    SetBackground(panel, tarvek_colors::PanelBackground);
-    return panel;
-}
-
-QLabel* TAboutBox::AddLabel(QFrame* panel, const char* name, int left, int top, const QFont& font)
-{
-    auto* label = new QLabel(panel);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setFont(font);
-    label->move(left, top);
-    return label;
+    Panel2 = CreatePanel(this, "Panel2", 16, 92, 273, 117);
+    Panel2->setFont(lineFont);
+    Label2 = CreateLabel(Panel2, "Label2", 6, 8);
+    Label8 = CreateLabel(Panel2, "Label8", 9, 44);
+    Label3 = CreateLabel(Panel2, "Label3", 8, 60);
+    Label9 = CreateLabel(Panel2, "Label9", 8, 76);
+    Label10 = CreateLabel(Panel2, "Label10", 8, 92);
 }
 
 void TAboutBox::ShowAboutTexts()

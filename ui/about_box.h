@@ -30,10 +30,6 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-
-private:
-    QFrame* AddPanel(const char* name, int left, int top, int width, int height);
-    QLabel* AddLabel(QFrame* panel, const char* name, int left, int top, const QFont& font);
 };
 
 /// \brief "Comic Sans MS" when installed, else the default sans-serif font.

@@ -4,12 +4,8 @@
 #include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPalette>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
-#include <QSpinBox>
 #include <charconv>
 #include <cmath>
 
@@ -18,106 +14,13 @@
 
 namespace {
 
-// Delphi-era dialogs used 21-pixel drop-down lists; the height is not laid out.
-constexpr int ListHeight = 21;
 constexpr int RadioButtonHeight = 17;
-
-void SetEntryColors(QWidget* entry)
-{
-    QPalette palette = entry->palette();
-    palette.setColor(QPalette::Base, tarvek_colors::EntryBackground);
-    palette.setColor(QPalette::Button, tarvek_colors::EntryBackground);
-    palette.setColor(QPalette::Text, Qt::black);
-    palette.setColor(QPalette::ButtonText, Qt::black);
-    entry->setPalette(palette);
-}
 
 }  // namespace
 
-void SetUpSettingsDialog(QDialog* dialog, int clientWidth, int clientHeight)
-{
-    SetUpFixedWindow(dialog, clientWidth, clientHeight, tarvek_colors::SettingsBackground);
-    QPalette palette = dialog->palette();
-    palette.setColor(QPalette::WindowText, Qt::white);
-    dialog->setPalette(palette);
-}
-
-QGroupBox* CreateGroupBox(QWidget* parent, const char* name, int left, int top, int width, int height)
-{
-    auto* group = new QGroupBox(parent);
-    group->setObjectName(QString::fromLatin1(name));
-    Place(group, left, top, width, height);
-    return group;
-}
-
-QPushButton* CreateButton(QWidget* parent, const char* name, const char* caption, int left, int top,
-                          int width, int height)
-{
-    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    Place(button, left, top, width, height);
-    return button;
-}
-
-QPushButton* CreateOKButton(QWidget* parent, int left, int top, int width, int height)
-{
-    QPushButton* button = CreateButton(parent, "OKButton", "OK", left, top, width, height);
-    button->setDefault(true);
-    return button;
-}
-
-QLabel* CreateLabel(QWidget* parent, const char* name, int left, int top)
-{
-    auto* label = new QLabel(parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->move(left, top);
-    return label;
-}
-
-QRadioButton* CreateRadioButton(QWidget* parent, const char* name, int left, int top)
-{
-    auto* button = new QRadioButton(parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->move(left, top);
-    return button;
-}
-
-QLineEdit* CreateEntryField(QWidget* parent, const char* name, int left, int top, int width, int height)
-{
-    auto* field = new QLineEdit(parent);
-    field->setObjectName(QString::fromLatin1(name));
-    SetEntryColors(field);
-    Place(field, left, top, width, height);
-    return field;
-}
-
-QComboBox* CreateVariableList(QWidget* parent, const char* name, int left, int top, int width)
-{
-    auto* list = new QComboBox(parent);
-    list->setObjectName(QString::fromLatin1(name));
-    list->setEditable(false);
-    SetEntryColors(list);
-    Place(list, left, top, width, ListHeight);
-    return list;
-}
-
-QSpinBox* CreateArrowsOnlySpinField(QWidget* parent, const char* name, int left, int top, int width,
-                                    int height, int low, int high)
-{
-    auto* spin = new QSpinBox(parent);
-    spin->setObjectName(QString::fromLatin1(name));
-    spin->setRange(low, high);
-    // The editor is the spin box's own child; making it read-only keeps the arrows.
-    spin->findChild<QLineEdit*>()->setReadOnly(true);
-    SetEntryColors(spin);
-    Place(spin, left, top, width, height);
-    return spin;
-}
-
 void SetCaption(QLabel* label, const std::string& text)
 {
-    label->setText(QString::fromStdString(text));
-    label->adjustSize();
+    SetAutoSizedText(label, QString::fromStdString(text));
 }
 
 void SetCaption(QRadioButton* button, const std::string& text)
@@ -129,6 +32,15 @@ void SetCaption(QRadioButton* button, const std::string& text)
 void SetCaption(QGroupBox* group, const std::string& text)
 {
     group->setTitle(QString::fromStdString(text));
+}
+
+void ExecuteWithVariableList(QDialog* dialog, QComboBox* list, int selected)
+{
+    FillVariableList(list);
+    SelectVariable(list, selected);
+    CenterOnScreen(dialog);
+    dialog->exec();
+    list->clear();
 }
 
 void FillVariableList(QComboBox* list)

@@ -1,7 +1,7 @@
 #pragma once
-// Building blocks the settings dialogs share: their look, their controls placed
-// by client coordinates, the variable lists filled from the population, and the
-// reading of the texts they hold.
+// What the settings dialogs share beyond the common controls: captions from the
+// text table, the variable lists filled from the population, and the reading of
+// the texts they hold.
 
 #include <QString>
 #include <string>
@@ -10,39 +10,18 @@ class QComboBox;
 class QDialog;
 class QGroupBox;
 class QLabel;
-class QLineEdit;
-class QPushButton;
 class QRadioButton;
-class QSpinBox;
-class QWidget;
-
-/// \brief The look of a settings dialog: fixed client size, the dark blue
-/// background and white captions.
-void SetUpSettingsDialog(QDialog* dialog, int clientWidth, int clientHeight);
-
-QGroupBox* CreateGroupBox(QWidget* parent, const char* name, int left, int top, int width, int height);
-QPushButton* CreateButton(QWidget* parent, const char* name, const char* caption, int left, int top,
-                          int width, int height);
-/// \brief The "OK" button, which Enter in any field of the dialog presses.
-QPushButton* CreateOKButton(QWidget* parent, int left, int top, int width, int height);
-/// \brief A label whose size follows its text (see SetCaption).
-QLabel* CreateLabel(QWidget* parent, const char* name, int left, int top);
-/// \brief A radio button whose width follows its caption (see SetCaption).
-QRadioButton* CreateRadioButton(QWidget* parent, const char* name, int left, int top);
-QLineEdit* CreateEntryField(QWidget* parent, const char* name, int left, int top, int width, int height);
-/// \brief A drop-down list that cannot be typed into, so it always yields a
-/// listed item.
-QComboBox* CreateVariableList(QWidget* parent, const char* name, int left, int top, int width);
-/// \brief A spin field limited to low..high whose text cannot be typed into:
-/// only its arrows change it.
-QSpinBox* CreateArrowsOnlySpinField(QWidget* parent, const char* name, int left, int top, int width,
-                                    int height, int low, int high);
 
 /// \brief Sets the caption of a label, radio button or group box; labels and
 /// radio buttons take the size of their new text.
 void SetCaption(QLabel* label, const std::string& text);
 void SetCaption(QRadioButton* button, const std::string& text);
 void SetCaption(QGroupBox* group, const std::string& text);
+
+/// \brief Lists the variables in `list` with variable `selected` chosen (see
+/// SelectVariable), shows `dialog` centred and modally, and empties the list
+/// again, so that every showing lists the population read at that time.
+void ExecuteWithVariableList(QDialog* dialog, QComboBox* list, int selected);
 
 /// \brief Lists the names of variables 1..K in file order (item i-1 is variable i).
 void FillVariableList(QComboBox* list);

@@ -1,7 +1,6 @@
 #include "ui/error_message.h"
 
 #include <QApplication>
-#include <QFrame>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -16,31 +15,17 @@ TErrorMessage::TErrorMessage(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("ErrorMessage"));
     SetUpFixedWindow(this, 376, 100, tarvek_colors::ErrorBackground);
 
-    Label1 = new QLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->move(12, 12);
+    Label1 = CreateLabel(this, "Label1", 12, 12);
     QFont bold = StandardFont();
     bold.setBold(true);
     Label1->setFont(bold);
-    QPalette headingPalette = Label1->palette();
-    headingPalette.setColor(QPalette::WindowText, Qt::white);
-    Label1->setPalette(headingPalette);
+    SetTextColor(Label1, Qt::white);
 
-    OKButton = new QPushButton(QStringLiteral("OK"), this);
-    OKButton->setObjectName(QStringLiteral("OKButton"));
-    Place(OKButton, 300, 64, 67, 25);
-    OKButton->setDefault(true);
+    OKButton = CreateOKButton(this, 300, 64, 67, 25);
     connect(OKButton, &QPushButton::clicked, this, &TErrorMessage::OKButtonClick);
 
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Place(Panel1, 12, 28, 353, 21);
-    SetBackground(Panel1, tarvek_colors::PanelBackground);
-
-    Label2 = new QLabel(Panel1);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->move(8, 4);
+    Panel1 = CreatePanel(this, "Panel1", 12, 28, 353, 21);
+    Label2 = CreateLabel(Panel1, "Label2", 8, 4);
 }
 
 void TErrorMessage::ShowMessage(const QString& message)

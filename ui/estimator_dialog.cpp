@@ -42,17 +42,13 @@ std::array<QRadioButton*, 4> TSelectEstimator::EstimatorButtons() const
 
 void TSelectEstimator::Execute()
 {
-    FillVariableList(ComboBox1);
     SetCaption(GroupBox1, InterfaceTexts.estimatorDialogTexts[1]);
     SetCaption(GroupBox2, InterfaceTexts.estimatorDialogTexts[2]);
     const auto buttons = EstimatorButtons();
     for (std::size_t i = 0; i < buttons.size(); ++i) {
         SetCaption(buttons[i], InterfaceTexts.estimatorNames[i + 1]);
     }
-    SelectVariable(ComboBox1, SimulationState.auxiliaryVariable);
-    CenterOnScreen(this);
-    exec();
-    ComboBox1->clear();
+    ExecuteWithVariableList(this, ComboBox1, SimulationState.auxiliaryVariable);
 }
 
 void TSelectEstimator::FormActivate()

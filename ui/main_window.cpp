@@ -186,15 +186,10 @@ void TMain::CreateInfoPanel()
 {
     auto* client = new QWidget(this);
     setCentralWidget(client);
-    InfoPanel = new QFrame(client);
-    InfoPanel->setObjectName(QStringLiteral("InfoPanel"));
-    InfoPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    InfoPanel->resize(InfoPanelWidth, InfoPanelHeight);
-    SetBackground(InfoPanel, tarvek_colors::PanelBackground);
+    // Placed by FormCreate, once the window's size is known.
+    InfoPanel = CreatePanel(client, "InfoPanel", 0, 0, InfoPanelWidth, InfoPanelHeight);
     InfoPanel->setFont(StandardFont());
-    QPalette palette = InfoPanel->palette();
-    palette.setColor(QPalette::WindowText, Qt::black);
-    InfoPanel->setPalette(palette);
+    SetTextColor(InfoPanel, Qt::black);
 
     constexpr int CaptionLeft = 16;
     constexpr int ValueLeft = 112;
@@ -220,9 +215,7 @@ void TMain::CreateInfoPanel()
 
 QLabel* TMain::AddPanelLabel(const char* name, int left, int top)
 {
-    auto* label = new QLabel(InfoPanel);
-    label->setObjectName(QString::fromLatin1(name));
-    label->move(left, top);
+    QLabel* label = CreateLabel(InfoPanel, name, left, top);
     SetAutoSizedText(label, QStringLiteral("-"));
     return label;
 }

@@ -56,31 +56,27 @@ TNonresponse::TNonresponse(QWidget* parent) : QDialog(parent)
 
 void TNonresponse::Execute()
 {
-    FillVariableList(ComboBox1);
     const auto& texts = InterfaceTexts.nonresponseDialogTexts;
     SetCaption(GroupBox1, texts[1]);
     SetCaption(GroupBox2, texts[2]);
     SetCaption(Label1, texts[3]);
     SetCaption(Label2, texts[4]);
-    ShowSettings();
-    CenterOnScreen(this);
-    exec();
-    ComboBox1->clear();
+    ShowPercentages();
+    // Variable 0 (never set) selects variable 1.
+    ExecuteWithVariableList(this, ComboBox1, SimulationState.nonresponseVariable);
 }
 
 // The settings of the last OK stay on show after "Full response" too.
-void TNonresponse::ShowSettings()
+void TNonresponse::ShowPercentages()
 {
     const TSimulationState& state = SimulationState;
     if (state.nonresponseVariable == 0) {
         Edit1->setText(QString::number(DefaultPercentAtMinimum));
         Edit2->setText(QString::number(DefaultPercentAtMaximum));
-        SelectVariable(ComboBox1, 1);
         return;
     }
     Edit1->setText(QString::number(nearest(state.nonresponseAtMinimum * 100)));
     Edit2->setText(QString::number(nearest(state.nonresponseAtMaximum * 100)));
-    SelectVariable(ComboBox1, state.nonresponseVariable);
 }
 
 void TNonresponse::OKButtonClick()

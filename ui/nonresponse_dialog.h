@@ -38,5 +38,5 @@ public:
     QPushButton* OKButton = nullptr;
 
 private:
-    void ShowSettings();
+    void ShowPercentages();
 };

@@ -6,12 +6,12 @@
 #include <QPainter>
 #include <QPushButton>
 #include <algorithm>
-#include <cmath>
 #include <string>
 
 #include "core/number_format.h"
 #include "core/rounding.h"
 #include "core/simulation_state.h"
+#include "core/variable_summary.h"
 #include "ui/dialog_fields.h"
 #include "ui/interface_text_table.h"
 #include "ui/window_style.h"
@@ -33,66 +33,6 @@ struct AxisGeometry {
     int tick = nearest(0.02 * ReferenceOuterHeight);
 };
 
-struct Extremes {
-    double minimum = 0.0;
-    double maximum = 0.0;
-};
-
-// Both extremes start at the first unit's value; an empty population has none.
-Extremes ScanExtremes(int variable)
-{
-    const int units = PopulationSize();
-    if (units < 1) {
-        return {};
-    }
-    Extremes extremes{UnitValue(1, variable), UnitValue(1, variable)};
-    for (int i = 1; i <= units; ++i) {
-        const double value = UnitValue(i, variable);
-        if (value < extremes.minimum) {
-            extremes.minimum = value;
-        }
-        if (value > extremes.maximum) {
-            extremes.maximum = value;
-        }
-    }
-    return extremes;
-}
-
-struct Moments {
-    double mean = 0.0;
-    bool meanAvailable = false;
-    double standardDeviation = 0.0;
-    bool standardDeviationAvailable = false;
-};
-
-// Mean over N units and standard deviation with divisor N - 1, both summed in
-// unit order; each is unavailable where its divisor would be 0.
-Moments ComputeMoments(int variable)
-{
-    const int units = PopulationSize();
-    Moments moments;
-    if (units < 1) {
-        return moments;
-    }
-    double sum = 0.0;
-    for (int i = 1; i <= units; ++i) {
-        sum += UnitValue(i, variable);
-    }
-    moments.mean = sum / units;
-    moments.meanAvailable = true;
-    if (units < 2) {
-        return moments;
-    }
-    double squares = 0.0;
-    for (int i = 1; i <= units; ++i) {
-        const double deviation = UnitValue(i, variable) - moments.mean;
-        squares += deviation * deviation;
-    }
-    moments.standardDeviation = std::sqrt(squares / (units - 1));
-    moments.standardDeviationAvailable = true;
-    return moments;
-}
-
 // Right-aligned in a field of 12 characters; longer numbers are not cut.
 std::string StatisticText(double value, bool available)
 {
@@ -106,7 +46,7 @@ std::string StatisticText(double value, bool available)
 // Class k holds the values that round to k - 1 class widths above the minimum;
 // everything beyond the last class goes into it. Without a range every value
 // falls into class 1.
-void CountClasses(int variable, const Extremes& extremes)
+void CountClasses(int variable, const VariableSummary& extremes)
 {
     auto& counts = SimulationState.histogramCounts;
     std::fill(counts.begin() + 1, counts.begin() + HistogramClasses + 1, 0);
@@ -127,7 +67,7 @@ void DrawTickedText(QPainter& painter, const AxisGeometry& axis, int x, int text
     painter.drawText(textLeft, axis.base + axis.tick + metrics.ascent(), text);
 }
 
-void DrawAxis(QPainter& painter, const AxisGeometry& axis, const Extremes& extremes)
+void DrawAxis(QPainter& painter, const AxisGeometry& axis, const VariableSummary& extremes)
 {
     painter.setPen(Qt::black);
     painter.setFont(StandardFont());
@@ -169,8 +109,9 @@ TPopDis::TPopDis(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("PopDis"));
     SetUpSettingsDialog(this, 498, 363);
-    Bevel1 = CreateBevel("Bevel1", 8, 8, 481, 257);
-    Bevel2 = CreateBevel("Bevel2", 8, 280, 337, 73);
+    // Bevels without a fill: the panel colour is painted beneath them with the histogram.
+    Bevel1 = CreateSunkenFrame(this, "Bevel1", 8, 8, 481, 257);
+    Bevel2 = CreateSunkenFrame(this, "Bevel2", 8, 280, 337, 73);
     Label1 = CreatePanelLabel("Label1", 16, 288);
     Label2 = CreatePanelLabel("Label2", 64, 288);
     Label3 = CreatePanelLabel("Label3", 16, 312, "Minimum:");
@@ -185,23 +126,11 @@ TPopDis::TPopDis(QWidget* parent) : QDialog(parent)
     connect(OKButton, &QPushButton::clicked, this, &TPopDis::OKButtonClick);
 }
 
-QFrame* TPopDis::CreateBevel(const char* name, int left, int top, int width, int height)
-{
-    // Transparent inside: the panel colour is painted beneath it with the histogram.
-    auto* bevel = new QFrame(this);
-    bevel->setObjectName(QString::fromLatin1(name));
-    bevel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Place(bevel, left, top, width, height);
-    return bevel;
-}
-
 QLabel* TPopDis::CreatePanelLabel(const char* name, int left, int top, const char* caption)
 {
     QLabel* label = CreateLabel(this, name, left, top);
     SetBackground(label, tarvek_colors::PanelBackground);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, Qt::black);
-    label->setPalette(palette);
+    SetTextColor(label, Qt::black);
     SetCaption(label, caption);
     return label;
 }
@@ -239,13 +168,11 @@ void TPopDis::FormActivate()
         return;
     }
     SetCaption(Label2, SimulationState.variableNames[variable]);
-    const Extremes extremes = ScanExtremes(variable);
-    const bool anyUnit = PopulationSize() >= 1;
-    const Moments moments = ComputeMoments(variable);
-    SetValue(Label4, StatisticText(extremes.minimum, anyUnit));
-    SetValue(Label6, StatisticText(extremes.maximum, anyUnit));
-    SetValue(Label8, StatisticText(moments.mean, moments.meanAvailable));
-    SetValue(Label10, StatisticText(moments.standardDeviation, moments.standardDeviationAvailable));
+    const VariableSummary summary = SummarizeVariable(variable);
+    SetValue(Label4, StatisticText(summary.minimum, summary.extremesAvailable));
+    SetValue(Label6, StatisticText(summary.maximum, summary.extremesAvailable));
+    SetValue(Label8, StatisticText(summary.mean, summary.meanAvailable));
+    SetValue(Label10, StatisticText(summary.standardDeviation, summary.standardDeviationAvailable));
 }
 
 void TPopDis::FormPaint(QPainter& painter)
@@ -257,7 +184,7 @@ void TPopDis::FormPaint(QPainter& painter)
         return;
     }
     const AxisGeometry axis;
-    const Extremes extremes = ScanExtremes(variable);
+    const VariableSummary extremes = SummarizeVariable(variable);
     DrawAxis(painter, axis, extremes);
     CountClasses(variable, extremes);
     DrawBars(painter, axis);

@@ -44,7 +44,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QFrame* CreateBevel(const char* name, int left, int top, int width, int height);
     QLabel* CreatePanelLabel(const char* name, int left, int top, const char* caption = "");
     QLabel* CreateValueLabel(const char* name, int left, int top);
     static void SetValue(QLabel* label, const std::string& text);

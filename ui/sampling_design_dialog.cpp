@@ -56,16 +56,12 @@ TSamDes::TSamDes(QWidget* parent) : QDialog(parent)
 
 void TSamDes::Execute()
 {
-    FillVariableList(ComboBox1);
-    SelectVariable(ComboBox1, SimulationState.auxiliaryVariable);
     const auto& texts = InterfaceTexts.samplingDesignTexts;
     SetCaption(GroupBox2, texts[1]);
     SetCaption(GroupBox1, texts[2]);
     SetCaption(RadioButton1, texts[3]);
     SetCaption(RadioButton2, texts[4]);
-    CenterOnScreen(this);
-    exec();
-    ComboBox1->clear();
+    ExecuteWithVariableList(this, ComboBox1, SimulationState.auxiliaryVariable);
 }
 
 void TSamDes::FormActivate()

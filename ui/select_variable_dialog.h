@@ -1,13 +1,9 @@
 #pragma once
 // The dialog in which the variable to display is chosen.
 
-#include <QDialog>
+#include "ui/variable_choice_dialog.h"
 
-class QComboBox;
-class QGroupBox;
-class QPushButton;
-
-class TSelVar : public QDialog {
+class TSelVar : public VariableChoiceDialog {
 public:
     explicit TSelVar(QWidget* parent = nullptr);
 
@@ -16,13 +12,7 @@ public:
     /// displayVariable is the chosen variable, or 0 when the choice was cancelled.
     void Execute();
 
-    void OKButtonClick();
-    void CancelButtonClick();
-
-    QGroupBox* GroupBox1 = nullptr;
-    QComboBox* ComboBox1 = nullptr;
-    QPushButton* CancelButton = nullptr;
-    QPushButton* OKButton = nullptr;
+    void OKButtonClick() override;
 
     /// \brief Every way of closing other than OK counts as Cancel.
     void reject() override;

@@ -38,6 +38,18 @@ void RefreshInformationPanel()
     }
 }
 
+// A command that changes settings runs only with a population, and the
+// information panel shows its outcome afterwards.
+template <typename ChangeSettings>
+void RunSettingsCommand(ChangeSettings change)
+{
+    if (RefusedWithoutPopulation()) {
+        return;
+    }
+    change();
+    RefreshInformationPanel();
+}
+
 }  // namespace
 
 void RunDisplayVariableCommand()
@@ -51,47 +63,27 @@ void RunDisplayVariableCommand()
 
 void RunTargetVariableCommand()
 {
-    if (RefusedWithoutPopulation()) {
-        return;
-    }
-    Forms.TargetVariable->Execute();
-    RefreshInformationPanel();
+    RunSettingsCommand([] { Forms.TargetVariable->Execute(); });
 }
 
 void RunSamplingDesignCommand()
 {
-    if (RefusedWithoutPopulation()) {
-        return;
-    }
-    Forms.SamDes->Execute();
-    RefreshInformationPanel();
+    RunSettingsCommand([] { Forms.SamDes->Execute(); });
 }
 
 void RunEstimatorCommand()
 {
-    if (RefusedWithoutPopulation()) {
-        return;
-    }
-    Forms.SelectEstimator->Execute();
-    RefreshInformationPanel();
+    RunSettingsCommand([] { Forms.SelectEstimator->Execute(); });
 }
 
 void RunGenerateNonresponseCommand()
 {
-    if (RefusedWithoutPopulation()) {
-        return;
-    }
-    Forms.Nonresponse->Execute();
-    RefreshInformationPanel();
+    RunSettingsCommand([] { Forms.Nonresponse->Execute(); });
 }
 
 void RunFullResponseCommand()
 {
-    if (RefusedWithoutPopulation()) {
-        return;
-    }
-    SimulationState.nonresponseOn = false;
-    RefreshInformationPanel();
+    RunSettingsCommand([] { SimulationState.nonresponseOn = false; });
 }
 
 void RunParametersCommand()

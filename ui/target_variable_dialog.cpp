@@ -2,7 +2,6 @@
 
 #include <QComboBox>
 #include <QGroupBox>
-#include <QPushButton>
 
 #include "core/settings.h"
 #include "core/simulation_state.h"
@@ -10,7 +9,7 @@
 #include "ui/interface_text_table.h"
 #include "ui/window_style.h"
 
-TTargetVariable::TTargetVariable(QWidget* parent) : QDialog(parent)
+TTargetVariable::TTargetVariable(QWidget* parent) : VariableChoiceDialog(parent)
 {
     setObjectName(QStringLiteral("TargetVariable"));
     SetUpSettingsDialog(this, 302, 213);
@@ -18,30 +17,16 @@ TTargetVariable::TTargetVariable(QWidget* parent) : QDialog(parent)
     ComboBox1 = CreateVariableList(GroupBox1, "ComboBox1", 20, 24, 145);
     CancelButton = CreateButton(this, "CancelButton", "Cancel", 224, 128, 65, 25);
     OKButton = CreateOKButton(this, 224, 168, 65, 25);
-    connect(OKButton, &QPushButton::clicked, this, &TTargetVariable::OKButtonClick);
-    connect(CancelButton, &QPushButton::clicked, this, &TTargetVariable::CancelButtonClick);
+    ConnectButtons();
 }
 
 void TTargetVariable::Execute()
 {
-    FillVariableList(ComboBox1);
-    if (SimulationState.targetVariable == 0) {
-        SimulationState.targetVariable = 1;
-    }
-    SetCaption(GroupBox1, InterfaceTexts.targetVariableText);
-    SelectVariable(ComboBox1, SimulationState.targetVariable);
-    CenterOnScreen(this);
-    exec();
-    ComboBox1->clear();
+    ExecuteChoice(SimulationState.targetVariable, InterfaceTexts.targetVariableText);
 }
 
 void TTargetVariable::OKButtonClick()
 {
     SetTargetVariable(SelectedVariable(ComboBox1));
     accept();
-}
-
-void TTargetVariable::CancelButtonClick()
-{
-    reject();
 }

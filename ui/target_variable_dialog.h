@@ -1,13 +1,9 @@
 #pragma once
 // The dialog in which the variable to be estimated is chosen.
 
-#include <QDialog>
+#include "ui/variable_choice_dialog.h"
 
-class QComboBox;
-class QGroupBox;
-class QPushButton;
-
-class TTargetVariable : public QDialog {
+class TTargetVariable : public VariableChoiceDialog {
 public:
     explicit TTargetVariable(QWidget* parent = nullptr);
 
@@ -18,11 +14,5 @@ public:
 
     /// \brief Makes the selected variable the target, which resets the graph
     /// scale to its range and the compression to 1.
-    void OKButtonClick();
-    void CancelButtonClick();
-
-    QGroupBox* GroupBox1 = nullptr;
-    QComboBox* ComboBox1 = nullptr;
-    QPushButton* CancelButton = nullptr;
-    QPushButton* OKButton = nullptr;
+    void OKButtonClick() override;
 };

@@ -1,12 +1,37 @@
 #include "ui/window_style.h"
 
+#include <QComboBox>
+#include <QDialog>
 #include <QFont>
 #include <QFontDatabase>
+#include <QFrame>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPalette>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
+#include <QSpinBox>
 #include <QWidget>
+
+namespace {
+
+// Delphi-era dialogs used 21-pixel drop-down lists; the height is not laid out.
+constexpr int ListHeight = 21;
+
+void SetEntryColors(QWidget* entry)
+{
+    QPalette palette = entry->palette();
+    palette.setColor(QPalette::Base, tarvek_colors::EntryBackground);
+    palette.setColor(QPalette::Button, tarvek_colors::EntryBackground);
+    palette.setColor(QPalette::Text, Qt::black);
+    palette.setColor(QPalette::ButtonText, Qt::black);
+    entry->setPalette(palette);
+}
+
+}  // namespace
 
 QFont StandardFont()
 {
@@ -25,12 +50,25 @@ void SetBackground(QWidget* widget, const QColor& color)
     widget->setAutoFillBackground(true);
 }
 
+void SetTextColor(QWidget* widget, const QColor& color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    widget->setPalette(palette);
+}
+
 void SetUpFixedWindow(QWidget* window, int clientWidth, int clientHeight, const QColor& background)
 {
     window->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     window->setFixedSize(clientWidth, clientHeight);
     window->setFont(StandardFont());
     SetBackground(window, background);
+}
+
+void SetUpSettingsDialog(QDialog* dialog, int clientWidth, int clientHeight)
+{
+    SetUpFixedWindow(dialog, clientWidth, clientHeight, tarvek_colors::SettingsBackground);
+    SetTextColor(dialog, Qt::white);
 }
 
 void CenterOnScreen(QWidget* window)
@@ -53,4 +91,92 @@ void SetAutoSizedText(QLabel* label, const QString& text)
 {
     label->setText(text);
     label->adjustSize();
+}
+
+QFrame* CreateSunkenFrame(QWidget* parent, const char* name, int left, int top, int width, int height)
+{
+    auto* frame = new QFrame(parent);
+    frame->setObjectName(QString::fromLatin1(name));
+    frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Place(frame, left, top, width, height);
+    return frame;
+}
+
+QFrame* CreatePanel(QWidget* parent, const char* name, int left, int top, int width, int height)
+{
+    QFrame* panel = CreateSunkenFrame(parent, name, left, top, width, height);
+    SetBackground(panel, tarvek_colors::PanelBackground);
+    return panel;
+}
+
+QLabel* CreateLabel(QWidget* parent, const char* name, int left, int top)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->move(left, top);
+    return label;
+}
+
+QPushButton* CreateButton(QWidget* parent, const char* name, const char* caption, int left, int top,
+                          int width, int height)
+{
+    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    Place(button, left, top, width, height);
+    return button;
+}
+
+QPushButton* CreateOKButton(QWidget* parent, int left, int top, int width, int height)
+{
+    QPushButton* button = CreateButton(parent, "OKButton", "OK", left, top, width, height);
+    button->setDefault(true);
+    return button;
+}
+
+QGroupBox* CreateGroupBox(QWidget* parent, const char* name, int left, int top, int width, int height)
+{
+    auto* group = new QGroupBox(parent);
+    group->setObjectName(QString::fromLatin1(name));
+    Place(group, left, top, width, height);
+    return group;
+}
+
+QRadioButton* CreateRadioButton(QWidget* parent, const char* name, int left, int top)
+{
+    auto* button = new QRadioButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->move(left, top);
+    return button;
+}
+
+QLineEdit* CreateEntryField(QWidget* parent, const char* name, int left, int top, int width, int height)
+{
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(QString::fromLatin1(name));
+    SetEntryColors(field);
+    Place(field, left, top, width, height);
+    return field;
+}
+
+QComboBox* CreateVariableList(QWidget* parent, const char* name, int left, int top, int width)
+{
+    auto* list = new QComboBox(parent);
+    list->setObjectName(QString::fromLatin1(name));
+    list->setEditable(false);
+    SetEntryColors(list);
+    Place(list, left, top, width, ListHeight);
+    return list;
+}
+
+QSpinBox* CreateArrowsOnlySpinField(QWidget* parent, const char* name, int left, int top, int width,
+                                    int height, int low, int high)
+{
+    auto* spin = new QSpinBox(parent);
+    spin->setObjectName(QString::fromLatin1(name));
+    spin->setRange(low, high);
+    // The editor is the spin box's own child; making it read-only keeps the arrows.
+    spin->findChild<QLineEdit*>()->setReadOnly(true);
+    SetEntryColors(spin);
+    Place(spin, left, top, width, height);
+    return spin;
 }

@@ -1,14 +1,23 @@
 #pragma once
-// The look every window of the program shares: fixed client size, no title-bar
+// The look every window of the program shares (fixed client size, no title-bar
 // buttons, the default sans-serif font at 8 points, a background colour, centred
-// on the screen when shown.
+// on the screen when shown) and the controls every window places at client
+// coordinates.
 
 #include <QColor>
 
-class QWidget;
+class QComboBox;
+class QDialog;
 class QFont;
+class QFrame;
+class QGroupBox;
 class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
 class QString;
+class QWidget;
 
 namespace tarvek_colors {
 inline const QColor SettingsBackground(0, 64, 128);  ///< dialogs and simulation windows
@@ -32,8 +41,16 @@ void CenterOnScreen(QWidget* window);
 /// \brief The application's 8-point sans-serif font.
 QFont StandardFont();
 
+/// \brief The look of a settings dialog: fixed client size, the dark blue
+/// background and white captions.
+void SetUpSettingsDialog(QDialog* dialog, int clientWidth, int clientHeight);
+
 /// \brief Sets a widget's background colour through its palette (and fills it).
 void SetBackground(QWidget* widget, const QColor& color);
+
+/// \brief Sets the colour of a widget's texts; children without a colour of
+/// their own take it too.
+void SetTextColor(QWidget* widget, const QColor& color);
 
 /// \brief Places a child at (left, top) in client coordinates with the given size.
 void Place(QWidget* widget, int left, int top, int width, int height);
@@ -41,3 +58,25 @@ void Place(QWidget* widget, int left, int top, int width, int height);
 /// \brief Sets a label's text and fits the label to it, so that a label placed at
 /// its top-left corner grows and shrinks with its text (a parent clips it).
 void SetAutoSizedText(QLabel* label, const QString& text);
+
+/// \brief A sunken frame that leaves its inside to what is painted beneath it.
+QFrame* CreateSunkenFrame(QWidget* parent, const char* name, int left, int top, int width, int height);
+/// \brief A sunken panel filled with the panel colour.
+QFrame* CreatePanel(QWidget* parent, const char* name, int left, int top, int width, int height);
+/// \brief A label whose size follows its text (see SetAutoSizedText).
+QLabel* CreateLabel(QWidget* parent, const char* name, int left, int top);
+QPushButton* CreateButton(QWidget* parent, const char* name, const char* caption, int left, int top,
+                          int width, int height);
+/// \brief The "OK" button, which Enter in any field of its window presses.
+QPushButton* CreateOKButton(QWidget* parent, int left, int top, int width, int height);
+QGroupBox* CreateGroupBox(QWidget* parent, const char* name, int left, int top, int width, int height);
+/// \brief A radio button whose width follows its caption (see SetCaption).
+QRadioButton* CreateRadioButton(QWidget* parent, const char* name, int left, int top);
+QLineEdit* CreateEntryField(QWidget* parent, const char* name, int left, int top, int width, int height);
+/// \brief A drop-down list that cannot be typed into, so it always yields a
+/// listed item.
+QComboBox* CreateVariableList(QWidget* parent, const char* name, int left, int top, int width);
+/// \brief A spin field limited to low..high whose text cannot be typed into:
+/// only its arrows change it.
+QSpinBox* CreateArrowsOnlySpinField(QWidget* parent, const char* name, int left, int top, int width,
+                                    int height, int low, int high);
