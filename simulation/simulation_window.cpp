@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegion>
+#include <algorithm>
 
 #include "core/rounding.h"
 #include "core/simulation_state.h"
@@ -82,6 +83,7 @@ QProgressBar* SimulationWindow::CreateGauge(const char* name, QWidget* panel, co
 void SimulationWindow::FinishControls(QLabel* variableCaption)
 {
     variableCaption_ = variableCaption;
+    nameLeft_ = Label2->x();
     // Enter presses OK whichever run button has the focus.
     for (QPushButton* button : findChildren<QPushButton*>(Qt::FindDirectChildrenOnly)) {
         button->setAutoDefault(false);
@@ -129,6 +131,8 @@ void SimulationWindow::FormActivate()
     const bool named = target >= 1 && target <= MaxVariables;
     SetAutoSizedText(Label2,
                      named ? QString::fromStdString(SimulationState.variableNames[target]) : QString());
+    // The name keeps its place unless the caption's text would run into it.
+    Label2->move(std::max(nameLeft_, RightOfCaption(variableCaption_)), Label2->y());
 }
 
 void SimulationWindow::StartFreshRun()

@@ -27,7 +27,8 @@ public:
     /// \brief Writes the plot frame, as shown, to a bitmap file the user chooses.
     void SaveButtonClick();
     void OKButtonClick();
-    /// \brief Shows the target variable's name in Label2.
+    /// \brief Shows the target variable's name in Label2, moved right of its
+    /// caption where the caption's text is wider than the room before it.
     void FormActivate();
     /// \brief Starts a fresh run with the settings now in SimulationState; done
     /// by itself when the window is shown with simulationRestart set.
@@ -71,6 +72,7 @@ private:
     void NextSample();
 
     QLabel* variableCaption_ = nullptr;
+    int nameLeft_ = 0;
     const GraphKind kind_;
     RunEngine engine_;
     RunGraph graph_;

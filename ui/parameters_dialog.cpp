@@ -72,6 +72,9 @@ void TSetSim::Execute()
     SetButton->setText(QString::fromStdString(texts[10]));
     SetCaption(GroupBox2, texts[11]);
     SetCaption(Label4, texts[12]);
+    WrapCaptionBefore(Label5, Edit4);
+    WrapCaptionBefore(Label3, Edit3);
+    WrapCaptionBefore(Label4, SpinEdit1);
     CenterOnScreen(this);
     exec();
 }

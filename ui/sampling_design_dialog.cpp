@@ -61,6 +61,7 @@ void TSamDes::Execute()
     SetCaption(GroupBox1, texts[2]);
     SetCaption(RadioButton1, texts[3]);
     SetCaption(RadioButton2, texts[4]);
+    WidenToHoldRadioButtons(GroupBox1);
     ExecuteWithVariableList(this, ComboBox1, SimulationState.auxiliaryVariable);
 }
 

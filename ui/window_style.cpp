@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QFont>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -15,6 +16,7 @@
 #include <QScreen>
 #include <QSpinBox>
 #include <QWidget>
+#include <algorithm>
 
 namespace {
 
@@ -91,6 +93,36 @@ void SetAutoSizedText(QLabel* label, const QString& text)
 {
     label->setText(text);
     label->adjustSize();
+}
+
+int RightOfCaption(const QLabel* caption)
+{
+    const QFontMetrics metrics(caption->font());
+    return caption->x() + metrics.horizontalAdvance(caption->text()) +
+           metrics.horizontalAdvance(QLatin1Char(' '));
+}
+
+void WrapCaptionBefore(QLabel* caption, const QWidget* next)
+{
+    caption->setWordWrap(false);
+    caption->adjustSize();
+    if (RightOfCaption(caption) <= next->x()) {
+        return;
+    }
+    const int room =
+        next->x() - QFontMetrics(caption->font()).horizontalAdvance(QLatin1Char(' ')) - caption->x();
+    caption->setWordWrap(true);
+    caption->resize(room, caption->heightForWidth(room));
+}
+
+void WidenToHoldRadioButtons(QGroupBox* group)
+{
+    const int blank = QFontMetrics(group->font()).horizontalAdvance(QLatin1Char(' '));
+    int width = group->width();
+    for (const QRadioButton* button : group->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly)) {
+        width = std::max(width, button->x() + button->width() + blank);
+    }
+    group->resize(width, group->height());
 }
 
 QFrame* CreateSunkenFrame(QWidget* parent, const char* name, int left, int top, int width, int height)

@@ -59,6 +59,17 @@ void Place(QWidget* widget, int left, int top, int width, int height);
 /// its top-left corner grows and shrinks with its text (a parent clips it).
 void SetAutoSizedText(QLabel* label, const QString& text);
 
+/// \brief Where a control right of `caption` may begin at the earliest: after
+/// the caption's text and one blank, measured in the caption's font.
+int RightOfCaption(const QLabel* caption);
+/// \brief Keeps a caption clear of the control placed right of it in the same
+/// parent: a caption whose text would reach `next` is wrapped onto more lines
+/// within the room before it.
+void WrapCaptionBefore(QLabel* caption, const QWidget* next);
+/// \brief Widens `group`, never narrowing it, so that each of its radio buttons
+/// ends one blank inside its right edge.
+void WidenToHoldRadioButtons(QGroupBox* group);
+
 /// \brief A sunken frame that leaves its inside to what is painted beneath it.
 QFrame* CreateSunkenFrame(QWidget* parent, const char* name, int left, int top, int width, int height);
 /// \brief A sunken panel filled with the panel colour.
