@@ -12,6 +12,7 @@
 #include <optional>
 
 #include <QGuiApplication>
+#include <QtGlobal>
 
 #include "core/population_file.h"
 #include "core/simulation_state.h"
@@ -86,10 +87,21 @@ bool PerformRun(RunEngine& engine, int run, EstimatesTarget& estimates, RunGraph
     return status != DrawStatus::BoundReached;
 }
 
+/// Standard error carries only this program's own reports, so Qt's notes about
+/// its environment (such as a missing runtime folder) are dropped; a fatal
+/// error still says why the program ends.
+void ReportOnlyFatalQtMessages(QtMsgType type, const QMessageLogContext& /*context*/, const QString& message)
+{
+    if (type == QtFatalMsg) {
+        Fail(message.toStdString(), ExitFileError);
+    }
+}
+
 /// Writes the graph of the last run. Text on a picture needs a GUI application;
 /// the offscreen platform needs no display.
 std::string WritePlot(const std::string& fileName, const RunGraph& graph)
 {
+    qInstallMessageHandler(ReportOnlyFatalQtMessages);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     int argc = 1;
     char programName[] = "tarvek-batch";

@@ -254,6 +254,18 @@ TEST(BatchEstimatesTest, RunsContinueOneRandomSequence)
     EXPECT_NE(both[1].substr(2), both[11].substr(2)) << "the second run draws new samples";
 }
 
+TEST(BatchPlotTest, WritesThePictureAndNothingOnStandardError)
+{
+    // Without a runtime folder Qt would note it on standard error.
+    unsetenv("XDG_RUNTIME_DIR");
+    const std::string picture = TempPath("plot.bmp");
+    const BatchResult result = RunBatch({"-n", "3", "-s", "20", "--plot", picture, Small});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(ReadWhole(picture).substr(0, 2), "BM");
+    std::remove(picture.c_str());
+}
+
 TEST(BatchEstimatesTest, UnwritableFileFailsBeforeSimulating)
 {
     const BatchResult result = RunBatch({"--estimates", "/nonexistent-folder/estimates.csv", Small});
