@@ -38,7 +38,10 @@ bool WholeNumberField::Check()
 
 bool WholeNumberField::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == field_ && event->type() == QEvent::FocusOut) {
+    // A field being destroyed is no longer a QLineEdit when its QWidget part
+    // clears the focus: there is nothing to check then.
+    const bool liveField = watched == field_ && qobject_cast<QLineEdit*>(watched) != nullptr;
+    if (liveField && event->type() == QEvent::FocusOut) {
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         // Another window or a popup taking the focus is not the user leaving the field.
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
