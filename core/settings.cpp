@@ -97,6 +97,25 @@ std::string SetNonresponseLine(int variable, int percentAtMinimum, int percentAt
     return "";
 }
 
+namespace {
+
+/// sum / m; when the sum of the m finite target values at positions first,
+/// first + step, ... of list overflowed, their mean summed as shares value / m in
+/// the same order, which stays finite.
+double MeanOfSum(double sum, int m, const UnitList& list, int first, int step)
+{
+    if (std::isfinite(sum)) {
+        return sum / m;
+    }
+    double mean = 0.0;
+    for (int i = 0, p = first; i < m; ++i, p += step) {
+        mean += TargetValue(list[p]) / m;
+    }
+    return mean;
+}
+
+}  // namespace
+
 void SetScaleForSampleSize()
 {
     const int units = PopulationSize();
@@ -115,6 +134,6 @@ void SetScaleForSampleSize()
     for (int p = units; p > units - m; --p) {
         largest += TargetValue(list[p]);
     }
-    SimulationState.scaleLower = smallest / m;
-    SimulationState.scaleUpper = largest / m;
+    SimulationState.scaleLower = MeanOfSum(smallest, m, list, 1, 1);
+    SimulationState.scaleUpper = MeanOfSum(largest, m, list, units, -1);
 }

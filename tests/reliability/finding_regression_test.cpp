@@ -6,8 +6,11 @@
 #include <QLineEdit>
 #include <QTest>
 #include <QWidget>
+#include <cmath>
 #include <cstdint>
 
+#include "core/settings.h"
+#include "core/simulation_state.h"
 #include "ui/whole_number_field.h"
 
 namespace {
@@ -34,6 +37,26 @@ TEST(FindingRegression, DestroyingAFocusedWholeNumberFieldStoresNothing)
 
     EXPECT_EQ(setting, 5);
     delete window;
+}
+
+// The scale of a sample size was the sum of the smallest (largest) target values
+// divided by their number: with values near the largest double the sum overflowed
+// and the scale became infinite, which put every estimate into one class.
+TEST(FindingRegression, ScaleOfHugeTargetValuesStaysFinite)
+{
+    SimulationState = TSimulationState{};
+    SimulationState.unitCount = 3;
+    SimulationState.variableCount = 1;
+    for (int unit = 1; unit <= 3; ++unit) {
+        SimulationState.populationData[unit][1] = unit % 2 == 0 ? -1.5e308 : 1.5e308;
+    }
+    SimulationState.targetVariable = 1;
+    SimulationState.scaleSampleSize = 2;
+
+    SetScaleForSampleSize();
+
+    EXPECT_EQ(SimulationState.scaleLower, 0.0);  // mean of -1.5e308 and 1.5e308
+    EXPECT_EQ(SimulationState.scaleUpper, 1.5e308);
 }
 
 }  // namespace
