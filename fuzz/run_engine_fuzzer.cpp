@@ -33,21 +33,21 @@ constexpr std::size_t SettingByteCount = 64;
 
 /// Magnitudes that have hurt numerical code before: extremes, subnormals, zeros.
 constexpr std::array<double, 12> SpecialValues = {
-    0.0, -0.0, 1.0, -1.0, 1e300, -1e300, 1e-300, -1e-300, DBL_MAX, -DBL_MAX, DBL_MIN,
-    std::numeric_limits<double>::denorm_min()};
+    0.0,    -0.0,    1.0,     -1.0,     1e300,   -1e300,
+    1e-300, -1e-300, DBL_MAX, -DBL_MAX, DBL_MIN, std::numeric_limits<double>::denorm_min()};
 
 /// Any finite value a population file can hold.
 double FiniteValue(FuzzedDataProvider& input)
 {
     switch (input.ConsumeIntegralInRange(0, 3)) {
-    case 0:
-        return input.PickValueInArray(SpecialValues);
-    case 1:
-        return input.ConsumeIntegralInRange(-5, 20);
-    case 2:
-        return input.ConsumeFloatingPointInRange(-1000.0, 1000.0);
-    default:
-        return input.ConsumeFloatingPoint<double>();
+        case 0:
+            return input.PickValueInArray(SpecialValues);
+        case 1:
+            return input.ConsumeIntegralInRange(-5, 20);
+        case 2:
+            return input.ConsumeFloatingPointInRange(-1000.0, 1000.0);
+        default:
+            return input.ConsumeFloatingPoint<double>();
     }
 }
 
@@ -58,7 +58,9 @@ void FillVariable(FuzzedDataProvider& input, int k)
     const double common = FiniteValue(input);
     for (int i = 1; i <= SimulationState.unitCount; ++i) {
         double& value = SimulationState.populationData[i][k];
-        value = shape == 0 ? common : shape == 1 ? common * i : FiniteValue(input);
+        // A file can hold no infinite value, so a product that overflows is left out.
+        const double proportional = std::isfinite(common * i) ? common * i : common;
+        value = shape == 0 ? common : shape == 1 ? proportional : FiniteValue(input);
     }
 }
 
@@ -110,20 +112,20 @@ void ChooseNonresponse(FuzzedDataProvider& input)
 {
     TSimulationState& s = SimulationState;
     switch (input.ConsumeIntegralInRange(0, 2)) {
-    case 0:
-        s.nonresponseOn = false;
-        break;
-    case 1:
-        // Whole percentages, in 0..100 or far outside it.
-        SetNonresponseLine(input.ConsumeIntegralInRange(-1, MaxVariables + 1),
-                           input.ConsumeIntegralInRange(-100000, 100000),
-                           input.ConsumeIntegralInRange(-100000, 100000));
-        break;
-    default:
-        s.nonresponseOn = true;
-        s.nonresponseVariable = input.ConsumeIntegralInRange(-1, MaxVariables + 1);
-        s.nonresponseIntercept = FiniteValue(input);
-        s.nonresponseSlope = FiniteValue(input);
+        case 0:
+            s.nonresponseOn = false;
+            break;
+        case 1:
+            // Whole percentages, in 0..100 or far outside it.
+            SetNonresponseLine(input.ConsumeIntegralInRange(-1, MaxVariables + 1),
+                               input.ConsumeIntegralInRange(-100000, 100000),
+                               input.ConsumeIntegralInRange(-100000, 100000));
+            break;
+        default:
+            s.nonresponseOn = true;
+            s.nonresponseVariable = input.ConsumeIntegralInRange(-1, MaxVariables + 1);
+            s.nonresponseIntercept = FiniteValue(input);
+            s.nonresponseSlope = FiniteValue(input);
     }
 }
 
@@ -132,18 +134,18 @@ void ChooseScale(FuzzedDataProvider& input)
 {
     TSimulationState& s = SimulationState;
     switch (input.ConsumeIntegralInRange(0, 3)) {
-    case 0:
-        break;
-    case 1:
-        s.scaleSampleSize = input.ConsumeIntegralInRange(-1, MaxUnits + 1);
-        SetScaleForSampleSize();
-        break;
-    case 2:
-        std::swap(s.scaleLower, s.scaleUpper);
-        break;
-    default:
-        s.scaleLower = FiniteValue(input);
-        s.scaleUpper = input.ConsumeBool() ? s.scaleLower : FiniteValue(input);
+        case 0:
+            break;
+        case 1:
+            s.scaleSampleSize = input.ConsumeIntegralInRange(-1, MaxUnits + 1);
+            SetScaleForSampleSize();
+            break;
+        case 2:
+            std::swap(s.scaleLower, s.scaleUpper);
+            break;
+        default:
+            s.scaleLower = FiniteValue(input);
+            s.scaleUpper = input.ConsumeBool() ? s.scaleLower : FiniteValue(input);
     }
 }
 
@@ -253,7 +255,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     RunEngine engine;
     engine.StartRun();
-    const GraphKind kind = SimulationState.confidenceIntervalMode ? GraphKind::Intervals : GraphKind::Histogram;
+    const GraphKind kind =
+        SimulationState.confidenceIntervalMode ? GraphKind::Intervals : GraphKind::Histogram;
     RunGraph graph = StartRunGraph(kind, engine.scale(), engine.populationMean());
     CheckFrame(graph);
     const int anyClass = HistogramClass(FiniteValue(settings), engine.scale());
