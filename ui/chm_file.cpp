@@ -8,7 +8,7 @@
 namespace {
 
 // A stored file larger than this is taken as damage, not as a page.
-constexpr LONGUINT64 MaxStoredFileSize = 64u * 1024u * 1024u;
+constexpr LONGUINT64 MaxStoredFileSize = LONGUINT64{64} * 1024 * 1024;
 
 // Codes of the entries of the "/#SYSTEM" file that name the project's files.
 enum SystemEntryCode : quint16 {
