@@ -56,7 +56,8 @@ public:
     int ticks = 0;
 };
 
-ModalWatchdog::ModalWatchdog(int seconds) : impl_(new Impl(seconds)) {}
+ModalWatchdog::ModalWatchdog(int seconds) : impl_(new Impl(seconds))
+{}
 
 ModalWatchdog::~ModalWatchdog()
 {
