@@ -110,7 +110,8 @@ void TheoryDirectProportional()
         const double x = AuxiliaryValue(i);
         if (x > 0.0) {
             const double deviation = TargetValue(i) / x - slope;
-            squares += x * deviation * deviation;
+            // The square first, then the weight: X (Y/X - b)^2 rounds as written.
+            squares += x * (deviation * deviation);
         }
     }
     PublishTheory(mean, RootOfVariance(auxiliaryMean * squares / SampleSize() / UnitTotal()));

@@ -114,6 +114,16 @@ TEST(TheoryDirectProportional, LeavesOutUnitsThatCannotBeDrawn)
     EXPECT_TRUE(SimulationState.theoreticalMeanAvailable);
 }
 
+// Squaring before weighting by X rounds differently from (X d) d for this
+// population; the value is the one of X_i * (Y_i / X_i - b)^2 summed in unit order.
+TEST(TheoryDirectProportional, WeighsTheSquaredDeviationBitForBit)
+{
+    InstallPopulation({{1.9, 3.9}, {3.5, 6.7}, {4.0, 9.3}});
+    UseSettings(EstimatorDirect, DesignProportionalToSize, 2);
+    ComputeTheoreticalProperties();
+    EXPECT_EQ(SimulationState.theoreticalStdError, 0x1.8e64f22b8eccbp-3);
+}
+
 TEST(TheoryDesignEqual, TheWholePopulationAsSampleHasNoError)
 {
     InstallPopulation({{3, 1}, {7, 2}, {1, 4}, {12, 3}});
