@@ -30,6 +30,9 @@ void SetEntryColors(QWidget* entry)
     palette.setColor(QPalette::Button, tarvek_colors::EntryBackground);
     palette.setColor(QPalette::Text, Qt::black);
     palette.setColor(QPalette::ButtonText, Qt::black);
+    // The style draws a spin field's arrows in the window text colour, which the
+    // dialogs set to white: on the light field they would not be seen.
+    palette.setColor(QPalette::WindowText, Qt::black);
     entry->setPalette(palette);
 }
 

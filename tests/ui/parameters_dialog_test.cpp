@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionSpinBox>
 #include <QTest>
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -178,6 +182,33 @@ TEST_F(ParametersTest, CompressionFieldCannotBeTypedIntoAndStaysWithinOneToFour)
         dialog.OKButton->click();
     });
     EXPECT_EQ(SimulationState.verticalCompression, 4);
+}
+
+// The compression can only be changed with the arrows, so they must stand out
+// from the light field: some pixel inside the up-arrow button is dark.
+TEST_F(ParametersTest, CompressionArrowsAreVisible)
+{
+    OpenParameters([](TSetSim& dialog) {
+        const QSpinBox& spin = *dialog.SpinEdit1;
+        QStyleOptionSpinBox option;
+        option.initFrom(&spin);
+        option.subControls = QStyle::SC_All;
+        option.frame = spin.hasFrame();
+        option.buttonSymbols = spin.buttonSymbols();
+        // Inside the button, clear of its edges.
+        const QRect up = spin.style()
+                             ->subControlRect(QStyle::CC_SpinBox, &option, QStyle::SC_SpinBoxUp, &spin)
+                             .adjusted(2, 1, -2, -1);
+        const QImage field = dialog.SpinEdit1->grab().toImage();
+        int darkest = 255;
+        for (int y = up.top(); y <= up.bottom(); ++y) {
+            for (int x = up.left(); x <= up.right(); ++x) {
+                darkest = std::min(darkest, qGray(field.pixel(x, y)));
+            }
+        }
+        EXPECT_LT(darkest, 128);
+        dialog.CancelButton->click();
+    });
 }
 
 }  // namespace
