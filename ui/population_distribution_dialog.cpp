@@ -25,6 +25,7 @@ constexpr double ReferenceOuterHeight = 392.0;
 // The tallest bar is at most this share of the outer height.
 constexpr double TallestBarShare = 0.55;
 constexpr std::size_t StatisticWidth = 12;
+constexpr int NameLeft = 64;
 
 struct AxisGeometry {
     int left = nearest(0.04 * ReferenceOuterWidth);
@@ -113,7 +114,7 @@ TPopDis::TPopDis(QWidget* parent) : QDialog(parent)
     Bevel1 = CreateSunkenFrame(this, "Bevel1", 8, 8, 481, 257);
     Bevel2 = CreateSunkenFrame(this, "Bevel2", 8, 280, 337, 73);
     Label1 = CreatePanelLabel("Label1", 16, 288);
-    Label2 = CreatePanelLabel("Label2", 64, 288);
+    Label2 = CreatePanelLabel("Label2", NameLeft, 288);
     Label3 = CreatePanelLabel("Label3", 16, 312, "Minimum:");
     Label4 = CreateValueLabel("Label4", 121, 312);
     Label5 = CreatePanelLabel("Label5", 16, 328, "Maximum:");
@@ -168,6 +169,8 @@ void TPopDis::FormActivate()
         return;
     }
     SetCaption(Label2, SimulationState.variableNames[variable]);
+    // The name keeps its place unless the caption's text would run into it.
+    Label2->move(std::max(NameLeft, RightOfCaption(Label1)), Label2->y());
     const VariableSummary summary = SummarizeVariable(variable);
     SetValue(Label4, StatisticText(summary.minimum, summary.extremesAvailable));
     SetValue(Label6, StatisticText(summary.maximum, summary.extremesAvailable));

@@ -19,6 +19,7 @@
 #include "ui/forms.h"
 #include "ui/interface_text_table.h"
 #include "ui/parameters_dialog.h"
+#include "ui/population_distribution_dialog.h"
 #include "ui/sampling_design_dialog.h"
 #include "ui/settings_commands.h"
 
@@ -134,6 +135,23 @@ TEST_F(CaptionRoomTest, VariableNameStartsAfterTheCaption)
         w.window->FormActivate();
         EXPECT_EQ(w.window->Label2->x(), w.nameLeft);
     }
+}
+
+TEST_F(CaptionRoomTest, DistributionNameStartsAfterTheCaption)
+{
+    TPopDis& dialog = *Forms.PopDis;
+    SimulationState.displayVariable = 1;
+    Open(
+        &dialog, [] { Forms.PopDis->Execute(); },
+        [&dialog] {
+            EXPECT_EQ(dialog.Label1->text(), "Variable:");
+            EXPECT_EQ(dialog.Label2->text(), QString::fromStdString(SimulationState.variableNames[1]));
+            EXPECT_GE(dialog.Label2->x(), TextEnd(dialog.Label1) + Blank(dialog.Label1));
+        });
+
+    InterfaceTexts.distributionTexts[1] = "V:";
+    Open(
+        &dialog, [] { Forms.PopDis->Execute(); }, [&dialog] { EXPECT_EQ(dialog.Label2->x(), 64); });
 }
 
 }  // namespace
