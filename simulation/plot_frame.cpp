@@ -142,15 +142,17 @@ std::int32_t SlotRowY(const PlotFrame& frame, int i)
 
 PixelSpan IntervalPixels(const PlotFrame& frame, const SampleResult& sample)
 {
-    const std::int32_t left = IntervalEndPixel(frame, sample.intervalLower);
-    const std::int32_t right = IntervalEndPixel(frame, sample.intervalUpper);
+    // A reversed scale (lower bound above the upper) maps the interval's lower
+    // end to the right of its upper end; the segment between them is the same.
+    const auto [left, right] = std::minmax(
+        {IntervalEndPixel(frame, sample.intervalLower), IntervalEndPixel(frame, sample.intervalUpper)});
     if (right < frame.plotLeft) {
         return MarkAt(frame, frame.plotLeft);
     }
     if (left > AxisRightX(frame)) {
         return MarkAt(frame, AxisRightX(frame));
     }
-    if (!sample.standardErrorAvailable || left > right) {
+    if (!sample.standardErrorAvailable) {
         return MarkAt(frame, IntervalEndPixel(frame, sample.estimate));
     }
     return {std::max(left, frame.plotLeft), std::min(right, AxisRightX(frame))};

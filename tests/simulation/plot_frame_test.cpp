@@ -134,6 +134,19 @@ TEST(PlotFrameTest, IntervalsWhollyBeyondAnEndBecomeAMarkAtThatEnd)
     EXPECT_EQ(right.right, 476);
 }
 
+TEST(PlotFrameTest, AReversedScaleMirrorsTheIntervals)
+{
+    const PlotFrame frame = PrepareIntervalFrame(Scale(100, 0), 50.0);
+    const PixelSpan inside = IntervalPixels(frame, Interval(40, 60));
+    EXPECT_EQ(inside.left, 202);   // 60 at 0.4 * 457 + 19
+    EXPECT_EQ(inside.right, 293);  // 40 at 0.6 * 457 + 19
+    const PixelSpan cut = IntervalPixels(frame, Interval(95, 120));
+    EXPECT_EQ(cut.left, 19);
+    EXPECT_EQ(cut.right, 42);  // 95 at 0.05 * 457 + 19
+    const PixelSpan beyond = IntervalPixels(frame, Interval(-30, -10));
+    EXPECT_EQ(beyond.right, 476) << "below the lower bound lies beyond the right end";
+}
+
 TEST(PlotFrameTest, IntervalWithoutStandardErrorIsAMarkAtItsEstimate)
 {
     const PlotFrame frame = PrepareIntervalFrame(Scale(0, 100), 50.0);
