@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableWidget>
+#include <algorithm>
 
 #include "simulation/statistics_rows.h"
 #include "ui/window_style.h"
@@ -10,6 +11,8 @@
 namespace {
 
 constexpr int LabelColumn = 0;
+constexpr int LabelColumnWidth = 140;
+constexpr int GridWidth = 300;
 constexpr int ValueColumn = 1;
 constexpr int RowHeight = 16;
 constexpr int ShortRow = 3;
@@ -24,7 +27,7 @@ TStatistics::TStatistics(QWidget* parent) : QDialog(parent)
 
     Tab = new QTableWidget(StatisticsRowCount, 2, this);
     Tab->setObjectName(QStringLiteral("Tab"));
-    Place(Tab, 16, 16, 300, 223);
+    Place(Tab, 16, 16, GridWidth, 223);
     Tab->horizontalHeader()->hide();
     Tab->verticalHeader()->hide();
     Tab->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -60,14 +63,24 @@ void TStatistics::SetCell(int row, int column, const std::string& text)
 
 void TStatistics::FormActivate()
 {
-    Tab->setColumnWidth(LabelColumn, 140);
-    Tab->setColumnWidth(ValueColumn, 160);
     const auto rows = StatisticsTableRows(samplesDrawn_);
     for (int row = 0; row < StatisticsRowCount; ++row) {
         Tab->setRowHeight(row, row == ShortRow ? ShortRowHeight : RowHeight);
         SetCell(row, LabelColumn, rows[row].label);
         SetCell(row, ValueColumn, rows[row].value);
     }
+    SetColumnWidths();
+}
+
+// 140 and 160 pixels; a font wider than the one these widths were chosen for
+// would cut the labels short ("Standard error ..." twice), so the label column
+// takes what its texts need and the value column gives up that room.
+void TStatistics::SetColumnWidths()
+{
+    Tab->resizeColumnToContents(LabelColumn);
+    const int labelWidth = std::max(LabelColumnWidth, Tab->columnWidth(LabelColumn));
+    Tab->setColumnWidth(LabelColumn, labelWidth);
+    Tab->setColumnWidth(ValueColumn, GridWidth - labelWidth);
 }
 
 void TStatistics::OKButtonClick()

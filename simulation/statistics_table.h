@@ -29,6 +29,7 @@ protected:
 
 private:
     void SetCell(int row, int column, const std::string& text);
+    void SetColumnWidths();
 
     int samplesDrawn_ = 0;
 };
