@@ -18,3 +18,11 @@ std::string FormatFixed3Or(double value, bool available)
 {
     return available ? FormatFixed3(value) : std::string("-");
 }
+
+double ShownFixed3Value(double value)
+{
+    const std::string text = FormatFixed3(value);
+    double shown = value;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), shown);
+    return result.ec == std::errc{} ? shown : value;
+}

@@ -10,3 +10,7 @@ std::string FormatFixed3(double value);
 
 /// \brief FormatFixed3 when `available`, else "-".
 std::string FormatFixed3Or(double value, bool available);
+
+/// \brief The value that the three-decimal text of `value` reads back as (what a
+/// field showing FormatFixed3(value) holds); a non-finite value is returned as is.
+double ShownFixed3Value(double value);

@@ -1,6 +1,7 @@
 #include "tools/batch_settings.h"
 
 #include "core/settings.h"
+#include "core/number_format.h"
 #include "core/simulation_state.h"
 #include "ui/interface_text_table.h"
 
@@ -129,9 +130,19 @@ std::string ApplyMode(const BatchOptions& options)
     return "";
 }
 
-/// The parameters dialog's OK: the compression first, then the bounds.
+bool UsesParametersDialog(const BatchOptions& options)
+{
+    return options.simulations || options.intervals || options.compression || options.scale;
+}
+
+/// The parameters dialog's OK: the compression first, then the bounds. The bound
+/// fields show the scale with three decimals, so an OK without typed bounds
+/// stores those shown values.
 std::string ApplyScale(const BatchOptions& options)
 {
+    if (!UsesParametersDialog(options)) {
+        return "";
+    }
     if (options.compression) {
         std::string refusal = CheckRange(*options.compression, "compression factor", 1, MaxCompression);
         if (!refusal.empty()) {
@@ -142,6 +153,9 @@ std::string ApplyScale(const BatchOptions& options)
     if (options.scale) {
         SimulationState.scaleLower = options.scale->lower;
         SimulationState.scaleUpper = options.scale->upper;
+    } else {
+        SimulationState.scaleLower = ShownFixed3Value(SimulationState.scaleLower);
+        SimulationState.scaleUpper = ShownFixed3Value(SimulationState.scaleUpper);
     }
     return "";
 }

@@ -43,3 +43,11 @@ TEST(FormatFixed3, ShowsADashForWhatIsNoNumber)
 }
 
 }  // namespace
+
+TEST(ShownFixed3ValueTest, ReadsBackTheThreeDecimalText)
+{
+    EXPECT_EQ(ShownFixed3Value(0.0104), 0.010);
+    EXPECT_EQ(ShownFixed3Value(-2.0005), -2.001);
+    EXPECT_EQ(ShownFixed3Value(1234.5), 1234.5);
+    EXPECT_TRUE(std::isinf(ShownFixed3Value(INFINITY)));
+}

@@ -210,6 +210,39 @@ TEST(BatchEstimatesTest, CsvAloneOnStandardOutput)
     }
 }
 
+/// Classes of the samples whose estimate is about `estimate`.
+std::vector<std::string> ClassesOfEstimate(const std::string& csv, double estimate)
+{
+    std::vector<std::string> classes;
+    const std::vector<std::string> lines = Lines(csv);
+    for (std::size_t row = 1; row < lines.size(); ++row) {
+        const std::vector<std::string> fields = Fields(lines[row], ',');
+        if (fields.size() == 9 && std::fabs(std::stod(fields[2]) - estimate) < 1e-9) {
+            classes.push_back(fields[7]);
+        }
+    }
+    return classes;
+}
+
+// The parameters dialog's OK stores the bounds its fields show, with three
+// decimals: 0.0104 becomes 0.010, which moves the estimate 0.0203 from class 1
+// into class 2. Without parameter options the exact minimum stays.
+TEST(BatchEstimatesTest, ParameterOptionsStoreTheScaleAsShown)
+{
+    const std::string population = TempPath("shown_scale.pop");
+    WriteWhole(population, "Scale shown with three decimals\n3 1\ny\n0.0104\n0.0302\n1.0104\n");
+    const BatchResult exact = RunBatch({"--estimates", "-", "-n", "2", population});
+    const BatchResult shown = RunBatch({"--estimates", "-", "-n", "2", "--compression", "1", population});
+    ASSERT_EQ(exact.status, 0) << exact.err;
+    ASSERT_EQ(shown.status, 0) << shown.err;
+    const std::vector<std::string> exactClasses = ClassesOfEstimate(exact.out, 0.0203);
+    const std::vector<std::string> shownClasses = ClassesOfEstimate(shown.out, 0.0203);
+    ASSERT_FALSE(exactClasses.empty());
+    ASSERT_FALSE(shownClasses.empty());
+    EXPECT_EQ(exactClasses.front(), "1");
+    EXPECT_EQ(shownClasses.front(), "2");
+}
+
 TEST(BatchEstimatesTest, IntervalFieldsAndTheTableAgreeWithTheRows)
 {
     const std::string csvPath = TempPath("estimates.csv");
