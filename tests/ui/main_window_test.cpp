@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -67,11 +68,16 @@ QString ErrorMessageOf(const std::function<void()>& trigger)
     return *text;
 }
 
+// Shortcuts reach the main window only once no modal is left and the window
+// system has given it the focus; after a modal closes both follow asynchronously.
 bool ActivateMainWindow()
 {
     Forms.Main->show();
     Forms.Main->activateWindow();
-    return QTest::qWaitForWindowActive(Forms.Main);
+    return QTest::qWaitFor([] {
+        return QApplication::activeModalWidget() == nullptr &&
+               QGuiApplication::focusWindow() == Forms.Main->windowHandle() && Forms.Main->isActiveWindow();
+    });
 }
 
 TEST(MainWindowGeometryTest, FollowsTheScreenWithTiesToEven)
