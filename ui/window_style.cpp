@@ -20,7 +20,7 @@
 
 namespace {
 
-// Delphi-era dialogs used 21-pixel drop-down lists; the height is not laid out.
+// Drop-down lists are 21 pixels high; the layout tables give only their width.
 constexpr int ListHeight = 21;
 
 void SetEntryColors(QWidget* entry)
