@@ -1,6 +1,8 @@
 #include "core/settings.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "core/ordering.h"
 #include "core/simulation_state.h"
@@ -101,7 +103,9 @@ namespace {
 
 /// sum / m; when the sum of the m finite target values at positions first,
 /// first + step, ... of list overflowed, their mean summed as shares value / m in
-/// the same order, which stays finite.
+/// the same order. Rounding of the shares can still carry a mean of values near
+/// the largest double beyond it; the true mean is finite, so it is then taken as
+/// the largest finite value of its sign.
 double MeanOfSum(double sum, int m, const UnitList& list, int first, int step)
 {
     if (std::isfinite(sum)) {
@@ -111,7 +115,8 @@ double MeanOfSum(double sum, int m, const UnitList& list, int first, int step)
     for (int i = 0, p = first; i < m; ++i, p += step) {
         mean += TargetValue(list[p]) / m;
     }
-    return mean;
+    constexpr double largest = std::numeric_limits<double>::max();
+    return std::clamp(mean, -largest, largest);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <QLineEdit>
 #include <QTest>
 #include <QWidget>
@@ -57,6 +59,26 @@ TEST(FindingRegression, ScaleOfHugeTargetValuesStaysFinite)
 
     EXPECT_EQ(SimulationState.scaleLower, 0.0);  // mean of -1.5e308 and 1.5e308
     EXPECT_EQ(SimulationState.scaleUpper, 1.5e308);
+}
+
+// Summed as shares value / m, the mean of three values at the largest double
+// still rounded beyond it and made the scale infinite (found by the run-engine
+// fuzzer); the mean of finite values stays finite.
+TEST(FindingRegression, ScaleOfValuesAtTheLargestDoubleStaysFinite)
+{
+    SimulationState = TSimulationState{};
+    SimulationState.unitCount = 3;
+    SimulationState.variableCount = 1;
+    for (int unit = 1; unit <= 3; ++unit) {
+        SimulationState.populationData[unit][1] = std::numeric_limits<double>::max();
+    }
+    SimulationState.targetVariable = 1;
+    SimulationState.scaleSampleSize = 3;
+
+    SetScaleForSampleSize();
+
+    EXPECT_EQ(SimulationState.scaleLower, std::numeric_limits<double>::max());
+    EXPECT_EQ(SimulationState.scaleUpper, std::numeric_limits<double>::max());
 }
 
 }  // namespace
