@@ -26,10 +26,11 @@ auto AllFields(const TSimulationState& s)
                     s.estimate, s.standardError, s.theoreticalMean, s.theoreticalStdError, s.simulatedMean,
                     s.simulatedStdDev, s.sampleUnits, s.estimatorCode, s.designCode, s.auxiliaryMean,
                     s.stratumWeights, s.stratumCount, s.confidenceIntervalMode, s.nonresponseOn,
-                    s.nonresponseAtMinimum, s.nonresponseAtMaximum, s.nonresponseIntercept, s.nonresponseSlope,
-                    s.simulationRestart, s.estimateValid, s.targetMinimum, s.targetMaximum, s.scaleLower,
-                    s.scaleUpper, s.scaleSampleSize, s.verticalCompression, s.theoreticalMeanAvailable,
-                    s.theoreticalStdErrorAvailable, s.simulatedMeanAvailable, s.simulatedStdDevAvailable);
+                    s.nonresponseAtMinimum, s.nonresponseAtMaximum, s.nonresponseIntercept,
+                    s.nonresponseSlope, s.simulationRestart, s.estimateValid, s.targetMinimum,
+                    s.targetMaximum, s.scaleLower, s.scaleUpper, s.scaleSampleSize, s.verticalCompression,
+                    s.theoreticalMeanAvailable, s.theoreticalStdErrorAvailable, s.simulatedMeanAvailable,
+                    s.simulatedStdDevAvailable);
 }
 
 std::string TemporaryPath()
