@@ -232,6 +232,45 @@ void RunToTheEnd(RunEngine& engine, RunGraph& graph, QPainter& painter)
 
 }  // namespace
 
+/// Acceptance-rejection needs about N * M / X trials per drawn unit (M the
+/// largest size, X the sum of the positive sizes): where one size dwarfs the
+/// rest, a run takes up to a billion trials, and a sample that is rejected again
+/// and again up to 10000 times its trials. Such runs end and follow the
+/// program's scheme, but would take minutes here; the fuzzer keeps each input to
+/// seconds by drawing such populations with equal probabilities and by
+/// shortening long runs.
+void BoundProportionalWork()
+{
+    TSimulationState& s = SimulationState;
+    if (s.designCode != DesignProportionalToSize) {
+        return;
+    }
+    const int units = PopulationSize();
+    double largest = 0.0;
+    double sum = 0.0;
+    for (int unit = 1; unit <= units; ++unit) {
+        const double size = AuxiliaryValue(unit);
+        if (size > 0.0) {
+            largest = std::max(largest, size);
+            sum += size;
+        }
+    }
+    if (!(sum > 0.0) || !std::isfinite(sum)) {
+        return;
+    }
+    constexpr double MostTrialsPerSample = 2000.0;
+    constexpr double TrialsPerRun = 1e6;
+    const double trialsPerSample = std::max(1, s.sampleSize) * (units * (largest / sum));
+    if (trialsPerSample > MostTrialsPerSample) {
+        s.designCode = DesignEqualProbabilities;
+        return;
+    }
+    const double samples = std::floor(TrialsPerRun / trialsPerSample);
+    if (samples < s.simulationCount) {
+        s.simulationCount = static_cast<int>(std::max(1.0, samples));
+    }
+}
+
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     // Fonts for the scale labels need a GUI application; no window is shown.
@@ -251,6 +290,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ChooseSettings(settings);
     ChooseNonresponse(settings);
     ChooseScale(settings);
+    BoundProportionalWork();
     RandomGenerator.seed = settings.ConsumeIntegral<std::uint32_t>();
 
     RunEngine engine;
