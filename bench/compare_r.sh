@@ -9,7 +9,7 @@
 set -eu
 
 here=$(cd "$(dirname "$0")" && pwd)
-batch=${1:-$here/../build-bench/tools/tarvek-batch}
+batch=${1:-$here/../build-bench/batch/tarvek-batch}
 population=${2:-$here/../data/schools.pop}
 sample_size=${SAMPLE_SIZE:-100}
 simulations=${SIMULATIONS:-1000}

@@ -13,7 +13,7 @@
 #include "core/ordering.h"
 #include "core/population_file.h"
 #include "core/simulation_state.h"
-#include "simulation/run_engine.h"
+#include "engine/run_engine.h"
 
 namespace {
 

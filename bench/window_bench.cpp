@@ -13,9 +13,9 @@
 #include "bench/bench_population.h"
 #include "bench/bench_runner.h"
 #include "core/simulation_state.h"
-#include "simulation/distribution_window.h"
-#include "simulation/interval_window.h"
-#include "ui/interface_text_table.h"
+#include "ui/distribution_window.h"
+#include "ui/interval_window.h"
+#include "texts/interface_text_table.h"
 
 namespace {
 

@@ -22,10 +22,10 @@
 #include "core/settings.h"
 #include "core/simulation_state.h"
 #include "fuzz/fuzz_check.h"
-#include "simulation/plot_frame.h"
-#include "simulation/plot_renderer.h"
-#include "simulation/run_engine.h"
-#include "simulation/statistics_rows.h"
+#include "engine/plot_frame.h"
+#include "plot/plot_renderer.h"
+#include "engine/run_engine.h"
+#include "engine/statistics_rows.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 
 #include "core/population_file.h"
 #include "core/simulation_state.h"
-#include "simulation/distribution_window.h"
-#include "simulation/interval_window.h"
-#include "simulation/statistics_table.h"
+#include "ui/distribution_window.h"
+#include "ui/interval_window.h"
+#include "ui/statistics_table.h"
 #include "ui/application.h"
 #include "ui/forms.h"
 #include "ui/help_viewer.h"

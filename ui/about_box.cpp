@@ -6,7 +6,7 @@
 #include <QPushButton>
 
 #include "ui/emblem.h"
-#include "ui/interface_text_table.h"
+#include "texts/interface_text_table.h"
 #include "ui/window_style.h"
 
 QFont AboutFont()

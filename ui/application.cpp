@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QVariant>
 
-#include "simulation/distribution_window.h"
-#include "simulation/interval_window.h"
-#include "simulation/statistics_table.h"
+#include "ui/distribution_window.h"
+#include "ui/interval_window.h"
+#include "ui/statistics_table.h"
 #include "ui/about_box.h"
 #include "ui/emblem.h"
 #include "ui/error_message.h"

@@ -6,7 +6,7 @@
 #include <QPushButton>
 
 #include "ui/forms.h"
-#include "ui/interface_text_table.h"
+#include "texts/interface_text_table.h"
 #include "ui/main_window.h"
 #include "ui/window_style.h"
 

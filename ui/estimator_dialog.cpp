@@ -10,7 +10,7 @@
 #include "core/simulation_state.h"
 #include "ui/dialog_fields.h"
 #include "ui/error_message.h"
-#include "ui/interface_text_table.h"
+#include "texts/interface_text_table.h"
 #include "ui/window_style.h"
 
 TSelectEstimator::TSelectEstimator(QWidget* parent) : QDialog(parent)

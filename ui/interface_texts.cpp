@@ -5,14 +5,14 @@
 #include <QLabel>
 #include <QMenu>
 
-#include "simulation/distribution_window.h"
-#include "simulation/interval_window.h"
-#include "simulation/statistics_table.h"
+#include "ui/distribution_window.h"
+#include "ui/interval_window.h"
+#include "ui/statistics_table.h"
 #include "ui/about_box.h"
 #include "ui/error_message.h"
 #include "ui/estimator_dialog.h"
 #include "ui/forms.h"
-#include "ui/interface_text_table.h"
+#include "texts/interface_text_table.h"
 #include "ui/main_window.h"
 #include "ui/nonresponse_dialog.h"
 #include "ui/parameters_dialog.h"

@@ -11,7 +11,7 @@
 #include "core/settings.h"
 #include "core/simulation_state.h"
 #include "ui/dialog_fields.h"
-#include "ui/interface_text_table.h"
+#include "texts/interface_text_table.h"
 #include "ui/whole_number_field.h"
 #include "ui/window_style.h"
 

@@ -13,7 +13,7 @@
 #include "core/simulation_state.h"
 #include "core/variable_summary.h"
 #include "ui/dialog_fields.h"
-#include "ui/interface_text_table.h"
+#include "texts/interface_text_table.h"
 #include "ui/window_style.h"
 
 namespace {

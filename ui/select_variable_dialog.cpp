@@ -5,7 +5,7 @@
 
 #include "core/simulation_state.h"
 #include "ui/dialog_fields.h"
-#include "ui/interface_text_table.h"
+#include "texts/interface_text_table.h"
 #include "ui/window_style.h"
 
 TSelVar::TSelVar(QWidget* parent) : VariableChoiceDialog(parent)

@@ -6,7 +6,7 @@
 #include "ui/error_message.h"
 #include "ui/estimator_dialog.h"
 #include "ui/forms.h"
-#include "ui/interface_text_table.h"
+#include "texts/interface_text_table.h"
 #include "ui/main_window.h"
 #include "ui/nonresponse_dialog.h"
 #include "ui/parameters_dialog.h"

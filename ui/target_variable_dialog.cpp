@@ -6,7 +6,7 @@
 #include "core/settings.h"
 #include "core/simulation_state.h"
 #include "ui/dialog_fields.h"
-#include "ui/interface_text_table.h"
+#include "texts/interface_text_table.h"
 #include "ui/window_style.h"
 
 TTargetVariable::TTargetVariable(QWidget* parent) : VariableChoiceDialog(parent)

@@ -4,7 +4,7 @@
 // on the screen when shown) and the controls every window places at client
 // coordinates.
 
-#include <QColor>
+#include "plot/palette.h"
 
 class QComboBox;
 class QDialog;
@@ -18,17 +18,6 @@ class QRadioButton;
 class QSpinBox;
 class QString;
 class QWidget;
-
-namespace tarvek_colors {
-inline const QColor SettingsBackground(0, 64, 128);  ///< dialogs and simulation windows
-inline const QColor MainBackground(0, 102, 153);     ///< main window and statistics table
-inline const QColor PanelBackground(255, 255, 221);  ///< panels and grid cells
-inline const QColor EntryBackground(221, 255, 255);  ///< entry fields and lists
-inline const QColor PlotBackground(255, 255, 204);
-inline const QColor BarGreen(0, 128, 0);
-inline const QColor MeanLineRed(255, 0, 0);
-inline const QColor ErrorBackground(204, 0, 0);
-}  // namespace tarvek_colors
 
 /// \brief Gives a top-level window the shared look: fixed client size, a frame
 /// with a title but no title-bar buttons, the 8-point sans-serif font and the

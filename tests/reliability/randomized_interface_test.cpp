@@ -26,8 +26,8 @@
 #include <vector>
 
 #include "core/simulation_state.h"
-#include "simulation/simulation_window.h"
-#include "simulation/statistics_table.h"
+#include "ui/simulation_window.h"
+#include "ui/statistics_table.h"
 #include "tests/support/gui_test_support.h"
 #include "ui/application.h"
 #include "ui/forms.h"

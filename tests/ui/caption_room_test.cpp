@@ -13,11 +13,11 @@
 #include <functional>
 #include <memory>
 
-#include "simulation/distribution_window.h"
-#include "simulation/interval_window.h"
+#include "ui/distribution_window.h"
+#include "ui/interval_window.h"
 #include "tests/ui/settings_dialog_fixture.h"
 #include "ui/forms.h"
-#include "ui/interface_text_table.h"
+#include "texts/interface_text_table.h"
 #include "ui/parameters_dialog.h"
 #include "ui/population_distribution_dialog.h"
 #include "ui/sampling_design_dialog.h"

@@ -8,7 +8,7 @@
 #include "tests/ui/forms_fixture.h"
 #include "ui/about_box.h"
 #include "ui/error_message.h"
-#include "ui/interface_text_table.h"
+#include "texts/interface_text_table.h"
 #include "ui/interface_texts.h"
 
 namespace {

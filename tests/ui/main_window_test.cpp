@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "tests/ui/forms_fixture.h"
-#include "simulation/distribution_window.h"
-#include "simulation/interval_window.h"
-#include "simulation/statistics_table.h"
+#include "ui/distribution_window.h"
+#include "ui/interval_window.h"
+#include "ui/statistics_table.h"
 #include "ui/about_box.h"
 #include "ui/error_message.h"
 #include "ui/estimator_dialog.h"

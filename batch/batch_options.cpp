@@ -1,0 +1,332 @@
+#include "batch/batch_options.h"
+
+#include <array>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "core/population_file.h"
+
+namespace {
+
+bool ParseWhole(const std::string& text, int& value)
+{
+    return ParseIntInRange(text, std::numeric_limits<int>::min(), std::numeric_limits<int>::max(), value);
+}
+
+std::size_t SkipDigits(const std::string& text, std::size_t position)
+{
+    while (position < text.size() && std::isdigit(static_cast<unsigned char>(text[position]))) {
+        ++position;
+    }
+    return position;
+}
+
+/// True when `text` is a plain decimal real: optional sign, digits with an
+/// optional "." (at least one digit in all), optional exponent. Nothing else:
+/// no blanks, "nan", "inf" or hexadecimal forms.
+bool IsDecimalReal(const std::string& text)
+{
+    std::size_t position = 0;
+    if (position < text.size() && (text[position] == '+' || text[position] == '-')) {
+        ++position;
+    }
+    const std::size_t integerEnd = SkipDigits(text, position);
+    std::size_t digits = integerEnd - position;
+    position = integerEnd;
+    if (position < text.size() && text[position] == '.') {
+        const std::size_t fractionEnd = SkipDigits(text, position + 1);
+        digits += fractionEnd - position - 1;
+        position = fractionEnd;
+    }
+    if (digits == 0) {
+        return false;
+    }
+    if (position < text.size() && (text[position] == 'e' || text[position] == 'E')) {
+        ++position;
+        if (position < text.size() && (text[position] == '+' || text[position] == '-')) {
+            ++position;
+        }
+        const std::size_t exponentEnd = SkipDigits(text, position);
+        if (exponentEnd == position) {
+            return false;
+        }
+        position = exponentEnd;
+    }
+    return position == text.size();
+}
+
+/// Locale-independent conversion of a decimal real; fails on overflow.
+bool ParseReal(const std::string& text, double& value)
+{
+    if (!IsDecimalReal(text)) {
+        return false;
+    }
+    // from_chars takes no "+" sign.
+    const std::size_t start = text[0] == '+' ? 1 : 0;
+    const auto result = std::from_chars(text.data() + start, text.data() + text.size(), value);
+    return result.ec == std::errc{} && std::isfinite(value);
+}
+
+/// Splits at every ':'; the number of parts must be `count`.
+bool SplitFields(const std::string& text, std::size_t count, std::vector<std::string>& fields)
+{
+    fields.clear();
+    std::size_t start = 0;
+    for (std::size_t colon = text.find(':'); colon != std::string::npos; colon = text.find(':', start)) {
+        fields.push_back(text.substr(start, colon - start));
+        start = colon + 1;
+    }
+    fields.push_back(text.substr(start));
+    return fields.size() == count;
+}
+
+template <std::optional<int> BatchOptions::*field>
+bool StoreWhole(const std::string& text, BatchOptions& options)
+{
+    int value = 0;
+    if (!ParseWhole(text, value)) {
+        return false;
+    }
+    options.*field = value;
+    return true;
+}
+
+template <bool BatchOptions::*flag>
+bool SetFlag(const std::string&, BatchOptions& options)
+{
+    options.*flag = true;
+    return true;
+}
+
+bool StoreEstimatesPath(const std::string& text, BatchOptions& options)
+{
+    options.estimatesPath = text;
+    return !text.empty();
+}
+
+bool StorePlotPath(const std::string& text, BatchOptions& options)
+{
+    options.plotPath = text;
+    return !text.empty();
+}
+
+bool ParseDesign(const std::string& text, BatchOptions& options)
+{
+    if (text == "equal") {
+        options.design = DesignEqualProbabilities;
+    } else if (text == "pps") {
+        options.design = DesignProportionalToSize;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool ParseEstimator(const std::string& text, BatchOptions& options)
+{
+    static constexpr std::array<std::pair<const char*, EstimatorCode>, 4> names = {{
+        {"direct", EstimatorDirect},
+        {"ratio", EstimatorRatio},
+        {"regression", EstimatorRegression},
+        {"poststrat", EstimatorPostStratified},
+    }};
+    for (const auto& [name, code] : names) {
+        if (text == name) {
+            options.estimator = code;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ParseNonresponse(const std::string& text, BatchOptions& options)
+{
+    std::vector<std::string> fields;
+    NonresponseOption nonresponse;
+    if (!SplitFields(text, 3, fields) || !ParseWhole(fields[0], nonresponse.variable) ||
+        !ParseWhole(fields[1], nonresponse.percentAtMinimum) ||
+        !ParseWhole(fields[2], nonresponse.percentAtMaximum)) {
+        return false;
+    }
+    options.nonresponse = nonresponse;
+    return true;
+}
+
+bool ParseScale(const std::string& text, BatchOptions& options)
+{
+    std::vector<std::string> fields;
+    ScaleOption scale;
+    if (!SplitFields(text, 2, fields) || !ParseReal(fields[0], scale.lower) ||
+        !ParseReal(fields[1], scale.upper)) {
+        return false;
+    }
+    options.scale = scale;
+    return true;
+}
+
+bool ParseRuns(const std::string& text, BatchOptions& options)
+{
+    return ParseIntInRange(text, 1, MaxRuns, options.runs);
+}
+
+/// One option of the command line. `apply` stores the option in BatchOptions and
+/// returns false when its value is malformed; flags get an empty value.
+struct OptionSpec {
+    char shortName;  ///< 0 when the option has no short form
+    const char* longName;
+    const char* valueName;  ///< nullptr for a flag
+    const char* description;
+    bool (*apply)(const std::string& value, BatchOptions& options);
+};
+
+constexpr std::array<OptionSpec, 16> Options = {{
+    {'t', "target", "K", "target variable, 1..K (default 1)", &StoreWhole<&BatchOptions::target>},
+    {'n', "sample-size", "N", "sample size, 2..number of units (default min(10, number of units))",
+     &StoreWhole<&BatchOptions::sampleSize>},
+    {'d', "design", "equal|pps", "equal probabilities (default) or proportional to the auxiliary variable",
+     &ParseDesign},
+    {'a', "auxiliary", "K",
+     "auxiliary variable, 1..K: size variable of pps, x of ratio and regression, "
+     "stratification variable of post-stratification",
+     &StoreWhole<&BatchOptions::auxiliary>},
+    {'e', "estimator", "direct|ratio|regression|poststrat", "(default direct)", &ParseEstimator},
+    {0, "nonresponse", "K:MIN:MAX",
+     "generated nonresponse by variable K, whole percentages at its minimum and maximum (e.g. 2:1:99)",
+     &ParseNonresponse},
+    {'s', "simulations", "S", "samples per run, 10..1000 (default 1000)",
+     &StoreWhole<&BatchOptions::simulations>},
+    {0, "intervals", nullptr, "confidence-interval mode (standard errors, 95% intervals, coverage)",
+     &SetFlag<&BatchOptions::intervals>},
+    {0, "runs", "R", "consecutive runs continuing the one random sequence, 1..100 (default 1)", &ParseRuns},
+    {0, "scale", "LO:HI",
+     "horizontal scale of the graph (default: minimum and maximum of the target variable)", &ParseScale},
+    {0, "compression", "C", "vertical compression factor 1..4 (default 1)",
+     &StoreWhole<&BatchOptions::compression>},
+    {0, "estimates", "FILE", "write every accepted sample as CSV; \"-\" is standard output",
+     &StoreEstimatesPath},
+    {0, "plot", "FILE",
+     "write the graph of the last run as the window shows it after Automatic: BMP, or PNG when FILE ends "
+     "in .png",
+     &StorePlotPath},
+    {0, "describe", nullptr, "print the population summary and exit without simulating",
+     &SetFlag<&BatchOptions::describe>},
+    {'h', "help", nullptr, "usage", &SetFlag<&BatchOptions::help>},
+    {0, "version", nullptr, "program version", &SetFlag<&BatchOptions::version>},
+}};
+
+/// The option an argument names, and its value when written in the same
+/// argument ("--scale=0:10", "-n5").
+struct OptionMatch {
+    const OptionSpec* spec = nullptr;
+    std::optional<std::string> attachedValue;
+};
+
+OptionMatch FindLongOption(const std::string& argument)
+{
+    const std::size_t equals = argument.find('=');
+    const std::string name = argument.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
+    for (const OptionSpec& spec : Options) {
+        if (name == spec.longName) {
+            OptionMatch match{&spec, std::nullopt};
+            if (equals != std::string::npos) {
+                match.attachedValue = argument.substr(equals + 1);
+            }
+            return match;
+        }
+    }
+    throw UsageError("unknown option '" + argument + "' (see --help)");
+}
+
+OptionMatch FindShortOption(const std::string& argument)
+{
+    for (const OptionSpec& spec : Options) {
+        if (spec.shortName != 0 && argument[1] == spec.shortName) {
+            OptionMatch match{&spec, std::nullopt};
+            if (argument.size() > 2) {
+                match.attachedValue = argument.substr(2);
+            }
+            return match;
+        }
+    }
+    throw UsageError("unknown option '" + argument + "' (see --help)");
+}
+
+std::string DisplayName(const OptionSpec& spec)
+{
+    return std::string("--") + spec.longName;
+}
+
+bool IsOption(const std::string& argument)
+{
+    return argument.size() > 1 && argument[0] == '-';
+}
+
+}  // namespace
+
+BatchOptions ParseCommandLine(const std::vector<std::string>& arguments)
+{
+    BatchOptions options;
+    bool optionsEnded = false;
+    bool pathGiven = false;
+    for (std::size_t index = 0; index < arguments.size(); ++index) {
+        const std::string& argument = arguments[index];
+        if (!optionsEnded && argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (optionsEnded || !IsOption(argument)) {
+            if (pathGiven) {
+                throw UsageError("only one population file may be given, not also '" + argument + "'");
+            }
+            options.populationPath = argument;
+            pathGiven = true;
+            continue;
+        }
+        const OptionMatch match =
+            argument.rfind("--", 0) == 0 ? FindLongOption(argument) : FindShortOption(argument);
+        const OptionSpec& spec = *match.spec;
+        std::string value;
+        if (spec.valueName == nullptr) {
+            if (match.attachedValue) {
+                throw UsageError("option " + DisplayName(spec) + " takes no value");
+            }
+        } else if (match.attachedValue) {
+            value = *match.attachedValue;
+        } else if (index + 1 < arguments.size()) {
+            value = arguments[++index];
+        } else {
+            throw UsageError("option " + DisplayName(spec) + " needs a value " + spec.valueName);
+        }
+        if (!spec.apply(value, options)) {
+            throw UsageError("invalid value '" + value + "' for " + DisplayName(spec) + " (expected " +
+                             spec.valueName + ")");
+        }
+    }
+    if (!pathGiven && !options.help && !options.version) {
+        throw UsageError("no population file given (see --help)");
+    }
+    return options;
+}
+
+std::string UsageText()
+{
+    std::string text =
+        "Usage: tarvek-batch [OPTIONS] POPULATION_FILE\n"
+        "Simulates samples from a finite population and prints the statistics table.\n\n"
+        "Options:\n";
+    for (const OptionSpec& spec : Options) {
+        std::string line = spec.shortName != 0 ? std::string("  -") + spec.shortName + ", " : "      ";
+        line += DisplayName(spec);
+        if (spec.valueName != nullptr) {
+            line += std::string(" ") + spec.valueName;
+        }
+        line.resize(std::max<std::size_t>(line.size() + 2, 30), ' ');
+        text += line + spec.description + "\n";
+    }
+    text +=
+        "\nExit status: 0 success, 1 a file could not be read or written, 2 a usage error or a\n"
+        "refused setting, 3 a run stopped because no acceptable sample was found.\n";
+    return text;
+}

@@ -1,0 +1,188 @@
+#include "batch/batch_settings.h"
+
+#include "core/settings.h"
+#include "core/number_format.h"
+#include "core/simulation_state.h"
+#include "texts/interface_text_table.h"
+
+namespace {
+
+constexpr int MinSimulations = 10;
+constexpr int MaxCompression = 4;
+constexpr const char* NeedsAuxiliaryMessage =
+    "The design pps and the ratio, regression and post-stratification estimators need --auxiliary!";
+constexpr const char* PpsNeedsDirectMessage = "The design pps can only be used with the direct estimator!";
+
+std::string RangeMessage(const std::string& what, int low, int high)
+{
+    return "The " + what + " must be from " + std::to_string(low) + " to " + std::to_string(high) + "!";
+}
+
+/// "" when `value` lies in low..high, else the refusal's message.
+std::string CheckRange(int value, const std::string& what, int low, int high)
+{
+    return value >= low && value <= high ? "" : RangeMessage(what, low, high);
+}
+
+std::string CheckVariable(int variable, const std::string& what)
+{
+    return CheckRange(variable, what, 1, SimulationState.variableCount);
+}
+
+std::string ApplyTarget(const BatchOptions& options)
+{
+    if (!options.target) {
+        return "";
+    }
+    std::string refusal = CheckVariable(*options.target, "target variable");
+    if (refusal.empty()) {
+        SetTargetVariable(*options.target);
+    }
+    return refusal;
+}
+
+std::string ApplySampleSize(const BatchOptions& options)
+{
+    if (!options.sampleSize) {
+        return "";
+    }
+    if (SimulationState.unitCount < 2) {
+        return InterfaceTexts.messageTexts[2];
+    }
+    std::string refusal = CheckRange(*options.sampleSize, "sample size", 2, SimulationState.unitCount);
+    if (refusal.empty()) {
+        SimulationState.sampleSize = *options.sampleSize;
+    }
+    return refusal;
+}
+
+/// The auxiliary variable is stored before the design and the estimator that use it.
+std::string ApplyAuxiliary(const BatchOptions& options)
+{
+    const bool needed = options.design == DesignProportionalToSize ||
+                        options.estimator.value_or(EstimatorDirect) != EstimatorDirect;
+    if (!options.auxiliary) {
+        return needed ? NeedsAuxiliaryMessage : "";
+    }
+    std::string refusal = CheckVariable(*options.auxiliary, "auxiliary variable");
+    if (refusal.empty()) {
+        SimulationState.auxiliaryVariable = *options.auxiliary;
+    }
+    return refusal;
+}
+
+std::string ApplyDesign(const BatchOptions& options)
+{
+    if (!options.design) {
+        return "";
+    }
+    if (*options.design == DesignProportionalToSize) {
+        if (options.estimator.value_or(EstimatorDirect) != EstimatorDirect) {
+            return PpsNeedsDirectMessage;
+        }
+        if (CountNonPositiveValues(SimulationState.auxiliaryVariable) > 0) {
+            return AuxiliaryNotPositiveMessage;
+        }
+    }
+    SimulationState.designCode = *options.design;
+    return "";
+}
+
+std::string ApplyEstimator(const BatchOptions& options)
+{
+    if (!options.estimator) {
+        return "";
+    }
+    SimulationState.estimatorCode = *options.estimator;
+    return CheckPostStrata();
+}
+
+std::string ApplyNonresponse(const BatchOptions& options)
+{
+    if (!options.nonresponse) {
+        return "";
+    }
+    const NonresponseOption& nonresponse = *options.nonresponse;
+    const std::string refusal = CheckVariable(nonresponse.variable, "nonresponse variable");
+    if (!refusal.empty()) {
+        return refusal;
+    }
+    return SetNonresponseLine(nonresponse.variable, nonresponse.percentAtMinimum,
+                              nonresponse.percentAtMaximum);
+}
+
+std::string ApplySimulations(const BatchOptions& options)
+{
+    if (!options.simulations) {
+        return "";
+    }
+    std::string refusal =
+        CheckRange(*options.simulations, "number of simulations", MinSimulations, MaxSamples);
+    if (refusal.empty()) {
+        SimulationState.simulationCount = *options.simulations;
+    }
+    return refusal;
+}
+
+std::string ApplyMode(const BatchOptions& options)
+{
+    SimulationState.confidenceIntervalMode = options.intervals;
+    return "";
+}
+
+bool UsesParametersDialog(const BatchOptions& options)
+{
+    return options.simulations || options.intervals || options.compression || options.scale;
+}
+
+/// The parameters dialog's OK: the compression first, then the bounds. The bound
+/// fields show the scale with three decimals, so an OK without typed bounds
+/// stores those shown values.
+std::string ApplyScale(const BatchOptions& options)
+{
+    if (!UsesParametersDialog(options)) {
+        return "";
+    }
+    if (options.compression) {
+        std::string refusal = CheckRange(*options.compression, "compression factor", 1, MaxCompression);
+        if (!refusal.empty()) {
+            return refusal;
+        }
+        SimulationState.verticalCompression = *options.compression;
+    }
+    if (options.scale) {
+        SimulationState.scaleLower = options.scale->lower;
+        SimulationState.scaleUpper = options.scale->upper;
+    } else {
+        SimulationState.scaleLower = ShownFixed3Value(SimulationState.scaleLower);
+        SimulationState.scaleUpper = ShownFixed3Value(SimulationState.scaleUpper);
+    }
+    return "";
+}
+
+/// The checks of the Begin command that the settings above do not already make.
+std::string CheckBegin()
+{
+    if (SimulationState.sampleSize < 2) {
+        return InterfaceTexts.messageTexts[2];
+    }
+    return "";
+}
+
+}  // namespace
+
+std::string ApplySettings(const BatchOptions& options)
+{
+    if (SimulationState.variableCount == 0) {
+        return InterfaceTexts.messageTexts[1];
+    }
+    using Step = std::string (*)(const BatchOptions&);
+    for (Step step : {ApplyTarget, ApplySampleSize, ApplyAuxiliary, ApplyDesign, ApplyEstimator,
+                      ApplyNonresponse, ApplySimulations, ApplyMode, ApplyScale}) {
+        std::string refusal = step(options);
+        if (!refusal.empty()) {
+            return refusal;
+        }
+    }
+    return CheckBegin();
+}

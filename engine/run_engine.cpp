@@ -1,0 +1,176 @@
+#include "engine/run_engine.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/estimators.h"
+#include "core/ordering.h"
+#include "core/random_sampling.h"
+#include "core/rounding.h"
+#include "core/simulation_state.h"
+
+namespace {
+
+constexpr double IntervalHalfWidthFactor = 1.96;
+
+bool NeedsAuxiliaryQuantities()
+{
+    const TSimulationState& s = SimulationState;
+    return s.estimatorCode == EstimatorRatio || s.estimatorCode == EstimatorRegression ||
+           s.estimatorCode == EstimatorPostStratified || s.designCode == DesignProportionalToSize;
+}
+
+void DrawSampleOfDesign()
+{
+    if (SimulationState.designCode == DesignProportionalToSize) {
+        DrawSampleProportionalToSize();
+    } else {
+        DrawSampleEqualProbabilities();
+    }
+}
+
+/// One draw with its estimate; false when the sample has to be replaced.
+bool DrawAcceptableSample()
+{
+    DrawSampleOfDesign();
+    if (SimulationState.respondentCount <= 1) {
+        return false;
+    }
+    ComputeEstimate();
+    return SimulationState.estimateValid;
+}
+
+bool TargetVariableUsable()
+{
+    const int target = SimulationState.targetVariable;
+    return target >= 1 && target <= MaxVariables;
+}
+
+}  // namespace
+
+int HistogramClass(double estimate, const RunScale& scale)
+{
+    // nearest() clamps NaN and huge offsets, so only the comparisons below decide
+    // the class; adding 1 to a clamped offset could overflow.
+    const std::int32_t offset = nearest((estimate - scale.lower) * 50.0 / scale.range);
+    if (offset >= HistogramClasses) {
+        return HistogramClasses;
+    }
+    if (offset < 0) {
+        return 1;
+    }
+    return offset + 1;
+}
+
+double PopulationMean()
+{
+    const int unitCount = std::min<int>(SimulationState.unitCount, MaxUnits);
+    if (unitCount < 1 || !TargetVariableUsable()) {
+        return 0.0;
+    }
+    double sum = 0.0;
+    for (int unit = 1; unit <= unitCount; ++unit) {
+        sum += UnitValue(unit, SimulationState.targetVariable);
+    }
+    return sum / unitCount;
+}
+
+void ComputeSimulatedStatistics(int samplesDrawn)
+{
+    TSimulationState& s = SimulationState;
+    const int count = std::clamp(samplesDrawn, 0, MaxSamples);
+    s.simulatedMeanAvailable = count >= 1;
+    s.simulatedStdDevAvailable = count >= 2;
+    s.simulatedMean = 0.0;
+    s.simulatedStdDev = 0.0;
+    if (!s.simulatedMeanAvailable) {
+        return;
+    }
+    double sum = 0.0;
+    for (int sample = 1; sample <= count; ++sample) {
+        sum += s.estimates[sample];
+    }
+    s.simulatedMean = sum / count;
+    if (!s.simulatedStdDevAvailable) {
+        return;
+    }
+    double squares = 0.0;
+    for (int sample = 1; sample <= count; ++sample) {
+        const double deviation = s.estimates[sample] - s.simulatedMean;
+        squares += deviation * deviation;
+    }
+    s.simulatedStdDev = std::sqrt(squares / (count - 1));
+}
+
+void RunEngine::StartRun()
+{
+    const TSimulationState& s = SimulationState;
+    scale_.lower = s.scaleLower;
+    scale_.upper = s.scaleUpper;
+    scale_.range = scale_.upper - scale_.lower;
+    if (scale_.range == 0.0) {
+        scale_.range = 1.0;
+    }
+    populationMean_ = PopulationMean();
+    if (NeedsAuxiliaryQuantities()) {
+        PrepareAuxiliaryQuantities();
+    }
+    simulationCount_ = std::clamp<int>(s.simulationCount, 0, MaxSamples);
+    samplesDrawn_ = 0;
+    correctIntervals_ = 0;
+    stopped_ = false;
+}
+
+DrawStatus RunEngine::NextSample(SampleResult& result)
+{
+    result = SampleResult{};
+    if (finished()) {
+        return DrawStatus::RunComplete;
+    }
+    SimulationState.estimateValid = false;
+    int rejected = 0;
+    while (!DrawAcceptableSample()) {
+        ++rejected;
+        if (rejected >= RejectionBound) {
+            stopped_ = true;
+            return DrawStatus::BoundReached;
+        }
+    }
+    ++samplesDrawn_;
+    SimulationState.estimates[samplesDrawn_] = SimulationState.estimate;
+    result.sampleNumber = samplesDrawn_;
+    result.estimate = SimulationState.estimate;
+    result.histogramClass = HistogramClass(result.estimate, scale_);
+    result.rejectedDraws = rejected;
+    if (SimulationState.confidenceIntervalMode) {
+        AddInterval(result);
+    }
+    return DrawStatus::Accepted;
+}
+
+void RunEngine::AddInterval(SampleResult& result)
+{
+    const double standardError = SimulationState.standardError;
+    result.standardError = standardError;
+    result.standardErrorAvailable = std::isfinite(standardError) && standardError >= 0.0;
+    if (!result.standardErrorAvailable) {
+        // No interval can be formed: an empty one at the estimate, never correct.
+        result.intervalLower = result.estimate;
+        result.intervalUpper = result.estimate;
+        return;
+    }
+    result.intervalLower = result.estimate - IntervalHalfWidthFactor * standardError;
+    result.intervalUpper = result.estimate + IntervalHalfWidthFactor * standardError;
+    result.covered = populationMean_ > result.intervalLower && populationMean_ < result.intervalUpper;
+    if (result.covered) {
+        ++correctIntervals_;
+    }
+}
+
+int RunEngine::correctIntervalPercentage() const
+{
+    if (samplesDrawn_ == 0) {
+        return 0;
+    }
+    return nearest(correctIntervals_ * 100.0 / samplesDrawn_);
+}

@@ -1,0 +1,229 @@
+#include "plot/plot_renderer.h"
+
+#include <QFile>
+#include <QFont>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QRegion>
+#include <QString>
+#include <algorithm>
+
+#include "core/number_format.h"
+#include "core/rounding.h"
+#include "engine/run_engine.h"
+#include "plot/palette.h"
+
+namespace {
+
+// Coordinates far outside any window are pulled in before painting, so that no
+// estimate, however far out, reaches the paint engine as a huge number.
+constexpr int CanvasLow = -1;
+constexpr int CanvasHigh = 16384;
+
+const QColor FrameShadow(128, 128, 128);
+const QColor FrameHighlight(255, 255, 255);
+
+int OnCanvas(int coordinate)
+{
+    return std::clamp(coordinate, CanvasLow, CanvasHigh);
+}
+
+/// The rectangle between two corners, as classic canvases fill it: the far
+/// column and row are not covered.
+void FillBetweenCorners(QPainter& painter, int x1, int y1, int x2, int y2, const QColor& color)
+{
+    const int left = OnCanvas(std::min(x1, x2));
+    const int right = OnCanvas(std::max(x1, x2));
+    const int top = OnCanvas(std::min(y1, y2));
+    const int bottom = OnCanvas(std::max(y1, y2));
+    if (left < right && top < bottom) {
+        painter.fillRect(QRect(left, top, right - left, bottom - top), color);
+    }
+}
+
+/// A horizontal line with both ends; a width of 2 also covers the row above y.
+void HorizontalLine(QPainter& painter, int x1, int x2, int y, int width, const QColor& color)
+{
+    const int row = OnCanvas(y);
+    FillBetweenCorners(painter, OnCanvas(x1), row - width + 1, OnCanvas(x2) + 1, row + 1, color);
+}
+
+/// A vertical line of width 1 with both ends.
+void VerticalLine(QPainter& painter, int x, int y1, int y2, const QColor& color)
+{
+    const int column = OnCanvas(x);
+    FillBetweenCorners(painter, column, OnCanvas(y1), column + 1, OnCanvas(y2) + 1, color);
+}
+
+/// The sunken border of the plot frame: shadow on the top and left, light on the
+/// bottom and right, over the edge of the background.
+void DrawFrameBorder(QPainter& painter)
+{
+    const QRect frame = PlotFrameRect();
+    HorizontalLine(painter, frame.left(), frame.right(), frame.top(), 1, FrameShadow);
+    VerticalLine(painter, frame.left(), frame.top(), frame.bottom(), FrameShadow);
+    HorizontalLine(painter, frame.left() + 1, frame.right(), frame.bottom(), 1, FrameHighlight);
+    VerticalLine(painter, frame.right(), frame.top() + 1, frame.bottom(), FrameHighlight);
+}
+
+/// Text with its top-left corner at (x, y).
+void DrawTextAt(QPainter& painter, int x, int y, const QString& text)
+{
+    painter.drawText(x, y + painter.fontMetrics().ascent(), text);
+}
+
+void DrawTick(QPainter& painter, const PlotFrame& frame, int x)
+{
+    VerticalLine(painter, x, frame.axisY, TickBottomY(frame), Qt::black);
+}
+
+void DrawScale(QPainter& painter, const PlotFrame& frame)
+{
+    painter.setFont(PlotLabelFont());
+    painter.setPen(Qt::black);
+    const QFontMetrics metrics = painter.fontMetrics();
+    const int labelTop = TickBottomY(frame);
+    HorizontalLine(painter, frame.plotLeft, AxisRightX(frame), frame.axisY, 1, Qt::black);
+
+    DrawTick(painter, frame, frame.plotLeft);
+    DrawTextAt(painter, frame.plotLeft, labelTop, QString::fromStdString(FormatFixed3(frame.lower)));
+
+    const int middle = MiddleTickX(frame);
+    const QString middleText = QString::fromStdString(FormatFixed3((frame.lower + frame.upper) / 2));
+    DrawTick(painter, frame, middle);
+    DrawTextAt(painter, middle - nearest(metrics.horizontalAdvance(middleText) / 2.0), labelTop, middleText);
+
+    const int right = AxisRightX(frame);
+    const QString upperText = QString::fromStdString(FormatFixed3(frame.upper));
+    DrawTick(painter, frame, right);
+    DrawTextAt(painter, right - metrics.horizontalAdvance(upperText), labelTop, upperText);
+}
+
+/// The pixels of the mean line and of the frame border drawn over it.
+QRegion MeanLineRegion(const PlotFrame& frame)
+{
+    const int x = OnCanvas(frame.meanLineX);
+    return QRegion(QRect(QPoint(x, PlotTopY(frame)), QPoint(x, TickBottomY(frame))));
+}
+
+}  // namespace
+
+QFont PlotLabelFont()
+{
+    QFont font(QStringLiteral("Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(8);
+    font.setStyleStrategy(QFont::NoAntialias);
+    return font;
+}
+
+QRect PlotFrameRect()
+{
+    return QRect(PlotFrameLeft, PlotFrameTop, PlotFrameWidth, PlotFrameHeight);
+}
+
+void InitGraph(QPainter& painter, const PlotFrame& frame)
+{
+    painter.fillRect(PlotFrameRect(), tarvek_colors::PlotBackground);
+    DrawFrameBorder(painter);
+    DrawScale(painter, frame);
+    DrawMeanLine(painter, frame);
+}
+
+void DrawMeanLine(QPainter& painter, const PlotFrame& frame)
+{
+    VerticalLine(painter, frame.meanLineX, PlotTopY(frame), TickBottomY(frame), tarvek_colors::MeanLineRed);
+    DrawFrameBorder(painter);
+}
+
+void DrawBar(QPainter& painter, const PlotFrame& frame, int k, int count, int barUnit)
+{
+    const PixelSpan edges = ClassBarEdges(frame, k);
+    FillBetweenCorners(painter, edges.left, frame.axisY, edges.right, frame.axisY - count * barUnit,
+                       tarvek_colors::BarGreen);
+    DrawMeanLine(painter, frame);
+}
+
+QRegion BarRegion(const PlotFrame& frame, int k)
+{
+    const PixelSpan edges = ClassBarEdges(frame, k);
+    const QRect column(QPoint(edges.left, PlotTopY(frame)), QPoint(edges.right, frame.axisY));
+    return MeanLineRegion(frame).united(column);
+}
+
+void ReDrawHistogram(QPainter& painter, const PlotFrame& frame, int barUnit)
+{
+    const int plotTop = PlotTopY(frame);
+    for (int k = 1; k <= HistogramClasses; ++k) {
+        const PixelSpan edges = ClassBarEdges(frame, k);
+        const int barTop = frame.axisY - SimulationState.histogramCounts[k] * barUnit;
+        FillBetweenCorners(painter, edges.left, barTop, edges.right, plotTop, tarvek_colors::PlotBackground);
+        FillBetweenCorners(painter, edges.left, frame.axisY, edges.right, barTop, tarvek_colors::BarGreen);
+    }
+    DrawMeanLine(painter, frame);
+}
+
+void ReDrawPlot(QPainter& painter, const PlotFrame& frame, const IntervalSlots& intervalSlots)
+{
+    constexpr int IntervalPenWidth = 2;
+    for (int i = 1; i <= IntervalRows; ++i) {
+        if (!intervalSlots.intervalShown[i]) {
+            continue;
+        }
+        const int y = SlotRowY(frame, i);
+        HorizontalLine(painter, frame.plotLeft, AxisRightX(frame), y, IntervalPenWidth,
+                       tarvek_colors::PlotBackground);
+        HorizontalLine(painter, intervalSlots.intervalLeft[i], intervalSlots.intervalRight[i], y,
+                       IntervalPenWidth, tarvek_colors::BarGreen);
+    }
+    DrawMeanLine(painter, frame);
+}
+
+QRegion IntervalRowsRegion(const PlotFrame& frame)
+{
+    const QRect rows(QPoint(frame.plotLeft, SlotRowY(frame, 1) - 1), QPoint(AxisRightX(frame), frame.axisY));
+    return MeanLineRegion(frame).united(rows);
+}
+
+QRegion DrawAddedSample(QPainter& painter, const RunGraph& graph, const SampleResult& sample)
+{
+    if (graph.kind == GraphKind::Intervals) {
+        ReDrawPlot(painter, graph.frame, graph.intervalSlots);
+        return IntervalRowsRegion(graph.frame);
+    }
+    const int k = sample.histogramClass;
+    DrawBar(painter, graph.frame, k, SimulationState.histogramCounts[k], graph.barUnit);
+    return BarRegion(graph.frame, k);
+}
+
+QImage RenderPlotFrame(const RunGraph& graph)
+{
+    const QRect frame = PlotFrameRect();
+    QImage canvas(frame.right() + 1, frame.bottom() + 1, QImage::Format_RGB32);
+    canvas.fill(tarvek_colors::SettingsBackground);
+    {
+        QPainter painter(&canvas);
+        InitGraph(painter, graph.frame);
+        if (graph.kind == GraphKind::Intervals) {
+            ReDrawPlot(painter, graph.frame, graph.intervalSlots);
+        } else {
+            ReDrawHistogram(painter, graph.frame, graph.barUnit);
+        }
+    }
+    return canvas.copy(frame);
+}
+
+std::string SavePlotPicture(const RunGraph& graph, const std::string& fileName)
+{
+    const QString name = QString::fromStdString(fileName);
+    const char* format = name.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) ? "PNG" : "BMP";
+    QFile file(name);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        return file.errorString().toStdString();
+    }
+    if (!RenderPlotFrame(graph).save(&file, format) || !file.flush()) {
+        return file.errorString().toStdString();
+    }
+    return "";
+}

@@ -1,0 +1,59 @@
+#pragma once
+// The one painter of simulation graphs. The windows, the saved bitmaps, the batch
+// simulator's picture and the tests all draw through these functions, on any
+// QPainter whose coordinates are the client coordinates of a simulation window.
+// Lines and rectangles are filled pixel spans, so the picture is the same on
+// every paint device.
+
+#include <QRect>
+#include <string>
+
+#include "engine/plot_frame.h"
+
+class QFont;
+class QImage;
+class QPainter;
+class QRegion;
+struct SampleResult;
+
+/// \brief The font of the scale labels: sans-serif, 8 points, not antialiased.
+QFont PlotLabelFont();
+
+/// \brief The plot frame in client coordinates (8, 8, 481 x 257).
+QRect PlotFrameRect();
+
+/// \brief Paints the plot background, the sunken frame border, the axis with its
+/// three ticks and labels, and the population-mean line.
+void InitGraph(QPainter& painter, const PlotFrame& frame);
+
+/// \brief Paints the population-mean line; the frame border stays on top of it.
+void DrawMeanLine(QPainter& painter, const PlotFrame& frame);
+
+/// \brief Paints the bar of class k from the axis up to `count` x `barUnit`
+/// pixels, then the mean line that the bar may have covered.
+void DrawBar(QPainter& painter, const PlotFrame& frame, int k, int count, int barUnit);
+
+/// \brief The pixels that DrawBar may change for class k.
+QRegion BarRegion(const PlotFrame& frame, int k);
+
+/// \brief Paints all 50 columns anew from histogramCounts (the space above each
+/// bar cleared), then the mean line.
+void ReDrawHistogram(QPainter& painter, const PlotFrame& frame, int barUnit);
+
+/// \brief Paints every shown interval row (the row erased first), then the mean line.
+void ReDrawPlot(QPainter& painter, const PlotFrame& frame, const IntervalSlots& intervalSlots);
+
+/// \brief The pixels that ReDrawPlot may change.
+QRegion IntervalRowsRegion(const PlotFrame& frame);
+
+/// \brief Paints the part of `graph` that AddSample has just changed for `sample`;
+/// returns the pixels changed.
+QRegion DrawAddedSample(QPainter& painter, const RunGraph& graph, const SampleResult& sample);
+
+/// \brief The 481 x 257 picture of the plot frame with the whole graph, as the
+/// window shows it.
+QImage RenderPlotFrame(const RunGraph& graph);
+
+/// \brief Writes RenderPlotFrame(graph) to `fileName`: PNG when the name ends in
+/// ".png", otherwise an uncompressed 24-bit BMP. Returns "" or why it failed.
+std::string SavePlotPicture(const RunGraph& graph, const std::string& fileName);

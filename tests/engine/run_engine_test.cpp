@@ -1,0 +1,336 @@
+#include "engine/run_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <numeric>
+#include <utility>
+#include <vector>
+
+#include "core/random_sampling.h"
+#include "core/simulation_state.h"
+
+namespace {
+
+/// The generator as documented, kept apart from the core's: seed * 134775813 + 1
+/// modulo 2^32; an index in 1..n is the upper half of seed * n, plus one.
+class ReferenceGenerator {
+public:
+    std::int32_t Index(std::int32_t n)
+    {
+        Step();
+        return static_cast<std::int32_t>(
+                   (static_cast<std::uint64_t>(seed_) * static_cast<std::uint32_t>(n)) >> 32) +
+               1;
+    }
+    double Fraction()
+    {
+        Step();
+        return seed_ / 4294967296.0;
+    }
+    void Step() { seed_ = seed_ * 134775813u + 1u; }
+    std::uint32_t seed() const { return seed_; }
+
+private:
+    std::uint32_t seed_ = 0;
+};
+
+/// The units of an equal-probability sample drawn by the documented partial shuffle.
+std::vector<int> ReferenceEqualSample(ReferenceGenerator& generator, int unitCount, int sampleSize)
+{
+    std::vector<int> units(unitCount + 1);
+    std::iota(units.begin(), units.end(), 0);
+    for (int i = 1; i <= sampleSize; ++i) {
+        const int j = i + generator.Index(unitCount - i + 1) - 1;
+        std::swap(units[i], units[j]);
+    }
+    return {units.begin() + 1, units.begin() + 1 + sampleSize};
+}
+
+class RunEngineTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SimulationState = TSimulationState{};
+        RandomGenerator.seed = 0;
+    }
+
+    /// A population whose variable k takes the values columns[k - 1].
+    static void SetPopulation(const std::vector<std::vector<double>>& columns, int sampleSize,
+                              int simulations)
+    {
+        TSimulationState& s = SimulationState;
+        s.variableCount = static_cast<int>(columns.size());
+        s.unitCount = static_cast<int>(columns[0].size());
+        for (int k = 1; k <= s.variableCount; ++k) {
+            for (int unit = 1; unit <= s.unitCount; ++unit) {
+                s.populationData[unit][k] = columns[k - 1][unit - 1];
+            }
+        }
+        s.targetVariable = 1;
+        s.sampleSize = sampleSize;
+        s.simulationCount = simulations;
+        s.estimatorCode = EstimatorDirect;
+        s.designCode = DesignEqualProbabilities;
+        s.scaleLower = 0.0;
+        s.scaleUpper = 100.0;
+    }
+
+    static double MeanOf(const std::vector<double>& values, const std::vector<int>& units)
+    {
+        double sum = 0.0;
+        for (int unit : units) {
+            sum += values[unit - 1];
+        }
+        return sum / static_cast<double>(units.size());
+    }
+
+    RunEngine engine;
+    SampleResult result;
+};
+
+TEST_F(RunEngineTest, FirstSamplesFromSeedZeroFollowTheDocumentedSequence)
+{
+    const std::vector<double> y = {3, 14, 15, 92, 65, 35, 89, 79, 32, 38};
+    SetPopulation({y}, 3, 10);
+    engine.StartRun();
+    ReferenceGenerator reference;
+    for (int sample = 1; sample <= 10; ++sample) {
+        ASSERT_EQ(engine.NextSample(result), DrawStatus::Accepted);
+        const double expected = MeanOf(y, ReferenceEqualSample(reference, 10, 3));
+        EXPECT_EQ(result.sampleNumber, sample);
+        EXPECT_EQ(result.estimate, expected) << "sample " << sample;
+        EXPECT_EQ(SimulationState.estimates[sample], expected);
+        EXPECT_EQ(result.rejectedDraws, 0);
+        EXPECT_FALSE(result.standardErrorAvailable);
+    }
+    EXPECT_EQ(RandomGenerator.seed, reference.seed());
+    EXPECT_TRUE(engine.finished());
+    EXPECT_EQ(engine.NextSample(result), DrawStatus::RunComplete);
+    EXPECT_EQ(RandomGenerator.seed, reference.seed()) << "a finished run draws nothing";
+
+    // A new run continues the one random sequence.
+    engine.StartRun();
+    EXPECT_EQ(engine.samplesDrawn(), 0);
+    ASSERT_EQ(engine.NextSample(result), DrawStatus::Accepted);
+    EXPECT_EQ(result.estimate, MeanOf(y, ReferenceEqualSample(reference, 10, 3)));
+}
+
+TEST_F(RunEngineTest, SamplesWithoutAnEstimateAreRedrawnAndCounted)
+{
+    // Regression needs two different x values: only samples holding unit 5 qualify.
+    const std::vector<double> y = {1, 2, 3, 4, 50};
+    const std::vector<double> x = {1, 1, 1, 1, 2};
+    SetPopulation({y, x}, 2, 10);
+    SimulationState.estimatorCode = EstimatorRegression;
+    SimulationState.auxiliaryVariable = 2;
+    engine.StartRun();
+    EXPECT_DOUBLE_EQ(SimulationState.auxiliaryMean, 1.2) << "StartRun prepares the auxiliary mean";
+
+    ReferenceGenerator reference;
+    for (int sample = 1; sample <= 3; ++sample) {
+        int expectedRejected = 0;
+        std::vector<int> units = ReferenceEqualSample(reference, 5, 2);
+        while (units[0] != 5 && units[1] != 5) {
+            ++expectedRejected;
+            units = ReferenceEqualSample(reference, 5, 2);
+        }
+        ASSERT_EQ(engine.NextSample(result), DrawStatus::Accepted);
+        EXPECT_EQ(result.rejectedDraws, expectedRejected) << "sample " << sample;
+        EXPECT_EQ(RandomGenerator.seed, reference.seed());
+    }
+}
+
+TEST_F(RunEngineTest, FullNonresponseStopsTheRunAtTheBound)
+{
+    SetPopulation({{1, 2, 3, 4, 5}}, 2, 10);
+    SimulationState.nonresponseOn = true;
+    SimulationState.nonresponseVariable = 1;
+    SimulationState.nonresponseIntercept = 1.0;  // p = 1: nobody responds
+    SimulationState.nonresponseSlope = 0.0;
+    engine.StartRun();
+
+    EXPECT_EQ(engine.NextSample(result), DrawStatus::BoundReached);
+    EXPECT_EQ(engine.samplesDrawn(), 0);
+    EXPECT_TRUE(engine.stoppedByBound());
+    EXPECT_TRUE(engine.finished());
+
+    // Exactly RejectionBound draws, each two indices and two response fractions.
+    ReferenceGenerator reference;
+    for (int step = 0; step < RejectionBound * 4; ++step) {
+        reference.Step();
+    }
+    EXPECT_EQ(RandomGenerator.seed, reference.seed());
+    EXPECT_EQ(engine.NextSample(result), DrawStatus::RunComplete);
+    EXPECT_EQ(RandomGenerator.seed, reference.seed());
+
+    engine.StartRun();
+    EXPECT_FALSE(engine.stoppedByBound()) << "a new run starts afresh";
+}
+
+TEST_F(RunEngineTest, RegressionOnConstantAuxiliaryReachesTheBoundWithoutCountingASample)
+{
+    SetPopulation({{1, 2, 3, 4}, {7, 7, 7, 7}}, 2, 10);
+    SimulationState.estimatorCode = EstimatorRegression;
+    SimulationState.auxiliaryVariable = 2;
+    SimulationState.estimates[1] = 123.0;
+    engine.StartRun();
+    EXPECT_EQ(engine.NextSample(result), DrawStatus::BoundReached);
+    EXPECT_EQ(engine.samplesDrawn(), 0);
+    EXPECT_EQ(SimulationState.estimates[1], 123.0) << "a sample that was not accepted stores nothing";
+}
+
+TEST_F(RunEngineTest, IntervalsCountCoverageStrictly)
+{
+    const std::vector<double> y = {2, 4, 6, 8, 10, 12};
+    SetPopulation({y}, 3, 40);
+    SimulationState.confidenceIntervalMode = true;
+    engine.StartRun();
+    EXPECT_DOUBLE_EQ(engine.populationMean(), 7.0);
+
+    int covered = 0;
+    while (engine.NextSample(result) == DrawStatus::Accepted) {
+        ASSERT_TRUE(result.standardErrorAvailable);
+        EXPECT_EQ(result.standardError, SimulationState.standardError);
+        EXPECT_EQ(result.intervalLower, result.estimate - 1.96 * result.standardError);
+        EXPECT_EQ(result.intervalUpper, result.estimate + 1.96 * result.standardError);
+        EXPECT_EQ(result.covered, result.intervalLower < 7.0 && 7.0 < result.intervalUpper);
+        covered += result.covered ? 1 : 0;
+    }
+    EXPECT_EQ(engine.samplesDrawn(), 40);
+    EXPECT_EQ(engine.correctIntervals(), covered);
+    EXPECT_GT(covered, 0);
+    EXPECT_LT(covered, 40);
+}
+
+TEST_F(RunEngineTest, AnIntervalOfWidthZeroAtThePopulationMeanIsNotCorrect)
+{
+    // n = N: every estimate is the population mean and its standard error 0.
+    SetPopulation({{1, 2, 3, 6}}, 4, 10);
+    SimulationState.confidenceIntervalMode = true;
+    engine.StartRun();
+    ASSERT_EQ(engine.NextSample(result), DrawStatus::Accepted);
+    EXPECT_EQ(result.estimate, 3.0);
+    EXPECT_EQ(result.intervalLower, 3.0);
+    EXPECT_FALSE(result.covered);
+    EXPECT_EQ(engine.correctIntervalPercentage(), 0);
+}
+
+TEST_F(RunEngineTest, MissingStandardErrorGivesNoIntervalAndCountsAsNotCorrect)
+{
+    // Two post-strata and samples of two: a stratum always has fewer than two respondents.
+    SetPopulation({{1, 2, 3, 4, 5, 6}, {1, 1, 1, 2, 2, 2}}, 2, 10);
+    SimulationState.estimatorCode = EstimatorPostStratified;
+    SimulationState.auxiliaryVariable = 2;
+    SimulationState.confidenceIntervalMode = true;
+    engine.StartRun();
+    EXPECT_EQ(SimulationState.stratumCount, 2) << "StartRun prepares the post-strata";
+    while (engine.NextSample(result) == DrawStatus::Accepted) {
+        EXPECT_FALSE(result.standardErrorAvailable);
+        EXPECT_EQ(result.intervalLower, result.estimate);
+        EXPECT_EQ(result.intervalUpper, result.estimate);
+        EXPECT_FALSE(result.covered);
+    }
+    EXPECT_EQ(engine.samplesDrawn(), 10);
+    EXPECT_EQ(engine.correctIntervals(), 0);
+}
+
+TEST_F(RunEngineTest, StartRunCopiesTheScaleAndReplacesAZeroRange)
+{
+    SetPopulation({{5, 5, 5}}, 2, 10);
+    SimulationState.scaleLower = 5.0;
+    SimulationState.scaleUpper = 5.0;
+    engine.StartRun();
+    EXPECT_EQ(engine.scale().lower, 5.0);
+    EXPECT_EQ(engine.scale().upper, 5.0);
+    EXPECT_EQ(engine.scale().range, 1.0);
+    EXPECT_EQ(engine.simulationCount(), 10);
+}
+
+TEST(HistogramClassTest, ClassesAtTheEdgesOfTheScale)
+{
+    const RunScale scale{0.0, 100.0, 100.0};
+    EXPECT_EQ(HistogramClass(0.0, scale), 1);
+    EXPECT_EQ(HistogramClass(1.0, scale), 1) << "half a class goes to the even neighbour";
+    EXPECT_EQ(HistogramClass(1.01, scale), 2);
+    EXPECT_EQ(HistogramClass(3.0, scale), 3);
+    EXPECT_EQ(HistogramClass(97.0, scale), 49);
+    EXPECT_EQ(HistogramClass(99.0, scale), 50);
+    EXPECT_EQ(HistogramClass(100.0, scale), 50);
+    EXPECT_EQ(HistogramClass(-5.0, scale), 1);
+    EXPECT_EQ(HistogramClass(250.0, scale), 50);
+}
+
+TEST(HistogramClassTest, NonFiniteAndHugeEstimatesStayInRange)
+{
+    const RunScale scale{0.0, 100.0, 100.0};
+    const double infinity = std::numeric_limits<double>::infinity();
+    EXPECT_EQ(HistogramClass(infinity, scale), 50);
+    EXPECT_EQ(HistogramClass(-infinity, scale), 1);
+    EXPECT_EQ(HistogramClass(std::numeric_limits<double>::quiet_NaN(), scale), 1);
+    EXPECT_EQ(HistogramClass(std::numeric_limits<double>::max(), scale), 50);
+    EXPECT_EQ(HistogramClass(-std::numeric_limits<double>::max(), scale), 1);
+    EXPECT_EQ(HistogramClass(5e9, scale), 50) << "an offset beyond the int32 range";
+    const RunScale reversed{100.0, 0.0, -100.0};
+    EXPECT_EQ(HistogramClass(0.0, reversed), 50);
+    EXPECT_EQ(HistogramClass(100.0, reversed), 1);
+}
+
+class SimulatedStatisticsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SimulationState = TSimulationState{};
+        for (int s = 1; s <= 10; ++s) {
+            SimulationState.estimates[s] = s;
+        }
+        for (int s = 11; s <= MaxSamples; ++s) {
+            SimulationState.estimates[s] = 1e6;  // left over from an earlier run
+        }
+    }
+};
+
+TEST_F(SimulatedStatisticsTest, UseOnlyTheSamplesDrawnSoFar)
+{
+    ComputeSimulatedStatistics(10);
+    EXPECT_DOUBLE_EQ(SimulationState.simulatedMean, 5.5);
+    EXPECT_DOUBLE_EQ(SimulationState.simulatedStdDev, std::sqrt(82.5 / 9.0));
+    EXPECT_TRUE(SimulationState.simulatedMeanAvailable);
+    EXPECT_TRUE(SimulationState.simulatedStdDevAvailable);
+
+    ComputeSimulatedStatistics(2);
+    EXPECT_DOUBLE_EQ(SimulationState.simulatedMean, 1.5);
+    EXPECT_DOUBLE_EQ(SimulationState.simulatedStdDev, std::sqrt(0.5));
+}
+
+TEST_F(SimulatedStatisticsTest, NeedOneSampleForTheMeanAndTwoForTheStandardDeviation)
+{
+    ComputeSimulatedStatistics(1);
+    EXPECT_TRUE(SimulationState.simulatedMeanAvailable);
+    EXPECT_EQ(SimulationState.simulatedMean, 1.0);
+    EXPECT_FALSE(SimulationState.simulatedStdDevAvailable);
+
+    ComputeSimulatedStatistics(0);
+    EXPECT_FALSE(SimulationState.simulatedMeanAvailable);
+    EXPECT_FALSE(SimulationState.simulatedStdDevAvailable);
+
+    ComputeSimulatedStatistics(-3);
+    EXPECT_FALSE(SimulationState.simulatedMeanAvailable);
+}
+
+TEST(PopulationMeanTest, IsZeroWithoutUnitsOrTarget)
+{
+    SimulationState = TSimulationState{};
+    EXPECT_EQ(PopulationMean(), 0.0);
+    SimulationState.unitCount = 2;
+    SimulationState.variableCount = 1;
+    SimulationState.populationData[1][1] = 1.0;
+    SimulationState.populationData[2][1] = 4.0;
+    EXPECT_EQ(PopulationMean(), 0.0) << "no target variable";
+    SimulationState.targetVariable = 1;
+    EXPECT_EQ(PopulationMean(), 2.5);
+}
+
+}  // namespace

@@ -1,0 +1,345 @@
+#include "ui/distribution_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <functional>
+#include <numeric>
+
+#include "core/simulation_state.h"
+#include "plot/plot_renderer.h"
+#include "ui/statistics_table.h"
+#include "tests/ui/window_test_setup.h"
+#include "tests/support/gui_test_support.h"
+#include "ui/error_message.h"
+#include "ui/interval_window.h"
+#include "ui/application.h"
+#include "ui/forms.h"
+#include "ui/main_window.h"
+#include "ui/window_style.h"
+
+namespace {
+
+int HistogramTotal()
+{
+    const auto& counts = SimulationState.histogramCounts;
+    return std::accumulate(counts.begin(), counts.end(), 0);
+}
+
+QByteArray ReadFile(const QString& fileName)
+{
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+/// Chooses `fileName` in the next save dialog, keeping the name it offered; then
+/// runs `afterwards`, e.g. to handle the next modal window.
+void ChooseFileOnNextModal(const QString& fileName, QString* offered = nullptr,
+                           const std::function<void()>& afterwards = {})
+{
+    testing_support::OnNextModal([fileName, offered, afterwards](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        if (offered != nullptr && !dialog->selectedFiles().isEmpty()) {
+            *offered = dialog->selectedFiles().constFirst();
+        }
+        // Typed, as selectFile leaves the name field alone while it has the focus.
+        auto* nameField = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(nameField, nullptr);
+        nameField->setText(fileName);
+        // QFileDialog's own accept() checks the name as the Save button does.
+        static_cast<QDialog*>(dialog)->accept();
+        if (afterwards) {
+            afterwards();
+        }
+    });
+}
+
+/// Closes the next modal window and keeps the texts of its labels and message.
+void CloseNextModal(QString* texts)
+{
+    testing_support::OnNextModal([texts](QWidget* modal) {
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            *texts += box->text();
+        }
+        for (const QLabel* label : modal->findChildren<QLabel*>()) {
+            *texts += label->text() + QLatin1Char('\n');
+        }
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->done(QDialog::Accepted);
+        }
+    });
+}
+
+class DistributionWindowTest : public ::testing::Test {
+protected:
+    void Open(int simulations)
+    {
+        window_test::SetUpPopulation(simulations);
+        window.ApplyInterfaceTexts();
+        window.show();
+    }
+
+    QImage ShownFrame() const { return window.clientImage().copy(PlotFrameRect()); }
+
+    testing_support::ModalWatchdog watchdog;
+    TSimula window;
+};
+
+TEST_F(DistributionWindowTest, ShowingAfterBeginStartsAFreshRun)
+{
+    Open(10);
+    EXPECT_FALSE(SimulationState.simulationRestart);
+    EXPECT_EQ(window.samplesDrawn(), 0);
+    EXPECT_EQ(window.Gauge1->value(), 0);
+    EXPECT_EQ(window.Label2->text(), QStringLiteral("Y"));
+    EXPECT_EQ(window.Label3->text(), QStringLiteral("Variable:"));
+    EXPECT_EQ(window.StatButton->text(), QStringLiteral("Statistics"));
+    EXPECT_EQ(window.plotFrame().axisY, 235);
+    EXPECT_EQ(window.barUnit(), 7);
+    EXPECT_EQ(HistogramTotal(), 0);
+    EXPECT_EQ(ShownFrame(), RenderPlotFrame(window.runGraph())) << "an empty axis with the mean line";
+}
+
+TEST_F(DistributionWindowTest, NextDrawsOneSampleAndItsBar)
+{
+    Open(10);
+    window.NextButtonClick();
+    EXPECT_EQ(window.samplesDrawn(), 1);
+    EXPECT_EQ(window.Gauge1->value(), 10);
+    EXPECT_EQ(HistogramTotal(), 1);
+    const int k = HistogramClass(SimulationState.estimates[1], window.runEngine().scale());
+    EXPECT_EQ(SimulationState.histogramCounts[k], 1);
+    const PixelSpan bar = ClassBarEdges(window.plotFrame(), k);
+    EXPECT_EQ(window.clientImage().pixelColor(bar.left, 234), tarvek_colors::BarGreen);
+    EXPECT_EQ(window.clientImage().pixelColor(bar.left, 228), tarvek_colors::BarGreen);
+    EXPECT_EQ(window.clientImage().pixelColor(bar.left, 227), tarvek_colors::PlotBackground);
+}
+
+TEST_F(DistributionWindowTest, AutomaticAfterThreeNextsFinishesTheRun)
+{
+    Open(10);
+    for (int click = 0; click < 3; ++click) {
+        window.NextButtonClick();
+    }
+    EXPECT_EQ(window.Gauge1->value(), 30);
+    window.FastButtonClick();
+    EXPECT_EQ(window.samplesDrawn(), 10);
+    EXPECT_EQ(window.Gauge1->value(), 100);
+    EXPECT_EQ(HistogramTotal(), 10);
+    EXPECT_EQ(ShownFrame(), RenderPlotFrame(window.runGraph()))
+        << "the bars drawn one by one equal the histogram drawn at once";
+
+    const QImage finished = window.clientImage();
+    window.NextButtonClick();
+    EXPECT_EQ(window.samplesDrawn(), 10);
+    EXPECT_EQ(window.Gauge1->value(), 100);
+    EXPECT_EQ(window.clientImage(), finished) << "Next after the last sample changes nothing";
+}
+
+TEST_F(DistributionWindowTest, AFullClassStopsGrowingWhileTheRunGoesOn)
+{
+    window_test::SetUpPopulation(100);
+    for (int unit = 1; unit <= 20; ++unit) {
+        SimulationState.populationData[unit][1] = 10.0;  // every estimate in class 26
+    }
+    window.show();
+    window.FastButtonClick();
+    EXPECT_EQ(window.samplesDrawn(), 100);
+    EXPECT_EQ(window.Gauge1->value(), 100);
+    EXPECT_EQ(SimulationState.histogramCounts[26], 29);
+    EXPECT_EQ(SimulationState.estimates[100], 10.0);
+
+    SimulationState.verticalCompression = 2;
+    SimulationState.simulationRestart = true;
+    window.hide();
+    window.show();
+    window.FastButtonClick();
+    EXPECT_EQ(window.barUnit(), 4);
+    EXPECT_EQ(SimulationState.histogramCounts[26], 50);
+}
+
+TEST_F(DistributionWindowTest, ANewBeginStartsANewRunFromZero)
+{
+    Open(10);
+    window.FastButtonClick();
+    const double firstEstimate = SimulationState.estimates[1];
+    window.OKButtonClick();
+    EXPECT_FALSE(window.isVisible());
+
+    SimulationState.simulationRestart = true;
+    window.show();
+    EXPECT_EQ(window.samplesDrawn(), 0);
+    EXPECT_EQ(window.Gauge1->value(), 0);
+    EXPECT_EQ(HistogramTotal(), 0);
+    window.NextButtonClick();
+    EXPECT_NE(SimulationState.estimates[1], firstEstimate) << "the random sequence goes on";
+}
+
+TEST_F(DistributionWindowTest, ShowingAgainWithoutBeginKeepsTheRun)
+{
+    Open(10);
+    window.NextButtonClick();
+    window.hide();
+    window.show();
+    EXPECT_EQ(window.samplesDrawn(), 1);
+    EXPECT_EQ(HistogramTotal(), 1);
+}
+
+TEST_F(DistributionWindowTest, SaveWritesThePlotFrameAsA24BitBitmap)
+{
+    Open(10);
+    window.FastButtonClick();
+    QTemporaryDir folder;
+    const QString fileName = folder.filePath(QStringLiteral("graph"));
+    ChooseFileOnNextModal(fileName);
+    window.SaveButtonClick();
+
+    const QString written = fileName + QStringLiteral(".bmp");
+    ASSERT_TRUE(QFile::exists(written)) << "the default suffix is added";
+    // 54 header bytes and 257 rows of 481 x 3 bytes, padded to 1444.
+    EXPECT_EQ(QFile(written).size(), 54 + 257 * 1444);
+    const QImage saved(written);
+    ASSERT_EQ(saved.size(), QSize(481, 257));
+    const QByteArray header = ReadFile(written).left(54);
+    EXPECT_EQ(header[28], 24) << "24 bits a pixel";
+    EXPECT_EQ(header[30], 0) << "uncompressed";
+    EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32), ShownFrame());
+    EXPECT_EQ(saved.pixelColor(1, 1), tarvek_colors::PlotBackground);
+    EXPECT_EQ(saved.pixelColor(11, 227), QColor(Qt::black)) << "the axis, 8 pixels up and left";
+
+    QString offered;
+    ChooseFileOnNextModal(folder.filePath(QStringLiteral("second.bmp")), &offered);
+    window.SaveButtonClick();
+    EXPECT_EQ(offered, written) << "the last name is offered again";
+}
+
+TEST_F(DistributionWindowTest, AFileThatCannotBeCreatedIsReported)
+{
+    Open(10);
+    QTemporaryDir folder;
+    const QString fileName = folder.filePath(QStringLiteral("missing/graph.bmp"));
+    QString report;
+    ChooseFileOnNextModal(fileName, nullptr, [&report] { CloseNextModal(&report); });
+    window.SaveButtonClick();
+    EXPECT_TRUE(report.startsWith(
+        QStringLiteral("Cannot create file \"%1\". ").arg(QDir::toNativeSeparators(fileName))))
+        << report.toStdString();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(QFile::exists(fileName));
+}
+
+TEST_F(DistributionWindowTest, TheBoundOnRejectedSamplesEndsTheRun)
+{
+    window_test::SetUpPopulation(10);
+    SimulationState.nonresponseOn = true;
+    SimulationState.nonresponseVariable = 1;
+    SimulationState.nonresponseIntercept = 2.0;  // nobody ever responds
+    SimulationState.nonresponseSlope = 0.0;
+    window.show();
+    QString message;
+    CloseNextModal(&message);
+    window.FastButtonClick();
+    EXPECT_TRUE(message.contains(QString::fromLatin1(RejectionBoundMessage))) << message.toStdString();
+    EXPECT_TRUE(window.runEngine().finished());
+    EXPECT_EQ(window.samplesDrawn(), 0);
+    EXPECT_EQ(window.Gauge1->value(), 0);
+    window.NextButtonClick();  // the watchdog fails the test if a second message opens
+    EXPECT_EQ(window.samplesDrawn(), 0);
+}
+
+TEST_F(DistributionWindowTest, StatisticsShowsTheSamplesDrawnSoFar)
+{
+    Open(10);
+    window.NextButtonClick();
+    window.NextButtonClick();
+    TStatistics statistics;
+    Forms.Statistics = &statistics;
+    QString simulatedMean;
+    testing_support::OnNextModal([&simulatedMean](QWidget* modal) {
+        auto* table = qobject_cast<TStatistics*>(modal);
+        ASSERT_NE(table, nullptr);
+        simulatedMean = table->Tab->item(9, 1)->text();
+        table->OKButtonClick();
+    });
+    window.StatButtonClick();
+    Forms.Statistics = nullptr;
+    const double mean = (SimulationState.estimates[1] + SimulationState.estimates[2]) / 2;
+    EXPECT_EQ(simulatedMean, QString::number(mean, 'f', 3));
+}
+
+TEST_F(DistributionWindowTest, TheBatchPlotEqualsTheFrameAfterAutomatic)
+{
+    window_test::ReadExamplePopulation("classroom.pop");
+    SimulationState.simulationCount = 100;
+    SimulationState.simulationRestart = true;
+    window.show();
+    window.FastButtonClick();
+    EXPECT_EQ(
+        window_test::BatchPlot({QStringLiteral("--simulations"), QStringLiteral("100"),
+                                QString::fromStdString(std::string(TARVEK_EXAMPLES) + "/classroom.pop")}),
+        ShownFrame());
+}
+
+/// Begin on the program's own windows, with the example population read.
+class BeginTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CreateForms();
+        Forms.Main->FormActivate();
+        window_test::ReadExamplePopulation("classroom.pop");
+        SimulationState.simulationCount = 20;
+    }
+    void TearDown() override { DestroyForms(); }
+
+    /// Runs Begin; `inWindow` acts in the window it opens, which is then closed.
+    void Begin(const std::function<void(SimulationWindow*)>& inWindow)
+    {
+        testing_support::OnNextModal([inWindow](QWidget* modal) {
+            auto* window = qobject_cast<SimulationWindow*>(modal);
+            ASSERT_NE(window, nullptr);
+            inWindow(window);
+            window->OKButtonClick();
+        });
+        Forms.Main->Startsimulation1Click();
+    }
+
+    testing_support::ModalWatchdog watchdog;
+};
+
+TEST_F(BeginTest, OpensTheDistributionWindowOnAFreshRun)
+{
+    Begin([](SimulationWindow* window) {
+        EXPECT_EQ(window, Forms.Simula);
+        EXPECT_EQ(window->windowTitle(), QStringLiteral(" Simulation"));
+        EXPECT_EQ(Forms.Simula->StatButton->text(), QStringLiteral("Statistics"));
+        EXPECT_EQ(window->samplesDrawn(), 0);
+        window->FastButtonClick();
+        EXPECT_EQ(window->samplesDrawn(), 20);
+    });
+    EXPECT_FALSE(Forms.Simula->isVisible());
+    Begin([](SimulationWindow* window) { EXPECT_EQ(window->samplesDrawn(), 0) << "each Begin starts anew"; });
+}
+
+TEST_F(BeginTest, OpensTheIntervalWindowInIntervalMode)
+{
+    SimulationState.confidenceIntervalMode = true;
+    Begin([](SimulationWindow* window) {
+        EXPECT_EQ(window, Forms.ConfidenceIntervals);
+        EXPECT_EQ(window->windowTitle(), QStringLiteral(" Confidence intervals"));
+        EXPECT_EQ(Forms.ConfidenceIntervals->Label4->text(),
+                  QStringLiteral("Percentage of correct intervals"));
+    });
+}
+
+}  // namespace

@@ -1,0 +1,94 @@
+#include "ui/statistics_table.h"
+
+#include <gtest/gtest.h>
+
+#include <QFontMetrics>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include "core/simulation_state.h"
+#include "tests/ui/window_test_setup.h"
+#include "tests/support/gui_test_support.h"
+
+namespace {
+
+class StatisticsTableTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        window_test::SetUpPopulation(10);
+        for (int s = 1; s <= 10; ++s) {
+            SimulationState.estimates[s] = s;
+        }
+    }
+
+    /// Shows the table for `samplesDrawn` samples and keeps its cells.
+    QStringList ShowAndRead(int samplesDrawn)
+    {
+        QStringList cells;
+        testing_support::OnNextModal([&cells](QWidget* modal) {
+            auto* dialog = qobject_cast<TStatistics*>(modal);
+            ASSERT_NE(dialog, nullptr);
+            for (int row = 0; row < dialog->Tab->rowCount(); ++row) {
+                cells << dialog->Tab->item(row, 0)->text() + QLatin1Char('|') +
+                             dialog->Tab->item(row, 1)->text();
+            }
+            dialog->OKButton->click();
+        });
+        table.ShowForRun(samplesDrawn);
+        return cells;
+    }
+
+    testing_support::ModalWatchdog watchdog;
+    TStatistics table;
+};
+
+TEST_F(StatisticsTableTest, ThirteenRowsOfAKnownRun)
+{
+    const QStringList expected = {
+        QStringLiteral("Population|Twenty units"),
+        QStringLiteral("Sample size|5"),
+        QStringLiteral("Probabilities|Equal"),
+        QStringLiteral("Target variable|Y"),
+        QStringLiteral("Estimator|Direct"),
+        QStringLiteral("Nonresponse|No"),
+        QStringLiteral("Simulations|10"),
+        QStringLiteral("|"),
+        QStringLiteral("Mean (theoretical)|10.500"),
+        QStringLiteral("Mean (simulated)|5.500"),
+        QStringLiteral("|"),
+        QStringLiteral("Standard error (theoretical)|2.291"),  // sqrt(0.15 * 35)
+        QStringLiteral("Standard error (simulated)|3.028"),    // sqrt(82.5 / 9)
+    };
+    EXPECT_EQ(ShowAndRead(10), expected);
+    EXPECT_EQ(ShowAndRead(10), expected) << "opening it again shows the same";
+}
+
+TEST_F(StatisticsTableTest, AnUnfinishedRunUsesTheSamplesDrawnSoFar)
+{
+    const QStringList cells = ShowAndRead(1);
+    ASSERT_EQ(cells.size(), 13);
+    EXPECT_EQ(cells[9], QStringLiteral("Mean (simulated)|1.000"));
+    EXPECT_EQ(cells[12], QStringLiteral("Standard error (simulated)|-"));
+    EXPECT_EQ(ShowAndRead(0)[9], QStringLiteral("Mean (simulated)|-"));
+}
+
+TEST_F(StatisticsTableTest, TheGridHasTheLayoutOfTheTable)
+{
+    ShowAndRead(10);
+    // 140 and 160, unless the font needs more room for the labels: then the
+    // value column gives it up and every label is shown whole.
+    const int labelWidth = table.Tab->columnWidth(0);
+    EXPECT_GE(labelWidth, 140);
+    EXPECT_EQ(labelWidth + table.Tab->columnWidth(1), 300);
+    const QFontMetrics metrics(table.Tab->font());
+    for (int row = 0; row < table.Tab->rowCount(); ++row) {
+        EXPECT_LT(metrics.horizontalAdvance(table.Tab->item(row, 0)->text()), labelWidth) << "row " << row;
+    }
+    EXPECT_EQ(table.Tab->rowHeight(2), 16);
+    EXPECT_EQ(table.Tab->rowHeight(3), 15);
+    EXPECT_EQ(table.Tab->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_FALSE(table.Tab->item(0, 1)->flags() & Qt::ItemIsEditable);
+}
+
+}  // namespace

@@ -1,0 +1,219 @@
+#include "ui/simulation_window.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFrame>
+#include <QLabel>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegion>
+#include <algorithm>
+
+#include "core/rounding.h"
+#include "core/simulation_state.h"
+#include "plot/plot_renderer.h"
+#include "ui/error_message.h"
+#include "texts/interface_text_table.h"
+#include "ui/window_style.h"
+
+namespace {
+
+constexpr const char* GaugeStyle =
+    "QProgressBar { border: 1px solid gray; background: white; color: black; }"
+    "QProgressBar::chunk { background: red; }";
+
+/// The plot frame as an uncompressed 24-bit BMP file image.
+QByteArray EncodeBitmap(const QImage& picture)
+{
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::WriteOnly);
+    picture.convertToFormat(QImage::Format_RGB32).save(&buffer, "BMP");
+    return encoded;
+}
+
+/// Writes `contents` to `fileName`; reports a file that cannot be written.
+void WriteBitmapFile(const QString& fileName, const QByteArray& contents)
+{
+    QFile file(fileName);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(contents) == contents.size() &&
+        file.flush()) {
+        return;
+    }
+    ShowGeneralErrorReport(QStringLiteral("Cannot create file \"%1\". %2")
+                               .arg(QDir::toNativeSeparators(fileName), file.errorString()));
+}
+
+}  // namespace
+
+int GaugePercent(int part, int whole)
+{
+    if (whole <= 0) {
+        return 0;
+    }
+    return nearest(part * 100.0 / whole);
+}
+
+SimulationWindow::SimulationWindow(GraphKind kind, int clientWidth, int clientHeight, QWidget* parent)
+    : QDialog(parent), kind_(kind), image_(clientWidth, clientHeight, QImage::Format_RGB32)
+{
+    SetUpSettingsDialog(this, clientWidth, clientHeight);
+    image_.fill(tarvek_colors::SettingsBackground);
+}
+
+QProgressBar* SimulationWindow::CreateGauge(const char* name, QWidget* panel, const QRect& place,
+                                            Qt::Orientation orientation)
+{
+    auto* gauge = new QProgressBar(panel);
+    gauge->setObjectName(QString::fromLatin1(name));
+    gauge->setOrientation(orientation);
+    gauge->setRange(0, 100);
+    gauge->setValue(0);
+    gauge->setStyleSheet(QString::fromLatin1(GaugeStyle));
+    gauge->setAlignment(Qt::AlignCenter);
+    gauge->setFormat(QStringLiteral("%p%"));
+    gauge->setTextVisible(orientation == Qt::Horizontal);
+    gauge->setGeometry(place);
+    return gauge;
+}
+
+void SimulationWindow::FinishControls(QLabel* variableCaption)
+{
+    variableCaption_ = variableCaption;
+    nameLeft_ = Label2->x();
+    // Enter presses OK whichever run button has the focus.
+    for (QPushButton* button : findChildren<QPushButton*>(Qt::FindDirectChildrenOnly)) {
+        button->setAutoDefault(false);
+    }
+    OKButton->setDefault(true);
+    setTabOrder(OKButton, SaveButton);
+    connect(SaveButton, &QPushButton::clicked, this, &SimulationWindow::SaveButtonClick);
+    connect(NextButton, &QPushButton::clicked, this, &SimulationWindow::NextButtonClick);
+    connect(FastButton, &QPushButton::clicked, this, &SimulationWindow::FastButtonClick);
+    connect(OKButton, &QPushButton::clicked, this, &SimulationWindow::OKButtonClick);
+
+    SaveBMP = new QFileDialog(this);
+    SaveBMP->setObjectName(QStringLiteral("SaveBMP"));
+    SaveBMP->setOption(QFileDialog::DontUseNativeDialog);
+    SaveBMP->setAcceptMode(QFileDialog::AcceptSave);
+    SaveBMP->setFileMode(QFileDialog::AnyFile);
+    SaveBMP->setDefaultSuffix(QStringLiteral("bmp"));
+    SaveBMP->setNameFilter(QStringLiteral("Bitmap file (*.bmp)"));
+}
+
+void SimulationWindow::ApplyRunTexts()
+{
+    const auto& texts = InterfaceTexts.simulationWindowTexts;
+    SetAutoSizedText(variableCaption_, QString::fromStdString(texts[1]));
+    SaveButton->setText(QString::fromStdString(texts[2]));
+    NextButton->setText(QString::fromStdString(texts[4]));
+    FastButton->setText(QString::fromStdString(texts[5]));
+}
+
+void SimulationWindow::SetGauge(QProgressBar* gauge, int percent)
+{
+    gauge->setValue(percent);
+    // Shown at once: during Automatic no paint event is handled until the end.
+    gauge->repaint();
+}
+
+void SimulationWindow::UpdateGauges()
+{
+    SetGauge(Gauge1, GaugePercent(engine_.samplesDrawn(), engine_.simulationCount()));
+}
+
+void SimulationWindow::FormActivate()
+{
+    const int target = SimulationState.targetVariable;
+    const bool named = target >= 1 && target <= MaxVariables;
+    SetAutoSizedText(Label2,
+                     named ? QString::fromStdString(SimulationState.variableNames[target]) : QString());
+    // The name keeps its place unless the caption's text would run into it.
+    Label2->move(std::max(nameLeft_, RightOfCaption(variableCaption_)), Label2->y());
+}
+
+void SimulationWindow::StartFreshRun()
+{
+    engine_.StartRun();
+    graph_ = StartRunGraph(kind_, engine_.scale(), engine_.populationMean());
+    image_.fill(tarvek_colors::SettingsBackground);
+    {
+        QPainter painter(&image_);
+        InitGraph(painter, graph_.frame);
+    }
+    UpdateGauges();
+    SimulationState.simulationRestart = false;
+    update();
+}
+
+void SimulationWindow::NextSample()
+{
+    SampleResult sample;
+    const DrawStatus status = engine_.NextSample(sample);
+    if (status == DrawStatus::BoundReached) {
+        ShowErrorMessage(QString::fromLatin1(RejectionBoundMessage));
+        return;
+    }
+    if (status != DrawStatus::Accepted) {
+        return;
+    }
+    if (AddSample(graph_, sample)) {
+        QRegion changed;
+        {
+            QPainter painter(&image_);
+            changed = DrawAddedSample(painter, graph_, sample);
+        }
+        // Painted now rather than scheduled: Automatic handles no events until it ends.
+        repaint(changed);
+    }
+    UpdateGauges();
+}
+
+void SimulationWindow::NextButtonClick()
+{
+    NextSample();
+}
+
+void SimulationWindow::FastButtonClick()
+{
+    while (!engine_.finished()) {
+        NextSample();
+    }
+}
+
+void SimulationWindow::SaveButtonClick()
+{
+    // Encoded before the dialog opens, so the picture never shows the dialog.
+    const QByteArray bitmap = EncodeBitmap(image_.copy(PlotFrameRect()));
+    if (SaveBMP->exec() != QDialog::Accepted || SaveBMP->selectedFiles().isEmpty()) {
+        return;
+    }
+    const QString fileName = SaveBMP->selectedFiles().constFirst();
+    SaveBMP->selectFile(fileName);
+    WriteBitmapFile(fileName, bitmap);
+}
+
+void SimulationWindow::OKButtonClick()
+{
+    accept();
+}
+
+void SimulationWindow::showEvent(QShowEvent* event)
+{
+    CenterOnScreen(this);
+    FormActivate();
+    if (SimulationState.simulationRestart) {
+        StartFreshRun();
+    }
+    OKButton->setFocus();
+    QDialog::showEvent(event);
+}
+
+void SimulationWindow::paintEvent(QPaintEvent* /*event*/)
+{
+    QPainter painter(this);
+    painter.drawImage(0, 0, image_);
+}

@@ -1,0 +1,83 @@
+#pragma once
+// What the distribution window and the interval window share: the persistent
+// image of the client area that the paint event shows, the plot frame of the run,
+// the progress gauge, the run buttons and the export of the graph as a bitmap.
+// A window asks its run engine for each sample and only draws it.
+
+#include <QDialog>
+#include <QImage>
+
+#include "engine/plot_frame.h"
+#include "engine/run_engine.h"
+
+class QFileDialog;
+class QFrame;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+class SimulationWindow : public QDialog {
+    Q_OBJECT
+
+public:
+    /// \brief Draws one sample, unless the run is over.
+    void NextButtonClick();
+    /// \brief Draws the remaining samples without handling input, showing each one.
+    void FastButtonClick();
+    /// \brief Writes the plot frame, as shown, to a bitmap file the user chooses.
+    void SaveButtonClick();
+    void OKButtonClick();
+    /// \brief Shows the target variable's name in Label2, moved right of its
+    /// caption where the caption's text is wider than the room before it.
+    void FormActivate();
+    /// \brief Starts a fresh run with the settings now in SimulationState; done
+    /// by itself when the window is shown with simulationRestart set.
+    void StartFreshRun();
+
+    const QImage& clientImage() const { return image_; }
+    const PlotFrame& plotFrame() const { return graph_.frame; }
+    const RunGraph& runGraph() const { return graph_; }
+    const RunEngine& runEngine() const { return engine_; }
+    int samplesDrawn() const { return engine_.samplesDrawn(); }
+
+    // Controls of both windows; Begin writes their captions.
+    QFrame* Panel1 = nullptr;
+    QProgressBar* Gauge1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QPushButton* SaveButton = nullptr;
+    QPushButton* NextButton = nullptr;
+    QPushButton* FastButton = nullptr;
+    QPushButton* OKButton = nullptr;
+    QFileDialog* SaveBMP = nullptr;
+
+protected:
+    SimulationWindow(GraphKind kind, int clientWidth, int clientHeight, QWidget* parent);
+
+    /// \brief Sets the gauges from the run's progress.
+    virtual void UpdateGauges();
+
+    QProgressBar* CreateGauge(const char* name, QWidget* panel, const QRect& place,
+                              Qt::Orientation orientation);
+    /// \brief The save dialog, the button handlers, OK as the only default button
+    /// and the tab order with OK first; `variableCaption` is the label left of Label2.
+    void FinishControls(QLabel* variableCaption);
+    /// \brief The captions both windows take from the text table.
+    void ApplyRunTexts();
+    static void SetGauge(QProgressBar* gauge, int percent);
+
+    void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void NextSample();
+
+    QLabel* variableCaption_ = nullptr;
+    int nameLeft_ = 0;
+    const GraphKind kind_;
+    RunEngine engine_;
+    RunGraph graph_;
+    QImage image_;
+};
+
+/// \brief nearest(part * 100 / whole), 0 for an empty whole.
+int GaugePercent(int part, int whole);
