@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "core/number_format.h"
+#include "plot/fonts.h"
 #include "core/rounding.h"
 #include "engine/run_engine.h"
 #include "plot/palette.h"
@@ -111,9 +112,7 @@ QRegion MeanLineRegion(const PlotFrame& frame)
 
 QFont PlotLabelFont()
 {
-    QFont font(QStringLiteral("Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSize(8);
+    QFont font = InterfaceFont(8);
     font.setStyleStrategy(QFont::NoAntialias);
     return font;
 }

@@ -1,10 +1,10 @@
 #include "ui/about_box.h"
 
-#include <QFontDatabase>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
 
+#include "plot/fonts.h"
 #include "ui/emblem.h"
 #include "texts/interface_text_table.h"
 #include "ui/window_style.h"
@@ -12,10 +12,7 @@
 QFont AboutFont()
 {
     QFont font = StandardFont();
-    const QString comic = QStringLiteral("Comic Sans MS");
-    if (QFontDatabase::families().contains(comic)) {
-        font.setFamily(comic);
-    }
+    font.setFamily(AboutFontFamily());
     return font;
 }
 

@@ -32,5 +32,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 };
 
-/// \brief "Comic Sans MS" when installed, else the default sans-serif font.
+/// \brief The about box's lines: the stand-in for "Comic Sans MS" when installed,
+/// else the interface font.
 QFont AboutFont();

@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFont>
-#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
@@ -17,6 +16,8 @@
 #include <QSpinBox>
 #include <QWidget>
 #include <algorithm>
+
+#include "plot/fonts.h"
 
 namespace {
 
@@ -40,11 +41,7 @@ void SetEntryColors(QWidget* entry)
 
 QFont StandardFont()
 {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    font.setFamily(QStringLiteral("Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSize(8);
-    return font;
+    return InterfaceFont(8);
 }
 
 void SetBackground(QWidget* widget, const QColor& color)
