@@ -9,8 +9,7 @@ struct TSimulationState;
 inline constexpr const char* AuxiliaryNotPositiveMessage = "Values of auxiliary variable must be positive!";
 inline constexpr const char* TooManyStrataMessage = "There are too many strata!";
 inline constexpr const char* EmptyStrataMessage = "There are empty strata!";
-inline constexpr const char* ConstantNonresponseVariableMessage =
-    "The nonresponse variable must take at least two different values!";
+inline constexpr const char* ConstantNonresponseVariableMessage = "The nonresponse variable is constant!";
 
 /// \brief The target-variable dialog's OK: stores k (1..K) as targetVariable,
 /// scans its minimum and maximum, resets the scale to them and the compression to 1.

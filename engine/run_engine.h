@@ -6,8 +6,7 @@
 #include <cstdint>
 
 inline constexpr int RejectionBound = 10000;
-inline constexpr const char* RejectionBoundMessage =
-    "No sample with two respondents and an estimate was found in 10000 draws!";
+inline constexpr const char* RejectionBoundMessage = "No usable sample was found in 10000 draws!";
 
 /// \brief Horizontal scale of a run, copied from the settings when it starts.
 struct RunScale {

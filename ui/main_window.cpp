@@ -31,8 +31,6 @@
 
 namespace {
 
-constexpr const char* TargetVariableMissingMessage = "You must specify a target variable!";
-
 QString Text(const std::string& text)
 {
     return QString::fromStdString(text);

@@ -42,6 +42,8 @@ MainWindowGeometry ComputeMainWindowGeometry(int screenWidth, int screenHeight);
 /// \brief The folder the open dialog shows on its first use.
 QString PopulationStartFolder();
 
+inline constexpr const char* TargetVariableMissingMessage = "You must specify a target variable!";
+
 class TMain : public QMainWindow {
 public:
     explicit TMain(QWidget* parent = nullptr);

@@ -26,12 +26,16 @@ void ReportNonPositiveUnits(int units)
         ShowErrorMessage(QString::fromLatin1(AuxiliaryNotPositiveMessage));
     }
     if (units > repeated) {
-        ShowErrorMessage(
-            QStringLiteral("%1 more units have values that are not positive!").arg(units - repeated));
+        ShowErrorMessage(MoreNonPositiveUnitsMessage(units - repeated));
     }
 }
 
 }  // namespace
+
+QString MoreNonPositiveUnitsMessage(int units)
+{
+    return QStringLiteral("%1 more units have values that are not positive!").arg(units);
+}
 
 TSamDes::TSamDes(QWidget* parent) : QDialog(parent)
 {

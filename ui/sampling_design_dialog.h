@@ -15,6 +15,9 @@ class WholeNumberField;
 /// many times; one more message then gives the number of units left unreported.
 inline constexpr int MaxRepeatedPositivityMessages = 10;
 
+/// \brief The message that follows the repeated ones: the number of units left.
+QString MoreNonPositiveUnitsMessage(int units);
+
 class TSamDes : public QDialog {
 public:
     explicit TSamDes(QWidget* parent = nullptr);

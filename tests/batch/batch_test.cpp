@@ -364,8 +364,7 @@ TEST(BatchRefusalTest, TheDialogsChecksAndMessages)
     ExpectRefusal({"-d", "pps", "-a", "2", Checks}, "Values of auxiliary variable must be positive!");
     ExpectRefusal({"-e", "poststrat", "-a", "4", Checks}, "There are too many strata!");
     ExpectRefusal({"-e", "poststrat", "-a", "5", Checks}, "There are empty strata!");
-    ExpectRefusal({"--nonresponse", "3:1:99", Checks},
-                  "The nonresponse variable must take at least two different values!");
+    ExpectRefusal({"--nonresponse", "3:1:99", Checks}, "The nonresponse variable is constant!");
     ExpectRefusal(
         {"-d", "pps", Small},
         "The design pps and the ratio, regression and post-stratification estimators need --auxiliary!");
@@ -442,8 +441,7 @@ TEST(BatchFileTest, UnreadablePopulationFiles)
 
 TEST(BatchBoundTest, RunWithoutAcceptableSamplesStopsWithStatusThree)
 {
-    const std::string message =
-        "tarvek-batch: No sample with two respondents and an estimate was found in 10000 draws!\n";
+    const std::string message = "tarvek-batch: No usable sample was found in 10000 draws!\n";
     BatchResult result = RunBatch({"-e", "regression", "-a", "3", "--runs", "2", "--intervals", Checks});
     EXPECT_EQ(result.status, 3);
     EXPECT_EQ(result.err, message);

@@ -9,11 +9,17 @@
 #include <QTest>
 #include <memory>
 
+#include "core/settings.h"
+#include "core/simulation_state.h"
+#include "engine/run_engine.h"
+#include "texts/interface_text_table.h"
 #include "tests/ui/forms_fixture.h"
 #include "ui/about_box.h"
 #include "ui/emblem.h"
 #include "ui/error_message.h"
 #include "ui/interface_texts.h"
+#include "ui/main_window.h"
+#include "ui/sampling_design_dialog.h"
 
 namespace {
 
@@ -72,6 +78,38 @@ TEST_F(FormsTest, ErrorDialogTakesAnyMessage)
         // A long message is cut off: the panel and the dialog keep their size.
         EXPECT_EQ(Forms.ErrorMessage->Panel1->size(), QSize(353, 21));
         EXPECT_EQ(Forms.ErrorMessage->size(), QSize(376, 100));
+    }
+}
+
+// The field shows one line: every message the program reports there must end
+// inside its border in the font it is drawn with.
+TEST_F(FormsTest, ErrorFieldHoldsEveryMessageOfTheProgram)
+{
+    CreateInterfaceTexts();
+    const QString messages[] = {
+        QString::fromStdString(InterfaceTexts.messageTexts[1]),
+        QString::fromStdString(InterfaceTexts.messageTexts[2]),
+        TargetVariableMissingMessage,
+        AuxiliaryNotPositiveMessage,
+        MoreNonPositiveUnitsMessage(MaxUnits - MaxRepeatedPositivityMessages),
+        TooManyStrataMessage,
+        EmptyStrataMessage,
+        ConstantNonresponseVariableMessage,
+        RejectionBoundMessage,
+    };
+    for (const QString& message : messages) {
+        auto end = std::make_shared<int>(0);
+        auto room = std::make_shared<int>(0);
+        OnNextModal([end, room](QWidget*) {
+            const TErrorMessage& dialog = *Forms.ErrorMessage;
+            *end = dialog.Label2->x() +
+                   QFontMetrics(dialog.Label2->font()).horizontalAdvance(dialog.Label2->text());
+            const QRect inside = dialog.Panel1->contentsRect();
+            *room = inside.x() + inside.width();
+            Forms.ErrorMessage->OKButtonClick();
+        });
+        ShowErrorMessage(message);
+        EXPECT_LE(*end, *room) << message.toStdString();
     }
 }
 

@@ -132,8 +132,7 @@ TEST_F(NonresponseTest, ConstantVariableIsRefusedAndTheDialogStaysOpen)
         EXPECT_TRUE(dialog.isVisible());
         Accept(1, "30", "30")(dialog);
     });
-    EXPECT_EQ(reports.messages,
-              QStringList{"The nonresponse variable must take at least two different values!"});
+    EXPECT_EQ(reports.messages, QStringList{"The nonresponse variable is constant!"});
     EXPECT_EQ(SimulationState.nonresponseVariable, 1);
     EXPECT_DOUBLE_EQ(SimulationState.nonresponseSlope, 0.0);
     EXPECT_DOUBLE_EQ(SimulationState.nonresponseIntercept, 0.3);
