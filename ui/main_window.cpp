@@ -235,9 +235,13 @@ void TMain::FormActivate()
     setWindowTitle(QStringLiteral(" Tarvek - ") + Text(SimulationState.versionText));
 }
 
+// At the first showing too: a window shown without a window manager, or in the
+// background, is not activated, and would keep its title unset.
 bool TMain::event(QEvent* event)
 {
-    if (event->type() == QEvent::WindowActivate) {
+    const bool firstShowing = event->type() == QEvent::Show && !shown_;
+    if (firstShowing || event->type() == QEvent::WindowActivate) {
+        shown_ = true;
         FormActivate();
     }
     return QMainWindow::event(event);

@@ -129,4 +129,6 @@ private:
     QLabel* AddPanelLabel(const char* name, int left, int top);
     void ReadPopulationFrom(const QString& path);
     void OpenHelpContents();
+
+    bool shown_ = false;
 };

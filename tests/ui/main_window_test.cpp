@@ -150,6 +150,16 @@ TEST_F(FormsTest, ActivationSetsTheCaptionAndTheOtherWindowsTitles)
     EXPECT_EQ(Forms.AboutBox->windowTitle(), " About Tarvek");
 }
 
+TEST_F(FormsTest, TheFirstShowingSetsTheCaptionWithoutActivation)
+{
+    Forms.Main->setAttribute(Qt::WA_ShowWithoutActivating);
+    Forms.Main->show();
+    EXPECT_FALSE(Forms.Main->isActiveWindow());
+    EXPECT_EQ(Forms.Main->windowTitle(), " Tarvek - version 3.11");
+    EXPECT_EQ(Forms.ErrorMessage->windowTitle(), " Error message");
+    Forms.Main->hide();
+}
+
 TEST_F(FormsTest, PanelShowsThePopulationRead)
 {
     EXPECT_EQ(ValueLines(), QStringList(9, "-"));
