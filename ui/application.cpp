@@ -1,6 +1,7 @@
 #include "ui/application.h"
 
 #include <QApplication>
+#include <QSettings>
 #include <QVariant>
 
 #include "ui/distribution_window.h"
@@ -28,6 +29,17 @@ constexpr const char* HelpFileProperty = "helpFile";
 void SetApplicationHelpFile(const QString& fileName)
 {
     qApp->setProperty(HelpFileProperty, fileName);
+}
+
+// The program keeps no settings, but Qt's file dialogs read and write their
+// history in the user's configuration folder. A folder beneath a device file can
+// never be created: they find nothing there and write nothing.
+void KeepNoSettingsFiles()
+{
+    const QString nowhere = QStringLiteral("/dev/null/tarvek");
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat}) {
+        QSettings::setPath(format, QSettings::UserScope, nowhere);
+    }
 }
 
 }  // namespace
@@ -63,6 +75,7 @@ void DestroyForms()
 
 int RunApplication(int argc, char** argv)
 {
+    KeepNoSettingsFiles();
     QApplication application(argc, argv);
     // The application name is the title on the task bar; a display name would be
     // appended to every window title, so none is set.
