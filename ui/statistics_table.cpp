@@ -1,9 +1,10 @@
 #include "ui/statistics_table.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableWidget>
-#include <algorithm>
 
 #include "engine/statistics_rows.h"
 #include "ui/window_style.h"
@@ -72,15 +73,33 @@ void TStatistics::FormActivate()
     SetColumnWidths();
 }
 
-// 140 and 160 pixels; a font wider than the one these widths were chosen for
-// would cut the labels short ("Standard error ..." twice), so the label column
-// takes what its texts need and the value column gives up that room.
+// 140 and 160 pixels. A text that is wider than its cell (a long population
+// description, a long auxiliary variable) is cut with an ellipsis and shown whole
+// in the cell's tooltip.
 void TStatistics::SetColumnWidths()
 {
-    Tab->resizeColumnToContents(LabelColumn);
-    const int labelWidth = std::max(LabelColumnWidth, Tab->columnWidth(LabelColumn));
-    Tab->setColumnWidth(LabelColumn, labelWidth);
-    Tab->setColumnWidth(ValueColumn, GridWidth - labelWidth);
+    Tab->setColumnWidth(LabelColumn, LabelColumnWidth);
+    Tab->setColumnWidth(ValueColumn, GridWidth - LabelColumnWidth);
+    for (int row = 0; row < StatisticsRowCount; ++row) {
+        for (const int column : {LabelColumn, ValueColumn}) {
+            QTableWidgetItem* cell = Tab->item(row, column);
+            cell->setToolTip(TextRoom(Tab->columnWidth(column)) < TextWidth(cell) ? cell->text() : QString());
+        }
+    }
+}
+
+int TStatistics::TextRoom(int columnWidth) const
+{
+    // The grid line takes a pixel of the cell, and the item view leaves the
+    // focus-frame margin and one pixel more on each side of the text.
+    const int grid = Tab->showGrid() ? 1 : 0;
+    const int margin = Tab->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, Tab) + 1;
+    return columnWidth - grid - 2 * margin;
+}
+
+int TStatistics::TextWidth(const QTableWidgetItem* cell) const
+{
+    return QFontMetrics(Tab->font()).horizontalAdvance(cell->text());
 }
 
 void TStatistics::OKButtonClick()

@@ -8,6 +8,7 @@
 
 class QPushButton;
 class QTableWidget;
+class QTableWidgetItem;
 
 class TStatistics : public QDialog {
     Q_OBJECT
@@ -30,6 +31,9 @@ protected:
 private:
     void SetCell(int row, int column, const std::string& text);
     void SetColumnWidths();
+    /// Pixels a cell of this width has for its text.
+    int TextRoom(int columnWidth) const;
+    int TextWidth(const QTableWidgetItem* cell) const;
 
     int samplesDrawn_ = 0;
 };

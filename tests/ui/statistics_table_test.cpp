@@ -76,11 +76,9 @@ TEST_F(StatisticsTableTest, AnUnfinishedRunUsesTheSamplesDrawnSoFar)
 TEST_F(StatisticsTableTest, TheGridHasTheLayoutOfTheTable)
 {
     ShowAndRead(10);
-    // 140 and 160, unless the font needs more room for the labels: then the
-    // value column gives it up and every label is shown whole.
     const int labelWidth = table.Tab->columnWidth(0);
-    EXPECT_GE(labelWidth, 140);
-    EXPECT_EQ(labelWidth + table.Tab->columnWidth(1), 300);
+    EXPECT_EQ(labelWidth, 140);
+    EXPECT_EQ(table.Tab->columnWidth(1), 160);
     const QFontMetrics metrics(table.Tab->font());
     for (int row = 0; row < table.Tab->rowCount(); ++row) {
         EXPECT_LT(metrics.horizontalAdvance(table.Tab->item(row, 0)->text()), labelWidth) << "row " << row;
@@ -89,6 +87,30 @@ TEST_F(StatisticsTableTest, TheGridHasTheLayoutOfTheTable)
     EXPECT_EQ(table.Tab->rowHeight(3), 15);
     EXPECT_EQ(table.Tab->editTriggers(), QAbstractItemView::NoEditTriggers);
     EXPECT_FALSE(table.Tab->item(0, 1)->flags() & Qt::ItemIsEditable);
+}
+
+// A text wider than its cell is shown whole in the cell's tooltip; the labels
+// and short values fit and need none.
+TEST_F(StatisticsTableTest, AValueTooLongForItsCellIsShownWholeInItsTooltip)
+{
+    const std::string longName = "MU284: 284 Swedish municipalities, revenues of 1985";
+    const std::pair<std::string, bool> cases[] = {{"Twenty units", false}, {longName, true}};
+    for (const auto& [name, tooLong] : cases) {
+        SimulationState.populationName = name;
+        QStringList tips;
+        testing_support::OnNextModal([&tips](QWidget* modal) {
+            auto* dialog = qobject_cast<TStatistics*>(modal);
+            ASSERT_NE(dialog, nullptr);
+            for (int row = 0; row < dialog->Tab->rowCount(); ++row) {
+                tips << dialog->Tab->item(row, 0)->toolTip() << dialog->Tab->item(row, 1)->toolTip();
+            }
+            dialog->OKButton->click();
+        });
+        table.ShowForRun(10);
+        ASSERT_EQ(tips.size(), 26);
+        EXPECT_EQ(tips.takeAt(1), tooLong ? QString::fromStdString(name) : QString()) << name;
+        EXPECT_EQ(tips.join(QString()), QString()) << name;
+    }
 }
 
 }  // namespace
