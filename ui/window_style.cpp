@@ -37,6 +37,19 @@ void SetEntryColors(QWidget* entry)
     entry->setPalette(palette);
 }
 
+// A list is a flat field of the entry colour, closed and opened alike, with the
+// drop-down button at its right end; disabled it is greyed.
+QString VariableListStyleSheet()
+{
+    return QStringLiteral(
+               "QComboBox { background-color: %1; color: black; border: 1px solid %2;"
+               " padding-left: 3px; }"
+               " QComboBox:disabled { background-color: %3; color: %2; }"
+               " QComboBox QAbstractItemView { background-color: %1; color: black; }")
+        .arg(tarvek_colors::EntryBackground.name(), tarvek_colors::DisabledEntryText.name(),
+             tarvek_colors::DisabledEntryBackground.name());
+}
+
 }  // namespace
 
 QFont StandardFont()
@@ -71,6 +84,9 @@ void SetUpSettingsDialog(QDialog* dialog, int clientWidth, int clientHeight)
 {
     SetUpFixedWindow(dialog, clientWidth, clientHeight, tarvek_colors::SettingsBackground);
     SetTextColor(dialog, Qt::white);
+    QPalette palette = dialog->palette();
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, tarvek_colors::DisabledCaption);
+    dialog->setPalette(palette);
 }
 
 void CenterOnScreen(QWidget* window)
@@ -196,6 +212,7 @@ QComboBox* CreateVariableList(QWidget* parent, const char* name, int left, int t
     list->setObjectName(QString::fromLatin1(name));
     list->setEditable(false);
     SetEntryColors(list);
+    list->setStyleSheet(VariableListStyleSheet());
     Place(list, left, top, width, ListHeight);
     return list;
 }

@@ -31,7 +31,7 @@ void CenterOnScreen(QWidget* window);
 QFont StandardFont();
 
 /// \brief The look of a settings dialog: fixed client size, the dark blue
-/// background and white captions.
+/// background, white captions and grey ones on disabled controls.
 void SetUpSettingsDialog(QDialog* dialog, int clientWidth, int clientHeight);
 
 /// \brief Sets a widget's background colour through its palette (and fills it).

@@ -2,11 +2,14 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QAbstractItemView>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 
@@ -141,6 +144,72 @@ TEST_F(SettingsDialogTest, DesignAndEstimatorExcludeEachOther)
         for (QRadioButton* button : {dialog.RadioButton2, dialog.RadioButton3, dialog.RadioButton4}) {
             EXPECT_FALSE(button->isEnabled());
         }
+        dialog.CancelButton->click();
+    });
+}
+
+/// How many pixels of the widget's picture have `color`, each channel within
+/// `tolerance` (smoothed text seldom reaches its colour exactly).
+int PixelsOf(QWidget* widget, const QColor& color, int tolerance = 0)
+{
+    const QImage picture = widget->grab().toImage();
+    int count = 0;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < picture.width(); ++x) {
+            const QColor pixel = picture.pixelColor(x, y);
+            count += std::abs(pixel.red() - color.red()) <= tolerance &&
+                             std::abs(pixel.green() - color.green()) <= tolerance &&
+                             std::abs(pixel.blue() - color.blue()) <= tolerance
+                         ? 1
+                         : 0;
+        }
+    }
+    return count;
+}
+
+// A control the dialogs disable shows it: a grey caption instead of a white one,
+// a grey list instead of the entry colour, which fills a list open or closed.
+void ExpectEnabledAndDisabledLooks(QRadioButton* button, QComboBox* list)
+{
+    const QColor entry(221, 255, 255);
+    const int Near = 8;
+    const struct {
+        QWidget* control;
+        QColor enabledColor;
+        QColor disabledColor;
+    } cases[] = {
+        {button, Qt::white, QColor(160, 160, 160)},
+        {list, entry, QColor(212, 208, 200)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.control->objectName().toStdString());
+        const bool wasEnabled = c.control->isEnabled();
+        c.control->setEnabled(true);
+        EXPECT_GT(PixelsOf(c.control, c.enabledColor, Near), 0);
+        EXPECT_EQ(PixelsOf(c.control, c.disabledColor, Near), 0);
+        c.control->setEnabled(false);
+        EXPECT_EQ(PixelsOf(c.control, c.enabledColor, Near), 0);
+        EXPECT_GT(PixelsOf(c.control, c.disabledColor, Near), 0);
+        c.control->setEnabled(wasEnabled);
+    }
+    // The colour fills the list, closed and opened, rather than tinting a gradient.
+    list->setEnabled(true);
+    EXPECT_GT(PixelsOf(list, entry), list->width() * list->height() / 2);
+    list->showPopup();
+    QWidget* opened = list->view()->viewport();
+    EXPECT_GT(PixelsOf(opened, entry), opened->width() * opened->height() / 2);
+    list->hidePopup();
+}
+
+TEST_F(SettingsDialogTest, DisabledControlsLookDisabledAndListsHaveTheEntryColour)
+{
+    ReadColumns({{1, 2, 3}, {4, 5, 6}});
+    Drive<TSamDes>(Forms.SamDes, RunSamplingDesignCommand, [](TSamDes& dialog) {
+        ExpectEnabledAndDisabledLooks(dialog.RadioButton2, dialog.ComboBox1);
+        dialog.CancelButton->click();
+    });
+    Drive<TSelectEstimator>(Forms.SelectEstimator, RunEstimatorCommand, [](TSelectEstimator& dialog) {
+        ExpectEnabledAndDisabledLooks(dialog.RadioButton3, dialog.ComboBox1);
         dialog.CancelButton->click();
     });
 }
