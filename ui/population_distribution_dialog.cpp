@@ -26,6 +26,7 @@ constexpr double ReferenceOuterHeight = 392.0;
 constexpr double TallestBarShare = 0.55;
 constexpr std::size_t StatisticWidth = 12;
 constexpr int NameLeft = 64;
+constexpr const char* ValueRightProperty = "valueRight";
 
 struct AxisGeometry {
     int left = nearest(0.04 * ReferenceOuterWidth);
@@ -141,14 +142,25 @@ QLabel* TPopDis::CreatePanelLabel(const char* name, int left, int top, const cha
 // aligned on their last digit.
 QLabel* TPopDis::CreateValueLabel(const char* name, int left, int top)
 {
-    return CreatePanelLabel(name, left, top, name);
+    QLabel* label = CreatePanelLabel(name, left, top, name);
+    label->setProperty(ValueRightProperty, label->x() + label->width());
+    return label;
 }
 
-void TPopDis::SetValue(QLabel* label, const std::string& text)
+// A value too long to grow left of its right edge starts a blank after its
+// caption instead; one that does not fit before `limit` either is cut with an
+// ellipsis and shown whole in its tooltip.
+void TPopDis::SetValue(QLabel* label, const QLabel* caption, int limit, const std::string& text)
 {
-    const int right = label->x() + label->width();
     SetCaption(label, text);
-    label->move(right - label->width(), label->y());
+    const int right = label->property(ValueRightProperty).toInt();
+    const int left = std::max(right - label->width(), RightOfCaption(caption));
+    const QString whole = label->text();
+    const QString shown = QFontMetrics(label->font()).elidedText(whole, Qt::ElideRight, limit - left);
+    label->setText(shown);
+    label->setToolTip(shown == whole ? QString() : whole);
+    label->adjustSize();
+    label->move(left, label->y());
 }
 
 void TPopDis::Execute()
@@ -172,10 +184,16 @@ void TPopDis::FormActivate()
     // The name keeps its place unless the caption's text would run into it.
     Label2->move(std::max(NameLeft, RightOfCaption(Label1)), Label2->y());
     const VariableSummary summary = SummarizeVariable(variable);
-    SetValue(Label4, StatisticText(summary.minimum, summary.extremesAvailable));
-    SetValue(Label6, StatisticText(summary.maximum, summary.extremesAvailable));
-    SetValue(Label8, StatisticText(summary.mean, summary.meanAvailable));
-    SetValue(Label10, StatisticText(summary.standardDeviation, summary.standardDeviationAvailable));
+    // The left column ends a blank before the right column's captions, the right
+    // one inside the bevel.
+    const int leftColumnLimit =
+        Label7->x() - QFontMetrics(Label7->font()).horizontalAdvance(QLatin1Char(' '));
+    const int rightColumnLimit = Bevel2->geometry().right() - Bevel2->frameWidth();
+    SetValue(Label4, Label3, leftColumnLimit, StatisticText(summary.minimum, summary.extremesAvailable));
+    SetValue(Label6, Label5, leftColumnLimit, StatisticText(summary.maximum, summary.extremesAvailable));
+    SetValue(Label8, Label7, rightColumnLimit, StatisticText(summary.mean, summary.meanAvailable));
+    SetValue(Label10, Label9, rightColumnLimit,
+             StatisticText(summary.standardDeviation, summary.standardDeviationAvailable));
 }
 
 void TPopDis::FormPaint(QPainter& painter)

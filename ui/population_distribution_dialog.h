@@ -46,5 +46,5 @@ protected:
 private:
     QLabel* CreatePanelLabel(const char* name, int left, int top, const char* caption = "");
     QLabel* CreateValueLabel(const char* name, int left, int top);
-    static void SetValue(QLabel* label, const std::string& text);
+    static void SetValue(QLabel* label, const QLabel* caption, int limit, const std::string& text);
 };

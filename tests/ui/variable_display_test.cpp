@@ -151,6 +151,41 @@ TEST_F(SettingsDialogTest, DistributionOfZeroToHundredCountsHalfClassesToEvenNei
     EXPECT_NE(image.pixelColor(AxisLeft + AxisLength, AxisBase - 1), tarvek_colors::BarGreen);
 }
 
+// Long values grow left up to a blank after their caption, and are cut with
+// their whole text in a tooltip only where the row has no room left.
+TEST_F(SettingsDialogTest, DistributionValuesNeverTouchTheirCaptions)
+{
+    const struct {
+        double low;
+        double high;
+        bool cut;
+    } cases[] = {
+        {-987654321.25, 1.0, false},
+        {-987654321098.25, 2.0, false},
+        {-1e30, 1e30, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.low);
+        ReadColumns({{c.low, c.high}});
+        ASSERT_TRUE(DisplayVariable(0)->distributionOpened);
+        const TPopDis& dialog = *Forms.PopDis;
+        const std::pair<QLabel*, QLabel*> rows[] = {{dialog.Label3, dialog.Label4},
+                                                    {dialog.Label5, dialog.Label6},
+                                                    {dialog.Label7, dialog.Label8},
+                                                    {dialog.Label9, dialog.Label10}};
+        bool anyCut = false;
+        for (const auto& [caption, value] : rows) {
+            const QFontMetrics metrics(caption->font());
+            EXPECT_GE(value->x(), caption->x() + metrics.horizontalAdvance(caption->text() + ' '))
+                << value->text().toStdString();
+            EXPECT_EQ(value->toolTip().isEmpty(), !value->text().contains(QChar(0x2026)));
+            anyCut = anyCut || !value->toolTip().isEmpty();
+        }
+        EXPECT_LT(dialog.Label4->geometry().right(), dialog.Label7->x());
+        EXPECT_EQ(anyCut, c.cut);
+    }
+}
+
 TEST_F(SettingsDialogTest, FullClassIsCompressedToTheTallestBar)
 {
     std::vector<double> values(30, 0.0);
