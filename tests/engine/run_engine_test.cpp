@@ -143,31 +143,45 @@ TEST_F(RunEngineTest, SamplesWithoutAnEstimateAreRedrawnAndCounted)
     }
 }
 
-TEST_F(RunEngineTest, FullNonresponseStopsTheRunAtTheBound)
+TEST_F(RunEngineTest, TooFewRespondentsStopTheRunAtTheBound)
 {
-    SetPopulation({{1, 2, 3, 4, 5}}, 2, 10);
-    SimulationState.nonresponseOn = true;
-    SimulationState.nonresponseVariable = 1;
-    SimulationState.nonresponseIntercept = 1.0;  // p = 1: nobody responds
-    SimulationState.nonresponseSlope = 0.0;
-    engine.StartRun();
+    const struct {
+        const char* name;
+        std::vector<double> responseVariable;
+        double intercept;
+        double slope;
+    } cases[] = {
+        {"nobody responds", {1, 2, 3, 4, 5}, 1.0, 0.0},  // p = 1 for every unit
+        {"only unit 1 responds: one respondent at most", {0, 1, 1, 1, 1}, 0.0, 1.0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimulationState = TSimulationState{};
+        RandomGenerator.seed = 0;
+        SetPopulation({{1, 2, 3, 4, 5}, c.responseVariable}, 2, 10);
+        SimulationState.nonresponseOn = true;
+        SimulationState.nonresponseVariable = 2;
+        SimulationState.nonresponseIntercept = c.intercept;
+        SimulationState.nonresponseSlope = c.slope;
+        engine.StartRun();
 
-    EXPECT_EQ(engine.NextSample(result), DrawStatus::BoundReached);
-    EXPECT_EQ(engine.samplesDrawn(), 0);
-    EXPECT_TRUE(engine.stoppedByBound());
-    EXPECT_TRUE(engine.finished());
+        EXPECT_EQ(engine.NextSample(result), DrawStatus::BoundReached);
+        EXPECT_EQ(engine.samplesDrawn(), 0);
+        EXPECT_TRUE(engine.stoppedByBound());
+        EXPECT_TRUE(engine.finished());
 
-    // Exactly RejectionBound draws, each two indices and two response fractions.
-    ReferenceGenerator reference;
-    for (int step = 0; step < RejectionBound * 4; ++step) {
-        reference.Step();
+        // Exactly RejectionBound draws, each two indices and two response fractions.
+        ReferenceGenerator reference;
+        for (int step = 0; step < RejectionBound * 4; ++step) {
+            reference.Step();
+        }
+        EXPECT_EQ(RandomGenerator.seed, reference.seed());
+        EXPECT_EQ(engine.NextSample(result), DrawStatus::RunComplete);
+        EXPECT_EQ(RandomGenerator.seed, reference.seed());
+
+        engine.StartRun();
+        EXPECT_FALSE(engine.stoppedByBound()) << "a new run starts afresh";
     }
-    EXPECT_EQ(RandomGenerator.seed, reference.seed());
-    EXPECT_EQ(engine.NextSample(result), DrawStatus::RunComplete);
-    EXPECT_EQ(RandomGenerator.seed, reference.seed());
-
-    engine.StartRun();
-    EXPECT_FALSE(engine.stoppedByBound()) << "a new run starts afresh";
 }
 
 TEST_F(RunEngineTest, RegressionOnConstantAuxiliaryReachesTheBoundWithoutCountingASample)

@@ -256,14 +256,23 @@ TEST_F(SettingsDialogTest, ButtonClickThatLeavesAnInvalidSampleSizeOnlyChecks)
 
 TEST_F(SettingsDialogTest, NonPositiveSizeVariableIsReportedOncePerUnitUpToALimit)
 {
-    ReadColumns({{1, 2, 3, 4, 5}, {2, 0, 1, -1, 0}});
-    {
-        ReportCollector reports;
-        ChooseDesign(true, 2);
-        EXPECT_EQ(reports.messages, QStringList(3, "Values of auxiliary variable must be positive!"));
+    const struct {
+        std::vector<double> sizes;
+        int nonPositive;
+    } cases[] = {
+        {{2, 0, 1, -1, 0}, 3}, {{2, 0.5, 1, 4, 0}, 1},  // one unit at the limit is enough to refuse
+    };
+    for (const auto& c : cases) {
+        ReadColumns({{1, 2, 3, 4, 5}, c.sizes});
+        {
+            ReportCollector reports;
+            ChooseDesign(true, 2);
+            EXPECT_EQ(reports.messages,
+                      QStringList(c.nonPositive, "Values of auxiliary variable must be positive!"));
+        }
+        EXPECT_EQ(SimulationState.designCode, DesignEqualProbabilities);
+        EXPECT_EQ(SimulationState.auxiliaryVariable, 2);
     }
-    EXPECT_EQ(SimulationState.designCode, DesignEqualProbabilities);
-    EXPECT_EQ(SimulationState.auxiliaryVariable, 2);
 
     std::vector<double> many(14, 0.0);
     many.push_back(1.0);
