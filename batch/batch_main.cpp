@@ -99,7 +99,7 @@ void ReportOnlyFatalQtMessages(QtMsgType type, const QMessageLogContext& /*conte
 
 /// Writes the graph of the last run. Text on a picture needs a GUI application;
 /// the offscreen platform needs no display.
-std::string WritePlot(const std::string& fileName, const RunGraph& graph)
+std::string WritePlot(const std::string& fileName, const RunGraph& graph, const PlotOptions& plotOptions)
 {
     qInstallMessageHandler(ReportOnlyFatalQtMessages);
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -107,7 +107,7 @@ std::string WritePlot(const std::string& fileName, const RunGraph& graph)
     char programName[] = "tarvek-batch";
     char* argv[] = {programName, nullptr};
     const QGuiApplication application(argc, argv);
-    return SavePlotPicture(graph, fileName);
+    return SavePlotPicture(graph, fileName, plotOptions);
 }
 
 int Simulate(const BatchOptions& options)
@@ -133,7 +133,8 @@ int Simulate(const BatchOptions& options)
         }
     }
     if (options.plotPath) {
-        if (const std::string failure = WritePlot(*options.plotPath, graph); !failure.empty()) {
+        if (const std::string failure = WritePlot(*options.plotPath, graph, options.plotOptions);
+            !failure.empty()) {
             return Fail(*options.plotPath + ": " + failure, ExitFileError);
         }
     }

@@ -100,6 +100,24 @@ bool SetFlag(const std::string&, BatchOptions& options)
     return true;
 }
 
+template <std::optional<VariableArgument> BatchOptions::*field>
+bool StoreVariable(const std::string& text, BatchOptions& options)
+{
+    VariableArgument variable;
+    if (!ParseVariableArgument(text, variable)) {
+        return false;
+    }
+    options.*field = variable;
+    return true;
+}
+
+template <bool PlotOptions::*flag>
+bool SetPlotFlag(const std::string&, BatchOptions& options)
+{
+    options.plotOptions.*flag = true;
+    return true;
+}
+
 bool StoreEstimatesPath(const std::string& text, BatchOptions& options)
 {
     options.estimatesPath = text;
@@ -141,13 +159,17 @@ bool ParseEstimator(const std::string& text, BatchOptions& options)
     return false;
 }
 
+/// "K:MIN:MAX"; K may be a name, which may itself hold colons: the last two
+/// colons separate the percentages.
 bool ParseNonresponse(const std::string& text, BatchOptions& options)
 {
-    std::vector<std::string> fields;
+    const std::size_t second = text.rfind(':');
+    const std::size_t first = second == std::string::npos || second == 0 ? std::string::npos
+                                                                        : text.rfind(':', second - 1);
     NonresponseOption nonresponse;
-    if (!SplitFields(text, 3, fields) || !ParseWhole(fields[0], nonresponse.variable) ||
-        !ParseWhole(fields[1], nonresponse.percentAtMinimum) ||
-        !ParseWhole(fields[2], nonresponse.percentAtMaximum)) {
+    if (first == std::string::npos || !ParseVariableArgument(text.substr(0, first), nonresponse.variable) ||
+        !ParseWhole(text.substr(first + 1, second - first - 1), nonresponse.percentAtMinimum) ||
+        !ParseWhole(text.substr(second + 1), nonresponse.percentAtMaximum)) {
         return false;
     }
     options.nonresponse = nonresponse;
@@ -181,19 +203,20 @@ struct OptionSpec {
     bool (*apply)(const std::string& value, BatchOptions& options);
 };
 
-constexpr std::array<OptionSpec, 16> Options = {{
-    {'t', "target", "K", "target variable, 1..K (default 1)", &StoreWhole<&BatchOptions::target>},
+constexpr std::array<OptionSpec, 18> Options = {{
+    {'t', "target", "K", "target variable, 1..K or its name (default 1)", &StoreVariable<&BatchOptions::target>},
     {'n', "sample-size", "N", "sample size, 2..number of units (default min(10, number of units))",
      &StoreWhole<&BatchOptions::sampleSize>},
     {'d', "design", "equal|pps", "equal probabilities (default) or proportional to the auxiliary variable",
      &ParseDesign},
     {'a', "auxiliary", "K",
-     "auxiliary variable, 1..K: size variable of pps, x of ratio and regression, "
+     "auxiliary variable, 1..K or its name: size variable of pps, x of ratio and regression, "
      "stratification variable of post-stratification",
-     &StoreWhole<&BatchOptions::auxiliary>},
+     &StoreVariable<&BatchOptions::auxiliary>},
     {'e', "estimator", "direct|ratio|regression|poststrat", "(default direct)", &ParseEstimator},
     {0, "nonresponse", "K:MIN:MAX",
-     "generated nonresponse by variable K, whole percentages at its minimum and maximum (e.g. 2:1:99)",
+     "generated nonresponse by variable K (number or name), whole percentages at its minimum and "
+     "maximum (e.g. 2:1:99)",
      &ParseNonresponse},
     {'s', "simulations", "S", "samples per run, 10..1000 (default 1000)",
      &StoreWhole<&BatchOptions::simulations>},
@@ -210,6 +233,10 @@ constexpr std::array<OptionSpec, 16> Options = {{
      "write the graph of the last run as the window shows it after Automatic: BMP, or PNG when FILE ends "
      "in .png",
      &StorePlotPath},
+    {0, "colour-missed", nullptr, "in the picture, draw intervals that miss the population mean in red",
+     &SetPlotFlag<&PlotOptions::colourMissedIntervals>},
+    {0, "mark-full", nullptr, "in the picture, mark bars that have reached the top of the plot in red",
+     &SetPlotFlag<&PlotOptions::markFullClasses>},
     {0, "describe", nullptr, "print the population summary and exit without simulating",
      &SetFlag<&BatchOptions::describe>},
     {'h', "help", nullptr, "usage", &SetFlag<&BatchOptions::help>},

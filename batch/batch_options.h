@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "batch/variable_argument.h"
 #include "core/simulation_state.h"
+#include "plot/plot_options.h"
 
 /// \brief A command line that cannot be understood (unknown option, missing or
 /// malformed value); what() is the one line shown to the user.
@@ -16,7 +18,7 @@ public:
 };
 
 struct NonresponseOption {
-    int variable = 0;
+    VariableArgument variable;
     int percentAtMinimum = 0;
     int percentAtMaximum = 0;
 };
@@ -29,10 +31,10 @@ struct ScaleOption {
 /// \brief Everything the command line asked for. Settings not given stay unset,
 /// so that the population's defaults apply.
 struct BatchOptions {
-    std::optional<int> target;
+    std::optional<VariableArgument> target;
     std::optional<int> sampleSize;
     std::optional<DesignCode> design;
-    std::optional<int> auxiliary;
+    std::optional<VariableArgument> auxiliary;
     std::optional<EstimatorCode> estimator;
     std::optional<NonresponseOption> nonresponse;
     std::optional<int> simulations;
@@ -42,6 +44,7 @@ struct BatchOptions {
     std::optional<int> compression;
     std::optional<std::string> estimatesPath;
     std::optional<std::string> plotPath;
+    PlotOptions plotOptions;
     bool describe = false;
     bool help = false;
     bool version = false;

@@ -29,14 +29,24 @@ std::string CheckVariable(int variable, const std::string& what)
     return CheckRange(variable, what, 1, SimulationState.variableCount);
 }
 
+/// The number of a variable the command line gave, and the refusal of a name
+/// that no variable or several have, or of a number out of range.
+std::string NumberOfVariable(const VariableArgument& variable, const std::string& option,
+                             const std::string& what, int& number)
+{
+    std::string refusal = ResolveVariable(variable, option, number);
+    return refusal.empty() ? CheckVariable(number, what) : refusal;
+}
+
 std::string ApplyTarget(const BatchOptions& options)
 {
     if (!options.target) {
         return "";
     }
-    std::string refusal = CheckVariable(*options.target, "target variable");
+    int target = 0;
+    std::string refusal = NumberOfVariable(*options.target, "--target", "target variable", target);
     if (refusal.empty()) {
-        SetTargetVariable(*options.target);
+        SetTargetVariable(target);
     }
     return refusal;
 }
@@ -64,9 +74,10 @@ std::string ApplyAuxiliary(const BatchOptions& options)
     if (!options.auxiliary) {
         return needed ? NeedsAuxiliaryMessage : "";
     }
-    std::string refusal = CheckVariable(*options.auxiliary, "auxiliary variable");
+    int auxiliary = 0;
+    std::string refusal = NumberOfVariable(*options.auxiliary, "--auxiliary", "auxiliary variable", auxiliary);
     if (refusal.empty()) {
-        SimulationState.auxiliaryVariable = *options.auxiliary;
+        SimulationState.auxiliaryVariable = auxiliary;
     }
     return refusal;
 }
@@ -103,12 +114,13 @@ std::string ApplyNonresponse(const BatchOptions& options)
         return "";
     }
     const NonresponseOption& nonresponse = *options.nonresponse;
-    const std::string refusal = CheckVariable(nonresponse.variable, "nonresponse variable");
+    int variable = 0;
+    const std::string refusal =
+        NumberOfVariable(nonresponse.variable, "--nonresponse", "nonresponse variable", variable);
     if (!refusal.empty()) {
         return refusal;
     }
-    return SetNonresponseLine(nonresponse.variable, nonresponse.percentAtMinimum,
-                              nonresponse.percentAtMaximum);
+    return SetNonresponseLine(variable, nonresponse.percentAtMinimum, nonresponse.percentAtMaximum);
 }
 
 std::string ApplySimulations(const BatchOptions& options)

@@ -111,11 +111,16 @@ bool AddToHistogram(int k, std::int32_t barUnit, const PlotFrame& frame)
         return false;
     }
     std::int32_t& count = SimulationState.histogramCounts[k];
-    if ((count + 1) * barUnit > BarCapSteps * frame.stepHeight) {
+    if (ClassFull(count, barUnit, frame)) {
         return false;
     }
     ++count;
     return true;
+}
+
+bool ClassFull(std::int32_t count, std::int32_t barUnit, const PlotFrame& frame)
+{
+    return (count + 1) * barUnit > BarCapSteps * frame.stepHeight;
 }
 
 void ClearIntervalSlots(IntervalSlots& intervalSlots)
@@ -123,16 +128,18 @@ void ClearIntervalSlots(IntervalSlots& intervalSlots)
     intervalSlots = IntervalSlots{};
 }
 
-void PushInterval(IntervalSlots& intervalSlots, PixelSpan span)
+void PushInterval(IntervalSlots& intervalSlots, PixelSpan span, bool missed)
 {
     for (int i = 1; i < IntervalRows; ++i) {
         intervalSlots.intervalLeft[i] = intervalSlots.intervalLeft[i + 1];
         intervalSlots.intervalRight[i] = intervalSlots.intervalRight[i + 1];
         intervalSlots.intervalShown[i] = intervalSlots.intervalShown[i + 1];
+        intervalSlots.intervalMissed[i] = intervalSlots.intervalMissed[i + 1];
     }
     intervalSlots.intervalLeft[IntervalRows] = span.left;
     intervalSlots.intervalRight[IntervalRows] = span.right;
     intervalSlots.intervalShown[IntervalRows] = true;
+    intervalSlots.intervalMissed[IntervalRows] = missed;
 }
 
 std::int32_t SlotRowY(const PlotFrame& frame, int i)
@@ -176,7 +183,7 @@ RunGraph StartRunGraph(GraphKind kind, const RunScale& scale, double populationM
 bool AddSample(RunGraph& graph, const SampleResult& sample)
 {
     if (graph.kind == GraphKind::Intervals) {
-        PushInterval(graph.intervalSlots, IntervalPixels(graph.frame, sample));
+        PushInterval(graph.intervalSlots, IntervalPixels(graph.frame, sample), !sample.covered);
         return true;
     }
     return AddToHistogram(sample.histogramClass, graph.barUnit, graph.frame);

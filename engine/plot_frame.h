@@ -79,18 +79,24 @@ void ClearHistogramCounts();
 /// above 29 steps. Returns false for a full class, whose count stays.
 bool AddToHistogram(int k, std::int32_t barUnit, const PlotFrame& frame);
 
+/// \brief True when a bar of `count` estimates can take no more: one more would
+/// rise above 29 steps.
+bool ClassFull(std::int32_t count, std::int32_t barUnit, const PlotFrame& frame);
+
 /// \brief The 30 interval rows; slot 30 is the newest, on the row above the axis.
 struct IntervalSlots {
     std::array<std::int32_t, IntervalRows + 1> intervalLeft{};
     std::array<std::int32_t, IntervalRows + 1> intervalRight{};
     std::array<bool, IntervalRows + 1> intervalShown{};
+    /// The interval of slot i does not cover the population mean.
+    std::array<bool, IntervalRows + 1> intervalMissed{};
 };
 
 /// \brief Empties the 30 slots.
 void ClearIntervalSlots(IntervalSlots& intervalSlots);
 
 /// \brief Moves every slot up one row and puts `span` into slot 30.
-void PushInterval(IntervalSlots& intervalSlots, PixelSpan span);
+void PushInterval(IntervalSlots& intervalSlots, PixelSpan span, bool missed = false);
 
 /// \brief y of the row of slot i (1..30), axisY - (31 - i) stepHeight.
 std::int32_t SlotRowY(const PlotFrame& frame, int i);

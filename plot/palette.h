@@ -15,4 +15,5 @@ inline const QColor PlotBackground(255, 255, 204);
 inline const QColor BarGreen(0, 128, 0);
 inline const QColor MeanLineRed(255, 0, 0);
 inline const QColor ErrorBackground(204, 0, 0);
+inline const QColor MarkRed(204, 0, 0);  ///< missed intervals and full classes, when asked for
 }  // namespace tarvek_colors

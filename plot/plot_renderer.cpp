@@ -4,6 +4,8 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
+#include <QImageWriter>
+#include <QFileInfo>
 #include <QPainter>
 #include <QRegion>
 #include <QString>
@@ -136,12 +138,25 @@ void DrawMeanLine(QPainter& painter, const PlotFrame& frame)
     DrawFrameBorder(painter);
 }
 
-void DrawBar(QPainter& painter, const PlotFrame& frame, int k, int count, int barUnit)
+void DrawBar(QPainter& painter, const PlotFrame& frame, int k, int count, int barUnit, const PlotOptions& options)
 {
     const PixelSpan edges = ClassBarEdges(frame, k);
     FillBetweenCorners(painter, edges.left, frame.axisY, edges.right, frame.axisY - count * barUnit,
                        tarvek_colors::BarGreen);
+    if (options.markFullClasses && ClassFull(count, barUnit, frame)) {
+        painter.fillRect(FullClassMarkRect(frame, k, count, barUnit), tarvek_colors::MarkRed);
+    }
     DrawMeanLine(painter, frame);
+}
+
+QRect FullClassMarkRect(const PlotFrame& frame, int k, int count, int barUnit)
+{
+    constexpr int MarkRows = 3;
+    constexpr int Gap = 1;
+    const PixelSpan edges = ClassBarEdges(frame, k);
+    const int barTop = OnCanvas(frame.axisY - count * barUnit);
+    return QRect(OnCanvas(edges.left), barTop - Gap - MarkRows, OnCanvas(edges.right) - OnCanvas(edges.left),
+                 MarkRows);
 }
 
 QRegion BarRegion(const PlotFrame& frame, int k)
@@ -151,19 +166,24 @@ QRegion BarRegion(const PlotFrame& frame, int k)
     return MeanLineRegion(frame).united(column);
 }
 
-void ReDrawHistogram(QPainter& painter, const PlotFrame& frame, int barUnit)
+void ReDrawHistogram(QPainter& painter, const PlotFrame& frame, int barUnit, const PlotOptions& options)
 {
     const int plotTop = PlotTopY(frame);
     for (int k = 1; k <= HistogramClasses; ++k) {
         const PixelSpan edges = ClassBarEdges(frame, k);
-        const int barTop = frame.axisY - SimulationState.histogramCounts[k] * barUnit;
+        const int count = SimulationState.histogramCounts[k];
+        const int barTop = frame.axisY - count * barUnit;
         FillBetweenCorners(painter, edges.left, barTop, edges.right, plotTop, tarvek_colors::PlotBackground);
         FillBetweenCorners(painter, edges.left, frame.axisY, edges.right, barTop, tarvek_colors::BarGreen);
+        if (options.markFullClasses && ClassFull(count, barUnit, frame)) {
+            painter.fillRect(FullClassMarkRect(frame, k, count, barUnit), tarvek_colors::MarkRed);
+        }
     }
     DrawMeanLine(painter, frame);
 }
 
-void ReDrawPlot(QPainter& painter, const PlotFrame& frame, const IntervalSlots& intervalSlots)
+void ReDrawPlot(QPainter& painter, const PlotFrame& frame, const IntervalSlots& intervalSlots,
+                const PlotOptions& options)
 {
     constexpr int IntervalPenWidth = 2;
     for (int i = 1; i <= IntervalRows; ++i) {
@@ -173,8 +193,9 @@ void ReDrawPlot(QPainter& painter, const PlotFrame& frame, const IntervalSlots& 
         const int y = SlotRowY(frame, i);
         HorizontalLine(painter, frame.plotLeft, AxisRightX(frame), y, IntervalPenWidth,
                        tarvek_colors::PlotBackground);
+        const bool red = options.colourMissedIntervals && intervalSlots.intervalMissed[i];
         HorizontalLine(painter, intervalSlots.intervalLeft[i], intervalSlots.intervalRight[i], y,
-                       IntervalPenWidth, tarvek_colors::BarGreen);
+                       IntervalPenWidth, red ? tarvek_colors::MarkRed : tarvek_colors::BarGreen);
     }
     DrawMeanLine(painter, frame);
 }
@@ -185,18 +206,19 @@ QRegion IntervalRowsRegion(const PlotFrame& frame)
     return MeanLineRegion(frame).united(rows);
 }
 
-QRegion DrawAddedSample(QPainter& painter, const RunGraph& graph, const SampleResult& sample)
+QRegion DrawAddedSample(QPainter& painter, const RunGraph& graph, const SampleResult& sample,
+                        const PlotOptions& options)
 {
     if (graph.kind == GraphKind::Intervals) {
-        ReDrawPlot(painter, graph.frame, graph.intervalSlots);
+        ReDrawPlot(painter, graph.frame, graph.intervalSlots, options);
         return IntervalRowsRegion(graph.frame);
     }
     const int k = sample.histogramClass;
-    DrawBar(painter, graph.frame, k, SimulationState.histogramCounts[k], graph.barUnit);
+    DrawBar(painter, graph.frame, k, SimulationState.histogramCounts[k], graph.barUnit, options);
     return BarRegion(graph.frame, k);
 }
 
-QImage RenderPlotFrame(const RunGraph& graph)
+QImage RenderPlotFrame(const RunGraph& graph, const PlotOptions& options)
 {
     const QRect frame = PlotFrameRect();
     QImage canvas(frame.right() + 1, frame.bottom() + 1, QImage::Format_RGB32);
@@ -205,23 +227,31 @@ QImage RenderPlotFrame(const RunGraph& graph)
         QPainter painter(&canvas);
         InitGraph(painter, graph.frame);
         if (graph.kind == GraphKind::Intervals) {
-            ReDrawPlot(painter, graph.frame, graph.intervalSlots);
+            ReDrawPlot(painter, graph.frame, graph.intervalSlots, options);
         } else {
-            ReDrawHistogram(painter, graph.frame, graph.barUnit);
+            ReDrawHistogram(painter, graph.frame, graph.barUnit, options);
         }
     }
     return canvas.copy(frame);
 }
 
-std::string SavePlotPicture(const RunGraph& graph, const std::string& fileName)
+QByteArray PictureFormatFor(const QString& fileName)
+{
+    const QByteArray suffix = QFileInfo(fileName).suffix().toLower().toLatin1();
+    if (!suffix.isEmpty() && QImageWriter::supportedImageFormats().contains(suffix)) {
+        return suffix.toUpper();
+    }
+    return QByteArrayLiteral("BMP");
+}
+
+std::string SavePlotPicture(const RunGraph& graph, const std::string& fileName, const PlotOptions& options)
 {
     const QString name = QString::fromStdString(fileName);
-    const char* format = name.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive) ? "PNG" : "BMP";
     QFile file(name);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         return file.errorString().toStdString();
     }
-    if (!RenderPlotFrame(graph).save(&file, format) || !file.flush()) {
+    if (!RenderPlotFrame(graph, options).save(&file, PictureFormatFor(name).constData()) || !file.flush()) {
         return file.errorString().toStdString();
     }
     return "";

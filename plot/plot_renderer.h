@@ -9,11 +9,14 @@
 #include <string>
 
 #include "engine/plot_frame.h"
+#include "plot/plot_options.h"
 
+class QByteArray;
 class QFont;
 class QImage;
 class QPainter;
 class QRegion;
+class QString;
 struct SampleResult;
 
 /// \brief The font of the scale labels: sans-serif, 8 points, not antialiased.
@@ -30,30 +33,42 @@ void InitGraph(QPainter& painter, const PlotFrame& frame);
 void DrawMeanLine(QPainter& painter, const PlotFrame& frame);
 
 /// \brief Paints the bar of class k from the axis up to `count` x `barUnit`
-/// pixels, then the mean line that the bar may have covered.
-void DrawBar(QPainter& painter, const PlotFrame& frame, int k, int count, int barUnit);
+/// pixels (with the mark of a full class when asked for), then the mean line
+/// that the bar may have covered.
+void DrawBar(QPainter& painter, const PlotFrame& frame, int k, int count, int barUnit,
+             const PlotOptions& options = {});
+
+/// \brief The mark above a full class: 3 rows across the bar's width, one row
+/// clear of the bar's top.
+QRect FullClassMarkRect(const PlotFrame& frame, int k, int count, int barUnit);
 
 /// \brief The pixels that DrawBar may change for class k.
 QRegion BarRegion(const PlotFrame& frame, int k);
 
 /// \brief Paints all 50 columns anew from histogramCounts (the space above each
 /// bar cleared), then the mean line.
-void ReDrawHistogram(QPainter& painter, const PlotFrame& frame, int barUnit);
+void ReDrawHistogram(QPainter& painter, const PlotFrame& frame, int barUnit, const PlotOptions& options = {});
 
 /// \brief Paints every shown interval row (the row erased first), then the mean line.
-void ReDrawPlot(QPainter& painter, const PlotFrame& frame, const IntervalSlots& intervalSlots);
+void ReDrawPlot(QPainter& painter, const PlotFrame& frame, const IntervalSlots& intervalSlots,
+                const PlotOptions& options = {});
 
 /// \brief The pixels that ReDrawPlot may change.
 QRegion IntervalRowsRegion(const PlotFrame& frame);
 
 /// \brief Paints the part of `graph` that AddSample has just changed for `sample`;
 /// returns the pixels changed.
-QRegion DrawAddedSample(QPainter& painter, const RunGraph& graph, const SampleResult& sample);
+QRegion DrawAddedSample(QPainter& painter, const RunGraph& graph, const SampleResult& sample,
+                        const PlotOptions& options = {});
 
 /// \brief The 481 x 257 picture of the plot frame with the whole graph, as the
 /// window shows it.
-QImage RenderPlotFrame(const RunGraph& graph);
+QImage RenderPlotFrame(const RunGraph& graph, const PlotOptions& options = {});
 
-/// \brief Writes RenderPlotFrame(graph) to `fileName`: PNG when the name ends in
-/// ".png", otherwise an uncompressed 24-bit BMP. Returns "" or why it failed.
-std::string SavePlotPicture(const RunGraph& graph, const std::string& fileName);
+/// \brief The image format a picture named `fileName` is written in: the one its
+/// extension names when Qt can write it ("PNG" for ".png"), otherwise "BMP".
+QByteArray PictureFormatFor(const QString& fileName);
+
+/// \brief Writes RenderPlotFrame(graph, options) to `fileName` in the format of
+/// PictureFormatFor (a BMP is uncompressed 24-bit). Returns "" or why it failed.
+std::string SavePlotPicture(const RunGraph& graph, const std::string& fileName, const PlotOptions& options = {});

@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QSettings>
 #include <QVariant>
+#include <array>
+#include <cstdio>
+#include <string_view>
 
 #include "ui/distribution_window.h"
 #include "ui/interval_window.h"
@@ -25,6 +28,22 @@ TForms Forms;
 namespace {
 
 constexpr const char* HelpFileProperty = "helpFile";
+constexpr std::array<std::pair<std::string_view, double>, 4> ZoomFactors = {{
+    {"1", 1.0},
+    {"1.5", 1.5},
+    {"2", 2.0},
+    {"3", 3.0},
+}};
+
+double ZoomFactorNamed(std::string_view text)
+{
+    for (const auto& [name, factor] : ZoomFactors) {
+        if (text == name) {
+            return factor;
+        }
+    }
+    return 0.0;
+}
 
 void SetApplicationHelpFile(const QString& fileName)
 {
@@ -43,6 +62,28 @@ void KeepNoSettingsFiles()
 }
 
 }  // namespace
+
+double ZoomFactorFromArguments(int argc, const char* const* argv)
+{
+    constexpr std::string_view Option = "--zoom";
+    double factor = 1.0;
+    for (int index = 1; index < argc; ++index) {
+        const std::string_view argument = argv[index];
+        if (argument == Option) {
+            factor = index + 1 < argc ? ZoomFactorNamed(argv[++index]) : 0.0;
+        } else if (argument.substr(0, Option.size() + 1) == "--zoom=") {
+            factor = ZoomFactorNamed(argument.substr(Option.size() + 1));
+        }
+    }
+    return factor;
+}
+
+void ApplyZoom(double factor)
+{
+    // Qt scales every window, its fonts and what is painted on it; a picture
+    // drawn without smoothing keeps sharp pixels.
+    qputenv("QT_SCALE_FACTOR", QByteArray::number(factor));
+}
 
 QString ApplicationHelpFile()
 {
@@ -75,6 +116,14 @@ void DestroyForms()
 
 int RunApplication(int argc, char** argv)
 {
+    const double zoom = ZoomFactorFromArguments(argc, argv);
+    if (zoom == 0.0) {
+        std::fputs("tarvek: --zoom takes 1, 1.5, 2 or 3\n", stderr);
+        return 2;
+    }
+    if (zoom != 1.0) {
+        ApplyZoom(zoom);
+    }
     KeepNoSettingsFiles();
     QApplication application(argc, argv);
     // The application name is the title on the task bar; a display name would be

@@ -4,6 +4,14 @@
 
 #include <QString>
 
+/// \brief The zoom factor that "--zoom F" or "--zoom=F" among `arguments` asks
+/// for: 1 without the option, 0 when F is not one of 1, 1.5, 2 and 3.
+double ZoomFactorFromArguments(int argc, const char* const* argv);
+
+/// \brief Shows every window `factor` times larger, pictures scaled pixel by
+/// pixel; takes effect for an application object created afterwards.
+void ApplyZoom(double factor);
+
 /// \brief Runs the desktop program until the main window is closed; returns the
 /// process's exit code.
 int RunApplication(int argc, char** argv);

@@ -1,5 +1,6 @@
 #include "ui/distribution_window.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
@@ -32,7 +33,22 @@ void TSimula::ApplyInterfaceTexts()
 
 void TSimula::StatButtonClick()
 {
-    if (Forms.Statistics != nullptr) {
-        Forms.Statistics->ShowForRun(samplesDrawn());
+    if (Forms.Statistics == nullptr) {
+        return;
+    }
+    // The table shows the samples drawn when it opened: slow motion waits for it.
+    const bool slowMotionWasRunning = PauseSlowMotion();
+    Forms.Statistics->ShowForRun(samplesDrawn());
+    if (slowMotionWasRunning) {
+        ResumeSlowMotion();
+    }
+}
+
+void TSimula::keyPressEvent(QKeyEvent* event)
+{
+    if (event->modifiers() == Qt::NoModifier && event->key() == Qt::Key_S) {
+        StatButtonClick();
+    } else {
+        SimulationWindow::keyPressEvent(event);
     }
 }

@@ -19,4 +19,8 @@ public:
 
     QLabel* Label3 = nullptr;
     QPushButton* StatButton = nullptr;
+
+protected:
+    /// \brief S opens the statistics; N and A as in both windows.
+    void keyPressEvent(QKeyEvent* event) override;
 };

@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -103,6 +104,12 @@ HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window)
 
     const QSize available = QGuiApplication::primaryScreen()->availableSize();
     resize(qMin(900, available.width() * 9 / 10), qMin(640, available.height() * 9 / 10));
+
+    // Escape and Ctrl+W close the window, wherever the focus is in it.
+    for (const QKeySequence& keys : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        auto* closing = new QShortcut(keys, this);
+        connect(closing, &QShortcut::activated, this, &QWidget::close);
+    }
 
     connect(Contents, &QTreeWidget::currentItemChanged, this, &HelpViewer::TopicChosen);
     connect(Index, &QTreeWidget::currentItemChanged, this, &HelpViewer::TopicChosen);

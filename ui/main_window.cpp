@@ -27,6 +27,7 @@
 #include "texts/interface_text_table.h"
 #include "ui/interface_texts.h"
 #include "ui/settings_commands.h"
+#include "ui/simulation_window.h"
 #include "ui/window_style.h"
 
 namespace {
@@ -150,6 +151,7 @@ void TMain::CreateMenu()
                                     &TMain::Simulationoptions1Click);
     Startsimulation1 = AddCommand(Simulation1, "Startsimulation1", QKeySequence(Qt::CTRL | Qt::Key_B),
                                   &TMain::Startsimulation1Click);
+    CreateViewSwitches();
 
     Help1 = MainMenu1->addMenu(QString());
     Help1->setObjectName(QStringLiteral("Help1"));
@@ -166,6 +168,28 @@ QAction* TMain::AddCommand(QMenu* menu, const char* name, const QKeySequence& sh
     action->setShortcut(shortcut);
     connect(action, &QAction::triggered, this,
             [this, handler] { RunCommand(std::bind_front(handler, this)); });
+    return action;
+}
+
+/// The switches for teaching at the end of the Simulation menu: off at start,
+/// kept for the session only.
+void TMain::CreateViewSwitches()
+{
+    Simulation1->addSeparator();
+    SlowMotion1 = AddSwitch("SlowMotion1", "Slow motion", [](bool on) { ViewOptions().slowMotion = on; });
+    ColourMissed1 = AddSwitch("ColourMissed1", "Colour missed intervals",
+                              [](bool on) { ViewOptions().plot.colourMissedIntervals = on; });
+    MarkFull1 =
+        AddSwitch("MarkFull1", "Mark full classes", [](bool on) { ViewOptions().plot.markFullClasses = on; });
+}
+
+QAction* TMain::AddSwitch(const char* name, const char* caption, const std::function<void(bool)>& apply)
+{
+    QAction* action = Simulation1->addAction(QString::fromLatin1(caption));
+    action->setObjectName(QString::fromLatin1(name));
+    action->setCheckable(true);
+    apply(false);
+    connect(action, &QAction::toggled, this, apply);
     return action;
 }
 

@@ -93,6 +93,9 @@ public:
     QMenu* Simulation1 = nullptr;
     QAction* Simulationoptions1 = nullptr;
     QAction* Startsimulation1 = nullptr;
+    QAction* SlowMotion1 = nullptr;
+    QAction* ColourMissed1 = nullptr;
+    QAction* MarkFull1 = nullptr;
     QMenu* Help1 = nullptr;
     QAction* Help2 = nullptr;
     QAction* Aboutthisprogram1 = nullptr;
@@ -126,6 +129,8 @@ private:
     void CreateInfoPanel();
     QAction* AddCommand(QMenu* menu, const char* name, const QKeySequence& shortcut,
                         void (TMain::*handler)());
+    void CreateViewSwitches();
+    QAction* AddSwitch(const char* name, const char* caption, const std::function<void(bool)>& apply);
     QLabel* AddPanelLabel(const char* name, int left, int top);
     void ReadPopulationFrom(const QString& path);
     void OpenHelpContents();

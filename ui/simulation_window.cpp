@@ -3,19 +3,24 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegion>
+#include <QStandardPaths>
+#include <QTimer>
 #include <algorithm>
 
 #include "core/rounding.h"
 #include "core/simulation_state.h"
 #include "plot/plot_renderer.h"
 #include "ui/error_message.h"
+#include "ui/percent_gauge.h"
 #include "texts/interface_text_table.h"
 #include "ui/window_style.h"
 
@@ -25,18 +30,25 @@ constexpr const char* GaugeStyle =
     "QProgressBar { border: 1px solid gray; background: white; color: black; }"
     "QProgressBar::chunk { background: red; }";
 
-/// The plot frame as an uncompressed 24-bit BMP file image.
-QByteArray EncodeBitmap(const QImage& picture)
+/// The plot frame as a file image in `format`; a BMP is uncompressed 24-bit.
+QByteArray EncodePicture(const QImage& picture, const QByteArray& format)
 {
     QByteArray encoded;
     QBuffer buffer(&encoded);
     buffer.open(QIODevice::WriteOnly);
-    picture.convertToFormat(QImage::Format_RGB32).save(&buffer, "BMP");
+    picture.convertToFormat(QImage::Format_RGB32).save(&buffer, format.constData());
     return encoded;
 }
 
+/// The folder the save dialogs of this session last saved in; never stored.
+QString& LastSaveFolder()
+{
+    static QString folder;
+    return folder;
+}
+
 /// Writes `contents` to `fileName`; reports a file that cannot be written.
-void WriteBitmapFile(const QString& fileName, const QByteArray& contents)
+void WritePictureFile(const QString& fileName, const QByteArray& contents)
 {
     QFile file(fileName);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(contents) == contents.size() &&
@@ -48,6 +60,24 @@ void WriteBitmapFile(const QString& fileName, const QByteArray& contents)
 }
 
 }  // namespace
+
+SimulationViewOptions& ViewOptions()
+{
+    static SimulationViewOptions options;
+    return options;
+}
+
+QString SaveDialogFolder(const QString& lastFolder)
+{
+    if (!lastFolder.isEmpty()) {
+        return lastFolder;
+    }
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QDir(pictures).exists()) {
+        return pictures;
+    }
+    return QDir::homePath();
+}
 
 int GaugePercent(int part, int whole)
 {
@@ -62,12 +92,16 @@ SimulationWindow::SimulationWindow(GraphKind kind, int clientWidth, int clientHe
 {
     SetUpSettingsDialog(this, clientWidth, clientHeight);
     image_.fill(tarvek_colors::SettingsBackground);
+    slowMotion_ = new QTimer(this);
+    slowMotion_->setTimerType(Qt::PreciseTimer);
+    slowMotion_->setInterval(SlowMotionInterval);
+    connect(slowMotion_, &QTimer::timeout, this, &SimulationWindow::SlowMotionStep);
 }
 
 QProgressBar* SimulationWindow::CreateGauge(const char* name, QWidget* panel, const QRect& place,
                                             Qt::Orientation orientation)
 {
-    auto* gauge = new QProgressBar(panel);
+    auto* gauge = new PercentGauge(panel);
     gauge->setObjectName(QString::fromLatin1(name));
     gauge->setOrientation(orientation);
     gauge->setRange(0, 100);
@@ -137,6 +171,7 @@ void SimulationWindow::FormActivate()
 
 void SimulationWindow::StartFreshRun()
 {
+    slowMotion_->stop();
     engine_.StartRun();
     graph_ = StartRunGraph(kind_, engine_.scale(), engine_.populationMean());
     image_.fill(tarvek_colors::SettingsBackground);
@@ -164,7 +199,7 @@ void SimulationWindow::NextSample()
         QRegion changed;
         {
             QPainter painter(&image_);
-            changed = DrawAddedSample(painter, graph_, sample);
+            changed = DrawAddedSample(painter, graph_, sample, ViewOptions().plot);
         }
         // Painted now rather than scheduled: Automatic handles no events until it ends.
         repaint(changed);
@@ -179,25 +214,69 @@ void SimulationWindow::NextButtonClick()
 
 void SimulationWindow::FastButtonClick()
 {
+    const bool wasRunning = PauseSlowMotion();
+    if (ViewOptions().slowMotion && !wasRunning && !engine_.finished()) {
+        slowMotion_->start();
+        return;
+    }
     while (!engine_.finished()) {
         NextSample();
     }
 }
 
+void SimulationWindow::SlowMotionStep()
+{
+    // A message about the bound on rejected draws opens inside NextSample; the
+    // timer must not draw again meanwhile.
+    if (engine_.finished()) {
+        slowMotion_->stop();
+        return;
+    }
+    NextSample();
+    if (engine_.finished()) {
+        slowMotion_->stop();
+    }
+}
+
+bool SimulationWindow::slowMotionRunning() const
+{
+    return slowMotion_->isActive();
+}
+
+bool SimulationWindow::PauseSlowMotion()
+{
+    const bool running = slowMotion_->isActive();
+    slowMotion_->stop();
+    return running;
+}
+
+void SimulationWindow::ResumeSlowMotion()
+{
+    if (!engine_.finished()) {
+        slowMotion_->start();
+    }
+}
+
 void SimulationWindow::SaveButtonClick()
 {
-    // Encoded before the dialog opens, so the picture never shows the dialog.
-    const QByteArray bitmap = EncodeBitmap(image_.copy(PlotFrameRect()));
+    // Copied before the dialog opens, so the picture never shows the dialog.
+    const QImage picture = image_.copy(PlotFrameRect());
+    SaveBMP->setDirectory(SaveDialogFolder(LastSaveFolder()));
+    if (!lastFileName_.isEmpty()) {
+        SaveBMP->selectFile(QFileInfo(lastFileName_).fileName());
+    }
     if (SaveBMP->exec() != QDialog::Accepted || SaveBMP->selectedFiles().isEmpty()) {
         return;
     }
     const QString fileName = SaveBMP->selectedFiles().constFirst();
-    SaveBMP->selectFile(fileName);
-    WriteBitmapFile(fileName, bitmap);
+    lastFileName_ = fileName;
+    LastSaveFolder() = QFileInfo(fileName).absolutePath();
+    WritePictureFile(fileName, EncodePicture(picture, PictureFormatFor(fileName)));
 }
 
 void SimulationWindow::OKButtonClick()
 {
+    slowMotion_->stop();
     accept();
 }
 
@@ -210,6 +289,23 @@ void SimulationWindow::showEvent(QShowEvent* event)
     }
     OKButton->setFocus();
     QDialog::showEvent(event);
+}
+
+void SimulationWindow::hideEvent(QHideEvent* event)
+{
+    slowMotion_->stop();
+    QDialog::hideEvent(event);
+}
+
+void SimulationWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->modifiers() == Qt::NoModifier && event->key() == Qt::Key_N) {
+        NextButtonClick();
+    } else if (event->modifiers() == Qt::NoModifier && event->key() == Qt::Key_A) {
+        FastButtonClick();
+    } else {
+        QDialog::keyPressEvent(event);
+    }
 }
 
 void SimulationWindow::paintEvent(QPaintEvent* /*event*/)

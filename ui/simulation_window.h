@@ -9,12 +9,32 @@
 
 #include "engine/plot_frame.h"
 #include "engine/run_engine.h"
+#include "plot/plot_options.h"
 
 class QFileDialog;
 class QFrame;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QTimer;
+
+/// \brief The Simulation menu's switches for teaching; they last for the session only.
+struct SimulationViewOptions {
+    /// Automatic draws one sample every SlowMotionInterval milliseconds.
+    bool slowMotion = false;
+    PlotOptions plot;
+};
+
+/// \brief The switches both simulation windows follow.
+SimulationViewOptions& ViewOptions();
+
+/// Milliseconds between two samples of Automatic in slow motion.
+inline constexpr int SlowMotionInterval = 5;
+
+/// \brief The folder a save dialog opens in: `lastFolder` (the one last used in
+/// this session) when there is one, otherwise the user's pictures folder when it
+/// exists, otherwise the home folder.
+QString SaveDialogFolder(const QString& lastFolder);
 
 class SimulationWindow : public QDialog {
     Q_OBJECT
@@ -22,11 +42,17 @@ class SimulationWindow : public QDialog {
 public:
     /// \brief Draws one sample, unless the run is over.
     void NextButtonClick();
-    /// \brief Draws the remaining samples without handling input, showing each one.
+    /// \brief Draws the remaining samples without handling input, showing each one;
+    /// in slow motion starts drawing them one by one on a timer instead, and
+    /// pressed again while they are being drawn, draws the rest at once.
     void FastButtonClick();
-    /// \brief Writes the plot frame, as shown, to a bitmap file the user chooses.
+    /// \brief Writes the plot frame, as shown, to a picture file the user chooses,
+    /// in the format its extension names (BMP without one).
     void SaveButtonClick();
+    /// \brief Stops a slow-motion run and closes the window.
     void OKButtonClick();
+    /// \brief True while Automatic is drawing in slow motion.
+    bool slowMotionRunning() const;
     /// \brief Shows the target variable's name in Label2, moved right of its
     /// caption where the caption's text is wider than the room before it.
     void FormActivate();
@@ -65,11 +91,19 @@ protected:
     void ApplyRunTexts();
     static void SetGauge(QProgressBar* gauge, int percent);
 
+    /// \brief Stops a slow-motion run; returns whether one was running.
+    bool PauseSlowMotion();
+    void ResumeSlowMotion();
+
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    /// \brief N draws the next sample and A starts Automatic, whatever has the focus.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void NextSample();
+    void SlowMotionStep();
 
     QLabel* variableCaption_ = nullptr;
     int nameLeft_ = 0;
@@ -77,6 +111,8 @@ private:
     RunEngine engine_;
     RunGraph graph_;
     QImage image_;
+    QTimer* slowMotion_ = nullptr;
+    QString lastFileName_;
 };
 
 /// \brief nearest(part * 100 / whole), 0 for an empty whole.
