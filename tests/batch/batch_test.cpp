@@ -375,6 +375,40 @@ TEST(BatchRefusalTest, TheDialogsChecksAndMessages)
                   "The design pps can only be used with the direct estimator!");
 }
 
+TEST(BatchVariableNamesTest, ANameStandsForItsNumberAndMustNameOneVariable)
+{
+    const std::string twins = TempPath("twins.pop");
+    WriteWhole(twins, "Two of a name\n3 3\nA\nA\n7\n1 1 1\n2 3 2\n4 2 9\n");
+    struct Case {
+        std::vector<std::string> byName;
+        std::vector<std::string> byNumber;  ///< empty: the name is refused with `message`
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {{"-t", "Size", Small}, {"-t", "2", Small}, ""},
+        {{"-e", "ratio", "--auxiliary=Size", Small}, {"-e", "ratio", "-a", "2", Small}, ""},
+        {{"--nonresponse", "Region:10:90", Small}, {"--nonresponse", "3:10:90", Small}, ""},
+        {{"-t", "7", twins}, {}, "The target variable must be from 1 to 3!"},
+        {{"-t", "size", Small}, {}, "no variable is named 'size' (--target)"},
+        {{"-e", "ratio", "-a", "A", twins}, {}, "more than one variable is named 'A' (--auxiliary)"},
+        {{"--nonresponse", "Nobody:1:99", Small}, {}, "no variable is named 'Nobody' (--nonresponse)"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> arguments = c.byName;
+        arguments.insert(arguments.begin(), {"-s", "10"});
+        if (c.byNumber.empty()) {
+            ExpectRefusal(arguments, c.message);
+            continue;
+        }
+        const BatchResult named = RunBatch(arguments);
+        std::vector<std::string> numbered = c.byNumber;
+        numbered.insert(numbered.begin(), {"-s", "10"});
+        EXPECT_EQ(named.status, 0) << named.err;
+        EXPECT_EQ(named.out, RunBatch(numbered).out) << c.byName[1];
+    }
+    std::remove(twins.c_str());
+}
+
 TEST(BatchUsageTest, MalformedCommandLinesExitWithStatusTwo)
 {
     const std::vector<std::vector<std::string>> commandLines = {

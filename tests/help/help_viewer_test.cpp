@@ -6,7 +6,9 @@
 #include <QDir>
 #include <QLabel>
 #include <QMessageBox>
+#include <QKeySequence>
 #include <QTabWidget>
+#include <QTest>
 #include <QTextBrowser>
 #include <QTreeWidget>
 #include <QWidget>
@@ -114,6 +116,22 @@ TEST(OpenHelpFile, ShowsOneHelpWindowBesideItsOwnerAndReusesIt)
     ASSERT_EQ(viewers.size(), 1);
     EXPECT_TRUE(viewers.front()->isVisible());
     EXPECT_TRUE(viewers.front()->isWindow());
+}
+
+TEST(HelpViewer, EscapeAndCtrlWCloseTheWindowWhereverTheFocusIs)
+{
+    HelpViewer viewer;
+    ASSERT_TRUE(viewer.OpenFile(BuiltHelpFile));
+    for (const QKeyCombination keys : {QKeyCombination(Qt::Key_Escape), Qt::CTRL | Qt::Key_W}) {
+        for (QWidget* focus : {static_cast<QWidget*>(viewer.Contents), static_cast<QWidget*>(viewer.Page)}) {
+            viewer.show();
+            viewer.activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&viewer));
+            focus->setFocus();
+            QTest::keyClick(focus, keys.key(), keys.keyboardModifiers());
+            EXPECT_FALSE(viewer.isVisible()) << QKeySequence(keys).toString().toStdString();
+        }
+    }
 }
 
 TEST(OpenHelpFile, AMissingHelpFileIsReportedByName)

@@ -4,10 +4,12 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <algorithm>
+#include <functional>
 #include <initializer_list>
 #include <iterator>
 #include <memory>
@@ -292,6 +294,31 @@ TEST_F(FormsTest, ShortcutsWorkOnTheActiveMainWindow)
     ASSERT_TRUE(ActivateMainWindow());
     QTest::keyClick(Forms.Main, Qt::Key_X, Qt::AltModifier);
     EXPECT_FALSE(Forms.Main->isVisible());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FormsTest, TheSimulationMenuEndsWithThreeSwitchesThatStartOff)
+{
+    const TMain& m = *Forms.Main;
+    const QList<QAction*> items = m.Simulation1->actions();
+    ASSERT_GE(items.size(), 3);
+    const std::vector<QAction*> switches = {m.SlowMotion1, m.ColourMissed1, m.MarkFull1};
+    EXPECT_TRUE(std::equal(switches.begin(), switches.end(), items.end() - 3));
+    const std::vector<std::function<bool()>> options = {[] { return ViewOptions().slowMotion; },
+                                                        [] { return ViewOptions().plot.colourMissedIntervals; },
+                                                        [] { return ViewOptions().plot.markFullClasses; }};
+    for (std::size_t i = 0; i < switches.size(); ++i) {
+        EXPECT_TRUE(switches[i]->isCheckable());
+        EXPECT_FALSE(switches[i]->isChecked());
+        EXPECT_FALSE(options[i]());
+        switches[i]->trigger();
+        EXPECT_TRUE(options[i]()) << switches[i]->text().toStdString();
+        switches[i]->trigger();
+        EXPECT_FALSE(options[i]());
+    }
 }
 
 }  // namespace
