@@ -5,9 +5,11 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QPaintEvent>
 #include <QRegion>
+#include <algorithm>
 #include <string>
 
 #include "bench/bench_population.h"
@@ -86,8 +88,45 @@ void Automatic(benchmark::State& state, BenchSettings settings)
     state.counters["client_pixels"] = static_cast<double>(window.width()) * window.height();
 }
 
+/// Automatic in slow motion, 1000 samples: how long the run takes, and the longest
+/// time the event loop went without a turn (how long input may wait).
+void SlowMotion(benchmark::State& state, BenchSettings settings)
+{
+    if (!PrepareSettings(state, settings)) {
+        return;
+    }
+    TSimula window;
+    window.ApplyInterfaceTexts();
+    window.show();
+    ViewOptions().slowMotion = true;
+    double longestTurn = 0.0;
+    double samples = 0.0;
+    for (auto _ : state) {
+        SimulationState.simulationRestart = true;
+        window.StartFreshRun();
+        window.FastButtonClick();
+        QElapsedTimer turn;
+        turn.start();
+        while (!window.runEngine().finished()) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            longestTurn = std::max(longestTurn, turn.nsecsElapsed() / 1e6);
+            turn.restart();
+        }
+        samples += window.samplesDrawn();
+    }
+    ViewOptions().slowMotion = false;
+    window.hide();
+    state.counters["samples/s"] = benchmark::Counter(samples, benchmark::Counter::kIsRate);
+    state.counters["longest_turn_ms"] = longestTurn;
+}
+
 void RegisterAutomatic()
 {
+    const BenchSettings slow{DesignEqualProbabilities, EstimatorDirect, 1000, false, false};
+    benchmark::RegisterBenchmark(("SlowMotion/distribution/" + BenchSettingsName(slow)).c_str(), SlowMotion, slow)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1)
+        ->UseRealTime();
     for (const int n : {10, 1000}) {
         const BenchSettings histogram{DesignEqualProbabilities, EstimatorDirect, n, false, false};
         benchmark::RegisterBenchmark(("Automatic/distribution/" + BenchSettingsName(histogram)).c_str(),
