@@ -164,8 +164,8 @@ bool ParseEstimator(const std::string& text, BatchOptions& options)
 bool ParseNonresponse(const std::string& text, BatchOptions& options)
 {
     const std::size_t second = text.rfind(':');
-    const std::size_t first = second == std::string::npos || second == 0 ? std::string::npos
-                                                                        : text.rfind(':', second - 1);
+    const std::size_t first =
+        second == std::string::npos || second == 0 ? std::string::npos : text.rfind(':', second - 1);
     NonresponseOption nonresponse;
     if (first == std::string::npos || !ParseVariableArgument(text.substr(0, first), nonresponse.variable) ||
         !ParseWhole(text.substr(first + 1, second - first - 1), nonresponse.percentAtMinimum) ||
@@ -204,7 +204,8 @@ struct OptionSpec {
 };
 
 constexpr std::array<OptionSpec, 18> Options = {{
-    {'t', "target", "K", "target variable, 1..K or its name (default 1)", &StoreVariable<&BatchOptions::target>},
+    {'t', "target", "K", "target variable, 1..K or its name (default 1)",
+     &StoreVariable<&BatchOptions::target>},
     {'n', "sample-size", "N", "sample size, 2..number of units (default min(10, number of units))",
      &StoreWhole<&BatchOptions::sampleSize>},
     {'d', "design", "equal|pps", "equal probabilities (default) or proportional to the auxiliary variable",

@@ -75,7 +75,8 @@ std::string ApplyAuxiliary(const BatchOptions& options)
         return needed ? NeedsAuxiliaryMessage : "";
     }
     int auxiliary = 0;
-    std::string refusal = NumberOfVariable(*options.auxiliary, "--auxiliary", "auxiliary variable", auxiliary);
+    std::string refusal =
+        NumberOfVariable(*options.auxiliary, "--auxiliary", "auxiliary variable", auxiliary);
     if (refusal.empty()) {
         SimulationState.auxiliaryVariable = auxiliary;
     }

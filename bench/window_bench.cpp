@@ -123,7 +123,8 @@ void SlowMotion(benchmark::State& state, BenchSettings settings)
 void RegisterAutomatic()
 {
     const BenchSettings slow{DesignEqualProbabilities, EstimatorDirect, 1000, false, false};
-    benchmark::RegisterBenchmark(("SlowMotion/distribution/" + BenchSettingsName(slow)).c_str(), SlowMotion, slow)
+    benchmark::RegisterBenchmark(("SlowMotion/distribution/" + BenchSettingsName(slow)).c_str(), SlowMotion,
+                                 slow)
         ->Unit(benchmark::kMillisecond)
         ->Iterations(1)
         ->UseRealTime();

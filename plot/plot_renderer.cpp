@@ -138,7 +138,8 @@ void DrawMeanLine(QPainter& painter, const PlotFrame& frame)
     DrawFrameBorder(painter);
 }
 
-void DrawBar(QPainter& painter, const PlotFrame& frame, int k, int count, int barUnit, const PlotOptions& options)
+void DrawBar(QPainter& painter, const PlotFrame& frame, int k, int count, int barUnit,
+             const PlotOptions& options)
 {
     const PixelSpan edges = ClassBarEdges(frame, k);
     FillBetweenCorners(painter, edges.left, frame.axisY, edges.right, frame.axisY - count * barUnit,

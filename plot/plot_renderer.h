@@ -71,4 +71,5 @@ QByteArray PictureFormatFor(const QString& fileName);
 
 /// \brief Writes RenderPlotFrame(graph, options) to `fileName` in the format of
 /// PictureFormatFor (a BMP is uncompressed 24-bit). Returns "" or why it failed.
-std::string SavePlotPicture(const RunGraph& graph, const std::string& fileName, const PlotOptions& options = {});
+std::string SavePlotPicture(const RunGraph& graph, const std::string& fileName,
+                            const PlotOptions& options = {});

@@ -4,7 +4,8 @@
 #include <QStyle>
 #include <QStyleOptionProgressBar>
 
-PercentGauge::PercentGauge(QWidget* parent) : QProgressBar(parent) {}
+PercentGauge::PercentGauge(QWidget* parent) : QProgressBar(parent)
+{}
 
 void PercentGauge::paintEvent(QPaintEvent* /*event*/)
 {

@@ -156,14 +156,16 @@ TEST_F(ClassroomTest, MissedIntervalsAreRedInTheWindowTheSavedPictureAndTheBatch
     ASSERT_GT(std::count(missed.end() - IntervalRows, missed.end(), true), 0) << "the run misses sometimes";
     const RunGraph& graph = intervals.runGraph();
     for (int i = 1; i <= IntervalRows; ++i) {
-        const QColor expected = missed[50 - IntervalRows + i - 1] ? tarvek_colors::MarkRed : tarvek_colors::BarGreen;
+        const QColor expected =
+            missed[50 - IntervalRows + i - 1] ? tarvek_colors::MarkRed : tarvek_colors::BarGreen;
         for (int x = graph.intervalSlots.intervalLeft[i]; x <= graph.intervalSlots.intervalRight[i]; ++x) {
             const QColor shown = intervals.clientImage().pixelColor(x, SlotRowY(graph.frame, i));
             EXPECT_TRUE(shown == expected || x == graph.frame.meanLineX) << "row " << i << " x " << x;
         }
     }
     const QImage shown = intervals.clientImage().copy(PlotFrameRect());
-    EXPECT_EQ(window_test::BatchPlot({"--simulations", "50", "--intervals", "--colour-missed", Classroom}), shown);
+    EXPECT_EQ(window_test::BatchPlot({"--simulations", "50", "--intervals", "--colour-missed", Classroom}),
+              shown);
     EXPECT_NE(window_test::BatchPlot({"--simulations", "50", "--intervals", Classroom}), shown);
 
     QTemporaryDir folder;

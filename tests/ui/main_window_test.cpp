@@ -307,9 +307,9 @@ TEST_F(FormsTest, TheSimulationMenuEndsWithThreeSwitchesThatStartOff)
     ASSERT_GE(items.size(), 3);
     const std::vector<QAction*> switches = {m.SlowMotion1, m.ColourMissed1, m.MarkFull1};
     EXPECT_TRUE(std::equal(switches.begin(), switches.end(), items.end() - 3));
-    const std::vector<std::function<bool()>> options = {[] { return ViewOptions().slowMotion; },
-                                                        [] { return ViewOptions().plot.colourMissedIntervals; },
-                                                        [] { return ViewOptions().plot.markFullClasses; }};
+    const std::vector<std::function<bool()>> options = {
+        [] { return ViewOptions().slowMotion; }, [] { return ViewOptions().plot.colourMissedIntervals; },
+        [] { return ViewOptions().plot.markFullClasses; }};
     for (std::size_t i = 0; i < switches.size(); ++i) {
         EXPECT_TRUE(switches[i]->isCheckable());
         EXPECT_FALSE(switches[i]->isChecked());

@@ -65,7 +65,8 @@ TEST(ZoomTest, WindowsGrowAndTheGraphKeepsSharpPixels)
             bool found = false;
             for (const double shiftX : {0.0, 0.5}) {
                 for (const double shiftY : {0.0, 0.5}) {
-                    found = found || shown.pixel(x, y) == picture.pixel(sourceOf(x, shiftX), sourceOf(y, shiftY));
+                    found =
+                        found || shown.pixel(x, y) == picture.pixel(sourceOf(x, shiftX), sourceOf(y, shiftY));
                 }
             }
             blurred += found ? 0 : 1;
