@@ -2,6 +2,7 @@
 // each, for the README and the help: screenshot_tour POPULATION FOLDER.
 // scripts/screenshots.sh runs it under a virtual X server.
 #include <QApplication>
+#include <QAction>
 #include <QDir>
 #include <QTextStream>
 #include <QTimer>
@@ -70,6 +71,26 @@ void ShowIntervals(Tour& tour)
     window->OKButtonClick();
 }
 
+// Automatic in slow motion, saved while the histogram is still growing.
+void ShowSlowMotion(Tour& tour)
+{
+    TSimula* window = Forms.Simula;
+    window->FastButtonClick();
+    while (window->samplesDrawn() < 200) {
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    tour.Save(window, QStringLiteral("slow_motion.png"));
+    window->OKButtonClick();
+}
+
+void ShowColouredIntervals(Tour& tour)
+{
+    TConfidenceIntervals* window = Forms.ConfidenceIntervals;
+    window->FastButtonClick();
+    tour.Save(window, QStringLiteral("coloured_intervals.png"));
+    window->OKButtonClick();
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -105,6 +126,18 @@ int main(int argc, char** argv)
     Tour::Begin([&tour]() { ShowDistribution(tour); });
     SimulationState.confidenceIntervalMode = true;
     Tour::Begin([&tour]() { ShowIntervals(tour); });
+
+    // The switches for teaching, each window as a class sees it.
+    main->MarkFull1->setChecked(true);
+    main->SlowMotion1->setChecked(true);
+    SimulationState.confidenceIntervalMode = false;
+    Tour::Begin([&tour]() { ShowSlowMotion(tour); });
+    main->SlowMotion1->setChecked(false);
+    main->MarkFull1->setChecked(false);
+    main->ColourMissed1->setChecked(true);
+    SimulationState.confidenceIntervalMode = true;
+    Tour::Begin([&tour]() { ShowColouredIntervals(tour); });
+    main->ColourMissed1->setChecked(false);
 
     if (OpenHelpFile(main)) {
         tour.Save(main->findChild<HelpViewer*>(), QStringLiteral("help_window.png"));
