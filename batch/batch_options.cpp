@@ -231,8 +231,8 @@ constexpr std::array<OptionSpec, 18> Options = {{
     {0, "estimates", "FILE", "write every accepted sample as CSV; \"-\" is standard output",
      &StoreEstimatesPath},
     {0, "plot", "FILE",
-     "write the graph of the last run as the window shows it after Automatic: BMP, or PNG when FILE ends "
-     "in .png",
+     "write the graph of the last run as the window shows it after Automatic, in the format FILE's "
+     "extension names (.png, .jpg, ...), else BMP",
      &StorePlotPath},
     {0, "colour-missed", nullptr, "in the picture, draw intervals that miss the population mean in red",
      &SetPlotFlag<&PlotOptions::colourMissedIntervals>},

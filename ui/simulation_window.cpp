@@ -101,7 +101,8 @@ SimulationWindow::SimulationWindow(GraphKind kind, int clientWidth, int clientHe
 QProgressBar* SimulationWindow::CreateGauge(const char* name, QWidget* panel, const QRect& place,
                                             Qt::Orientation orientation)
 {
-    auto* gauge = new PercentGauge(panel);
+    // Only a gauge with its percentage shown needs the text drawn over its bar.
+    auto* gauge = orientation == Qt::Horizontal ? new PercentGauge(panel) : new QProgressBar(panel);
     gauge->setObjectName(QString::fromLatin1(name));
     gauge->setOrientation(orientation);
     gauge->setRange(0, 100);
