@@ -3,9 +3,9 @@
 #include <QFile>
 #include <QFont>
 #include <QFontMetrics>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
-#include <QFileInfo>
 #include <QPainter>
 #include <QRegion>
 #include <QString>
@@ -110,6 +110,22 @@ QRegion MeanLineRegion(const PlotFrame& frame)
     return QRegion(QRect(QPoint(x, PlotTopY(frame)), QPoint(x, TickBottomY(frame))));
 }
 
+/// The mark above a full class when asked for: 3 rows across the bar's width, one
+/// row clear of the bar's top.
+void MarkIfFull(QPainter& painter, const PlotFrame& frame, int k, int count, int barUnit,
+                const PlotOptions& options)
+{
+    if (!options.markFullClasses || !ClassFull(count, barUnit, frame)) {
+        return;
+    }
+    constexpr int MarkRows = 3;
+    constexpr int Gap = 1;
+    const PixelSpan edges = ClassBarEdges(frame, k);
+    const int barTop = frame.axisY - count * barUnit;
+    FillBetweenCorners(painter, edges.left, barTop - Gap - MarkRows, edges.right, barTop - Gap,
+                       tarvek_colors::MarkRed);
+}
+
 }  // namespace
 
 QFont PlotLabelFont()
@@ -144,20 +160,8 @@ void DrawBar(QPainter& painter, const PlotFrame& frame, int k, int count, int ba
     const PixelSpan edges = ClassBarEdges(frame, k);
     FillBetweenCorners(painter, edges.left, frame.axisY, edges.right, frame.axisY - count * barUnit,
                        tarvek_colors::BarGreen);
-    if (options.markFullClasses && ClassFull(count, barUnit, frame)) {
-        painter.fillRect(FullClassMarkRect(frame, k, count, barUnit), tarvek_colors::MarkRed);
-    }
+    MarkIfFull(painter, frame, k, count, barUnit, options);
     DrawMeanLine(painter, frame);
-}
-
-QRect FullClassMarkRect(const PlotFrame& frame, int k, int count, int barUnit)
-{
-    constexpr int MarkRows = 3;
-    constexpr int Gap = 1;
-    const PixelSpan edges = ClassBarEdges(frame, k);
-    const int barTop = OnCanvas(frame.axisY - count * barUnit);
-    return QRect(OnCanvas(edges.left), barTop - Gap - MarkRows, OnCanvas(edges.right) - OnCanvas(edges.left),
-                 MarkRows);
 }
 
 QRegion BarRegion(const PlotFrame& frame, int k)
@@ -176,9 +180,7 @@ void ReDrawHistogram(QPainter& painter, const PlotFrame& frame, int barUnit, con
         const int barTop = frame.axisY - count * barUnit;
         FillBetweenCorners(painter, edges.left, barTop, edges.right, plotTop, tarvek_colors::PlotBackground);
         FillBetweenCorners(painter, edges.left, frame.axisY, edges.right, barTop, tarvek_colors::BarGreen);
-        if (options.markFullClasses && ClassFull(count, barUnit, frame)) {
-            painter.fillRect(FullClassMarkRect(frame, k, count, barUnit), tarvek_colors::MarkRed);
-        }
+        MarkIfFull(painter, frame, k, count, barUnit, options);
     }
     DrawMeanLine(painter, frame);
 }

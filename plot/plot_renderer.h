@@ -38,10 +38,6 @@ void DrawMeanLine(QPainter& painter, const PlotFrame& frame);
 void DrawBar(QPainter& painter, const PlotFrame& frame, int k, int count, int barUnit,
              const PlotOptions& options = {});
 
-/// \brief The mark above a full class: 3 rows across the bar's width, one row
-/// clear of the bar's top.
-QRect FullClassMarkRect(const PlotFrame& frame, int k, int count, int barUnit);
-
 /// \brief The pixels that DrawBar may change for class k.
 QRegion BarRegion(const PlotFrame& frame, int k);
 
