@@ -11,17 +11,19 @@
 #include <locale>
 #include <optional>
 
-#include <QGuiApplication>
-#include <QtGlobal>
+#include <unistd.h>
 
 #include "core/population_file.h"
+#include "core/random_sampling.h"
 #include "core/simulation_state.h"
 #include "engine/plot_frame.h"
-#include "plot/plot_renderer.h"
 #include "engine/run_engine.h"
+#include "batch/batch_json.h"
 #include "batch/batch_options.h"
 #include "batch/batch_output.h"
 #include "batch/batch_settings.h"
+#include "batch/plot_request.h"
+#include "batch/progress_line.h"
 #include "texts/interface_text_table.h"
 
 namespace {
@@ -70,7 +72,8 @@ std::string OpenEstimates(const BatchOptions& options, EstimatesTarget& target)
 
 /// Draws every sample of one run; false when the run stopped at the bound on
 /// rejected draws.
-bool PerformRun(RunEngine& engine, int run, EstimatesTarget& estimates, RunGraph& graph)
+bool PerformRun(RunEngine& engine, int run, EstimatesTarget& estimates, RunGraph& graph,
+                ProgressLine& progress, int runs)
 {
     engine.StartRun();
     const GraphKind kind =
@@ -83,32 +86,61 @@ bool PerformRun(RunEngine& engine, int run, EstimatesTarget& estimates, RunGraph
         if (estimates.csv) {
             estimates.csv->WriteRow(run, sample, SimulationState.confidenceIntervalMode);
         }
+        progress.Update(run, runs, engine.samplesDrawn(), engine.simulationCount());
     }
     return status != DrawStatus::BoundReached;
 }
 
-/// Standard error carries only this program's own reports, so Qt's notes about
-/// its environment (such as a missing runtime folder) are dropped; a fatal
-/// error still says why the program ends.
-void ReportOnlyFatalQtMessages(QtMsgType type, const QMessageLogContext& /*context*/, const QString& message)
+/// The graph of the last run as the picture module takes it.
+PlotRequest MakePlotRequest(const std::string& fileName, const RunGraph& graph, const PlotOptions& options)
 {
-    if (type == QtFatalMsg) {
-        Fail(message.toStdString(), ExitFileError);
-    }
+    PlotRequest request;
+    request.fileName = fileName;
+    request.graph = graph;
+    request.histogramCounts = SimulationState.histogramCounts;
+    request.options = options;
+    return request;
 }
 
-/// Writes the graph of the last run. Text on a picture needs a GUI application;
-/// the offscreen platform needs no display.
-std::string WritePlot(const std::string& fileName, const RunGraph& graph, const PlotOptions& plotOptions)
-{
-    qInstallMessageHandler(ReportOnlyFatalQtMessages);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    int argc = 1;
-    char programName[] = "tarvek-batch";
-    char* argv[] = {programName, nullptr};
-    const QGuiApplication application(argc, argv);
-    return SavePlotPicture(graph, fileName, plotOptions);
-}
+/// The results of the runs: the tables (with --mc-error their Monte Carlo
+/// lines), the JSON document at the end, or nothing when the CSV of the
+/// estimates takes standard output.
+class RunResults {
+public:
+    RunResults(const BatchOptions& options, bool tables) : options_(options), tables_(tables && !options.json)
+    {
+        if (options.json) {
+            json_.emplace(options);
+        }
+    }
+
+    void Add(int run, const RunEngine& engine)
+    {
+        if (json_) {
+            json_->AddRun(run, engine);
+        }
+        if (!tables_) {
+            return;
+        }
+        if (options_.runs > 1) {
+            std::cout << "Run " << run << '\n';
+        }
+        WriteStatisticsTable(std::cout, engine, options_.monteCarloErrors);
+    }
+
+    void Finish()
+    {
+        if (json_) {
+            json_->Write(std::cout);
+        }
+        std::cout.flush();
+    }
+
+private:
+    const BatchOptions& options_;
+    bool tables_;
+    std::optional<JsonReport> json_;
+};
 
 int Simulate(const BatchOptions& options)
 {
@@ -116,25 +148,28 @@ int Simulate(const BatchOptions& options)
     if (const std::string failure = OpenEstimates(options, estimates); !failure.empty()) {
         return Fail(failure, ExitFileError);
     }
-    const bool printTables = !estimates.toStandardOutput;
+    if (options.seed) {
+        SetRandomSeed(*options.seed);
+    }
+    RunResults results(options, !estimates.toStandardOutput);
+    ProgressLine progress(std::cerr, isatty(STDERR_FILENO) == 1);
+    progress.Start();
     RunEngine engine;
     RunGraph graph;
     for (int run = 1; run <= options.runs; ++run) {
-        if (printTables && options.runs > 1) {
-            std::cout << "Run " << run << '\n';
-        }
-        const bool completed = PerformRun(engine, run, estimates, graph);
-        if (printTables) {
-            WriteStatisticsTable(std::cout, engine);
-        }
+        const bool completed = PerformRun(engine, run, estimates, graph, progress, options.runs);
+        progress.Erase();
+        results.Add(run, engine);
         if (!completed) {
-            std::cout.flush();
+            results.Finish();
             return Fail(RejectionBoundMessage, ExitBoundReached);
         }
     }
+    results.Finish();
     if (options.plotPath) {
-        if (const std::string failure = WritePlot(*options.plotPath, graph, options.plotOptions);
-            !failure.empty()) {
+        const std::string failure =
+            WritePlotWithModule(MakePlotRequest(*options.plotPath, graph, options.plotOptions));
+        if (!failure.empty()) {
             return Fail(*options.plotPath + ": " + failure, ExitFileError);
         }
     }
@@ -171,7 +206,11 @@ int RunBatch(int argc, char** argv)
         return Fail(options.populationPath + ": " + error.what(), ExitFileError);
     }
     if (options.describe) {
-        WritePopulationSummary(std::cout);
+        if (options.json) {
+            WriteJsonPopulationSummary(std::cout);
+        } else {
+            WritePopulationSummary(std::cout);
+        }
         return ExitSuccess;
     }
     if (const std::string refusal = ApplySettings(options); !refusal.empty()) {

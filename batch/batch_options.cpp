@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <string_view>
 
 #include "core/population_file.h"
 
@@ -188,6 +189,32 @@ bool ParseScale(const std::string& text, BatchOptions& options)
     return true;
 }
 
+/// A seed is written as the whole numbers of a population file (optional sign,
+/// decimal digits) but spans the generator's whole range, 0..4294967295.
+bool ParseSeed(const std::string& text, BatchOptions& options)
+{
+    std::string_view digits = text;
+    const bool negative = !digits.empty() && digits.front() == '-';
+    if (!digits.empty() && (digits.front() == '+' || digits.front() == '-')) {
+        digits.remove_prefix(1);
+    }
+    if (digits.empty() || SkipDigits(text, text.size() - digits.size()) != text.size()) {
+        return false;
+    }
+    std::uint64_t value = 0;
+    for (const char digit : digits) {
+        value = value * 10 + static_cast<std::uint64_t>(digit - '0');
+        if (value > std::numeric_limits<std::uint32_t>::max()) {
+            return false;
+        }
+    }
+    if (negative && value != 0) {
+        return false;
+    }
+    options.seed = static_cast<std::uint32_t>(value);
+    return true;
+}
+
 bool ParseRuns(const std::string& text, BatchOptions& options)
 {
     return ParseIntInRange(text, 1, MaxRuns, options.runs);
@@ -203,7 +230,7 @@ struct OptionSpec {
     bool (*apply)(const std::string& value, BatchOptions& options);
 };
 
-constexpr std::array<OptionSpec, 18> Options = {{
+constexpr std::array<OptionSpec, 21> Options = {{
     {'t', "target", "K", "target variable, 1..K or its name (default 1)",
      &StoreVariable<&BatchOptions::target>},
     {'n', "sample-size", "N", "sample size, 2..number of units (default min(10, number of units))",
@@ -219,7 +246,7 @@ constexpr std::array<OptionSpec, 18> Options = {{
      "generated nonresponse by variable K (number or name), whole percentages at its minimum and "
      "maximum (e.g. 2:1:99)",
      &ParseNonresponse},
-    {'s', "simulations", "S", "samples per run, 10..1000 (default 1000)",
+    {'s', "simulations", "S", "samples per run, 10..1000000 (default 1000)",
      &StoreWhole<&BatchOptions::simulations>},
     {0, "intervals", nullptr, "confidence-interval mode (standard errors, 95% intervals, coverage)",
      &SetFlag<&BatchOptions::intervals>},
@@ -240,6 +267,14 @@ constexpr std::array<OptionSpec, 18> Options = {{
      &SetPlotFlag<&PlotOptions::markFullClasses>},
     {0, "describe", nullptr, "print the population summary and exit without simulating",
      &SetFlag<&BatchOptions::describe>},
+    {0, "seed", "N", "start the random sequence from N, 0..4294967295 (default 0, as the desktop program)",
+     &ParseSeed},
+    {0, "mc-error", nullptr,
+     "add the Monte Carlo errors of the simulated mean, standard error and percentage",
+     &SetFlag<&BatchOptions::monteCarloErrors>},
+    {0, "json", nullptr,
+     "write one JSON document instead of the tables (with --describe: the summary as JSON)",
+     &SetFlag<&BatchOptions::json>},
     {'h', "help", nullptr, "usage", &SetFlag<&BatchOptions::help>},
     {0, "version", nullptr, "program version", &SetFlag<&BatchOptions::version>},
 }};
@@ -291,6 +326,17 @@ bool IsOption(const std::string& argument)
     return argument.size() > 1 && argument[0] == '-';
 }
 
+/// Options that exclude each other; --describe --json is the summary as JSON.
+void CheckCombinations(const BatchOptions& options)
+{
+    if (options.describe && options.monteCarloErrors) {
+        throw UsageError("option --mc-error cannot be used with --describe");
+    }
+    if (options.json && options.estimatesPath == "-") {
+        throw UsageError("options --json and --estimates - cannot both write to standard output");
+    }
+}
+
 }  // namespace
 
 BatchOptions ParseCommandLine(const std::vector<std::string>& arguments)
@@ -335,6 +381,7 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& arguments)
     if (!pathGiven && !options.help && !options.version) {
         throw UsageError("no population file given (see --help)");
     }
+    CheckCombinations(options);
     return options;
 }
 

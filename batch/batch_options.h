@@ -1,6 +1,7 @@
 #pragma once
 // The command line of tarvek-batch: the options it takes and their parsing.
 
+#include <cstdint>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -46,6 +47,9 @@ struct BatchOptions {
     std::optional<std::string> plotPath;
     PlotOptions plotOptions;
     bool describe = false;
+    std::optional<std::uint32_t> seed;
+    bool monteCarloErrors = false;
+    bool json = false;
     bool help = false;
     bool version = false;
     std::string populationPath;

@@ -1,6 +1,7 @@
 #include "batch/batch_output.h"
 
 #include <charconv>
+#include <cmath>
 #include <ostream>
 
 #include "core/number_format.h"
@@ -30,9 +31,14 @@ void WriteVariableLine(std::ostream& out, int k)
         << FormatFixed3Or(summary.standardDeviation, summary.standardDeviationAvailable) << '\n';
 }
 
+std::string FormatFixed3OrDash(const std::optional<double>& value)
+{
+    return FormatFixed3Or(value.value_or(0.0), value.has_value());
+}
+
 }  // namespace
 
-void WriteStatisticsTable(std::ostream& out, const RunEngine& engine)
+void WriteStatisticsTable(std::ostream& out, const RunEngine& engine, bool monteCarloErrors)
 {
     for (const StatisticsRow& row : StatisticsTableRows(engine.samplesDrawn())) {
         if (row.label.empty() && row.value.empty()) {
@@ -41,9 +47,34 @@ void WriteStatisticsTable(std::ostream& out, const RunEngine& engine)
             out << row.label << '\t' << row.value << '\n';
         }
     }
+    const MonteCarloErrors errors = ComputeMonteCarloErrors(engine);
+    if (monteCarloErrors) {
+        out << "Monte Carlo error of the mean\t" << FormatFixed3OrDash(errors.mean) << '\n'
+            << "Monte Carlo error of the standard error\t" << FormatFixed3OrDash(errors.standardError)
+            << '\n';
+    }
     if (SimulationState.confidenceIntervalMode) {
         out << InterfaceTexts.correctIntervalsText << '\t' << engine.correctIntervalPercentage() << '\n';
+        if (monteCarloErrors) {
+            out << "Monte Carlo error of the percentage\t" << FormatFixed3OrDash(errors.percentage) << '\n';
+        }
     }
+}
+
+MonteCarloErrors ComputeMonteCarloErrors(const RunEngine& engine)
+{
+    const double samples = engine.samplesDrawn();
+    MonteCarloErrors errors;
+    if (SimulationState.simulatedStdDevAvailable && samples >= 2) {
+        const double deviation = SimulationState.simulatedStdDev;
+        errors.mean = deviation / std::sqrt(samples);
+        errors.standardError = deviation / std::sqrt(2.0 * (samples - 1.0));
+    }
+    if (SimulationState.confidenceIntervalMode && samples >= 1) {
+        const double fraction = engine.correctIntervals() / samples;
+        errors.percentage = 100.0 * std::sqrt(fraction * (1.0 - fraction) / samples);
+    }
+    return errors;
 }
 
 std::string FormatSignificant17(double value)

@@ -3,6 +3,7 @@
 // accepted samples and the population summary. Numbers never depend on the locale.
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 
 class RunEngine;
@@ -10,8 +11,21 @@ struct SampleResult;
 
 /// \brief The statistics table over the samples the run has drawn, one row a
 /// line ("label<TAB>value", an empty line for a spacer row), and in interval mode
-/// the percentage of correct intervals.
-void WriteStatisticsTable(std::ostream& out, const RunEngine& engine);
+/// the percentage of correct intervals. With `monteCarloErrors` the Monte Carlo
+/// error of the mean and of the standard error follow the simulated standard
+/// error, and that of the percentage follows the percentage.
+void WriteStatisticsTable(std::ostream& out, const RunEngine& engine, bool monteCarloErrors = false);
+
+/// \brief The Monte Carlo errors of a run's simulated statistics over its S
+/// accepted samples, with sd the simulated standard deviation and p the fraction
+/// of correct intervals; each is absent where it is undefined. Reads the simulated
+/// statistics from SimulationState, so they must be computed first.
+struct MonteCarloErrors {
+    std::optional<double> mean;           ///< sd / sqrt(S)
+    std::optional<double> standardError;  ///< sd / sqrt(2 (S - 1))
+    std::optional<double> percentage;     ///< 100 sqrt(p (1 - p) / S), interval mode only
+};
+MonteCarloErrors ComputeMonteCarloErrors(const RunEngine& engine);
 
 /// \brief `value` with 17 significant digits, as printf "%.17g" in the C locale.
 std::string FormatSignificant17(double value);

@@ -3,6 +3,7 @@
 #include "core/settings.h"
 #include "core/number_format.h"
 #include "core/simulation_state.h"
+#include "engine/run_engine.h"
 #include "texts/interface_text_table.h"
 
 namespace {
@@ -130,7 +131,7 @@ std::string ApplySimulations(const BatchOptions& options)
         return "";
     }
     std::string refusal =
-        CheckRange(*options.simulations, "number of simulations", MinSimulations, MaxSamples);
+        CheckRange(*options.simulations, "number of simulations", MinSimulations, MaxRunSamples);
     if (refusal.empty()) {
         SimulationState.simulationCount = *options.simulations;
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "core/simulation_state.h"
 
@@ -27,6 +28,45 @@ void MarkPositionsEmpty(int from, int to)
     }
 }
 
+/// The partial shuffle works on this list of units, which holds 1..N between
+/// draws: a draw swaps at most 2n entries and puts them back afterwards, so that
+/// it costs n and not N. The list is laid out anew only when N changes.
+struct UnitShuffle {
+    std::vector<std::int32_t> order;
+    std::vector<std::int32_t> swappedWith;  ///< [i - 1]: the position exchanged with position i
+};
+
+UnitShuffle& Shuffle()
+{
+    static UnitShuffle shuffle;
+    return shuffle;
+}
+
+/// Positions 1..drawn of the partial shuffle of 1..units into sampleUnits; the
+/// random numbers are those of a shuffle in place, one per position.
+void ShuffleFirstPositions(int units, int drawn)
+{
+    UnitShuffle& shuffle = Shuffle();
+    if (shuffle.order.size() != static_cast<std::size_t>(units) + 1) {
+        shuffle.order.resize(units + 1);
+        for (int i = 0; i <= units; ++i) {
+            shuffle.order[i] = i;
+        }
+    }
+    shuffle.swappedWith.resize(drawn);
+    for (int i = 1; i <= drawn; ++i) {
+        const int j = i + RandomIndex(units - i + 1) - 1;
+        std::swap(shuffle.order[i], shuffle.order[j]);
+        shuffle.swappedWith[i - 1] = j;
+        SimulationState.sampleUnits[i] = shuffle.order[i];
+    }
+    for (int i = 1; i <= drawn; ++i) {
+        const int j = shuffle.swappedWith[i - 1];
+        shuffle.order[i] = i;
+        shuffle.order[j] = j;
+    }
+}
+
 double LargestAuxiliaryValue(int units)
 {
     double largest = 0.0;
@@ -44,6 +84,11 @@ void ApplyNonresponseIfOn()
 }
 
 }  // namespace
+
+void SetRandomSeed(std::uint32_t seed)
+{
+    RandomGenerator.seed = seed;
+}
 
 std::int32_t RandomInteger(std::int32_t n)
 {
@@ -65,20 +110,14 @@ std::int32_t RandomIndex(std::int32_t n)
 }
 
 // With more positions than units (a sample size above N) only N units can be
-// drawn; the surplus positions hold 0, i.e. count as nonrespondents.
+// drawn; the surplus positions hold 0, i.e. count as nonrespondents. Positions
+// beyond the sample are not written: nothing reads them.
 void DrawSampleEqualProbabilities()
 {
     const int units = PopulationSize();
     const int positions = SamplePositions();
     const int drawn = std::min(positions, units);
-    auto& sample = SimulationState.sampleUnits;
-    for (int i = 1; i <= units; ++i) {
-        sample[i] = i;
-    }
-    for (int i = 1; i <= drawn; ++i) {
-        const int j = i + RandomIndex(units - i + 1) - 1;
-        std::swap(sample[i], sample[j]);
-    }
+    ShuffleFirstPositions(units, drawn);
     MarkPositionsEmpty(drawn + 1, positions);
     SimulationState.respondentCount = drawn;
     ApplyNonresponseIfOn();

@@ -10,6 +10,10 @@ struct TRandomGenerator {
 };
 extern TRandomGenerator RandomGenerator;
 
+/// \brief Starts the generator from `seed` (the batch simulator's --seed; the
+/// desktop program never calls it).
+void SetRandomSeed(std::uint32_t seed);
+
 /// \brief Advances the seed once; a whole number in 0..n-1 for n >= 1.
 std::int32_t RandomInteger(std::int32_t n);
 /// \brief Advances the seed once; a real in [0, 1).

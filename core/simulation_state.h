@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 inline constexpr int MaxUnits = 1000;
 inline constexpr int MaxVariables = 10;
@@ -38,7 +39,9 @@ struct TSimulationState {
     std::string populationName;
     PopulationMatrix populationData{};  ///< [unit 1..1000][variable 1..10]
     std::array<std::string, MaxVariables + 1> variableNames{};
-    std::array<double, MaxSamples + 1> estimates{};
+    /// [sample 1..]: room for MaxSamples from the start; a longer run of the batch
+    /// simulator grows it to its number of samples.
+    std::vector<double> estimates = std::vector<double>(MaxSamples + 1);
     std::array<std::int32_t, HistogramCapacity + 1> histogramCounts{};
     std::int32_t unitCount = 0;
     std::int32_t variableCount = 0;

@@ -78,7 +78,7 @@ double PopulationMean()
 void ComputeSimulatedStatistics(int samplesDrawn)
 {
     TSimulationState& s = SimulationState;
-    const int count = std::clamp(samplesDrawn, 0, MaxSamples);
+    const int count = std::clamp(samplesDrawn, 0, static_cast<int>(s.estimates.size()) - 1);
     s.simulatedMeanAvailable = count >= 1;
     s.simulatedStdDevAvailable = count >= 2;
     s.simulatedMean = 0.0;
@@ -115,7 +115,10 @@ void RunEngine::StartRun()
     if (NeedsAuxiliaryQuantities()) {
         PrepareAuxiliaryQuantities();
     }
-    simulationCount_ = std::clamp<int>(s.simulationCount, 0, MaxSamples);
+    simulationCount_ = std::clamp<int>(s.simulationCount, 0, MaxRunSamples);
+    if (SimulationState.estimates.size() <= static_cast<std::size_t>(simulationCount_)) {
+        SimulationState.estimates.resize(simulationCount_ + 1);
+    }
     samplesDrawn_ = 0;
     correctIntervals_ = 0;
     stopped_ = false;

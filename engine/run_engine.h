@@ -5,6 +5,10 @@
 
 #include <cstdint>
 
+/// The most samples a run may hold: the desktop program offers up to
+/// MaxSamples, the batch simulator up to this.
+inline constexpr int MaxRunSamples = 1000000;
+
 inline constexpr int RejectionBound = 10000;
 inline constexpr const char* RejectionBoundMessage = "No usable sample was found in 10000 draws!";
 

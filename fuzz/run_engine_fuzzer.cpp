@@ -216,7 +216,7 @@ void RunToTheEnd(RunEngine& engine, RunGraph& graph, QPainter& painter)
     InitGraph(painter, graph.frame);
     DrawStatus status = DrawStatus::Accepted;
     // One more step than samples: the last one must report the end.
-    for (int step = 0; step <= MaxSamples && status == DrawStatus::Accepted; ++step) {
+    for (int step = 0; step <= engine.simulationCount() && status == DrawStatus::Accepted; ++step) {
         SampleResult sample;
         status = engine.NextSample(sample);
         if (status == DrawStatus::Accepted) {

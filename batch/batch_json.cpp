@@ -1,0 +1,267 @@
+#include "batch/batch_json.h"
+
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <ostream>
+#include <utility>
+
+#include "batch/batch_options.h"
+#include "batch/batch_output.h"
+#include "core/simulation_state.h"
+#include "core/theory.h"
+#include "core/variable_summary.h"
+#include "engine/run_engine.h"
+
+namespace {
+
+constexpr const char* Null = "null";
+
+std::string JsonNumber(double value)
+{
+    if (!std::isfinite(value)) {
+        return Null;
+    }
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+std::string JsonNumberOr(double value, bool available)
+{
+    return available ? JsonNumber(value) : Null;
+}
+
+std::string JsonNumberOr(const std::optional<double>& value)
+{
+    return value ? JsonNumber(*value) : Null;
+}
+
+std::string JsonBool(bool value)
+{
+    return value ? "true" : "false";
+}
+
+/// The name of variable k as a JSON string, null when there is no such variable.
+std::string JsonVariable(int k)
+{
+    return IsVariableNumber(k) ? JsonString(SimulationState.variableNames[k]) : Null;
+}
+
+/// An object on one line, its members in the order they were added.
+class JsonObject {
+public:
+    JsonObject& Add(const char* key, const std::string& value)
+    {
+        text_ += (text_.empty() ? "{" : ", ") + JsonString(key) + ": " + value;
+        return *this;
+    }
+    JsonObject& Add(const char* key, int value) { return Add(key, std::to_string(value)); }
+    std::string Text() const { return text_.empty() ? "{}" : text_ + "}"; }
+
+private:
+    std::string text_;
+};
+
+/// Length of the UTF-8 sequence that starts at `position`, or 0 when the bytes
+/// there are not one (overlong forms, surrogates and values above U+10FFFF included).
+std::size_t Utf8SequenceLength(const std::string& text, std::size_t position)
+{
+    const auto byte = [&](std::size_t offset) {
+        return position + offset < text.size() ? static_cast<unsigned char>(text[position + offset]) : 0u;
+    };
+    const unsigned lead = byte(0);
+    const auto continuation = [&](std::size_t offset, unsigned low, unsigned high) {
+        const unsigned value = byte(offset);
+        return value >= low && value <= high;
+    };
+    if (lead < 0x80) {
+        return 1;
+    }
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        return continuation(1, 0x80, 0xBF) ? 2 : 0;
+    }
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        const unsigned low = lead == 0xE0 ? 0xA0 : 0x80;
+        const unsigned high = lead == 0xED ? 0x9F : 0xBF;
+        return continuation(1, low, high) && continuation(2, 0x80, 0xBF) ? 3 : 0;
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) {
+        const unsigned low = lead == 0xF0 ? 0x90 : 0x80;
+        const unsigned high = lead == 0xF4 ? 0x8F : 0xBF;
+        return continuation(1, low, high) && continuation(2, 0x80, 0xBF) && continuation(3, 0x80, 0xBF) ? 4
+                                                                                                        : 0;
+    }
+    return 0;
+}
+
+const char* DesignName()
+{
+    return SimulationState.designCode == DesignProportionalToSize ? "pps" : "equal";
+}
+
+const char* EstimatorName()
+{
+    switch (SimulationState.estimatorCode) {
+        case EstimatorRatio:
+            return "ratio";
+        case EstimatorRegression:
+            return "regression";
+        case EstimatorPostStratified:
+            return "poststrat";
+        default:
+            return "direct";
+    }
+}
+
+bool UsesAuxiliaryVariable()
+{
+    return SimulationState.designCode == DesignProportionalToSize ||
+           SimulationState.estimatorCode != EstimatorDirect;
+}
+
+std::string NonresponseSettings(const BatchOptions& options)
+{
+    if (!SimulationState.nonresponseOn || !options.nonresponse) {
+        return Null;
+    }
+    return JsonObject()
+        .Add("variable", JsonVariable(SimulationState.nonresponseVariable))
+        .Add("percent_at_minimum", options.nonresponse->percentAtMinimum)
+        .Add("percent_at_maximum", options.nonresponse->percentAtMaximum)
+        .Text();
+}
+
+std::string VariableSummaryObject(int k)
+{
+    const VariableSummary summary = SummarizeVariable(k);
+    return JsonObject()
+        .Add("number", k)
+        .Add("name", JsonVariable(k))
+        .Add("minimum", JsonNumberOr(summary.minimum, summary.extremesAvailable))
+        .Add("maximum", JsonNumberOr(summary.maximum, summary.extremesAvailable))
+        .Add("mean", JsonNumberOr(summary.mean, summary.meanAvailable))
+        .Add("standard_deviation",
+             JsonNumberOr(summary.standardDeviation, summary.standardDeviationAvailable))
+        .Text();
+}
+
+/// Writes `items` as the members of an array, one a line.
+void WriteArray(std::ostream& out, const std::vector<std::string>& items)
+{
+    out << "[";
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        out << (i == 0 ? "\n    " : ",\n    ") << items[i];
+    }
+    out << (items.empty() ? "]" : "\n  ]");
+}
+
+/// The version number alone, without the word "version" of the interface text.
+std::string VersionNumber()
+{
+    const std::string& text = SimulationState.versionText;
+    const std::size_t blank = text.rfind(' ');
+    return blank == std::string::npos ? text : text.substr(blank + 1);
+}
+
+}  // namespace
+
+std::string JsonString(const std::string& text)
+{
+    std::string quoted = "\"";
+    for (std::size_t position = 0; position < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[position]);
+        const std::size_t length = Utf8SequenceLength(text, position);
+        if (length == 0) {
+            quoted += "\\ufffd";
+            ++position;
+            continue;
+        }
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+            quoted += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char escape[8];
+            const auto result = std::to_chars(escape, escape + sizeof escape, c, 16);
+            quoted += "\\u" + std::string(4 - (result.ptr - escape), '0') + std::string(escape, result.ptr);
+        } else {
+            quoted.append(text, position, length);
+        }
+        position += length;
+    }
+    return quoted + "\"";
+}
+
+JsonReport::JsonReport(const BatchOptions& options)
+{
+    const TSimulationState& s = SimulationState;
+    settings_ =
+        JsonObject()
+            .Add("population", JsonString(s.populationName))
+            .Add("population_file", JsonString(options.populationPath))
+            .Add("units", s.unitCount)
+            .Add("variables", s.variableCount)
+            .Add("target_variable", JsonVariable(s.targetVariable))
+            .Add("sample_size", s.sampleSize)
+            .Add("design", JsonString(DesignName()))
+            .Add("estimator", JsonString(EstimatorName()))
+            .Add("auxiliary_variable", UsesAuxiliaryVariable() ? JsonVariable(s.auxiliaryVariable) : Null)
+            .Add("nonresponse", NonresponseSettings(options))
+            .Add("simulations", s.simulationCount)
+            .Add("intervals", JsonBool(s.confidenceIntervalMode))
+            .Add("runs", options.runs)
+            .Add("seed", std::to_string(options.seed.value_or(0)))
+            .Add("scale_lower", JsonNumber(s.scaleLower))
+            .Add("scale_upper", JsonNumber(s.scaleUpper))
+            .Add("compression", s.verticalCompression)
+            .Text();
+}
+
+void JsonReport::AddRun(int run, const RunEngine& engine)
+{
+    ComputeSimulatedStatistics(engine.samplesDrawn());
+    ComputeTheoreticalProperties();
+    const TSimulationState& s = SimulationState;
+    const MonteCarloErrors errors = ComputeMonteCarloErrors(engine);
+    const bool intervals = s.confidenceIntervalMode;
+    const int samples = engine.samplesDrawn();
+    runs_.push_back(
+        JsonObject()
+            .Add("run", run)
+            .Add("samples", samples)
+            .Add("stopped_by_bound", JsonBool(engine.stoppedByBound()))
+            .Add("population_mean", JsonNumber(engine.populationMean()))
+            .Add("mean_theoretical", JsonNumberOr(s.theoreticalMean, s.theoreticalMeanAvailable))
+            .Add("mean_simulated", JsonNumberOr(s.simulatedMean, s.simulatedMeanAvailable))
+            .Add("standard_error_theoretical",
+                 JsonNumberOr(s.theoreticalStdError, s.theoreticalStdErrorAvailable))
+            .Add("standard_error_simulated", JsonNumberOr(s.simulatedStdDev, s.simulatedStdDevAvailable))
+            .Add("monte_carlo_error_of_mean", JsonNumberOr(errors.mean))
+            .Add("monte_carlo_error_of_standard_error", JsonNumberOr(errors.standardError))
+            .Add("correct_intervals", intervals ? std::to_string(engine.correctIntervals()) : Null)
+            .Add("percentage_of_correct_intervals",
+                 JsonNumberOr(100.0 * engine.correctIntervals() / samples, intervals && samples > 0))
+            .Add("monte_carlo_error_of_percentage", JsonNumberOr(errors.percentage))
+            .Text());
+}
+
+void JsonReport::Write(std::ostream& out) const
+{
+    out << "{\n  \"program\": \"tarvek-batch\",\n  \"version\": " << JsonString(VersionNumber())
+        << ",\n  \"settings\": " << settings_ << ",\n  \"runs\": ";
+    WriteArray(out, runs_);
+    out << "\n}\n";
+}
+
+void WriteJsonPopulationSummary(std::ostream& out)
+{
+    const TSimulationState& s = SimulationState;
+    std::vector<std::string> variables;
+    for (int k = 1; k <= s.variableCount && k <= MaxVariables; ++k) {
+        variables.push_back(VariableSummaryObject(k));
+    }
+    out << "{\n  \"population\": " << JsonString(s.populationName) << ",\n  \"units\": " << s.unitCount
+        << ",\n  \"variables\": ";
+    WriteArray(out, variables);
+    out << "\n}\n";
+}

@@ -1,0 +1,35 @@
+#pragma once
+// The --json output of tarvek-batch: one document with the settings and the
+// statistics of every run, or the population summary. Reals are written with the
+// fewest digits that read back to the same double; undefined values are null.
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+struct BatchOptions;
+class RunEngine;
+
+/// \brief The document of one simulation: the settings as applied, then one
+/// object per run, written when the last run is over (or stopped).
+class JsonReport {
+public:
+    /// \brief Takes the settings from SimulationState, as ApplySettings left it.
+    explicit JsonReport(const BatchOptions& options);
+
+    /// \brief Adds the statistics of the run `engine` has just performed.
+    void AddRun(int run, const RunEngine& engine);
+
+    void Write(std::ostream& out) const;
+
+private:
+    std::string settings_;
+    std::vector<std::string> runs_;
+};
+
+/// \brief The population summary of --describe as a JSON document.
+void WriteJsonPopulationSummary(std::ostream& out);
+
+/// \brief `text` as a JSON string: quotes, backslashes and control characters
+/// escaped; a byte that is not part of valid UTF-8 becomes U+FFFD.
+std::string JsonString(const std::string& text);

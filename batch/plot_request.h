@@ -1,0 +1,31 @@
+#pragma once
+// What tarvek-batch hands to its picture module, the shared library that holds
+// everything of the simulator that needs Qt. The module is loaded only when a
+// picture is asked for, so that tarvek-batch itself links no Qt library. Both
+// sides are built from this header in one build.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "core/simulation_state.h"
+#include "engine/plot_frame.h"
+#include "plot/plot_options.h"
+
+/// \brief The picture of the last run: the file to write (its extension
+/// chooses the format), the graph as numbers and the options of the picture.
+struct PlotRequest {
+    std::string fileName;
+    RunGraph graph;
+    /// The run's histogramCounts, which the renderer paints the bars from.
+    std::array<std::int32_t, HistogramCapacity + 1> histogramCounts{};
+    PlotOptions options;
+};
+
+/// \brief The module's entry point: writes the picture; "" or why it failed.
+using WritePlotEntry = std::string (*)(const PlotRequest& request);
+inline constexpr const char* WritePlotEntryName = "TarvekWritePlot";
+
+/// \brief Loads the picture module and writes the picture through it;
+/// "" or why it failed, a module that cannot be loaded included.
+std::string WritePlotWithModule(const PlotRequest& request);
