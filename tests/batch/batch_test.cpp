@@ -4,13 +4,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 namespace {
 
@@ -350,8 +355,8 @@ TEST(BatchRefusalTest, SettingsOutsideTheirRanges)
 {
     ExpectRefusal({"-n", "1", Small}, "The sample size must be from 2 to 8!");
     ExpectRefusal({"-n", "9", Small}, "The sample size must be from 2 to 8!");
-    ExpectRefusal({"-s", "9", Small}, "The number of simulations must be from 10 to 1000!");
-    ExpectRefusal({"-s", "1001", Small}, "The number of simulations must be from 10 to 1000!");
+    ExpectRefusal({"-s", "9", Small}, "The number of simulations must be from 10 to 1000000!");
+    ExpectRefusal({"-s", "1000001", Small}, "The number of simulations must be from 10 to 1000000!");
     ExpectRefusal({"-t", "4", Small}, "The target variable must be from 1 to 3!");
     ExpectRefusal({"-a", "0", "-e", "ratio", Small}, "The auxiliary variable must be from 1 to 3!");
     ExpectRefusal({"--nonresponse", "4:1:99", Small}, "The nonresponse variable must be from 1 to 3!");
@@ -426,6 +431,12 @@ TEST(BatchUsageTest, MalformedCommandLinesExitWithStatusTwo)
         {"--runs", "101", Small},
         {"--nonresponse", "1:2", Small},
         {"--intervals=yes", Small},
+        {"--seed", "-1", Small},
+        {"--seed", "4294967296", Small},
+        {"--seed", "1.5", Small},
+        {"--seed", "", Small},
+        {"--describe", "--mc-error", Small},
+        {"--json", "--estimates", "-", Small},
         {},
         {Small, Small},
     };
@@ -489,6 +500,242 @@ TEST(BatchBoundTest, RunWithoutAcceptableSamplesStopsWithStatusThree)
     EXPECT_EQ(result.status, 3);
     EXPECT_EQ(result.err, message);
     EXPECT_EQ(TableValue(result.out, "Nonresponse"), "Yes, by Income");
+}
+
+/// 64-bit FNV-1a of `text`: a fingerprint of an output recorded before a change.
+std::uint64_t Fingerprint(const std::string& text)
+{
+    std::uint64_t hash = 0xcbf29ce484222325ull;
+    for (const char c : text) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ull;
+    }
+    return hash;
+}
+
+// The CSV of every estimate (17 digits) and the table of runs of 1000 samples
+// from the default seed, as the program wrote them before it took more samples,
+// seeds and its picture module.
+TEST(BatchStudyTest, RunsOfAThousandSamplesStayAsTheyWere)
+{
+    struct Case {
+        std::vector<std::string> settings;
+        std::uint64_t csv;
+        std::uint64_t table;
+    };
+    const std::vector<Case> cases = {
+        {{"-n", "3", "--intervals"}, 0xb4929dc65cc30d9aull, 0xa93a97e6bc29a593ull},
+        {{"-d", "pps", "-a", "2", "-n", "4"}, 0xfabbeea1c23d556cull, 0x564631aae775a5c6ull},
+        {{"-e", "regression", "-a", "2", "--nonresponse", "2:5:40", "-n", "4", "--intervals"},
+         0x604a6ce1e8e8a2deull,
+         0x1f8e12a572461efdull},
+        {{"-e", "poststrat", "-a", "3", "-n", "6", "--runs", "2"},
+         0xb260c6eb072cb2e3ull,
+         0x496e870f862559a9ull},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> arguments = c.settings;
+        arguments.push_back(Small);
+        const BatchResult table = RunBatch(arguments);
+        arguments.insert(arguments.begin(), {"--seed", "0", "--estimates", "-"});
+        const BatchResult csv = RunBatch(arguments);
+        EXPECT_EQ(Fingerprint(csv.out), c.csv) << c.settings[1];
+        EXPECT_EQ(Fingerprint(table.out), c.table) << c.settings[1] << "\n" << table.out;
+    }
+}
+
+/// The estimate of the first sample of n = 2 from small.pop (direct estimator,
+/// equal probabilities) when the generator starts from `seed`, computed step by
+/// step: seed * 134775813 + 1 modulo 2^32, a whole number 1..m from the upper
+/// half of seed * m, a partial shuffle of units 1..8.
+double FirstEstimateFromSeed(std::uint32_t seed)
+{
+    const double income[] = {0, 12.5, 20, 7.25, 30, 15, 9, 22, 18};
+    int units[] = {0, 1, 2, 3, 4, 5, 6, 7, 8};
+    for (int position = 1; position <= 2; ++position) {
+        seed = seed * 134775813u + 1u;
+        const int remaining = 8 - position + 1;
+        const int draw = static_cast<int>((std::uint64_t{seed} * remaining) >> 32) + 1;
+        std::swap(units[position], units[position + draw - 1]);
+    }
+    return (income[units[1]] + income[units[2]]) / 2;
+}
+
+TEST(BatchStudyTest, SeedStartsTheGenerator)
+{
+    const std::vector<std::pair<std::string, std::uint32_t>> seeds = {
+        {"0", 0u}, {"1", 1u}, {"+123456789", 123456789u}, {"4294967295", 4294967295u}};
+    for (const auto& [text, seed] : seeds) {
+        const BatchResult result =
+            RunBatch({"--seed", text, "-n", "2", "-s", "10", "--estimates", "-", Small});
+        ASSERT_EQ(result.status, 0) << result.err;
+        const std::vector<std::string> lines = Lines(result.out);
+        ASSERT_GE(lines.size(), 2u);
+        EXPECT_EQ(std::stod(Fields(lines[1], ',')[2]), FirstEstimateFromSeed(seed)) << text;
+    }
+    EXPECT_EQ(RunBatch({"--seed", "0", "-n", "3", Small}).out, RunBatch({"-n", "3", Small}).out);
+}
+
+std::string Fixed3(double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.3f", value);
+    return text;
+}
+
+// Above the desktop program's thousand samples the definitions stay: every
+// sample's class and interval, the mean and standard deviation over all of
+// them in sample order, the percentage, and the Monte Carlo errors.
+TEST(BatchStudyTest, HundredThousandSamplesFollowTheDefinitions)
+{
+    constexpr int samples = 100000;
+    const std::string csvPath = TempPath("large.csv");
+    const BatchResult result =
+        RunBatch({"-n", "3", "-s", std::to_string(samples), "--intervals", "--mc-error", "--seed", "77",
+                  "--scale", "0:40", "--estimates", csvPath, Small});
+    ASSERT_EQ(result.status, 0) << result.err;
+    std::ifstream csv(csvPath);
+    std::string line;
+    std::getline(csv, line);
+    const double populationMean = 16.71875;
+    std::vector<double> estimates;
+    int covered = 0;
+    while (std::getline(csv, line)) {
+        const std::vector<std::string> fields = Fields(line, ',');
+        ASSERT_EQ(fields.size(), 9u);
+        ASSERT_EQ(std::stoi(fields[1]), static_cast<int>(estimates.size()) + 1);
+        const double estimate = std::stod(fields[2]);
+        const double standardError = std::stod(fields[3]);
+        const int expectedClass =
+            std::clamp(static_cast<int>(std::nearbyint(estimate * 50.0 / 40.0)) + 1, 1, 50);
+        ASSERT_EQ(std::stoi(fields[7]), expectedClass) << line;
+        ASSERT_EQ(std::stod(fields[4]), estimate - 1.96 * standardError) << line;
+        const bool isCovered = estimate - 1.96 * standardError < populationMean &&
+                               populationMean < estimate + 1.96 * standardError;
+        ASSERT_EQ(fields[6], isCovered ? "1" : "0") << line;
+        covered += isCovered ? 1 : 0;
+        estimates.push_back(estimate);
+    }
+    std::remove(csvPath.c_str());
+    ASSERT_EQ(estimates.size(), static_cast<std::size_t>(samples));
+
+    double sum = 0.0;
+    for (const double estimate : estimates) {
+        sum += estimate;
+    }
+    const double mean = sum / samples;
+    double squares = 0.0;
+    for (const double estimate : estimates) {
+        squares += (estimate - mean) * (estimate - mean);
+    }
+    const double deviation = std::sqrt(squares / (samples - 1));
+    const double fraction = covered / static_cast<double>(samples);
+    EXPECT_EQ(TableValue(result.out, "Simulations"), std::to_string(samples));
+    EXPECT_EQ(TableValue(result.out, "Mean (simulated)"), Fixed3(mean));
+    EXPECT_EQ(TableValue(result.out, "Standard error (simulated)"), Fixed3(deviation));
+    EXPECT_EQ(TableValue(result.out, "Percentage of correct intervals"),
+              std::to_string(static_cast<int>(std::nearbyint(100.0 * fraction))));
+    EXPECT_EQ(TableValue(result.out, "Monte Carlo error of the mean"),
+              Fixed3(deviation / std::sqrt(samples)));
+    EXPECT_EQ(TableValue(result.out, "Monte Carlo error of the standard error"),
+              Fixed3(deviation / std::sqrt(2.0 * (samples - 1))));
+    EXPECT_EQ(TableValue(result.out, "Monte Carlo error of the percentage"),
+              Fixed3(100.0 * std::sqrt(fraction * (1 - fraction) / samples)));
+}
+
+TEST(BatchStudyTest, MonteCarloLinesStandWhereTheTableAllowsThem)
+{
+    std::vector<std::string> lines = Lines(RunBatch({"--mc-error", "-n", "3", "--intervals", Small}).out);
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[lines.size() - 4].rfind("Monte Carlo error of the mean\t", 0), 0u);
+    EXPECT_EQ(lines[lines.size() - 3].rfind("Monte Carlo error of the standard error\t", 0), 0u);
+    EXPECT_EQ(lines[lines.size() - 2].rfind("Percentage of correct intervals\t", 0), 0u);
+    EXPECT_EQ(lines[lines.size() - 1].rfind("Monte Carlo error of the percentage\t", 0), 0u);
+
+    // No accepted sample: every error undefined.
+    const BatchResult stopped = RunBatch({"--mc-error", "--intervals", "--nonresponse", "1:100:100", Small});
+    EXPECT_EQ(stopped.status, 3);
+    for (const char* label : {"Monte Carlo error of the mean", "Monte Carlo error of the standard error",
+                              "Monte Carlo error of the percentage"}) {
+        EXPECT_EQ(TableValue(stopped.out, label), "-") << label;
+    }
+}
+
+TEST(BatchStudyTest, JsonReadsBackAsTheTable)
+{
+    const std::vector<std::string> settings = {"-n",     "3",    "-s", "500",   "--runs", "2", "--intervals",
+                                               "--seed", "2024", "-e", "ratio", "-a",     "2", Small};
+    std::vector<std::string> arguments = settings;
+    arguments.insert(arguments.begin(), "--mc-error");
+    const BatchResult table = RunBatch(arguments);
+    arguments.front() = "--json";
+    const BatchResult json = RunBatch(arguments);
+    ASSERT_EQ(json.status, 0) << json.err;
+    const nlohmann::json document = nlohmann::json::parse(json.out);
+    EXPECT_EQ(document["settings"]["estimator"], "ratio");
+    EXPECT_EQ(document["settings"]["auxiliary_variable"], "Size");
+    EXPECT_EQ(document["settings"]["seed"], 2024);
+    EXPECT_EQ(document["settings"]["simulations"], 500);
+    ASSERT_EQ(document["runs"].size(), 2u);
+
+    // The second run's table is the last block of the table output.
+    const std::string secondTable = table.out.substr(table.out.find("Run 2\n"));
+    const nlohmann::json& run = document["runs"][1];
+    EXPECT_EQ(run["run"], 2);
+    EXPECT_EQ(run["samples"], 500);
+    const std::vector<std::pair<const char*, const char*>> pairs = {
+        {"mean_theoretical", "Mean (theoretical)"},
+        {"mean_simulated", "Mean (simulated)"},
+        {"standard_error_theoretical", "Standard error (theoretical)"},
+        {"standard_error_simulated", "Standard error (simulated)"},
+        {"monte_carlo_error_of_mean", "Monte Carlo error of the mean"},
+        {"monte_carlo_error_of_standard_error", "Monte Carlo error of the standard error"},
+        {"monte_carlo_error_of_percentage", "Monte Carlo error of the percentage"},
+    };
+    for (const auto& [key, label] : pairs) {
+        EXPECT_EQ(Fixed3(run[key].get<double>()), TableValue(secondTable, label)) << key;
+    }
+    EXPECT_EQ(run["percentage_of_correct_intervals"].get<double>(),
+              run["correct_intervals"].get<int>() / 5.0);
+    EXPECT_EQ(std::to_string(
+                  static_cast<int>(std::nearbyint(run["percentage_of_correct_intervals"].get<double>()))),
+              TableValue(secondTable, "Percentage of correct intervals"));
+}
+
+TEST(BatchStudyTest, JsonHoldsNullsAndReadsBackFromAnyNames)
+{
+    const BatchResult stopped = RunBatch({"--json", "--nonresponse", "1:100:100", Small});
+    EXPECT_EQ(stopped.status, 3);
+    const nlohmann::json run = nlohmann::json::parse(stopped.out)["runs"][0];
+    EXPECT_EQ(run["samples"], 0);
+    EXPECT_EQ(run["stopped_by_bound"], true);
+    for (const char* key : {"mean_simulated", "standard_error_simulated", "monte_carlo_error_of_mean",
+                            "percentage_of_correct_intervals", "monte_carlo_error_of_percentage"}) {
+        EXPECT_TRUE(run[key].is_null()) << key;
+    }
+
+    // Quotes, a backslash, a tab and a byte that is not UTF-8 in the names.
+    const std::string path = TempPath("names.pop");
+    WriteWhole(path, "Say \"hi\" \\ to\tR\xe9gion\n2 1\nM\xe9tier \"x\"\n1\n2\n");
+    const BatchResult summary = RunBatch({"--describe", "--json", path});
+    std::remove(path.c_str());
+    ASSERT_EQ(summary.status, 0) << summary.err;
+    const nlohmann::json document = nlohmann::json::parse(summary.out);
+    EXPECT_EQ(document["population"].get<std::string>().substr(0, 12), "Say \"hi\" \\ t");
+    EXPECT_EQ(document["units"], 2);
+    EXPECT_EQ(document["variables"][0]["mean"], 1.5);
+    EXPECT_EQ(document["variables"][0]["standard_deviation"], std::sqrt(0.5));
+}
+
+TEST(BatchStudyTest, ProgramLinksNoQtLibrary)
+{
+    const BatchResult result = RunBatch({"--version"});
+    ASSERT_EQ(result.status, 0);
+    const std::string listing = TempPath("ldd");
+    ASSERT_EQ(std::system(("ldd " + ShellQuote(TARVEK_BATCH) + " >" + ShellQuote(listing)).c_str()), 0);
+    const std::string libraries = ReadWhole(listing);
+    std::remove(listing.c_str());
+    EXPECT_NE(libraries.find("libc.so"), std::string::npos) << libraries;
+    EXPECT_EQ(libraries.find("Qt"), std::string::npos) << libraries;
 }
 
 }  // namespace
