@@ -401,6 +401,13 @@ std::string UsageText()
         text += line + spec.description + "\n";
     }
     text +=
+        "\nWith --json, standard output holds one JSON document: \"settings\", the settings as applied,\n"
+        "and \"runs\", one object per run with samples, stopped_by_bound, population_mean,\n"
+        "mean_theoretical, mean_simulated, standard_error_theoretical, standard_error_simulated,\n"
+        "monte_carlo_error_of_mean, monte_carlo_error_of_standard_error, correct_intervals,\n"
+        "percentage_of_correct_intervals (not rounded) and monte_carlo_error_of_percentage. Reals\n"
+        "are written in full precision; null stands for a value that is undefined or does not apply.\n";
+    text +=
         "\nExit status: 0 success, 1 a file could not be read or written, 2 a usage error or a\n"
         "refused setting, 3 a run stopped because no acceptable sample was found.\n";
     return text;

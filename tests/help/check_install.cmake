@@ -1,6 +1,6 @@
 # Installs the build tree into a fresh prefix and checks that the installed tree
 # holds the programs, the help file, the examples and the desktop integration.
-#   cmake -DBUILD_DIR=... -DPREFIX=... -DBINDIR=bin -DDATADIR=share -P check_install.cmake
+#   cmake -DBUILD_DIR=... -DPREFIX=... -DBINDIR=bin -DLIBDIR=lib -DDATADIR=share -P check_install.cmake
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
                 RESULT_VARIABLE result OUTPUT_QUIET ERROR_VARIABLE errors)
@@ -12,6 +12,7 @@ set(app_id org.tarvek.Tarvek)
 set(expected
     ${BINDIR}/tarvek
     ${BINDIR}/tarvek-batch
+    ${LIBDIR}/tarvek/tarvek-batch-plot.so
     ${DATADIR}/tarvek/tarvek.chm
     ${DATADIR}/tarvek/examples/classroom.pop
     ${DATADIR}/tarvek/examples/mu284.pop
@@ -44,6 +45,15 @@ foreach(size 32 128)
         message(SEND_ERROR "${icon} is ${width} x ${height}, not ${size} x ${size}")
     endif()
 endforeach()
+
+# The installed tarvek-batch finds its picture module.
+set(picture ${PREFIX}/plot.bmp)
+execute_process(COMMAND ${PREFIX}/${BINDIR}/tarvek-batch -s 10 --plot ${picture}
+                        ${PREFIX}/${DATADIR}/tarvek/examples/classroom.pop
+                RESULT_VARIABLE result OUTPUT_QUIET ERROR_VARIABLE errors)
+if(NOT result EQUAL 0 OR NOT EXISTS ${picture})
+    message(SEND_ERROR "the installed tarvek-batch wrote no picture (${result}): ${errors}")
+endif()
 
 if(missing)
     string(REPLACE ";" "\n  " missing "${missing}")
