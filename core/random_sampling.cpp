@@ -28,44 +28,50 @@ void MarkPositionsEmpty(int from, int to)
     }
 }
 
-/// The partial shuffle works on this list of units, which holds 1..N between
-/// draws: a draw swaps at most 2n entries and puts them back afterwards, so that
-/// it costs n and not N. The list is laid out anew only when N changes.
-struct UnitShuffle {
-    std::vector<std::int32_t> order;
-    std::vector<std::int32_t> swappedWith;  ///< [i - 1]: the position exchanged with position i
-};
-
-UnitShuffle& Shuffle()
+/// The partial shuffle over a fresh list of all units, in place in sampleUnits:
+/// one random number per position, positions beyond the sample left holding the
+/// units not drawn.
+void ShuffleAllUnits(int units, int drawn)
 {
-    static UnitShuffle shuffle;
-    return shuffle;
-}
-
-/// Positions 1..drawn of the partial shuffle of 1..units into sampleUnits; the
-/// random numbers are those of a shuffle in place, one per position.
-void ShuffleFirstPositions(int units, int drawn)
-{
-    UnitShuffle& shuffle = Shuffle();
-    if (shuffle.order.size() != static_cast<std::size_t>(units) + 1) {
-        shuffle.order.resize(units + 1);
-        for (int i = 0; i <= units; ++i) {
-            shuffle.order[i] = i;
-        }
+    auto& sample = SimulationState.sampleUnits;
+    for (int i = 1; i <= units; ++i) {
+        sample[i] = i;
     }
-    shuffle.swappedWith.resize(drawn);
     for (int i = 1; i <= drawn; ++i) {
         const int j = i + RandomIndex(units - i + 1) - 1;
-        std::swap(shuffle.order[i], shuffle.order[j]);
-        shuffle.swappedWith[i - 1] = j;
-        SimulationState.sampleUnits[i] = shuffle.order[i];
-    }
-    for (int i = 1; i <= drawn; ++i) {
-        const int j = shuffle.swappedWith[i - 1];
-        shuffle.order[i] = i;
-        shuffle.order[j] = j;
+        std::swap(sample[i], sample[j]);
     }
 }
+
+/// The same shuffle for a sample that is a small part of the population: it works
+/// on a list of its own that holds 1..N between draws, and puts back the at most
+/// 2n entries it exchanged, so that a draw costs n and not N. The list is laid
+/// out anew only when N changes. Only positions 1..n of sampleUnits are written.
+void ShuffleFewUnits(int units, int drawn)
+{
+    static std::vector<std::int32_t> order;
+    static std::vector<std::int32_t> exchanged;
+    if (order.size() != static_cast<std::size_t>(units) + 1) {
+        order.resize(units + 1);
+        for (int i = 0; i <= units; ++i) {
+            order[i] = i;
+        }
+    }
+    exchanged.resize(drawn);
+    for (int i = 1; i <= drawn; ++i) {
+        const int j = i + RandomIndex(units - i + 1) - 1;
+        std::swap(order[i], order[j]);
+        exchanged[i - 1] = j;
+        SimulationState.sampleUnits[i] = order[i];
+    }
+    for (int i = 1; i <= drawn; ++i) {
+        order[exchanged[i - 1]] = exchanged[i - 1];
+        order[i] = i;
+    }
+}
+
+/// Below this share of the population (1 in 8) a sample is drawn by ShuffleFewUnits.
+constexpr int FewUnitsRatio = 8;
 
 double LargestAuxiliaryValue(int units)
 {
@@ -110,14 +116,18 @@ std::int32_t RandomIndex(std::int32_t n)
 }
 
 // With more positions than units (a sample size above N) only N units can be
-// drawn; the surplus positions hold 0, i.e. count as nonrespondents. Positions
-// beyond the sample are not written: nothing reads them.
+// drawn; the surplus positions hold 0, i.e. count as nonrespondents. Nothing
+// reads the positions beyond the sample.
 void DrawSampleEqualProbabilities()
 {
     const int units = PopulationSize();
     const int positions = SamplePositions();
     const int drawn = std::min(positions, units);
-    ShuffleFirstPositions(units, drawn);
+    if (drawn * FewUnitsRatio < units) {
+        ShuffleFewUnits(units, drawn);
+    } else {
+        ShuffleAllUnits(units, drawn);
+    }
     MarkPositionsEmpty(drawn + 1, positions);
     SimulationState.respondentCount = drawn;
     ApplyNonresponseIfOn();

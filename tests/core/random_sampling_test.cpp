@@ -233,4 +233,44 @@ TEST_F(NonresponseTest, AVariableOutsideTheRecordRemovesNobody)
     EXPECT_EQ(SimulationState.respondentCount, 6);
 }
 
+/// Positions 1..n of the partial shuffle of units 1..N from `seed`, on a list of
+/// its own: position i exchanged with position i + RandomIndex(N - i + 1) - 1.
+std::vector<int> ReferenceShuffle(std::uint32_t& seed, int units, int n)
+{
+    std::vector<int> order(units + 1);
+    std::iota(order.begin(), order.end(), 0);
+    for (int i = 1; i <= n; ++i) {
+        seed = seed * 134775813u + 1u;
+        const int index = static_cast<int>((std::uint64_t{seed} * (units - i + 1)) >> 32) + 1;
+        std::swap(order[i], order[i + index - 1]);
+    }
+    return {order.begin() + 1, order.begin() + 1 + n};
+}
+
+// Small samples from a large population and large ones are drawn in different
+// ways; consecutive draws of changing sizes must give the shuffle's samples
+// either way, also when the population changes in between.
+TEST_F(SamplingTest, EqualProbabilitiesGivesThePartialShuffleForEverySampleSize)
+{
+    struct Draws {
+        int units;
+        std::vector<int> sizes;
+    };
+    const std::vector<Draws> cases = {
+        {1000, {10, 3, 124, 125, 10, 999, 2, 1000, 10}},
+        {17, {2, 2, 3, 17, 2}},
+        {1000, {5, 5}},
+    };
+    std::uint32_t seed = 0;
+    for (const Draws& c : cases) {
+        InstallSingleVariable(Sequence(c.units));
+        for (const int n : c.sizes) {
+            SimulationState.sampleSize = n;
+            DrawSampleEqualProbabilities();
+            ASSERT_EQ(SamplePositions(n), ReferenceShuffle(seed, c.units, n)) << c.units << " " << n;
+            ASSERT_EQ(RandomGenerator.seed, seed);
+        }
+    }
+}
+
 }  // namespace
