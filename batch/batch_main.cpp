@@ -95,7 +95,7 @@ bool PerformRun(RunEngine& engine, int run, EstimatesTarget& estimates, RunGraph
 PlotRequest MakePlotRequest(const std::string& fileName, const RunGraph& graph, const PlotOptions& options)
 {
     PlotRequest request;
-    request.fileName = fileName;
+    request.fileName = fileName.c_str();
     request.graph = graph;
     request.histogramCounts = SimulationState.histogramCounts;
     request.options = options;

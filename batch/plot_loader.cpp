@@ -52,5 +52,7 @@ std::string WritePlotWithModule(const PlotRequest& request)
     if (entry == nullptr) {
         return "the picture module could not be loaded: " + reason;
     }
-    return entry(request);
+    PlotFailure failure;
+    entry(request, failure);
+    return failure.text;
 }

@@ -5,7 +5,9 @@
 
 #include <QGuiApplication>
 #include <QtGlobal>
+#include <cstdio>
 #include <iostream>
+#include <string>
 #include <type_traits>
 
 #include "batch/plot_request.h"
@@ -26,7 +28,8 @@ void ReportOnlyFatalQtMessages(QtMsgType type, const QMessageLogContext& /*conte
 }  // namespace
 
 /// Text on a picture needs a GUI application; the offscreen platform needs no display.
-extern "C" __attribute__((visibility("default"))) std::string TarvekWritePlot(const PlotRequest& request)
+extern "C" __attribute__((visibility("default"))) void TarvekWritePlot(const PlotRequest& request,
+                                                                       PlotFailure& failure)
 {
     qInstallMessageHandler(ReportOnlyFatalQtMessages);
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -35,6 +38,7 @@ extern "C" __attribute__((visibility("default"))) std::string TarvekWritePlot(co
     char* argv[] = {programName, nullptr};
     const QGuiApplication application(argc, argv);
     SimulationState.histogramCounts = request.histogramCounts;
-    return SavePlotPicture(request.graph, request.fileName, request.options);
+    const std::string text = SavePlotPicture(request.graph, request.fileName, request.options);
+    std::snprintf(failure.text, sizeof failure.text, "%s", text.c_str());
 }
 static_assert(std::is_same_v<decltype(&TarvekWritePlot), WritePlotEntry>);

@@ -2,7 +2,9 @@
 // What tarvek-batch hands to its picture module, the shared library that holds
 // everything of the simulator that needs Qt. The module is loaded only when a
 // picture is asked for, so that tarvek-batch itself links no Qt library. Both
-// sides are built from this header in one build.
+// sides are built from this header in one build. The program carries its own
+// copy of the C++ library and the module uses the system's, so only plain data
+// crosses between them: no standard-library object, no exception.
 
 #include <array>
 #include <cstdint>
@@ -15,15 +17,20 @@
 /// \brief The picture of the last run: the file to write (its extension
 /// chooses the format), the graph as numbers and the options of the picture.
 struct PlotRequest {
-    std::string fileName;
+    const char* fileName = nullptr;
     RunGraph graph;
     /// The run's histogramCounts, which the renderer paints the bars from.
     std::array<std::int32_t, HistogramCapacity + 1> histogramCounts{};
     PlotOptions options;
 };
 
-/// \brief The module's entry point: writes the picture; "" or why it failed.
-using WritePlotEntry = std::string (*)(const PlotRequest& request);
+/// \brief Why writing a picture failed; an empty text when it succeeded.
+struct PlotFailure {
+    char text[512] = {};
+};
+
+/// \brief The module's entry point: writes the picture, fills `failure` when it fails.
+using WritePlotEntry = void (*)(const PlotRequest& request, PlotFailure& failure);
 inline constexpr const char* WritePlotEntryName = "TarvekWritePlot";
 
 /// \brief Loads the picture module and writes the picture through it;
