@@ -12,6 +12,7 @@
 #include "bench/bench_runner.h"
 #include "core/ordering.h"
 #include "core/population_file.h"
+#include "core/random_sampling.h"
 #include "core/simulation_state.h"
 #include "engine/run_engine.h"
 
@@ -109,6 +110,20 @@ void ReadPopulationFile(benchmark::State& state)
     }
 }
 
+/// One equal-probability draw of 10 units from a population of `units` units:
+/// the cost must not grow with the population.
+void EqualDrawOfTen(benchmark::State& state, int units)
+{
+    SimulationState = TSimulationState{};
+    SimulationState.unitCount = units;
+    SimulationState.variableCount = 1;
+    SimulationState.sampleSize = 10;
+    for (auto _ : state) {
+        DrawSampleEqualProbabilities();
+        benchmark::DoNotOptimize(SimulationState.sampleUnits[1]);
+    }
+}
+
 void RegisterAcceptedSamples()
 {
     for (const DesignCode design : Designs) {
@@ -149,6 +164,14 @@ void RegisterOrderingAndReading()
     benchmark::RegisterBenchmark("ReadPopulation/1000x10", ReadPopulationFile)->Unit(benchmark::kMicrosecond);
 }
 
+void RegisterEqualDraws()
+{
+    for (const int units : {100, MaxUnits}) {
+        benchmark::RegisterBenchmark(("EqualDraw/n:10/N:" + std::to_string(units)).c_str(), EqualDrawOfTen,
+                                     units);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -156,5 +179,6 @@ int main(int argc, char** argv)
     RegisterAcceptedSamples();
     RegisterWholeRuns();
     RegisterOrderingAndReading();
+    RegisterEqualDraws();
     return RunRegisteredBenchmarks(argc, argv);
 }
