@@ -16,6 +16,7 @@
 #include "core/simulation_state.h"
 #include "engine/plot_frame.h"
 #include "engine/run_engine.h"
+#include "plot/plot_options.h"
 #include "plot/plot_renderer.h"
 
 namespace {
@@ -25,15 +26,16 @@ struct PlotCase {
     bool intervals;
     int compression;
     std::uint32_t seed;
+    PlotOptions options;
 };
 
-/// The picture of one run of 200 samples of 3 from small.pop, drawn here.
+/// The picture of one run of 1000 samples of 3 from small.pop, drawn here.
 std::string RenderHere(const PlotCase& c, const std::string& population, const std::string& path)
 {
     SimulationState.populationName = population;
     ReadPopulation();
     SimulationState.sampleSize = 3;
-    SimulationState.simulationCount = 200;
+    SimulationState.simulationCount = 1000;
     SimulationState.confidenceIntervalMode = c.intervals;
     SimulationState.verticalCompression = c.compression;
     SetRandomSeed(c.seed);
@@ -45,7 +47,7 @@ std::string RenderHere(const PlotCase& c, const std::string& population, const s
     while (engine.NextSample(sample) == DrawStatus::Accepted) {
         AddSample(graph, sample);
     }
-    return SavePlotPicture(graph, path);
+    return SavePlotPicture(graph, path, c.options);
 }
 
 QByteArray ReadBytes(const std::string& path)
@@ -61,19 +63,23 @@ TEST(BatchPlotTest, ModulePictureIsTheRenderersPicture)
         QDir::tempPath().toStdString() + "/tarvek_batch_plot_" + std::to_string(getpid());
     QDir().mkpath(QString::fromStdString(folder));
     const std::vector<PlotCase> cases = {
-        {"histogram.bmp", false, 1, 0},
-        {"histogram.png", false, 3, 11},
-        {"intervals.bmp", true, 1, 0},
-        {"intervals.png", true, 1, 4000000000u},
+        {"histogram.bmp", false, 1, 0, {}},
+        {"histogram.png", false, 3, 11, {}},
+        {"full.png", false, 1, 0, {.markFullClasses = true}},
+        {"intervals.bmp", true, 1, 0, {}},
+        {"intervals.png", true, 1, 4000000000u, {}},
+        {"missed.bmp", true, 1, 3, {.colourMissedIntervals = true}},
     };
     for (const PlotCase& c : cases) {
         const std::string here = folder + "/here_" + c.fileName;
         const std::string batch = folder + "/batch_" + c.fileName;
         ASSERT_EQ(RenderHere(c, population, here), "") << c.fileName;
-        std::string command = std::string(TARVEK_BATCH) + " -n 3 -s 200 --compression " +
+        std::string command = std::string(TARVEK_BATCH) + " -n 3 -s 1000 --compression " +
                               std::to_string(c.compression) + " --seed " + std::to_string(c.seed) +
-                              (c.intervals ? " --intervals" : "") + " --plot " + batch + " " + population +
-                              " >/dev/null";
+                              (c.intervals ? " --intervals" : "") +
+                              (c.options.markFullClasses ? " --mark-full" : "") +
+                              (c.options.colourMissedIntervals ? " --colour-missed" : "") + " --plot " +
+                              batch + " " + population + " >/dev/null";
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
         const QByteArray expected = ReadBytes(here);
         ASSERT_GT(expected.size(), 1000) << c.fileName;
