@@ -5,6 +5,7 @@
 #include "core/ordering.h"
 #include "core/simulation_state.h"
 #include "core/standard_error.h"
+#include "core/stratified_sampling.h"
 
 namespace {
 
@@ -72,7 +73,8 @@ void RunRoutineForSettings(const EstimatorRoutines& routines)
 {
     switch (SimulationState.estimatorCode) {
         case EstimatorDirect:
-            if (SimulationState.designCode == DesignEqualProbabilities) {
+            if (SimulationState.designCode == DesignEqualProbabilities ||
+                SimulationState.designCode == DesignSystematic) {
                 routines.directEqual();
             } else if (SimulationState.designCode == DesignProportionalToSize) {
                 routines.directProportional();
@@ -94,6 +96,10 @@ void RunRoutineForSettings(const EstimatorRoutines& routines)
 
 void ComputeEstimate()
 {
+    if (SimulationState.estimatorCode == EstimatorDirect && SimulationState.designCode == DesignStratified) {
+        EstimateDirectStratified();
+        return;
+    }
     RunRoutineForSettings({&EstimateDirectEqual, &EstimateDirectProportional, &EstimateRatio,
                            &EstimateRegression, &EstimatePostStratified});
 }
@@ -213,4 +219,22 @@ void EstimatePostStratified()
         SimulationState.standardError = RootOfVariance(variance).value_or(-1.0);
     }
     AcceptEstimate(estimate);
+}
+
+void EstimateDirectStratified()
+{
+    const TSimulationState& s = SimulationState;
+    Strata strata;
+    strata.count = StratumCount();
+    strata.sizes = s.stratumSizes;
+    strata.units = PopulationSize();
+    const MeanEstimate result = EstimateStratifiedMean(std::span(s.sampleUnits).subspan(1, SamplePositions()),
+                                                       strata, s.auxiliaryVariable, s.targetVariable);
+    if (!result.valid) {
+        return;
+    }
+    if (s.confidenceIntervalMode) {
+        SimulationState.standardError = result.standardError;
+    }
+    AcceptEstimate(result.estimate);
 }

@@ -19,7 +19,8 @@ struct EstimatorRoutines {
 /// combination runs nothing.
 void RunRoutineForSettings(const EstimatorRoutines& routines);
 
-/// \brief Dispatches on estimatorCode and designCode.
+/// \brief Dispatches on estimatorCode and designCode; the direct estimator of the
+/// stratified design (12) apart, every estimator of design 13 is that of design 10.
 void ComputeEstimate();
 
 /// \brief Sample mean ybar; SE = sqrt(f * sum (y - ybar)^2 / (n' - 1)).
@@ -36,3 +37,7 @@ void EstimateRegression();
 /// v = sum_h [f W_h s2_h + (1 - W_h) s2_h / n'^2]; SE -1 when a stratum has fewer
 /// than two respondents.
 void EstimatePostStratified();
+/// \brief Design 12: sum_h W_h T_h / r_h over the strata prepared in stratumCount and
+/// stratumSizes; no estimate when a stratum has no respondent. SE (interval mode):
+/// sqrt(sum_h W_h^2 (1/r_h - 1/N_h) s2_h), -1 when some r_h = 1 < N_h.
+void EstimateDirectStratified();

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "core/rounding.h"
+#include "core/strata.h"
 
 namespace {
 
@@ -44,6 +45,13 @@ void PrepareStratumWeights()
     for (int h = 1; h <= SimulationState.stratumCount; ++h) {
         weights[h] /= SimulationState.unitCount;
     }
+}
+
+/// The strata of the stratified design: N_h beside the weights.
+void PrepareStratumSizes()
+{
+    const StrataCheck check = FormStrata(SimulationState.auxiliaryVariable);
+    SimulationState.stratumSizes = check.strata.sizes;
 }
 
 }  // namespace
@@ -133,5 +141,8 @@ void PrepareAuxiliaryQuantities()
         PrepareAuxiliaryMean();
     } else if (SimulationState.estimatorCode == EstimatorPostStratified) {
         PrepareStratumWeights();
+    } else if (SimulationState.designCode == DesignStratified) {
+        PrepareStratumWeights();
+        PrepareStratumSizes();
     }
 }

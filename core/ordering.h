@@ -48,5 +48,6 @@ bool EveryStratumHasTwoUnits(const StratumTallies& tallies, int strata);
 double PostStratifiedVariance(const StratumTallies& tallies, int strata, double correction, double n);
 
 /// \brief auxiliaryMean for ratio, regression or the size-proportional design;
-/// otherwise the post-strata weights for post-stratification.
+/// the post-strata weights for post-stratification; the weights and sizes of the
+/// strata for the stratified design with the direct estimator.
 void PrepareAuxiliaryQuantities();

@@ -6,6 +6,7 @@
 
 #include "core/ordering.h"
 #include "core/simulation_state.h"
+#include "core/strata.h"
 
 void ApplyTargetVariable(TSimulationState& state, int k)
 {
@@ -45,28 +46,13 @@ std::string CheckPostStrata()
     if (SimulationState.estimatorCode != EstimatorPostStratified) {
         return "";
     }
-    auto& tallies = SimulationState.stratumWeights;
-    SimulationState.stratumCount = 0;
-    tallies.fill(0.0);
-    const int units = PopulationSize();
-    for (int i = 1; i <= units; ++i) {
-        const int h = PostStratumOf(AuxiliaryValue(i));
-        if (h < 1 || h > MaxStrata) {
-            SimulationState.estimatorCode = EstimatorDirect;
-            return TooManyStrataMessage;
-        }
-        tallies[h] += 1.0;
-        if (h > SimulationState.stratumCount) {
-            SimulationState.stratumCount = h;
-        }
+    const StrataCheck check = FormStrata(SimulationState.auxiliaryVariable);
+    std::copy(check.strata.sizes.begin(), check.strata.sizes.end(), SimulationState.stratumWeights.begin());
+    SimulationState.stratumCount = check.strata.count;
+    if (!check.refusal.empty()) {
+        SimulationState.estimatorCode = EstimatorDirect;
     }
-    for (int h = 1; h <= SimulationState.stratumCount; ++h) {
-        if (tallies[h] < 1.0) {
-            SimulationState.estimatorCode = EstimatorDirect;
-            return EmptyStrataMessage;
-        }
-    }
-    return "";
+    return check.refusal;
 }
 
 // A variable without two different values (or a line that overflows) gives no

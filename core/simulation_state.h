@@ -29,6 +29,8 @@ enum EstimatorCode : std::int32_t {
 enum DesignCode : std::int32_t {
     DesignEqualProbabilities = 10,
     DesignProportionalToSize = 11,
+    DesignStratified = 12,  ///< by auxiliaryVariable, allocation by allocationCode
+    DesignSystematic = 13,  ///< along the list ordered by systematicOrder
 };
 
 using PopulationMatrix = std::array<std::array<double, MaxVariables + 1>, MaxUnits + 1>;
@@ -85,6 +87,12 @@ struct TSimulationState {
     bool theoreticalStdErrorAvailable = false;
     bool simulatedMeanAvailable = false;
     bool simulatedStdDevAvailable = false;
+
+    // The stratified and the systematic design.
+    std::int32_t allocationCode = 0;   ///< an AllocationCode, under design 12
+    std::int32_t systematicOrder = 0;  ///< under design 13: 0 file order, else the variable sorted by
+    /// N_h of the strata of design 12, prepared with stratumWeights when a run starts.
+    std::array<std::int32_t, MaxStrata + 1> stratumSizes{};
 };
 
 /// \brief The process-wide record.

@@ -7,6 +7,8 @@
 #include "core/ordering.h"
 #include "core/simulation_state.h"
 #include "core/standard_error.h"
+#include "core/stratified_sampling.h"
+#include "core/systematic_sampling.h"
 
 namespace {
 
@@ -73,6 +75,14 @@ StratumTallies TallyUnitsByStratum(int strata)
 
 void ComputeTheoreticalProperties()
 {
+    if (SimulationState.designCode == DesignSystematic) {
+        TheorySystematic();
+        return;
+    }
+    if (SimulationState.estimatorCode == EstimatorDirect && SimulationState.designCode == DesignStratified) {
+        TheoryDirectStratified();
+        return;
+    }
     RunRoutineForSettings({&TheoryDirectEqual, &TheoryDirectProportional, &TheoryRatio, &TheoryRegression,
                            &TheoryPostStratified});
 }
@@ -174,4 +184,37 @@ void TheoryPostStratified()
     }
     PublishTheory(
         mean, RootOfVariance(PostStratifiedVariance(tallies, strata, SamplingCorrection(), SampleSize())));
+}
+
+void TheoryDirectStratified()
+{
+    const TSimulationState& s = SimulationState;
+    const StratifiedAllocation allocation = AllocateStratifiedSample(
+        s.auxiliaryVariable, s.targetVariable, s.sampleSize, static_cast<AllocationCode>(s.allocationCode));
+    std::optional<double> stdError;
+    if (allocation.sampleSizes) {
+        stdError =
+            StratifiedStandardError(allocation.check.strata, *allocation.sampleSizes, allocation.variances);
+    }
+    PublishTheory(TargetMean(), stdError);
+}
+
+void TheorySystematic()
+{
+    const TSimulationState& s = SimulationState;
+    const std::vector<std::int32_t> order = SystematicOrder(s.systematicOrder);
+    std::vector<double> target(order.size());
+    std::vector<double> auxiliary(order.size());
+    for (std::size_t place = 0; place < order.size(); ++place) {
+        target[place] = TargetValue(order[place]);
+        auxiliary[place] = AuxiliaryValue(order[place]);
+    }
+    SystematicTheoryInput input{target,          auxiliary,        s.sampleSize,  s.estimatorCode,
+                                s.auxiliaryMean, s.stratumWeights, StratumCount()};
+    const TheoryValues values = SystematicTheory(input);
+    if (!values.mean) {
+        PublishTheory(std::nan(""), std::nullopt);
+        return;
+    }
+    PublishTheory(*values.mean, values.standardError);
 }

@@ -4,7 +4,8 @@
 // Each routine writes theoreticalMean and theoreticalStdError and their
 // availability flags; a value the formulas leave undefined is marked not available.
 
-/// \brief Dispatches on estimatorCode and designCode like ComputeEstimate.
+/// \brief Dispatches on estimatorCode and designCode like ComputeEstimate; under
+/// design 13 every estimator goes to TheorySystematic.
 void ComputeTheoreticalProperties();
 
 /// \brief Ybar; sqrt(F * sum (Y - Ybar)^2 / (N - 1)).
@@ -17,3 +18,9 @@ void TheoryRatio();
 void TheoryRegression();
 /// \brief Ybar; sqrt(sum_h [F W_h S2_h + (1 - W_h) S2_h / n^2]).
 void TheoryPostStratified();
+/// \brief Design 12, direct: Ybar; sqrt(sum_h W_h^2 (1/n_h - 1/N_h) S2_h) with the
+/// allocation of the settings in force.
+void TheoryDirectStratified();
+/// \brief Design 13: mean and standard deviation of the chosen estimator over the
+/// N possible samples of the list ordered by systematicOrder.
+void TheorySystematic();

@@ -8,6 +8,8 @@
 #include "core/random_sampling.h"
 #include "core/rounding.h"
 #include "core/simulation_state.h"
+#include "core/stratified_sampling.h"
+#include "core/systematic_sampling.h"
 
 namespace {
 
@@ -17,27 +19,8 @@ bool NeedsAuxiliaryQuantities()
 {
     const TSimulationState& s = SimulationState;
     return s.estimatorCode == EstimatorRatio || s.estimatorCode == EstimatorRegression ||
-           s.estimatorCode == EstimatorPostStratified || s.designCode == DesignProportionalToSize;
-}
-
-void DrawSampleOfDesign()
-{
-    if (SimulationState.designCode == DesignProportionalToSize) {
-        DrawSampleProportionalToSize();
-    } else {
-        DrawSampleEqualProbabilities();
-    }
-}
-
-/// One draw with its estimate; false when the sample has to be replaced.
-bool DrawAcceptableSample()
-{
-    DrawSampleOfDesign();
-    if (SimulationState.respondentCount <= 1) {
-        return false;
-    }
-    ComputeEstimate();
-    return SimulationState.estimateValid;
+           s.estimatorCode == EstimatorPostStratified || s.designCode == DesignProportionalToSize ||
+           s.designCode == DesignStratified;
 }
 
 bool TargetVariableUsable()
@@ -115,6 +98,7 @@ void RunEngine::StartRun()
     if (NeedsAuxiliaryQuantities()) {
         PrepareAuxiliaryQuantities();
     }
+    PrepareDesign();
     simulationCount_ = std::clamp<int>(s.simulationCount, 0, MaxRunSamples);
     if (SimulationState.estimates.size() <= static_cast<std::size_t>(simulationCount_)) {
         SimulationState.estimates.resize(simulationCount_ + 1);
@@ -122,6 +106,44 @@ void RunEngine::StartRun()
     samplesDrawn_ = 0;
     correctIntervals_ = 0;
     stopped_ = false;
+}
+
+void RunEngine::PrepareDesign()
+{
+    stratifiedPlan_ =
+        SimulationState.designCode == DesignStratified ? PrepareStratifiedPlan() : StratifiedPlan{};
+    systematicOrder_.clear();
+    if (SimulationState.designCode == DesignSystematic) {
+        systematicOrder_ = SystematicOrder(SimulationState.systematicOrder);
+    }
+}
+
+void RunEngine::DrawSampleOfDesign() const
+{
+    switch (SimulationState.designCode) {
+        case DesignProportionalToSize:
+            DrawSampleProportionalToSize();
+            break;
+        case DesignStratified:
+            DrawSampleStratified(stratifiedPlan_);
+            break;
+        case DesignSystematic:
+            DrawSampleSystematic(systematicOrder_);
+            break;
+        default:
+            DrawSampleEqualProbabilities();
+            break;
+    }
+}
+
+bool RunEngine::DrawAcceptableSample() const
+{
+    DrawSampleOfDesign();
+    if (SimulationState.respondentCount <= 1) {
+        return false;
+    }
+    ComputeEstimate();
+    return SimulationState.estimateValid;
 }
 
 DrawStatus RunEngine::NextSample(SampleResult& result)

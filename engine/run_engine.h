@@ -4,6 +4,9 @@
 // confidence-interval mode, its interval and coverage. No Qt, no pixels.
 
 #include <cstdint>
+#include <vector>
+
+#include "core/stratified_sampling.h"
 
 /// The most samples a run may hold: the desktop program offers up to
 /// MaxSamples, the batch simulator up to this.
@@ -75,6 +78,11 @@ public:
 
 private:
     void AddInterval(SampleResult& result);
+    /// The frame and allocation of design 12, the ordered list of design 13.
+    void PrepareDesign();
+    void DrawSampleOfDesign() const;
+    /// One draw with its estimate; false when the sample has to be replaced.
+    bool DrawAcceptableSample() const;
 
     RunScale scale_;
     double populationMean_ = 0.0;
@@ -82,4 +90,6 @@ private:
     int samplesDrawn_ = 0;
     int correctIntervals_ = 0;
     bool stopped_ = false;
+    StratifiedPlan stratifiedPlan_;
+    std::vector<std::int32_t> systematicOrder_;
 };

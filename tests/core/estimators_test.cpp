@@ -224,7 +224,7 @@ TEST(ComputeEstimate, IgnoresUnknownCombinations)
 {
     InstallPairs({{2, 1}, {4, 1}});
     SetSample({1, 2});
-    for (const auto& [estimator, design] : {std::pair{19, 10}, std::pair{20, 12}, std::pair{24, 10}}) {
+    for (const auto& [estimator, design] : {std::pair{19, 10}, std::pair{20, 14}, std::pair{24, 10}}) {
         SimulationState.estimatorCode = estimator;
         SimulationState.designCode = design;
         SimulationState.estimateValid = false;

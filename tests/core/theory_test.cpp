@@ -211,7 +211,7 @@ TEST(ComputeTheoreticalProperties, IgnoresUnknownCombinations)
 {
     InstallPopulation({{4, 1}, {6, 1}});
     UseSettings(EstimatorDirect, DesignEqualProbabilities, 2);
-    SimulationState.designCode = 12;
+    SimulationState.designCode = 14;
     SimulationState.theoreticalMean = 7.0;
     ComputeTheoreticalProperties();
     EXPECT_EQ(SimulationState.theoreticalMean, 7.0);

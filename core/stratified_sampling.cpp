@@ -1,0 +1,150 @@
+#include "core/stratified_sampling.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "core/ordering.h"
+#include "core/random_sampling.h"
+#include "core/simulation_state.h"
+#include "core/standard_error.h"
+
+StratifiedAllocation AllocateStratifiedSample(int stratifier, int target, int n, AllocationCode allocation)
+{
+    StratifiedAllocation result;
+    result.check = FormStrata(stratifier);
+    if (!result.check.refusal.empty()) {
+        return result;
+    }
+    const Strata& strata = result.check.strata;
+    result.variances = StratumVariances(strata, stratifier, target);
+    StratumValues deviations{};
+    for (int h = 1; h <= strata.count; ++h) {
+        deviations[h] = std::sqrt(result.variances[h]);
+    }
+    result.sampleSizes = AllocateSample(n, strata, allocation, deviations);
+    return result;
+}
+
+StratifiedFrame BuildStratifiedFrame(const Strata& strata, int stratifier)
+{
+    StratifiedFrame frame;
+    frame.strata = strata;
+    StratumCounts next{};
+    int total = 0;
+    for (int h = 1; h <= strata.count; ++h) {
+        frame.first[h] = total;
+        next[h] = total;
+        total += strata.sizes[h];
+    }
+    frame.units.assign(total, 0);
+    const int column = VariableColumn(stratifier);
+    for (int i = 1; i <= strata.units; ++i) {
+        const int h = PostStratumOf(UnitValue(i, column));
+        if (h >= 1 && h <= strata.count && next[h] < total) {
+            frame.units[next[h]++] = i;
+        }
+    }
+    return frame;
+}
+
+StratifiedPlan PrepareStratifiedPlan()
+{
+    const TSimulationState& s = SimulationState;
+    const StratifiedAllocation allocation = AllocateStratifiedSample(
+        s.auxiliaryVariable, s.targetVariable, s.sampleSize, static_cast<AllocationCode>(s.allocationCode));
+    StratifiedPlan plan;
+    if (allocation.sampleSizes) {
+        plan.frame = BuildStratifiedFrame(allocation.check.strata, s.auxiliaryVariable);
+        plan.sampleSizes = *allocation.sampleSizes;
+    }
+    return plan;
+}
+
+// Stratum h's units are copied to the place right after the units already drawn
+// and shuffled there; the next stratum's copy overwrites the ones not drawn.
+int DrawStratifiedSample(const StratifiedFrame& frame, const StratumCounts& sampleSizes,
+                         std::span<std::int32_t> sample)
+{
+    if (frame.units.size() > sample.size()) {
+        return 0;
+    }
+    std::size_t drawn = 0;
+    for (int h = 1; h <= frame.strata.count; ++h) {
+        const int size = frame.strata.sizes[h];
+        const int take = std::clamp(sampleSizes[h], 0, size);
+        const auto stratum = frame.units.begin() + frame.first[h];
+        std::copy(stratum, stratum + size, sample.begin() + drawn);
+        for (int i = 1; i <= take; ++i) {
+            const int j = i + RandomIndex(size - i + 1) - 1;
+            std::swap(sample[drawn + i - 1], sample[drawn + j - 1]);
+        }
+        drawn += take;
+    }
+    return static_cast<int>(drawn);
+}
+
+void DrawSampleStratified(const StratifiedPlan& plan)
+{
+    auto& units = SimulationState.sampleUnits;
+    const int positions = SamplePositions();
+    const int drawn = DrawStratifiedSample(plan.frame, plan.sampleSizes, std::span(units).subspan(1));
+    for (int j = drawn + 1; j <= positions; ++j) {
+        units[j] = 0;
+    }
+    SimulationState.respondentCount = std::min(drawn, positions);
+    if (SimulationState.nonresponseOn) {
+        GenerateNonresponse();
+    }
+}
+
+MeanEstimate EstimateStratifiedMean(std::span<const std::int32_t> sample, const Strata& strata,
+                                    int stratifier, int target)
+{
+    const int stratumColumn = VariableColumn(stratifier);
+    const int targetColumn = VariableColumn(target);
+    StratumTallies tallies{};
+    for (const std::int32_t unit : sample) {
+        if (unit < 1 || unit > strata.units) {
+            continue;
+        }
+        const int h = PostStratumOf(UnitValue(unit, stratumColumn));
+        if (h >= 1 && h <= strata.count) {
+            tallies[h].Add(UnitValue(unit, targetColumn));
+        }
+    }
+    MeanEstimate result;
+    double variance = 0.0;
+    bool standardErrorAvailable = true;
+    for (int h = 1; h <= strata.count; ++h) {
+        const StratumTally& tally = tallies[h];
+        if (tally.count < 1) {
+            return result;
+        }
+        const double weight = strata.Weight(h);
+        result.estimate = result.estimate + weight * tally.total / tally.count;
+        if (tally.count == 1) {
+            standardErrorAvailable = standardErrorAvailable && strata.sizes[h] == 1;
+            continue;
+        }
+        const double s2 = (tally.sumOfSquares - tally.total * tally.total / tally.count) / (tally.count - 1);
+        variance = variance + weight * weight * (1.0 / tally.count - 1.0 / strata.sizes[h]) * s2;
+    }
+    result.valid = strata.count >= 1 && std::isfinite(result.estimate);
+    if (standardErrorAvailable) {
+        // Below 0 only through rounding.
+        result.standardError = RootOfVariance(std::max(variance, 0.0)).value_or(-1.0);
+    }
+    return result;
+}
+
+std::optional<double> StratifiedStandardError(const Strata& strata, const StratumCounts& sampleSizes,
+                                              const StratumValues& variances)
+{
+    double variance = 0.0;
+    for (int h = 1; h <= strata.count; ++h) {
+        const double weight = strata.Weight(h);
+        variance = variance + weight * weight * (1.0 / sampleSizes[h] - 1.0 / strata.sizes[h]) * variances[h];
+    }
+    return RootOfVariance(variance);
+}

@@ -1,0 +1,277 @@
+#include "core/systematic_sampling.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+#include "core/ordering.h"
+#include "core/random_sampling.h"
+#include "core/simulation_state.h"
+
+std::vector<std::int32_t> SystematicOrder(int k)
+{
+    std::vector<std::int32_t> order(PopulationSize());
+    std::iota(order.begin(), order.end(), 1);
+    if (k < 1 || k > MaxVariables) {
+        return order;
+    }
+    // NaN counts as the largest value, so that the order stays a strict weak one.
+    const auto before = [k](std::int32_t a, std::int32_t b) {
+        const double x = UnitValue(a, k);
+        const double y = UnitValue(b, k);
+        return x < y || (std::isnan(y) && !std::isnan(x));
+    };
+    std::stable_sort(order.begin(), order.end(), before);
+    return order;
+}
+
+int DrawSystematicSample(std::span<const std::int32_t> order, int n, std::span<std::int32_t> sample)
+{
+    const auto units = static_cast<int>(order.size());
+    if (n < 1 || n > units || sample.size() < static_cast<std::size_t>(n)) {
+        return 0;
+    }
+    const double step = static_cast<double>(units) / n;
+    const double start = RandomFraction() * step;
+    const double last = units - 1;
+    for (int j = 1; j <= n; ++j) {
+        const double place = std::min(std::floor(start + (j - 1) * step), last);
+        sample[j - 1] = order[static_cast<std::size_t>(place)];
+    }
+    return n;
+}
+
+void DrawSampleSystematic(std::span<const std::int32_t> order)
+{
+    auto& units = SimulationState.sampleUnits;
+    const int positions = SamplePositions();
+    const int drawn = DrawSystematicSample(order, positions, std::span(units).subspan(1));
+    for (int j = drawn + 1; j <= positions; ++j) {
+        units[j] = 0;
+    }
+    SimulationState.respondentCount = drawn;
+    if (SimulationState.nonresponseOn) {
+        GenerateNonresponse();
+    }
+}
+
+namespace {
+
+/// The running sums of the current sample that the four estimators need. The
+/// regression sums are taken about the population means, which keeps their
+/// differences accurate; all sums are recomputed from the places after every
+/// n moves, so that rounding does not build up along the N samples.
+class SystematicSums {
+public:
+    explicit SystematicSums(const SystematicTheoryInput& input)
+        : input_(input), n_(input.sampleSize), units_(static_cast<int>(input.target.size()))
+    {
+        places_.resize(n_);
+        const std::int64_t N = units_;
+        for (int j = 0; j < n_; ++j) {
+            places_[j] = static_cast<int>((1 + 2 * j * N) / (2 * std::int64_t{n_}));
+        }
+        double sum = 0.0;
+        for (const double y : input.target) {
+            sum += y;
+        }
+        targetShift_ = sum / units_;
+        if (input.estimator == EstimatorPostStratified) {
+            stratumAt_.resize(units_);
+            for (int p = 0; p < units_; ++p) {
+                const int h = PostStratumOf(input.auxiliary[p]);
+                stratumAt_[p] = h >= 1 && h <= input.strata ? h : 0;
+            }
+        }
+        Recompute();
+    }
+
+    /// Place j (0-based) steps to the next unit of the list.
+    void Move(int j)
+    {
+        Account(j, -1);
+        ++places_[j];
+        Account(j, +1);
+        if (++movesSinceRecompute_ >= n_) {
+            Recompute();
+        }
+    }
+
+    std::optional<double> Estimate() const
+    {
+        double estimate = 0.0;
+        switch (input_.estimator) {
+            case EstimatorDirect:
+                estimate = sumY_ / n_;
+                break;
+            case EstimatorRatio:
+                if (!(sumX_ > 0.0)) {
+                    return std::nullopt;
+                }
+                estimate = input_.auxiliaryMean * (sumY_ / sumX_);
+                break;
+            case EstimatorRegression: {
+                const double meanX = centredX_ / n_;
+                const double meanY = centredY_ / n_;
+                const double sxx = centredXX_ - centredX_ * meanX;
+                const double sxy = centredXY_ - centredX_ * meanY;
+                if (unequalNeighbours_ == 0 || !(sxx > 0.0)) {
+                    return std::nullopt;
+                }
+                estimate = (targetShift_ + meanY) - meanX * (sxy / sxx);
+                break;
+            }
+            case EstimatorPostStratified:
+                for (int h = 1; h <= input_.strata; ++h) {
+                    if (stratumCount_[h] >= 1) {
+                        estimate = estimate + input_.stratumWeights[h] * stratumTotal_[h] / stratumCount_[h];
+                    }
+                }
+                break;
+            default:
+                return std::nullopt;
+        }
+        if (!std::isfinite(estimate)) {
+            return std::nullopt;
+        }
+        return estimate;
+    }
+
+private:
+    double X(int place) const { return input_.auxiliary[place]; }
+    double Y(int place) const { return input_.target[place]; }
+    bool NeedsAuxiliary() const { return input_.estimator != EstimatorDirect; }
+
+    /// Whether the x of places j and j + 1 differ (the sample's x are all equal
+    /// exactly when no neighbours differ: the places are in increasing order).
+    int Unequal(int j) const
+    {
+        if (j < 0 || j + 1 >= n_) {
+            return 0;
+        }
+        return X(places_[j]) != X(places_[j + 1]) ? 1 : 0;
+    }
+
+    /// Adds (sign +1) or removes (-1) the unit at place j and its neighbour pairs.
+    void Account(int j, int sign)
+    {
+        const int place = places_[j];
+        const double y = Y(place);
+        sumY_ += sign * y;
+        if (!NeedsAuxiliary()) {
+            return;
+        }
+        const double x = X(place);
+        const double dx = x - input_.auxiliaryMean;
+        const double dy = y - targetShift_;
+        sumX_ += sign * x;
+        centredX_ += sign * dx;
+        centredY_ += sign * dy;
+        centredXX_ += sign * dx * dx;
+        centredXY_ += sign * dx * dy;
+        unequalNeighbours_ += sign * (Unequal(j - 1) + Unequal(j));
+        if (!stratumAt_.empty() && stratumAt_[place] != 0) {
+            stratumCount_[stratumAt_[place]] += sign;
+            stratumTotal_[stratumAt_[place]] += sign * y;
+        }
+    }
+
+    void Recompute()
+    {
+        sumY_ = sumX_ = centredX_ = centredY_ = centredXX_ = centredXY_ = 0.0;
+        unequalNeighbours_ = 0;
+        stratumCount_.fill(0);
+        stratumTotal_.fill(0.0);
+        for (int j = 0; j < n_; ++j) {
+            Account(j, +1);
+        }
+        // Account counted each neighbour pair twice: once for each of its places.
+        unequalNeighbours_ /= 2;
+        movesSinceRecompute_ = 0;
+    }
+
+    const SystematicTheoryInput& input_;
+    int n_;
+    int units_;
+    std::vector<int> places_;
+    std::vector<int> stratumAt_;
+    double targetShift_ = 0.0;
+    double sumY_ = 0.0;
+    double sumX_ = 0.0;
+    double centredX_ = 0.0;
+    double centredY_ = 0.0;
+    double centredXX_ = 0.0;
+    double centredXY_ = 0.0;
+    int unequalNeighbours_ = 0;
+    StratumCounts stratumCount_{};
+    StratumValues stratumTotal_{};
+    int movesSinceRecompute_ = 0;
+};
+
+/// The places j (0-based) whose unit changes between samples c and c + 1 are those
+/// with n | (c + 1 + jN): grouped here by jN mod n, found for each c by -(c + 1) mod n.
+class MovingPlaces {
+public:
+    MovingPlaces(int n, int units) : n_(n), first_(n + 1, 0), places_(n)
+    {
+        for (int j = 0; j < n; ++j) {
+            ++first_[Residue(j, units) + 1];
+        }
+        std::partial_sum(first_.begin(), first_.end(), first_.begin());
+        std::vector<int> next(first_.begin(), first_.end() - 1);
+        for (int j = 0; j < n; ++j) {
+            places_[next[Residue(j, units)]++] = j;
+        }
+    }
+
+    std::span<const int> After(int c) const
+    {
+        const int residue = static_cast<int>((n_ - (std::int64_t{c} + 1) % n_) % n_);
+        return std::span(places_).subspan(first_[residue], first_[residue + 1] - first_[residue]);
+    }
+
+private:
+    int Residue(int j, int units) const { return static_cast<int>(std::int64_t{j} * units % n_); }
+
+    int n_;
+    std::vector<int> first_;
+    std::vector<int> places_;
+};
+
+}  // namespace
+
+TheoryValues SystematicTheory(const SystematicTheoryInput& input)
+{
+    const auto units = static_cast<int>(input.target.size());
+    const int n = input.sampleSize;
+    const bool auxiliaryMissing =
+        input.estimator != EstimatorDirect && input.auxiliary.size() != input.target.size();
+    if (n < 1 || n > units || auxiliaryMissing) {
+        return {};
+    }
+    SystematicSums sums(input);
+    const MovingPlaces moving(n, units);
+    std::vector<double> estimates(units);
+    for (int c = 0; c < units; ++c) {
+        const std::optional<double> estimate = sums.Estimate();
+        if (!estimate) {
+            return {};
+        }
+        estimates[c] = *estimate;
+        if (c + 1 < units) {
+            for (const int j : moving.After(c)) {
+                sums.Move(j);
+            }
+        }
+    }
+    double sum = 0.0;
+    for (const double e : estimates) {
+        sum += e;
+    }
+    const double mean = sum / units;
+    double squares = 0.0;
+    for (const double e : estimates) {
+        squares += (e - mean) * (e - mean);
+    }
+    return {mean, std::sqrt(squares / units)};
+}

@@ -1,0 +1,47 @@
+#pragma once
+// The systematic design: the ordered list, the draw, and the exact theory of the
+// four estimators over the N possible samples. The routines take the design's
+// parameters as arguments.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "core/strata.h"
+
+/// \brief The units ordered by variable k ascending, ties by unit number (a stable
+/// sort); file order when k names no variable column (0 = "File order").
+std::vector<std::int32_t> SystematicOrder(int k);
+
+/// \brief With N = order.size() and k = N / n: u = RandomFraction() * k, then
+/// sample[j - 1] = order[p_j] with p_j = floor(u + (j - 1) * k) (at most N - 1) for
+/// j = 1..n. One random number. Returns n, or 0 (nothing drawn) when n is not in
+/// 1..N or `sample` has fewer than n places.
+int DrawSystematicSample(std::span<const std::int32_t> order, int n, std::span<std::int32_t> sample);
+
+/// \brief The record's draw under design 13: positions 1..n, then nonresponse.
+void DrawSampleSystematic(std::span<const std::int32_t> order);
+
+/// \brief What the theory of one estimator under the systematic design needs.
+struct SystematicTheoryInput {
+    std::span<const double> target;     ///< y at the places 0..N-1 of the ordered list
+    std::span<const double> auxiliary;  ///< x at the same places (not read by the direct estimator)
+    int sampleSize = 0;
+    std::int32_t estimator = 0;      ///< an EstimatorCode
+    double auxiliaryMean = 0.0;      ///< Xbar, for ratio and regression
+    StratumValues stratumWeights{};  ///< W_h, for post-stratification
+    int strata = 0;                  ///< H, for post-stratification
+};
+
+struct TheoryValues {
+    std::optional<double> mean;
+    std::optional<double> standardError;
+};
+
+/// \brief Mean and standard deviation (divisor N) of the estimator over the N
+/// equally likely samples c = 0..N-1 with places floor((2c + 1 + 2(j - 1)N) / (2n)),
+/// each estimate by the estimator's formula on the full sample; nothing when some
+/// sample gives no estimate. Linear in N: the samples are visited in order of c,
+/// moving each place when it steps to the next unit.
+TheoryValues SystematicTheory(const SystematicTheoryInput& input);

@@ -1,0 +1,212 @@
+#include "core/stratified_sampling.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <optional>
+#include <vector>
+
+#include "core/allocation.h"
+#include "core/estimators.h"
+#include "core/ordering.h"
+#include "core/random_sampling.h"
+#include "core/settings.h"
+#include "core/simulation_state.h"
+#include "core/strata.h"
+#include "core/theory.h"
+#include "tests/core/core_test_support.h"
+
+namespace {
+
+Strata StrataOfSizes(const std::vector<int>& sizes)
+{
+    Strata strata;
+    strata.count = static_cast<int>(sizes.size());
+    for (int h = 1; h <= strata.count; ++h) {
+        strata.sizes[h] = sizes[h - 1];
+        strata.units += sizes[h - 1];
+    }
+    return strata;
+}
+
+struct AllocationCase {
+    const char* what;
+    std::vector<int> sizes;
+    AllocationCode allocation;
+    std::vector<double> deviations;
+    int n;
+    std::optional<std::vector<int>> expected;
+};
+
+TEST(AllocateSample, FollowsTheBoundsTheRemaindersAndTheirTies)
+{
+    const std::vector<AllocationCase> cases = {
+        {"remainders of strata 1 and 3 tie", {3, 4, 8}, AllocationProportional, {}, 12, {{3, 3, 6}}},
+        {"shares below L fixed at L", {1, 10, 89}, AllocationProportional, {}, 10, {{1, 2, 7}}},
+        {"shares above U fixed at U", {2, 3, 20}, AllocationEqual, {}, 15, {{2, 3, 10}}},
+        {"equal shares tie to the lowest strata", {10, 10, 10}, AllocationEqual, {}, 10, {{4, 3, 3}}},
+        {"optimal by N_h S_h", {10, 10}, AllocationOptimal, {1, 2}, 10, {{3, 7}}},
+        {"optimal with a share below L", {4, 4}, AllocationOptimal, {1, 3}, 6, {{2, 4}}},
+        {"optimal weights all 0 share by size", {3, 4, 8}, AllocationOptimal, {0, 0, 0}, 12, {{3, 3, 6}}},
+        {"all fixed with units left frees the lower ones", {10, 3}, AllocationOptimal, {0, 1}, 6, {{3, 3}}},
+        {"the whole population", {3, 4}, AllocationEqual, {}, 7, {{3, 4}}},
+        {"below the sum of the L_h", {1, 5}, AllocationProportional, {}, 2, std::nullopt},
+        {"above N", {3, 4}, AllocationProportional, {}, 8, std::nullopt},
+    };
+    for (const AllocationCase& c : cases) {
+        StratumValues deviations{};
+        for (std::size_t h = 0; h < c.deviations.size(); ++h) {
+            deviations[h + 1] = c.deviations[h];
+        }
+        const std::optional<StratumCounts> sizes =
+            AllocateSample(c.n, StrataOfSizes(c.sizes), c.allocation, deviations);
+        ASSERT_EQ(sizes.has_value(), c.expected.has_value()) << c.what;
+        if (!sizes) {
+            continue;
+        }
+        const std::vector<int> got(sizes->begin() + 1, sizes->begin() + 1 + c.sizes.size());
+        EXPECT_EQ(got, *c.expected) << c.what;
+    }
+}
+
+TEST(StratumVariances, UseDivisorNhMinusOneAndAreZeroForConstantStrata)
+{
+    // Stratum 1: 1, 2, 4 (variance 7/3); stratum 2: 0.1 three times; stratum 3: one unit.
+    InstallPopulation({{1, 1}, {0.1, 2}, {2, 1}, {0.1, 2}, {9, 3}, {4, 1}, {0.1, 2}});
+    const StrataCheck check = FormStrata(2);
+    ASSERT_EQ(check.refusal, "");
+    const StratumValues variances = StratumVariances(check.strata, 2, 1);
+    EXPECT_DOUBLE_EQ(variances[1], 7.0 / 3.0);
+    EXPECT_EQ(variances[2], 0.0);
+    EXPECT_EQ(variances[3], 0.0);
+}
+
+TEST(CheckStratifiedDesign, RefusesInTheOrderStrataThenSize)
+{
+    InstallPopulation({{1, 1, 1}, {2, 1, 3}, {3, 2, 1}, {4, 2, 1}, {11, 2, 1}});
+    EXPECT_EQ(CheckStratifiedDesign(2, 4), "");
+    EXPECT_EQ(CheckStratifiedDesign(2, 3), SampleTooSmallForStrataMessage);
+    EXPECT_EQ(CheckStratifiedDesign(1, 2), TooManyStrataMessage);
+    EXPECT_EQ(CheckStratifiedDesign(3, 2), EmptyStrataMessage);
+}
+
+// Strata 1 = units 2, 4, 5, 7 and 2 = units 1, 3, 6; from seed 12345 the four
+// indexes are RandomIndex(4) = 2, (3) = 1, then (3) = 1, (2) = 2.
+TEST(DrawSampleStratified, ShufflesEachStratumInTurnWithItsOwnIndexes)
+{
+    InstallPopulation({{10, 2}, {20, 1}, {30, 2}, {40, 1}, {50, 1}, {60, 2}, {70, 1}});
+    SimulationState.targetVariable = 1;
+    SimulationState.auxiliaryVariable = 2;
+    SimulationState.sampleSize = 4;
+    SimulationState.allocationCode = AllocationProportional;
+    const StratifiedPlan plan = PrepareStratifiedPlan();
+    RandomGenerator.seed = 12345;
+    DrawSampleStratified(plan);
+    const std::vector<int> sample(SimulationState.sampleUnits.begin() + 1,
+                                  SimulationState.sampleUnits.begin() + 5);
+    EXPECT_EQ(sample, (std::vector<int>{4, 2, 1, 6}));
+    EXPECT_EQ(SimulationState.respondentCount, 4);
+    EXPECT_EQ(RandomGenerator.seed, 2377737157u);
+}
+
+struct EstimateCase {
+    const char* what;
+    std::vector<int> sample;
+    bool valid;
+    double estimate;
+    double standardError;
+};
+
+// Strata 1 = units 1..3 (y 1, 2, 4), 2 = units 4, 5 (y 10, 20), 3 = unit 6 (y 7).
+TEST(EstimateStratifiedMean, WeighsTheStratumMeansAndTheirVariances)
+{
+    InstallPopulation({{1, 1}, {2, 1}, {4, 1}, {10, 2}, {20, 2}, {7, 3}});
+    const Strata strata = FormStrata(2).strata;
+    // s2_1 of y 1 and 4 is 4.5; stratum 2 is complete (1/r - 1/N = 0); stratum 3 adds 0.
+    const double w1 = 3.0 / 6.0;
+    const double full = w1 * 2.5 + (2.0 / 6.0) * 15 + (1.0 / 6.0) * 7;
+    const std::vector<EstimateCase> cases = {
+        {"two of three, all, the one",
+         {1, 3, 4, 5, 6},
+         true,
+         full,
+         std::sqrt(w1 * w1 * (0.5 - 1.0 / 3.0) * 4.5)},
+        {"nonrespondents are skipped", {0, 1, 3, 0, 4, 5, 6}, true, full, std::sqrt(w1 * w1 / 6.0 * 4.5)},
+        {"one respondent of three", {1, 4, 5, 6}, true, w1 * 1 + (2.0 / 6.0) * 15 + 7.0 / 6.0, -1.0},
+        {"a stratum without respondents", {1, 3, 4, 5}, false, 0.0, -1.0},
+    };
+    for (const EstimateCase& c : cases) {
+        const MeanEstimate result = EstimateStratifiedMean(c.sample, strata, 2, 1);
+        ASSERT_EQ(result.valid, c.valid) << c.what;
+        if (!c.valid) {
+            continue;
+        }
+        EXPECT_DOUBLE_EQ(result.estimate, c.estimate) << c.what;
+        EXPECT_DOUBLE_EQ(result.standardError, c.standardError) << c.what;
+    }
+}
+
+/// Calls visit(sample) for every combination of `take` units out of `units`.
+template <typename Visit>
+void ForEachCombination(const std::vector<int>& units, int take, std::vector<int>& chosen, std::size_t from,
+                        Visit visit)
+{
+    if (static_cast<int>(chosen.size()) == take) {
+        visit(chosen);
+        return;
+    }
+    for (std::size_t i = from; i < units.size(); ++i) {
+        chosen.push_back(units[i]);
+        ForEachCombination(units, take, chosen, i + 1, visit);
+        chosen.pop_back();
+    }
+}
+
+// Every stratified sample of the allocation, equally likely: the mean and the
+// standard deviation of the direct estimates are the theory's.
+TEST(TheoryDirectStratified, MatchesEveryPossibleSample)
+{
+    InstallPopulation({{3, 1}, {9, 2}, {1, 1}, {12, 2}, {4, 1}, {20, 2}, {2, 2}, {5, 3}, {6, 3}});
+    SimulationState.targetVariable = 1;
+    SimulationState.auxiliaryVariable = 2;
+    SimulationState.designCode = DesignStratified;
+    SimulationState.estimatorCode = EstimatorDirect;
+    SimulationState.sampleSize = 7;
+    const std::vector<std::vector<int>> strata = {{1, 3, 5}, {2, 4, 6, 7}, {8, 9}};
+    for (const AllocationCode allocation : {AllocationProportional, AllocationEqual, AllocationOptimal}) {
+        SimulationState.allocationCode = allocation;
+        PrepareAuxiliaryQuantities();
+        const StratumCounts sizes = PrepareStratifiedPlan().sampleSizes;
+        std::vector<double> estimates;
+        std::vector<int> chosen1, chosen2, chosen3;
+        ForEachCombination(strata[0], sizes[1], chosen1, 0, [&](const std::vector<int>& a) {
+            ForEachCombination(strata[1], sizes[2], chosen2, 0, [&](const std::vector<int>& b) {
+                ForEachCombination(strata[2], sizes[3], chosen3, 0, [&](const std::vector<int>& c) {
+                    std::vector<int> sample = a;
+                    sample.insert(sample.end(), b.begin(), b.end());
+                    sample.insert(sample.end(), c.begin(), c.end());
+                    std::copy(sample.begin(), sample.end(), SimulationState.sampleUnits.begin() + 1);
+                    SimulationState.respondentCount = 7;
+                    SimulationState.estimateValid = false;
+                    ComputeEstimate();
+                    ASSERT_TRUE(SimulationState.estimateValid);
+                    estimates.push_back(SimulationState.estimate);
+                });
+            });
+        });
+        double mean = 0.0;
+        for (const double e : estimates) {
+            mean += e / estimates.size();
+        }
+        double variance = 0.0;
+        for (const double e : estimates) {
+            variance += (e - mean) * (e - mean) / estimates.size();
+        }
+        ComputeTheoreticalProperties();
+        ASSERT_TRUE(SimulationState.theoreticalStdErrorAvailable) << allocation;
+        EXPECT_NEAR(SimulationState.theoreticalMean, mean, 1e-12) << allocation;
+        EXPECT_NEAR(SimulationState.theoreticalStdError, std::sqrt(variance), 1e-12) << allocation;
+    }
+}
+
+}  // namespace
