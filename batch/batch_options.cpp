@@ -137,6 +137,10 @@ bool ParseDesign(const std::string& text, BatchOptions& options)
         options.design = DesignEqualProbabilities;
     } else if (text == "pps") {
         options.design = DesignProportionalToSize;
+    } else if (text == "stratified") {
+        options.design = DesignStratified;
+    } else if (text == "systematic") {
+        options.design = DesignSystematic;
     } else {
         return false;
     }
@@ -154,6 +158,22 @@ bool ParseEstimator(const std::string& text, BatchOptions& options)
     for (const auto& [name, code] : names) {
         if (text == name) {
             options.estimator = code;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool ParseAllocation(const std::string& text, BatchOptions& options)
+{
+    static constexpr std::array<std::pair<const char*, AllocationCode>, 3> names = {{
+        {"proportional", AllocationProportional},
+        {"equal", AllocationEqual},
+        {"optimal", AllocationOptimal},
+    }};
+    for (const auto& [name, code] : names) {
+        if (text == name) {
+            options.allocation = code;
             return true;
         }
     }
@@ -230,18 +250,24 @@ struct OptionSpec {
     bool (*apply)(const std::string& value, BatchOptions& options);
 };
 
-constexpr std::array<OptionSpec, 21> Options = {{
+constexpr std::array<OptionSpec, 23> Options = {{
     {'t', "target", "K", "target variable, 1..K or its name (default 1)",
      &StoreVariable<&BatchOptions::target>},
     {'n', "sample-size", "N", "sample size, 2..number of units (default min(10, number of units))",
      &StoreWhole<&BatchOptions::sampleSize>},
-    {'d', "design", "equal|pps", "equal probabilities (default) or proportional to the auxiliary variable",
+    {'d', "design", "equal|pps|stratified|systematic",
+     "equal probabilities (default), proportional to the auxiliary variable, stratified by the auxiliary "
+     "variable, or systematic",
      &ParseDesign},
     {'a', "auxiliary", "K",
      "auxiliary variable, 1..K or its name: size variable of pps, x of ratio and regression, "
      "stratification variable of post-stratification",
      &StoreVariable<&BatchOptions::auxiliary>},
     {'e', "estimator", "direct|ratio|regression|poststrat", "(default direct)", &ParseEstimator},
+    {0, "allocation", "proportional|equal|optimal", "allocation of the stratified design over its strata",
+     &ParseAllocation},
+    {0, "order", "K", "order of the systematic design's list: by variable K (default: file order)",
+     &StoreWhole<&BatchOptions::order>},
     {0, "nonresponse", "K:MIN:MAX",
      "generated nonresponse by variable K (number or name), whole percentages at its minimum and "
      "maximum (e.g. 2:1:99)",

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "batch/variable_argument.h"
+#include "core/allocation.h"
 #include "core/simulation_state.h"
 #include "plot/plot_options.h"
 
@@ -37,6 +38,8 @@ struct BatchOptions {
     std::optional<DesignCode> design;
     std::optional<VariableArgument> auxiliary;
     std::optional<EstimatorCode> estimator;
+    std::optional<AllocationCode> allocation;
+    std::optional<int> order;
     std::optional<NonresponseOption> nonresponse;
     std::optional<int> simulations;
     bool intervals = false;

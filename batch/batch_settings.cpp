@@ -3,6 +3,7 @@
 #include "core/settings.h"
 #include "core/number_format.h"
 #include "core/simulation_state.h"
+#include "core/strata.h"
 #include "engine/run_engine.h"
 #include "texts/interface_text_table.h"
 
@@ -13,6 +14,13 @@ constexpr int MaxCompression = 4;
 constexpr const char* NeedsAuxiliaryMessage =
     "The design pps and the ratio, regression and post-stratification estimators need --auxiliary!";
 constexpr const char* PpsNeedsDirectMessage = "The design pps can only be used with the direct estimator!";
+constexpr const char* StratifiedNeedsAuxiliaryMessage = "The design stratified needs --auxiliary!";
+constexpr const char* StratifiedNeedsAllocationMessage = "The design stratified needs --allocation!";
+constexpr const char* StratifiedNeedsDirectMessage =
+    "The design stratified can only be used with the direct estimator!";
+constexpr const char* AllocationWithoutStratifiedMessage =
+    "The option --allocation needs the design stratified!";
+constexpr const char* OrderWithoutSystematicMessage = "The option --order needs the design systematic!";
 
 std::string RangeMessage(const std::string& what, int low, int high)
 {
@@ -67,6 +75,28 @@ std::string ApplySampleSize(const BatchOptions& options)
     return refusal;
 }
 
+/// The options the stratified and the systematic design need, and those only they take.
+std::string CheckDesignOptions(const BatchOptions& options)
+{
+    const bool stratified = options.design == DesignStratified;
+    if (stratified && !options.auxiliary) {
+        return StratifiedNeedsAuxiliaryMessage;
+    }
+    if (stratified && !options.allocation) {
+        return StratifiedNeedsAllocationMessage;
+    }
+    if (stratified && options.estimator.value_or(EstimatorDirect) != EstimatorDirect) {
+        return StratifiedNeedsDirectMessage;
+    }
+    if (options.allocation && !stratified) {
+        return AllocationWithoutStratifiedMessage;
+    }
+    if (options.order && options.design != DesignSystematic) {
+        return OrderWithoutSystematicMessage;
+    }
+    return "";
+}
+
 /// The auxiliary variable is stored before the design and the estimator that use it.
 std::string ApplyAuxiliary(const BatchOptions& options)
 {
@@ -96,6 +126,24 @@ std::string ApplyDesign(const BatchOptions& options)
         if (CountNonPositiveValues(SimulationState.auxiliaryVariable) > 0) {
             return AuxiliaryNotPositiveMessage;
         }
+    }
+    if (*options.design == DesignStratified) {
+        std::string refusal =
+            CheckStratifiedDesign(SimulationState.auxiliaryVariable, SimulationState.sampleSize);
+        if (!refusal.empty()) {
+            return refusal;
+        }
+        SimulationState.allocationCode = *options.allocation;
+    }
+    if (*options.design == DesignSystematic) {
+        const int order = options.order.value_or(0);
+        if (options.order) {
+            std::string refusal = CheckVariable(order, "order variable");
+            if (!refusal.empty()) {
+                return refusal;
+            }
+        }
+        SimulationState.systematicOrder = order;
     }
     SimulationState.designCode = *options.design;
     return "";
@@ -191,8 +239,8 @@ std::string ApplySettings(const BatchOptions& options)
         return InterfaceTexts.messageTexts[1];
     }
     using Step = std::string (*)(const BatchOptions&);
-    for (Step step : {ApplyTarget, ApplySampleSize, ApplyAuxiliary, ApplyDesign, ApplyEstimator,
-                      ApplyNonresponse, ApplySimulations, ApplyMode, ApplyScale}) {
+    for (Step step : {ApplyTarget, ApplySampleSize, CheckDesignOptions, ApplyAuxiliary, ApplyDesign,
+                      ApplyEstimator, ApplyNonresponse, ApplySimulations, ApplyMode, ApplyScale}) {
         std::string refusal = step(options);
         if (!refusal.empty()) {
             return refusal;

@@ -24,6 +24,9 @@ std::string VariableNameOrDash(int k)
 std::string DesignValue()
 {
     const auto& texts = InterfaceTexts.statisticsTexts;
+    if (std::string text = StratifiedOrSystematicDesignText(); !text.empty()) {
+        return text;
+    }
     if (SimulationState.designCode == DesignEqualProbabilities) {
         return texts[EqualDesignText];
     }

@@ -24,6 +24,10 @@ struct TInterfaceTexts {
     std::array<std::string, 16> statisticsTexts;
     std::string correctIntervalsText;
     std::array<std::string, 8> aboutTexts;
+    // The stratified and the systematic design.
+    std::array<std::string, 9> designDetailTexts;
+    std::array<std::string, 9> stratifiedDialogTexts;
+    std::array<std::string, 3> systematicDialogTexts;
 };
 
 /// \brief The texts, filled by FillInterfaceTexts.
@@ -32,3 +36,8 @@ extern TInterfaceTexts InterfaceTexts;
 /// \brief Sets SimulationState.versionText and assigns every text anew (the same
 /// values each time).
 void FillInterfaceTexts();
+
+/// \brief The "Probabilities" text of the stratified and the systematic design
+/// ("Stratified by NAME, proportional", "Systematic, file order", "Systematic,
+/// ordered by NAME"), NAME being the variable's name or "-"; "" under any other design.
+std::string StratifiedOrSystematicDesignText();

@@ -54,6 +54,9 @@ QString DesignLine()
             return Text(t.designTexts[1]);
         case DesignProportionalToSize:
             return Text(t.designTexts[2]) + VariableName(SimulationState.auxiliaryVariable);
+        case DesignStratified:
+        case DesignSystematic:
+            return Text(StratifiedOrSystematicDesignText());
         default:
             return QStringLiteral("-");
     }

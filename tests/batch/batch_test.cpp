@@ -739,3 +739,54 @@ TEST(BatchStudyTest, ProgramLinksNoQtLibrary)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(BatchDesignTest, StratifiedAndSystematicNameTheirDesignAndRunTheWholePopulationExactly)
+{
+    const struct {
+        std::vector<std::string> arguments;
+        const char* probabilities;
+    } cases[] = {
+        {{"-d", "stratified", "-a", "3", "--allocation", "equal"}, "Stratified by Region, equal"},
+        {{"-d", "stratified", "-a", "3", "--allocation", "optimal"}, "Stratified by Region, optimal"},
+        {{"-d", "systematic"}, "Systematic, file order"},
+        {{"-d", "systematic", "--order", "2", "-e", "regression", "-a", "2"}, "Systematic, ordered by Size"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> arguments = c.arguments;
+        arguments.insert(arguments.end(), {"-n", "8", "-s", "10", Small});
+        const BatchResult result = RunBatch(arguments);
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(TableValue(result.out, "Probabilities"), c.probabilities);
+        EXPECT_EQ(TableValue(result.out, "Mean (simulated)"), "16.719") << c.probabilities;
+        EXPECT_EQ(TableValue(result.out, "Standard error (theoretical)"), "0.000") << c.probabilities;
+    }
+}
+
+TEST(BatchDesignTest, StratifiedAndSystematicRefusalsComeInTheirOrder)
+{
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"-d", "stratified", "-e", "ratio", Small}, "The design stratified needs --auxiliary!"},
+        {{"-d", "stratified", "-a", "3", "-e", "ratio", Small}, "The design stratified needs --allocation!"},
+        {{"-d", "stratified", "-a", "4", "--allocation", "equal", "-e", "ratio", Checks},
+         "The design stratified can only be used with the direct estimator!"},
+        {{"-d", "stratified", "-a", "4", "--allocation", "equal", "-n", "2", Checks},
+         "There are too many strata!"},
+        {{"-d", "stratified", "-a", "5", "--allocation", "equal", "-n", "2", Checks},
+         "There are empty strata!"},
+        {{"-d", "stratified", "-a", "3", "--allocation", "optimal", "-n", "3", Small},
+         "The sample size is too small for the strata!"},
+        {{"--allocation", "equal", Small}, "The option --allocation needs the design stratified!"},
+        {{"-d", "stratified", "-a", "3", "--allocation", "equal", "--order", "2", Small},
+         "The option --order needs the design systematic!"},
+        {{"-d", "systematic", "--order", "4", Small}, "The order variable must be from 1 to 3!"},
+    };
+    for (const auto& [arguments, message] : cases) {
+        ExpectRefusal(arguments, message);
+    }
+    ExpectRefusal({"-d", "stratified", "-a", "3", "--allocation", "neyman", Small},
+                  "invalid value 'neyman' for --allocation (expected proportional|equal|optimal)");
+}
+
+}  // namespace
