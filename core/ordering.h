@@ -31,6 +31,16 @@ struct StratumTally {
         total += y;
         sumOfSquares += y * y;
     }
+
+    /// \brief Adds the tally of further units (a tally of none changes nothing).
+    void Merge(const StratumTally& more)
+    {
+        if (more.count > 0) {
+            count += more.count;
+            total += more.total;
+            sumOfSquares += more.sumOfSquares;
+        }
+    }
 };
 
 /// \brief Tallies of post-strata 1..10 (index 0 unused).

@@ -12,7 +12,7 @@ StrataCheck FormStrata(int k)
     strata.units = PopulationSize();
     const int column = VariableColumn(k);
     for (int i = 1; i <= strata.units; ++i) {
-        const int h = PostStratumOf(UnitValue(i, column));
+        const int h = StratumOfValue(UnitValue(i, column));
         if (h < 1 || h > MaxStrata) {
             check.refusal = TooManyStrataMessage;
             return check;
@@ -42,7 +42,7 @@ StratumValues StratumVariances(const Strata& strata, int stratifier, int target)
 {
     const int stratumColumn = VariableColumn(stratifier);
     const int targetColumn = VariableColumn(target);
-    const auto stratumOf = [&](int unit) { return PostStratumOf(UnitValue(unit, stratumColumn)); };
+    const auto stratumOf = [&](int unit) { return StratumOfValue(UnitValue(unit, stratumColumn)); };
     const auto inStrata = [&](int h) { return h >= 1 && h <= strata.count; };
     StratumValues means{};
     StratumValues first{};

@@ -24,6 +24,20 @@ struct Strata {
     double Weight(int h) const { return static_cast<double>(sizes[h]) / units; }
 };
 
+/// \brief The stratum of a value: nearest(x) (halves to even) when that lies in
+/// 0..MaxStrata + 1, otherwise some number outside 1..MaxStrata. Inline, without the
+/// general conversion's range handling, for the loops over units and respondents.
+inline int StratumOfValue(double x)
+{
+    // Below 0 every value rounds to 0 or less; from 0 on truncation is the floor.
+    if (!(x >= 0.0 && x < MaxStrata + 2.0)) {
+        return -1;
+    }
+    const int h = static_cast<int>(x);
+    const double fraction = x - h;
+    return fraction > 0.5 || (fraction == 0.5 && (h & 1) != 0) ? h + 1 : h;
+}
+
 /// \brief The strata of variable k with the refusal of a variable that forms
 /// none: TooManyStrataMessage at the first unit outside 1..10 (the tallies then
 /// hold the units before it), EmptyStrataMessage for a stratum 1..H without units.

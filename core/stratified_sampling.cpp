@@ -40,7 +40,7 @@ StratifiedFrame BuildStratifiedFrame(const Strata& strata, int stratifier)
     frame.units.assign(total, 0);
     const int column = VariableColumn(stratifier);
     for (int i = 1; i <= strata.units; ++i) {
-        const int h = PostStratumOf(UnitValue(i, column));
+        const int h = StratumOfValue(UnitValue(i, column));
         if (h >= 1 && h <= strata.count && next[h] < total) {
             frame.units[next[h]++] = i;
         }
@@ -103,16 +103,28 @@ MeanEstimate EstimateStratifiedMean(std::span<const std::int32_t> sample, const 
 {
     const int stratumColumn = VariableColumn(stratifier);
     const int targetColumn = VariableColumn(target);
+    // Each run of consecutive respondents of one stratum is summed apart and then
+    // added to its stratum's tally; the draw places each stratum's units together,
+    // so that every total is the sum in position order.
     StratumTallies tallies{};
+    StratumTally run;
+    int runStratum = 0;
     for (const std::int32_t unit : sample) {
         if (unit < 1 || unit > strata.units) {
             continue;
         }
-        const int h = PostStratumOf(UnitValue(unit, stratumColumn));
-        if (h >= 1 && h <= strata.count) {
-            tallies[h].Add(UnitValue(unit, targetColumn));
+        const int h = StratumOfValue(UnitValue(unit, stratumColumn));
+        if (h < 1 || h > strata.count) {
+            continue;
         }
+        if (h != runStratum) {
+            tallies[runStratum].Merge(run);
+            run = StratumTally{};
+            runStratum = h;
+        }
+        run.Add(UnitValue(unit, targetColumn));
     }
+    tallies[runStratum].Merge(run);
     MeanEstimate result;
     double variance = 0.0;
     bool standardErrorAvailable = true;

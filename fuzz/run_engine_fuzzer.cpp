@@ -18,9 +18,11 @@
 #include <utility>
 #include <vector>
 
+#include "core/allocation.h"
 #include "core/random_sampling.h"
 #include "core/settings.h"
 #include "core/simulation_state.h"
+#include "core/strata.h"
 #include "fuzz/fuzz_check.h"
 #include "engine/plot_frame.h"
 #include "plot/plot_renderer.h"
@@ -84,6 +86,19 @@ void FillPopulation(FuzzedDataProvider& sizes, FuzzedDataProvider& values)
     }
 }
 
+/// The allocation and the order of the stratified and systematic designs; a
+/// stratification the dialog would refuse is either kept or refused as there.
+void ChooseDesignDetails(FuzzedDataProvider& input)
+{
+    TSimulationState& s = SimulationState;
+    s.allocationCode = input.ConsumeIntegralInRange(AllocationProportional - 1, AllocationOptimal + 1);
+    s.systematicOrder = input.ConsumeIntegralInRange(-1, MaxVariables + 1);
+    if (s.designCode == DesignStratified && input.ConsumeBool() &&
+        !CheckStratifiedDesign(s.auxiliaryVariable, s.sampleSize).empty()) {
+        s.designCode = DesignEqualProbabilities;
+    }
+}
+
 /// Settings as the dialogs store them, or any value at all in the same fields.
 void ChooseSettings(FuzzedDataProvider& input)
 {
@@ -98,7 +113,7 @@ void ChooseSettings(FuzzedDataProvider& input)
     s.sampleSize = MostlySmall(input, -2, MaxUnits + 2);
     s.simulationCount = MostlySmall(input, -5, MaxSamples + 5);
     s.estimatorCode = input.ConsumeIntegralInRange(EstimatorDirect - 1, EstimatorPostStratified + 1);
-    s.designCode = input.ConsumeIntegralInRange(DesignEqualProbabilities - 1, DesignProportionalToSize + 1);
+    s.designCode = input.ConsumeIntegralInRange(DesignEqualProbabilities - 1, DesignSystematic + 1);
     s.confidenceIntervalMode = input.ConsumeBool();
     s.verticalCompression = input.ConsumeIntegralInRange(-2, 7);
     if (input.ConsumeBool()) {
@@ -106,6 +121,7 @@ void ChooseSettings(FuzzedDataProvider& input)
     } else {
         s.stratumCount = input.ConsumeIntegralInRange(-1, MaxStrata + 2);
     }
+    ChooseDesignDetails(input);
 }
 
 void ChooseNonresponse(FuzzedDataProvider& input)

@@ -10,6 +10,7 @@
 #include "core/estimators.h"
 #include "core/ordering.h"
 #include "core/random_sampling.h"
+#include "core/rounding.h"
 #include "core/settings.h"
 #include "core/simulation_state.h"
 #include "core/strata.h"
@@ -206,6 +207,24 @@ TEST(TheoryDirectStratified, MatchesEveryPossibleSample)
         ASSERT_TRUE(SimulationState.theoreticalStdErrorAvailable) << allocation;
         EXPECT_NEAR(SimulationState.theoreticalMean, mean, 1e-12) << allocation;
         EXPECT_NEAR(SimulationState.theoreticalStdError, std::sqrt(variance), 1e-12) << allocation;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(StratumOfValue, RoundsLikeNearestWithinTheStrata)
+{
+    for (const double x : {-1e300, -0.6, -0.5, -0.0, 0.0, 0.4999, 0.5, 0.5001, 1.5, 2.5, 3.49, 9.5, 10.4,
+                           10.5, 10.6, 11.5, 12.0, 1e300, std::nan("")}) {
+        const int expected = nearest(x);
+        const int h = StratumOfValue(x);
+        if (expected >= 1 && expected <= MaxStrata) {
+            EXPECT_EQ(h, expected) << x;
+        } else {
+            EXPECT_TRUE(h < 1 || h > MaxStrata) << x;
+        }
     }
 }
 
