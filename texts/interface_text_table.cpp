@@ -72,15 +72,17 @@ void FillInterfaceTexts()
                            "Systematic, ordered by ",
                            "-"};
     t.stratifiedDialogTexts = {"",
+                               " Sample size ",
                                " Stratification variable ",
                                " Allocation ",
                                "Proportional",
                                "Equal",
                                "Optimal (Neyman)",
                                "Stratum",
-                               "N_h  S_h  n_h",
-                               " Sample size "};
-    t.systematicDialogTexts = {"", " Order of the list ", "File order"};
+                               "N_h",
+                               "S_h",
+                               "n_h"};
+    t.systematicDialogTexts = {"", " Sample size ", " Order of the list ", "File order"};
 }
 
 namespace {

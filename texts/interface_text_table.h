@@ -26,8 +26,8 @@ struct TInterfaceTexts {
     std::array<std::string, 8> aboutTexts;
     // The stratified and the systematic design.
     std::array<std::string, 9> designDetailTexts;
-    std::array<std::string, 9> stratifiedDialogTexts;
-    std::array<std::string, 3> systematicDialogTexts;
+    std::array<std::string, 11> stratifiedDialogTexts;
+    std::array<std::string, 4> systematicDialogTexts;
 };
 
 /// \brief The texts, filled by FillInterfaceTexts.

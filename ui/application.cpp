@@ -22,6 +22,8 @@
 #include "ui/sampling_design_dialog.h"
 #include "ui/select_variable_dialog.h"
 #include "ui/target_variable_dialog.h"
+#include "ui/stratified_design_dialog.h"
+#include "ui/systematic_design_dialog.h"
 
 TForms Forms;
 
@@ -106,6 +108,8 @@ void CreateForms()
     Forms.AboutBox = new TAboutBox(Forms.Main);
     Forms.ConfidenceIntervals = new TConfidenceIntervals(Forms.Main);
     Forms.ErrorMessage = new TErrorMessage(Forms.Main);
+    Forms.StratifiedDesign = new TStratifiedDesign(Forms.Main);
+    Forms.SystematicDesign = new TSystematicDesign(Forms.Main);
 }
 
 void DestroyForms()

@@ -64,7 +64,8 @@ void TSelectEstimator::FormActivate()
         AuxiliaryEstimatorClick();
     }
     SelectVariable(ComboBox1, SimulationState.auxiliaryVariable);
-    const bool auxiliaryAllowed = SimulationState.designCode != DesignProportionalToSize;
+    const bool auxiliaryAllowed = SimulationState.designCode != DesignProportionalToSize &&
+                                  SimulationState.designCode != DesignStratified;
     for (QRadioButton* button : {RadioButton2, RadioButton3, RadioButton4}) {
         button->setEnabled(auxiliaryAllowed);
     }

@@ -15,6 +15,8 @@ class TNonresponse;
 class TAboutBox;
 class TConfidenceIntervals;
 class TErrorMessage;
+class TStratifiedDesign;
+class TSystematicDesign;
 
 struct TForms {
     TMain* Main = nullptr;
@@ -30,6 +32,8 @@ struct TForms {
     TAboutBox* AboutBox = nullptr;
     TConfidenceIntervals* ConfidenceIntervals = nullptr;
     TErrorMessage* ErrorMessage = nullptr;
+    TStratifiedDesign* StratifiedDesign = nullptr;
+    TSystematicDesign* SystematicDesign = nullptr;
 };
 
 /// \brief The one instance of each window; a null pointer before it is created.

@@ -20,6 +20,8 @@
 #include "ui/sampling_design_dialog.h"
 #include "ui/select_variable_dialog.h"
 #include "ui/target_variable_dialog.h"
+#include "ui/stratified_design_dialog.h"
+#include "ui/systematic_design_dialog.h"
 #include "ui/window_style.h"
 
 namespace {
@@ -44,6 +46,8 @@ void ApplyMenuCaptions(TMain& main)
     main.Targetvariable1->setText(QStringLiteral("Target variabele"));
     main.Samplingdesign1->setText(QStringLiteral("Sampling design"));
     main.Estimator1->setText(QStringLiteral("Estimator"));
+    main.Stratifieddesign1->setText(QStringLiteral("Stratified design"));
+    main.Systematicdesign1->setText(QStringLiteral("Systematic design"));
     main.Nonresponse1->setTitle(QStringLiteral("Nonresponse"));
     main.Generatenonresponse1->setText(QStringLiteral("Generate nonresponse"));
     main.Nononresponse1->setText(QStringLiteral("Full response"));
@@ -95,6 +99,8 @@ void ApplyWindowTitles()
     SetTitle(Forms.Statistics, " Statistics");
     SetTitle(Forms.ConfidenceIntervals, " Confidence intervals");
     SetTitle(Forms.AboutBox, " About Tarvek");
+    SetTitle(Forms.StratifiedDesign, " Stratified design");
+    SetTitle(Forms.SystematicDesign, " Systematic design");
 }
 
 }  // namespace

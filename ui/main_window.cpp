@@ -17,6 +17,7 @@
 #include "core/population_file.h"
 #include "core/rounding.h"
 #include "core/simulation_state.h"
+#include "core/strata.h"
 #include "ui/distribution_window.h"
 #include "ui/interval_window.h"
 #include "ui/about_box.h"
@@ -140,6 +141,12 @@ void TMain::CreateMenu()
                                  &TMain::Samplingdesign1Click);
     Estimator1 =
         AddCommand(Sample1, "Estimator1", QKeySequence(Qt::CTRL | Qt::Key_E), &TMain::Estimator1Click);
+    N2 = Sample1->addSeparator();
+    N2->setObjectName(QStringLiteral("N2"));
+    Stratifieddesign1 =
+        AddCommand(Sample1, "Stratifieddesign1", QKeySequence(), &TMain::Stratifieddesign1Click);
+    Systematicdesign1 =
+        AddCommand(Sample1, "Systematicdesign1", QKeySequence(), &TMain::Systematicdesign1Click);
 
     Nonresponse1 = MainMenu1->addMenu(QString());
     Nonresponse1->setObjectName(QStringLiteral("Nonresponse1"));
@@ -351,6 +358,16 @@ void TMain::Estimator1Click()
     RunEstimatorCommand();
 }
 
+void TMain::Stratifieddesign1Click()
+{
+    RunStratifiedDesignCommand();
+}
+
+void TMain::Systematicdesign1Click()
+{
+    RunSystematicDesignCommand();
+}
+
 void TMain::Generatenonresponse1Click()
 {
     RunGenerateNonresponseCommand();
@@ -380,6 +397,14 @@ void TMain::Startsimulation1Click()
     if (s.targetVariable <= 0) {
         ShowErrorMessage(QString::fromLatin1(TargetVariableMissingMessage));
         return;
+    }
+    if (s.designCode == DesignStratified) {
+        // The sample size may have been changed below the strata's minimum since.
+        const std::string refusal = CheckStratifiedDesign(s.auxiliaryVariable, s.sampleSize);
+        if (!refusal.empty()) {
+            ShowErrorMessage(Text(refusal));
+            return;
+        }
     }
     SimulationState.simulationRestart = true;
     if (s.confidenceIntervalMode) {

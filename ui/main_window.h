@@ -70,6 +70,8 @@ public:
     void Targetvariable1Click();
     void Samplingdesign1Click();
     void Estimator1Click();
+    void Stratifieddesign1Click();
+    void Systematicdesign1Click();
     void Generatenonresponse1Click();
     void Nononresponse1Click();
     void Simulationoptions1Click();
@@ -87,6 +89,9 @@ public:
     QAction* Targetvariable1 = nullptr;
     QAction* Samplingdesign1 = nullptr;
     QAction* Estimator1 = nullptr;
+    QAction* N2 = nullptr;
+    QAction* Stratifieddesign1 = nullptr;
+    QAction* Systematicdesign1 = nullptr;
     QMenu* Nonresponse1 = nullptr;
     QAction* Generatenonresponse1 = nullptr;
     QAction* Nononresponse1 = nullptr;

@@ -75,12 +75,26 @@ void TSamDes::FormActivate()
     if (SimulationState.designCode == DesignEqualProbabilities) {
         RadioButton1->setChecked(true);
         RadioButton1Click();
-    } else {
+    } else if (SimulationState.designCode == DesignProportionalToSize) {
         RadioButton2->setChecked(true);
         RadioButton2Click();
+    } else {
+        ClearDesignButtons();
     }
     SelectVariable(ComboBox1, SimulationState.auxiliaryVariable);
     RadioButton2->setEnabled(SimulationState.estimatorCode == EstimatorDirect);
+}
+
+// The stratified and the systematic design have their own dialogs: neither
+// button stands for them, and the list stays off until a button is clicked.
+void TSamDes::ClearDesignButtons()
+{
+    for (QRadioButton* button : {RadioButton1, RadioButton2}) {
+        button->setAutoExclusive(false);
+        button->setChecked(false);
+        button->setAutoExclusive(true);
+    }
+    ComboBox1->setEnabled(false);
 }
 
 void TSamDes::RadioButton1Click()

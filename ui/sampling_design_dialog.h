@@ -52,5 +52,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void ClearDesignButtons();
+
     WholeNumberField* sampleSizeField_ = nullptr;
 };

@@ -14,6 +14,8 @@
 #include "ui/sampling_design_dialog.h"
 #include "ui/select_variable_dialog.h"
 #include "ui/target_variable_dialog.h"
+#include "ui/stratified_design_dialog.h"
+#include "ui/systematic_design_dialog.h"
 
 namespace {
 
@@ -74,6 +76,16 @@ void RunSamplingDesignCommand()
 void RunEstimatorCommand()
 {
     RunSettingsCommand([] { Forms.SelectEstimator->Execute(); });
+}
+
+void RunStratifiedDesignCommand()
+{
+    RunSettingsCommand([] { Forms.StratifiedDesign->Execute(); });
+}
+
+void RunSystematicDesignCommand()
+{
+    RunSettingsCommand([] { Forms.SystematicDesign->Execute(); });
 }
 
 void RunGenerateNonresponseCommand()

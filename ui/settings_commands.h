@@ -10,6 +10,10 @@ void RunTargetVariableCommand();
 void RunSamplingDesignCommand();
 /// \brief Sample > Estimator.
 void RunEstimatorCommand();
+/// \brief Sample > Stratified design.
+void RunStratifiedDesignCommand();
+/// \brief Sample > Systematic design.
+void RunSystematicDesignCommand();
 /// \brief Nonresponse > Generate nonresponse.
 void RunGenerateNonresponseCommand();
 /// \brief Nonresponse > Full response: switches nonresponse off and keeps its

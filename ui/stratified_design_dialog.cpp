@@ -1,0 +1,189 @@
+#include "ui/stratified_design_dialog.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <cmath>
+
+#include "core/number_format.h"
+#include "core/population_file.h"
+#include "core/simulation_state.h"
+#include "core/stratified_sampling.h"
+#include "texts/interface_text_table.h"
+#include "ui/dialog_fields.h"
+#include "ui/error_message.h"
+#include "ui/whole_number_field.h"
+#include "ui/window_style.h"
+
+namespace {
+
+constexpr int TableColumns = 4;
+constexpr int RowHeight = 16;
+constexpr std::array<int, TableColumns> ColumnWidths = {52, 52, 64, 52};
+
+QString Text(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+}  // namespace
+
+TStratifiedDesign::TStratifiedDesign(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("StratifiedDesign"));
+    SetUpSettingsDialog(this, 481, 297);
+    GroupBox1 = CreateGroupBox(this, "GroupBox1", 16, 16, 213, 57);
+    Edit1 = CreateEntryField(GroupBox1, "Edit1", 164, 20, 29, 21);
+    GroupBox2 = CreateGroupBox(this, "GroupBox2", 16, 88, 213, 57);
+    ComboBox1 = CreateVariableList(GroupBox2, "ComboBox1", 16, 24, 181);
+    GroupBox3 = CreateGroupBox(this, "GroupBox3", 16, 160, 213, 121);
+    RadioButton1 = CreateRadioButton(GroupBox3, "RadioButton1", 16, 24);
+    RadioButton2 = CreateRadioButton(GroupBox3, "RadioButton2", 16, 48);
+    RadioButton3 = CreateRadioButton(GroupBox3, "RadioButton3", 16, 72);
+
+    Tab = new QTableWidget(0, TableColumns, this);
+    Tab->setObjectName(QStringLiteral("Tab"));
+    Place(Tab, 248, 16, 221, 16 + RowHeight * MaxStrata + 4);
+    Tab->verticalHeader()->hide();
+    Tab->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Tab->setSelectionMode(QAbstractItemView::NoSelection);
+    Tab->setFocusPolicy(Qt::NoFocus);
+    Tab->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Tab->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Tab->verticalHeader()->setMinimumSectionSize(1);
+    Tab->verticalHeader()->setDefaultSectionSize(RowHeight);
+    Tab->horizontalHeader()->setFixedHeight(RowHeight + 2);
+    SetTextColor(Tab, Qt::black);
+    QPalette cells = Tab->palette();
+    cells.setColor(QPalette::Base, tarvek_colors::PanelBackground);
+    Tab->setPalette(cells);
+    for (int column = 0; column < TableColumns; ++column) {
+        Tab->setColumnWidth(column, ColumnWidths[column]);
+    }
+
+    CancelButton = CreateButton(this, "CancelButton", "Cancel", 320, 256, 65, 25);
+    OKButton = CreateOKButton(this, 404, 256, 65, 25);
+
+    sampleSizeField_ = new WholeNumberField(
+        Edit1, 2, [] { return SimulationState.unitCount; }, SimulationState.sampleSize);
+    connect(Edit1, &QLineEdit::textChanged, this, &TStratifiedDesign::RefreshTable);
+    connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TStratifiedDesign::RefreshTable);
+    for (QRadioButton* button : AllocationButtons()) {
+        connect(button, &QRadioButton::toggled, this, &TStratifiedDesign::RefreshTable);
+    }
+    connect(OKButton, &QPushButton::clicked, this, &TStratifiedDesign::OKButtonClick);
+    connect(CancelButton, &QPushButton::clicked, this, &TStratifiedDesign::CancelButtonClick);
+}
+
+std::array<QRadioButton*, 3> TStratifiedDesign::AllocationButtons() const
+{
+    return {RadioButton1, RadioButton2, RadioButton3};
+}
+
+void TStratifiedDesign::Execute()
+{
+    const auto& texts = InterfaceTexts.stratifiedDialogTexts;
+    SetCaption(GroupBox1, texts[1]);
+    SetCaption(GroupBox2, texts[2]);
+    SetCaption(GroupBox3, texts[3]);
+    SetCaption(RadioButton1, texts[4]);
+    SetCaption(RadioButton2, texts[5]);
+    SetCaption(RadioButton3, texts[6]);
+    Tab->setHorizontalHeaderLabels({Text(texts[7]), Text(texts[8]), Text(texts[9]), Text(texts[10])});
+    ExecuteWithVariableList(this, ComboBox1, SimulationState.auxiliaryVariable);
+}
+
+void TStratifiedDesign::FormActivate()
+{
+    sampleSizeField_->ShowSetting();
+    const int allocation = SimulationState.allocationCode;
+    const auto buttons = AllocationButtons();
+    const bool known = allocation >= AllocationProportional && allocation <= AllocationOptimal;
+    buttons[known ? allocation : AllocationProportional]->setChecked(true);
+    SelectVariable(ComboBox1, SimulationState.auxiliaryVariable);
+    RefreshTable();
+}
+
+int TStratifiedDesign::ChosenAllocation() const
+{
+    const auto buttons = AllocationButtons();
+    for (int i = 0; i < static_cast<int>(buttons.size()); ++i) {
+        if (buttons[i]->isChecked()) {
+            return i;
+        }
+    }
+    return AllocationProportional;
+}
+
+int TStratifiedDesign::ShownSampleSize() const
+{
+    int n = 0;
+    ParseIntInRange(Edit1->text().toStdString(), 2, SimulationState.unitCount, n);
+    return n;
+}
+
+void TStratifiedDesign::SetCell(int row, int column, const QString& text)
+{
+    auto* cell = new QTableWidgetItem(text);
+    cell->setFlags(Qt::ItemIsEnabled);
+    cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Tab->setItem(row, column, cell);
+}
+
+// A variable that forms no strata leaves the table empty; a sample size that is
+// invalid or too small for the strata shows no n_h.
+void TStratifiedDesign::RefreshTable()
+{
+    const StratifiedAllocation allocation =
+        AllocateStratifiedSample(SelectedVariable(ComboBox1), SimulationState.targetVariable,
+                                 ShownSampleSize(), static_cast<AllocationCode>(ChosenAllocation()));
+    const Strata& strata = allocation.check.strata;
+    Tab->setRowCount(allocation.check.refusal.empty() ? strata.count : 0);
+    for (int h = 1; h <= Tab->rowCount(); ++h) {
+        SetCell(h - 1, 0, QString::number(h));
+        SetCell(h - 1, 1, QString::number(strata.sizes[h]));
+        SetCell(h - 1, 2, Text(FormatFixed3(std::sqrt(allocation.variances[h]))));
+        SetCell(h - 1, 3,
+                allocation.sampleSizes ? QString::number((*allocation.sampleSizes)[h]) : QStringLiteral("-"));
+    }
+}
+
+bool TStratifiedDesign::Edit1Exit()
+{
+    return sampleSizeField_->Check();
+}
+
+void TStratifiedDesign::OKButtonClick()
+{
+    if (!Edit1Exit()) {
+        return;
+    }
+    const int variable = SelectedVariable(ComboBox1);
+    const std::string refusal = CheckStratifiedDesign(variable, SimulationState.sampleSize);
+    if (!refusal.empty()) {
+        ShowErrorMessage(Text(refusal));
+        return;
+    }
+    SimulationState.designCode = DesignStratified;
+    SimulationState.auxiliaryVariable = variable;
+    SimulationState.allocationCode = ChosenAllocation();
+    SimulationState.estimatorCode = EstimatorDirect;
+    accept();
+}
+
+void TStratifiedDesign::CancelButtonClick()
+{
+    if (Edit1Exit()) {
+        reject();
+    }
+}
+
+void TStratifiedDesign::showEvent(QShowEvent* event)
+{
+    FormActivate();
+    QDialog::showEvent(event);
+}

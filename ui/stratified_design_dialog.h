@@ -1,0 +1,59 @@
+#pragma once
+// The dialog that sets the stratified design: the sample size, the stratification
+// variable and the allocation, with a table of what the allocation gives each stratum.
+
+#include <QDialog>
+#include <array>
+
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTableWidget;
+class WholeNumberField;
+
+class TStratifiedDesign : public QDialog {
+public:
+    explicit TStratifiedDesign(QWidget* parent = nullptr);
+
+    /// \brief Lists the variables, sets the captions, shows the dialog modally and
+    /// empties the list again.
+    void Execute();
+
+    /// \brief Shows the current sample size, stratification variable and allocation.
+    void FormActivate();
+    /// \brief Stores a valid sample size (2..N) at once; false for an invalid one.
+    bool Edit1Exit();
+    /// \brief Refuses a variable that forms no strata or a sample size below the
+    /// strata's minimum with its message (the dialog stays open); otherwise stores
+    /// design 12, the variable, the allocation and the direct estimator.
+    void OKButtonClick();
+    void CancelButtonClick();
+    /// \brief Fills the table for the variable, allocation and sample size shown.
+    void RefreshTable();
+
+    QGroupBox* GroupBox1 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QGroupBox* GroupBox2 = nullptr;
+    QComboBox* ComboBox1 = nullptr;
+    QGroupBox* GroupBox3 = nullptr;
+    QRadioButton* RadioButton1 = nullptr;
+    QRadioButton* RadioButton2 = nullptr;
+    QRadioButton* RadioButton3 = nullptr;
+    QTableWidget* Tab = nullptr;
+    QPushButton* CancelButton = nullptr;
+    QPushButton* OKButton = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    std::array<QRadioButton*, 3> AllocationButtons() const;
+    int ChosenAllocation() const;
+    /// The sample size the field shows, when it is a valid one; else 0.
+    int ShownSampleSize() const;
+    void SetCell(int row, int column, const QString& text);
+
+    WholeNumberField* sampleSizeField_ = nullptr;
+};
