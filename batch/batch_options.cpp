@@ -147,6 +147,20 @@ bool ParseDesign(const std::string& text, BatchOptions& options)
     return true;
 }
 
+/// Stores the code that `text` names; false when it names none.
+template <typename Code, std::size_t Count>
+bool StoreNamedCode(const std::string& text, const std::array<std::pair<const char*, Code>, Count>& names,
+                    std::optional<Code>& field)
+{
+    for (const auto& [name, code] : names) {
+        if (text == name) {
+            field = code;
+            return true;
+        }
+    }
+    return false;
+}
+
 bool ParseEstimator(const std::string& text, BatchOptions& options)
 {
     static constexpr std::array<std::pair<const char*, EstimatorCode>, 4> names = {{
@@ -155,13 +169,7 @@ bool ParseEstimator(const std::string& text, BatchOptions& options)
         {"regression", EstimatorRegression},
         {"poststrat", EstimatorPostStratified},
     }};
-    for (const auto& [name, code] : names) {
-        if (text == name) {
-            options.estimator = code;
-            return true;
-        }
-    }
-    return false;
+    return StoreNamedCode(text, names, options.estimator);
 }
 
 bool ParseAllocation(const std::string& text, BatchOptions& options)
@@ -171,13 +179,7 @@ bool ParseAllocation(const std::string& text, BatchOptions& options)
         {"equal", AllocationEqual},
         {"optimal", AllocationOptimal},
     }};
-    for (const auto& [name, code] : names) {
-        if (text == name) {
-            options.allocation = code;
-            return true;
-        }
-    }
-    return false;
+    return StoreNamedCode(text, names, options.allocation);
 }
 
 /// "K:MIN:MAX"; K may be a name, which may itself hold colons: the last two

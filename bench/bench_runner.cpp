@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "engine/run_engine.h"
+
 bool PrepareSettings(benchmark::State& state, const BenchSettings& settings)
 {
     std::string failure = ReadBenchPopulation();
@@ -13,6 +15,23 @@ bool PrepareSettings(benchmark::State& state, const BenchSettings& settings)
         return false;
     }
     return true;
+}
+
+void MeasureWholeRuns(benchmark::State& state)
+{
+    RunEngine engine;
+    SampleResult sample;
+    for (auto _ : state) {
+        engine.StartRun();
+        while (engine.NextSample(sample) == DrawStatus::Accepted) {
+            benchmark::DoNotOptimize(sample);
+        }
+        if (engine.stoppedByBound()) {
+            state.SkipWithError(RejectionBoundMessage);
+            break;
+        }
+    }
+    state.counters["samples"] = engine.samplesDrawn();
 }
 
 int RunRegisteredBenchmarks(int& argc, char** argv)

@@ -10,6 +10,10 @@
 /// given to the benchmark, when that fails.
 bool PrepareSettings(benchmark::State& state, const BenchSettings& settings);
 
+/// \brief Times whole runs with the settings in force: StartRun and every sample
+/// of the run, as Automatic or one run of the batch simulator performs it.
+void MeasureWholeRuns(benchmark::State& state);
+
 /// \brief Reads Google Benchmark's options, runs the registered benchmarks and
 /// returns the exit status: 1 for an option it does not know.
 int RunRegisteredBenchmarks(int& argc, char** argv);

@@ -51,22 +51,9 @@ void AcceptedSample(benchmark::State& state, BenchSettings settings)
 /// the batch simulator performs it.
 void WholeRun(benchmark::State& state, BenchSettings settings)
 {
-    if (!PrepareSettings(state, settings)) {
-        return;
+    if (PrepareSettings(state, settings)) {
+        MeasureWholeRuns(state);
     }
-    RunEngine engine;
-    SampleResult sample;
-    for (auto _ : state) {
-        engine.StartRun();
-        while (engine.NextSample(sample) == DrawStatus::Accepted) {
-            benchmark::DoNotOptimize(sample);
-        }
-        if (engine.stoppedByBound()) {
-            state.SkipWithError(RejectionBoundMessage);
-            break;
-        }
-    }
-    state.counters["samples"] = engine.samplesDrawn();
 }
 
 enum class Ordering { Random, Sorted, AllEqual };

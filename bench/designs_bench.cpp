@@ -49,19 +49,7 @@ void WholeRun(benchmark::State& state, DesignRun run, int n, bool intervals)
     SimulationState.auxiliaryVariable = StratumVariable;
     SimulationState.allocationCode = run.allocation;
     SimulationState.systematicOrder = run.order;
-    RunEngine engine;
-    SampleResult sample;
-    for (auto _ : state) {
-        engine.StartRun();
-        while (engine.NextSample(sample) == DrawStatus::Accepted) {
-            benchmark::DoNotOptimize(sample);
-        }
-        if (engine.stoppedByBound()) {
-            state.SkipWithError(RejectionBoundMessage);
-            break;
-        }
-    }
-    state.counters["samples"] = engine.samplesDrawn();
+    MeasureWholeRuns(state);
 }
 
 /// y and x on a list of N units: a trend with noise, x related to y, three strata.

@@ -26,20 +26,8 @@ TStatistics::TStatistics(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("Statistics"));
     SetUpFixedWindow(this, 335, 297, tarvek_colors::MainBackground);
 
-    Tab = new QTableWidget(StatisticsRowCount, 2, this);
-    Tab->setObjectName(QStringLiteral("Tab"));
-    Place(Tab, 16, 16, GridWidth, 223);
+    Tab = CreateReadOnlyGrid(this, "Tab", StatisticsRowCount, 2, 16, 16, GridWidth, 223);
     Tab->horizontalHeader()->hide();
-    Tab->verticalHeader()->hide();
-    Tab->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Tab->setSelectionMode(QAbstractItemView::NoSelection);
-    Tab->setFocusPolicy(Qt::NoFocus);
-    Tab->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Tab->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Tab->verticalHeader()->setMinimumSectionSize(1);
-    QPalette cells = Tab->palette();
-    cells.setColor(QPalette::Base, tarvek_colors::PanelBackground);
-    Tab->setPalette(cells);
 
     OKButton = CreateOKButton(this, 252, 256, 65, 25);
     connect(OKButton, &QPushButton::clicked, this, &TStatistics::OKButtonClick);

@@ -45,22 +45,10 @@ TStratifiedDesign::TStratifiedDesign(QWidget* parent) : QDialog(parent)
     RadioButton2 = CreateRadioButton(GroupBox3, "RadioButton2", 16, 48);
     RadioButton3 = CreateRadioButton(GroupBox3, "RadioButton3", 16, 72);
 
-    Tab = new QTableWidget(0, TableColumns, this);
-    Tab->setObjectName(QStringLiteral("Tab"));
-    Place(Tab, 248, 16, 221, 16 + RowHeight * MaxStrata + 4);
-    Tab->verticalHeader()->hide();
-    Tab->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Tab->setSelectionMode(QAbstractItemView::NoSelection);
-    Tab->setFocusPolicy(Qt::NoFocus);
-    Tab->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Tab->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Tab->verticalHeader()->setMinimumSectionSize(1);
+    Tab = CreateReadOnlyGrid(this, "Tab", 0, TableColumns, 248, 16, 221, 16 + RowHeight * MaxStrata + 4);
     Tab->verticalHeader()->setDefaultSectionSize(RowHeight);
     Tab->horizontalHeader()->setFixedHeight(RowHeight + 2);
     SetTextColor(Tab, Qt::black);
-    QPalette cells = Tab->palette();
-    cells.setColor(QPalette::Base, tarvek_colors::PanelBackground);
-    Tab->setPalette(cells);
     for (int column = 0; column < TableColumns; ++column) {
         Tab->setColumnWidth(column, ColumnWidths[column]);
     }

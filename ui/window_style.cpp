@@ -14,6 +14,8 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSpinBox>
+#include <QTableWidget>
+#include <QHeaderView>
 #include <QWidget>
 #include <algorithm>
 
@@ -228,4 +230,23 @@ QSpinBox* CreateArrowsOnlySpinField(QWidget* parent, const char* name, int left,
     SetEntryColors(spin);
     Place(spin, left, top, width, height);
     return spin;
+}
+
+QTableWidget* CreateReadOnlyGrid(QWidget* parent, const char* name, int rows, int columns, int left, int top,
+                                 int width, int height)
+{
+    auto* grid = new QTableWidget(rows, columns, parent);
+    grid->setObjectName(QString::fromLatin1(name));
+    Place(grid, left, top, width, height);
+    grid->verticalHeader()->hide();
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setSelectionMode(QAbstractItemView::NoSelection);
+    grid->setFocusPolicy(Qt::NoFocus);
+    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid->verticalHeader()->setMinimumSectionSize(1);
+    QPalette cells = grid->palette();
+    cells.setColor(QPalette::Base, tarvek_colors::PanelBackground);
+    grid->setPalette(cells);
+    return grid;
 }

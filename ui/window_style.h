@@ -16,6 +16,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
+class QTableWidget;
 class QString;
 class QWidget;
 
@@ -80,3 +81,7 @@ QComboBox* CreateVariableList(QWidget* parent, const char* name, int left, int t
 /// only its arrows change it.
 QSpinBox* CreateArrowsOnlySpinField(QWidget* parent, const char* name, int left, int top, int width,
                                     int height, int low, int high);
+/// \brief A read-only text grid in the cell colour, without row headings, scroll
+/// bars, selection or focus.
+QTableWidget* CreateReadOnlyGrid(QWidget* parent, const char* name, int rows, int columns, int left, int top,
+                                 int width, int height);

@@ -28,8 +28,6 @@
 
 namespace {
 
-using testing_support::OnNextModal;
-
 // y 1, 2, 3 in stratum 1 (S_h 1) and 10..50 in stratum 2 (S_h 15.811); var3 has
 // an empty stratum, var4 a value beyond 10.
 class DesignDialogTest : public SettingsDialogTest {
@@ -42,19 +40,6 @@ protected:
                      {1, 2, 3, 4, 5, 6, 7, 11}});
     }
 };
-
-template <class Dialog>
-void Drive(Dialog* dialog, const std::function<void()>& command, const std::function<void(Dialog&)>& interact)
-{
-    auto opened = std::make_shared<bool>(false);
-    OnNextModal([dialog, opened, interact](QWidget* modal) {
-        ASSERT_EQ(modal, dialog);
-        *opened = true;
-        interact(*dialog);
-    });
-    command();
-    EXPECT_TRUE(*opened);
-}
 
 QStringList Column(const QTableWidget* table, int column)
 {
@@ -78,7 +63,7 @@ TEST_F(DesignDialogTest, StratifiedDialogTabulatesTheAllocationAndStoresTheDesig
 {
     ReadStrataPopulation();
     SimulationState.estimatorCode = EstimatorRatio;
-    Drive<TStratifiedDesign>(
+    EXPECT_TRUE(Drive<TStratifiedDesign>(
         Forms.StratifiedDesign, RunStratifiedDesignCommand, [](TStratifiedDesign& dialog) {
             EXPECT_EQ(dialog.windowTitle(), " Stratified design");
             EXPECT_EQ(dialog.GroupBox3->title(), " Allocation ");
@@ -102,7 +87,7 @@ TEST_F(DesignDialogTest, StratifiedDialogTabulatesTheAllocationAndStoresTheDesig
             }
             dialog.RadioButton2->click();
             dialog.OKButton->click();
-        });
+        }));
     EXPECT_EQ(SimulationState.designCode, DesignStratified);
     EXPECT_EQ(SimulationState.auxiliaryVariable, 2);
     EXPECT_EQ(SimulationState.allocationCode, AllocationEqual);
@@ -125,14 +110,14 @@ TEST_F(DesignDialogTest, StratifiedDialogRefusesWithTheStrataMessagesAndStaysOpe
     };
     for (const auto& c : cases) {
         ReportCollector reports;
-        Drive<TStratifiedDesign>(Forms.StratifiedDesign, RunStratifiedDesignCommand,
-                                 [&c](TStratifiedDesign& dialog) {
-                                     dialog.ComboBox1->setCurrentIndex(c.item);
-                                     TypeAndLeave(dialog.Edit1, c.size);
-                                     dialog.OKButton->click();
-                                     EXPECT_TRUE(dialog.isVisible()) << c.message;
-                                     dialog.CancelButton->click();
-                                 });
+        EXPECT_TRUE(Drive<TStratifiedDesign>(Forms.StratifiedDesign, RunStratifiedDesignCommand,
+                                             [&c](TStratifiedDesign& dialog) {
+                                                 dialog.ComboBox1->setCurrentIndex(c.item);
+                                                 TypeAndLeave(dialog.Edit1, c.size);
+                                                 dialog.OKButton->click();
+                                                 EXPECT_TRUE(dialog.isVisible()) << c.message;
+                                                 dialog.CancelButton->click();
+                                             }));
         EXPECT_EQ(reports.messages, QStringList(c.message));
         EXPECT_EQ(SimulationState.designCode, DesignEqualProbabilities);
     }
@@ -142,14 +127,14 @@ TEST_F(DesignDialogTest, SystematicDialogStoresTheOrderOfTheList)
 {
     ReadStrataPopulation();
     for (const int order : {2, 0}) {
-        Drive<TSystematicDesign>(Forms.SystematicDesign, RunSystematicDesignCommand,
-                                 [order](TSystematicDesign& dialog) {
-                                     EXPECT_EQ(dialog.windowTitle(), " Systematic design");
-                                     ASSERT_EQ(dialog.ComboBox1->count(), 5);
-                                     EXPECT_EQ(dialog.ComboBox1->itemText(0), "File order");
-                                     dialog.ComboBox1->setCurrentIndex(order);
-                                     dialog.OKButton->click();
-                                 });
+        EXPECT_TRUE(Drive<TSystematicDesign>(Forms.SystematicDesign, RunSystematicDesignCommand,
+                                             [order](TSystematicDesign& dialog) {
+                                                 EXPECT_EQ(dialog.windowTitle(), " Systematic design");
+                                                 ASSERT_EQ(dialog.ComboBox1->count(), 5);
+                                                 EXPECT_EQ(dialog.ComboBox1->itemText(0), "File order");
+                                                 dialog.ComboBox1->setCurrentIndex(order);
+                                                 dialog.OKButton->click();
+                                             }));
         EXPECT_EQ(SimulationState.designCode, DesignSystematic);
         EXPECT_EQ(SimulationState.systematicOrder, order);
     }
@@ -162,25 +147,25 @@ TEST_F(DesignDialogTest, OtherSampleDialogsUnderTheNewDesigns)
     for (const DesignCode design : {DesignStratified, DesignSystematic}) {
         SimulationState.designCode = design;
         SimulationState.auxiliaryVariable = 2;
-        Drive<TSelectEstimator>(
+        EXPECT_TRUE(Drive<TSelectEstimator>(
             Forms.SelectEstimator, RunEstimatorCommand, [design](TSelectEstimator& dialog) {
                 EXPECT_TRUE(dialog.RadioButton1->isEnabled());
                 for (QRadioButton* button : {dialog.RadioButton2, dialog.RadioButton3, dialog.RadioButton4}) {
                     EXPECT_EQ(button->isEnabled(), design == DesignSystematic);
                 }
                 dialog.CancelButton->click();
-            });
-        Drive<TSamDes>(Forms.SamDes, RunSamplingDesignCommand, [](TSamDes& dialog) {
+            }));
+        EXPECT_TRUE(Drive<TSamDes>(Forms.SamDes, RunSamplingDesignCommand, [](TSamDes& dialog) {
             EXPECT_FALSE(dialog.RadioButton1->isChecked());
             EXPECT_FALSE(dialog.RadioButton2->isChecked());
             dialog.OKButton->click();
-        });
+        }));
         EXPECT_EQ(SimulationState.designCode, design) << "OK without a checked button writes nothing";
     }
-    Drive<TSamDes>(Forms.SamDes, RunSamplingDesignCommand, [](TSamDes& dialog) {
+    EXPECT_TRUE(Drive<TSamDes>(Forms.SamDes, RunSamplingDesignCommand, [](TSamDes& dialog) {
         dialog.RadioButton1->click();
         dialog.OKButton->click();
-    });
+    }));
     EXPECT_EQ(SimulationState.designCode, DesignEqualProbabilities);
 }
 

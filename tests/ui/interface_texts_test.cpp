@@ -95,6 +95,8 @@ TEST_F(FormsTest, MainWindowAndTitlesShowTheirTexts)
                                   "Target variabele",
                                   "Sampling design",
                                   "Estimator",
+                                  "Stratified design",
+                                  "Systematic design",
                                   "Nonresponse",
                                   "Generate nonresponse",
                                   "Full response",

@@ -24,23 +24,6 @@
 
 namespace {
 
-using testing_support::OnNextModal;
-
-// Runs `command`; `interact` then drives its dialog, which must be `dialog`.
-// Returns whether the dialog was shown.
-template <class Dialog>
-bool Drive(Dialog* dialog, const std::function<void()>& command, const std::function<void(Dialog&)>& interact)
-{
-    auto opened = std::make_shared<bool>(false);
-    OnNextModal([dialog, opened, interact](QWidget* modal) {
-        ASSERT_EQ(modal, dialog);
-        *opened = true;
-        interact(*dialog);
-    });
-    command();
-    return *opened;
-}
-
 void ChooseDesign(bool proportional, int variable)
 {
     Drive<TSamDes>(Forms.SamDes, RunSamplingDesignCommand, [proportional, variable](TSamDes& dialog) {

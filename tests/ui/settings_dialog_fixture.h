@@ -8,12 +8,29 @@
 #include <QString>
 #include <QStringList>
 #include <QTimer>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "tests/support/gui_test_support.h"
 
 class QLineEdit;
+
+/// \brief Runs `command`; `interact` then drives its dialog, which must be
+/// `dialog`. Returns whether the dialog was shown.
+template <class Dialog>
+bool Drive(Dialog* dialog, const std::function<void()>& command, const std::function<void(Dialog&)>& interact)
+{
+    auto opened = std::make_shared<bool>(false);
+    testing_support::OnNextModal([dialog, opened, interact](QWidget* modal) {
+        ASSERT_EQ(modal, dialog);
+        *opened = true;
+        interact(*dialog);
+    });
+    command();
+    return *opened;
+}
 
 /// \brief Closes every error report (the error-message dialog or a standard
 /// message box) that opens while it lives, and keeps their messages in order.
