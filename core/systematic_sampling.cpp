@@ -69,7 +69,7 @@ public:
         places_.resize(n_);
         const std::int64_t N = units_;
         for (int j = 0; j < n_; ++j) {
-            places_[j] = static_cast<int>((1 + 2 * j * N) / (2 * std::int64_t{n_}));
+            places_[j] = static_cast<int>((1 + 2 * std::int64_t{j} * N) / (2 * std::int64_t{n_}));
         }
         double sum = 0.0;
         for (const double y : input.target) {

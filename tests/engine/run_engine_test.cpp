@@ -348,3 +348,81 @@ TEST(PopulationMeanTest, IsZeroWithoutUnitsOrTarget)
 }
 
 }  // namespace
+
+namespace {
+
+/// Partial shuffle of `units` by the reference generator; the first `take` of them.
+std::vector<int> ReferenceShuffle(ReferenceGenerator& reference, std::vector<int> units, int take)
+{
+    for (int i = 1; i <= take; ++i) {
+        const int j = i + reference.Index(static_cast<int>(units.size()) - i + 1) - 1;
+        std::swap(units[i - 1], units[j - 1]);
+    }
+    units.resize(take);
+    return units;
+}
+
+// Strata of units 1..4 and 5..8, n = 4 shared 2 and 2; nobody in stratum 1 and 90%
+// in stratum 2 fail to respond, so that many samples lack a stratum-2 respondent.
+TEST_F(RunEngineTest, StratifiedSamplesDrawStratumAfterStratumAndNeedARespondentInEach)
+{
+    const std::vector<double> y = {1, 2, 4, 8, 16, 32, 64, 128};
+    SetPopulation({y, {1, 1, 1, 1, 2, 2, 2, 2}}, 4, 10);
+    TSimulationState& s = SimulationState;
+    s.designCode = DesignStratified;
+    s.auxiliaryVariable = 2;
+    s.nonresponseOn = true;
+    s.nonresponseVariable = 2;
+    s.nonresponseIntercept = -0.9;
+    s.nonresponseSlope = 0.9;
+    engine.StartRun();
+
+    ReferenceGenerator reference;
+    int rejectedInAll = 0;
+    for (int sample = 1; sample <= 10; ++sample) {
+        int expectedRejected = -1;
+        std::vector<int> respondents[3];
+        do {
+            ++expectedRejected;
+            std::vector<int> drawn = ReferenceShuffle(reference, {1, 2, 3, 4}, 2);
+            const std::vector<int> second = ReferenceShuffle(reference, {5, 6, 7, 8}, 2);
+            drawn.insert(drawn.end(), second.begin(), second.end());
+            respondents[1].clear();
+            respondents[2].clear();
+            for (const int unit : drawn) {
+                const int h = unit <= 4 ? 1 : 2;
+                if (!(reference.Fraction() < (h == 2 ? 0.9 : 0.0))) {
+                    respondents[h].push_back(unit);
+                }
+            }
+        } while (respondents[2].empty());
+        ASSERT_EQ(engine.NextSample(result), DrawStatus::Accepted);
+        EXPECT_EQ(result.rejectedDraws, expectedRejected) << "sample " << sample;
+        EXPECT_EQ(RandomGenerator.seed, reference.seed());
+        EXPECT_DOUBLE_EQ(result.estimate, 0.5 * MeanOf(y, respondents[1]) + 0.5 * MeanOf(y, respondents[2]));
+        rejectedInAll += result.rejectedDraws;
+    }
+    EXPECT_GT(rejectedInAll, 0);
+}
+
+// N = 10, n = 4: the step 2.5 from the start u = 2.5 * RandomFraction().
+TEST_F(RunEngineTest, SystematicSamplesTakeOneRandomNumberEach)
+{
+    const std::vector<double> y = {3, 1, 4, 1, 5, 9, 2, 6, 5, 3};
+    SetPopulation({y}, 4, 10);
+    SimulationState.designCode = DesignSystematic;
+    engine.StartRun();
+    ReferenceGenerator reference;
+    for (int sample = 1; sample <= 10; ++sample) {
+        const double start = reference.Fraction() * 2.5;
+        std::vector<int> units;
+        for (int j = 0; j < 4; ++j) {
+            units.push_back(static_cast<int>(std::floor(start + j * 2.5)) + 1);
+        }
+        ASSERT_EQ(engine.NextSample(result), DrawStatus::Accepted);
+        EXPECT_EQ(result.estimate, MeanOf(y, units)) << "sample " << sample;
+        EXPECT_EQ(RandomGenerator.seed, reference.seed());
+    }
+}
+
+}  // namespace
