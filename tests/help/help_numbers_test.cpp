@@ -11,6 +11,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <cmath>
 #include <map>
 #include <string>
 #include <utility>
@@ -20,8 +21,11 @@
 #include "core/number_format.h"
 #include "core/ordering.h"
 #include "core/population_file.h"
+#include "core/random_sampling.h"
 #include "core/settings.h"
 #include "core/simulation_state.h"
+#include "core/strata.h"
+#include "core/systematic_sampling.h"
 #include "engine/plot_frame.h"
 #include "engine/run_engine.h"
 
@@ -77,6 +81,17 @@ const std::vector<CitedRun>& CitedRuns()
         {"theory_simulation.html",
          "-n 10 -e ratio -a 2 mu284.pop",
          {{TheorySE, "1.176"}, {SimulatedSE, "0.987"}}},
+        {"designs_example.html",
+         "-d stratified -a 4 --allocation proportional -n 12 classroom.pop",
+         {{TheoryMean, "68.950"}, {TheorySE, "0.908"}}},
+        {"designs_example.html", "-n 12 classroom.pop", {{TheorySE, "2.420"}}},
+        {"designs_example.html", "-n 10 classroom.pop", {{TheorySE, "2.964"}}},
+        {"designs_example.html",
+         "-d systematic -n 10 --intervals classroom.pop",
+         {{TheorySE, "10.950"}, {Coverage, "0"}}},
+        {"designs_example.html",
+         "-d systematic --order 2 -n 10 --intervals classroom.pop",
+         {{TheorySE, "0.350"}, {Coverage, "100"}}},
         {"interval_window.html", "-n 4 --intervals classroom.pop", {{Coverage, "85"}}},
         {"interval_window.html", "-n 4 --intervals -e regression -a 2 classroom.pop", {{Coverage, "70"}}},
         {"interval_window.html", "-n 10 --intervals -e regression -a 2 classroom.pop", {{Coverage, "86"}}},
@@ -278,6 +293,40 @@ void CheckHandEstimates(CheckedNumbers& checked)
     EXPECT_EQ(capacity.match(page).captured(1).toInt(), ClassCapacityUncompressed());
 }
 
+// The example of the stratified and systematic designs: the mean and S_h of Mark
+// in each set, and the means of the two systematic samples of ten pupils.
+void CheckDesignsExample(CheckedNumbers& checked)
+{
+    const QString pageName = QStringLiteral("designs_example.html");
+    const QString page = Page(pageName);
+    SimulationState.populationName = TARVEK_EXAMPLES_FOLDER "/classroom.pop";
+    ASSERT_NO_THROW(ReadPopulation());
+    constexpr int Set = 4;
+    const StrataCheck check = FormStrata(Set);
+    ASSERT_EQ(check.refusal, "");
+    const StratumValues variances = StratumVariances(check.strata, Set, 1);
+    for (int h = 1; h <= check.strata.count; ++h) {
+        double sum = 0.0;
+        for (int i = 1; i <= SimulationState.unitCount; ++i) {
+            sum += UnitValue(i, Set) == h ? UnitValue(i, 1) : 0.0;
+        }
+        for (const std::string& number :
+             {FormatFixed3(sum / check.strata.sizes[h]), FormatFixed3(std::sqrt(variances[h]))}) {
+            ExpectQuoted(checked, pageName, page, QString::fromStdString(number),
+                         QString::fromStdString(number));
+        }
+    }
+    // Starts u = 0.0000000005 and u = 1.5 (the seeds give the fractions 2.3e-10 and 0.75).
+    SimulationState.sampleSize = 10;
+    for (const std::uint32_t seed : {0u, 3870316339u}) {
+        RandomGenerator.seed = seed;
+        DrawSampleSystematic(SystematicOrder(0));
+        ComputeEstimate();
+        const QString mean = QString::fromStdString(FormatFixed3(SimulationState.estimate));
+        ExpectQuoted(checked, pageName, page, mean, mean);
+    }
+}
+
 TEST(HelpNumbers, EveryNumberThePagesQuoteIsWhatTheProgramGives)
 {
     CheckedNumbers checked;
@@ -285,6 +334,7 @@ TEST(HelpNumbers, EveryNumberThePagesQuoteIsWhatTheProgramGives)
         CheckCitedRun(run, checked);
     }
     CheckHandEstimates(checked);
+    CheckDesignsExample(checked);
     for (const auto& [pageName, numbers] : checked) {
         for (const QString& number : ThreeDecimalNumbers(Page(pageName))) {
             EXPECT_TRUE(numbers.contains(number))

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "core/settings.h"
+#include "core/strata.h"
 #include "core/simulation_state.h"
 #include "engine/run_engine.h"
 #include "texts/interface_text_table.h"
@@ -96,6 +97,7 @@ TEST_F(FormsTest, ErrorFieldHoldsEveryMessageOfTheProgram)
         EmptyStrataMessage,
         ConstantNonresponseVariableMessage,
         RejectionBoundMessage,
+        SampleTooSmallForStrataMessage,
     };
     for (const QString& message : messages) {
         auto end = std::make_shared<int>(0);
