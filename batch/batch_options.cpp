@@ -268,8 +268,9 @@ constexpr std::array<OptionSpec, 23> Options = {{
     {'e', "estimator", "direct|ratio|regression|poststrat", "(default direct)", &ParseEstimator},
     {0, "allocation", "proportional|equal|optimal", "allocation of the stratified design over its strata",
      &ParseAllocation},
-    {0, "order", "K", "order of the systematic design's list: by variable K (default: file order)",
-     &StoreWhole<&BatchOptions::order>},
+    {0, "order", "K",
+     "order of the systematic design's list: by variable K, number or name (default: file order)",
+     &StoreVariable<&BatchOptions::order>},
     {0, "nonresponse", "K:MIN:MAX",
      "generated nonresponse by variable K (number or name), whole percentages at its minimum and "
      "maximum (e.g. 2:1:99)",

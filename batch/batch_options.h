@@ -39,7 +39,7 @@ struct BatchOptions {
     std::optional<VariableArgument> auxiliary;
     std::optional<EstimatorCode> estimator;
     std::optional<AllocationCode> allocation;
-    std::optional<int> order;
+    std::optional<VariableArgument> order;
     std::optional<NonresponseOption> nonresponse;
     std::optional<int> simulations;
     bool intervals = false;

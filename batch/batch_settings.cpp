@@ -136,9 +136,9 @@ std::string ApplyDesign(const BatchOptions& options)
         SimulationState.allocationCode = *options.allocation;
     }
     if (*options.design == DesignSystematic) {
-        const int order = options.order.value_or(0);
+        int order = 0;
         if (options.order) {
-            std::string refusal = CheckVariable(order, "order variable");
+            std::string refusal = NumberOfVariable(*options.order, "--order", "order variable", order);
             if (!refusal.empty()) {
                 return refusal;
             }

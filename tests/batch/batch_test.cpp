@@ -751,6 +751,7 @@ TEST(BatchDesignTest, StratifiedAndSystematicNameTheirDesignAndRunTheWholePopula
         {{"-d", "stratified", "-a", "3", "--allocation", "equal"}, "Stratified by Region, equal"},
         {{"-d", "stratified", "-a", "3", "--allocation", "optimal"}, "Stratified by Region, optimal"},
         {{"-d", "systematic"}, "Systematic, file order"},
+        {{"-d", "systematic", "--order", "Size"}, "Systematic, ordered by Size"},
         {{"-d", "systematic", "--order", "2", "-e", "regression", "-a", "2"}, "Systematic, ordered by Size"},
     };
     for (const auto& c : cases) {
