@@ -1,5 +1,6 @@
 #include "batch/batch_json.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -97,7 +98,37 @@ std::size_t Utf8SequenceLength(const std::string& text, std::size_t position)
 
 const char* DesignName()
 {
-    return SimulationState.designCode == DesignProportionalToSize ? "pps" : "equal";
+    switch (SimulationState.designCode) {
+        case DesignProportionalToSize:
+            return "pps";
+        case DesignStratified:
+            return "stratified";
+        case DesignSystematic:
+            return "systematic";
+        default:
+            return "equal";
+    }
+}
+
+/// The allocation of the stratified design, as --allocation names it.
+std::string AllocationSetting()
+{
+    if (SimulationState.designCode != DesignStratified) {
+        return Null;
+    }
+    constexpr std::array<const char*, 3> names = {"proportional", "equal", "optimal"};
+    const int code = SimulationState.allocationCode;
+    return JsonString(code >= 0 && code < static_cast<int>(names.size()) ? names[code] : names[0]);
+}
+
+/// The variable the systematic design's list is ordered by; "" for file order.
+std::string OrderSetting()
+{
+    if (SimulationState.designCode != DesignSystematic) {
+        return Null;
+    }
+    const int order = SimulationState.systematicOrder;
+    return order == 0 ? JsonString("") : JsonVariable(order);
 }
 
 const char* EstimatorName()
@@ -117,7 +148,7 @@ const char* EstimatorName()
 bool UsesAuxiliaryVariable()
 {
     return SimulationState.designCode == DesignProportionalToSize ||
-           SimulationState.estimatorCode != EstimatorDirect;
+           SimulationState.designCode == DesignStratified || SimulationState.estimatorCode != EstimatorDirect;
 }
 
 std::string NonresponseSettings(const BatchOptions& options)
@@ -204,6 +235,8 @@ JsonReport::JsonReport(const BatchOptions& options)
             .Add("target_variable", JsonVariable(s.targetVariable))
             .Add("sample_size", s.sampleSize)
             .Add("design", JsonString(DesignName()))
+            .Add("allocation", AllocationSetting())
+            .Add("order", OrderSetting())
             .Add("estimator", JsonString(EstimatorName()))
             .Add("auxiliary_variable", UsesAuxiliaryVariable() ? JsonVariable(s.auxiliaryVariable) : Null)
             .Add("nonresponse", NonresponseSettings(options))

@@ -765,6 +765,37 @@ TEST(BatchDesignTest, StratifiedAndSystematicNameTheirDesignAndRunTheWholePopula
     }
 }
 
+TEST(BatchDesignTest, JsonNamesTheDesignWithItsAllocationOrOrder)
+{
+    const struct {
+        std::vector<std::string> arguments;
+        const char* design;
+        nlohmann::json allocation;
+        nlohmann::json order;
+        nlohmann::json auxiliary;
+    } cases[] = {
+        {{"-d", "stratified", "-a", "3", "--allocation", "optimal"},
+         "stratified",
+         "optimal",
+         nullptr,
+         "Region"},
+        {{"-d", "systematic", "--order", "2"}, "systematic", nullptr, "Size", nullptr},
+        {{"-d", "systematic"}, "systematic", nullptr, "", nullptr},
+        {{"-d", "equal"}, "equal", nullptr, nullptr, nullptr},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> arguments = c.arguments;
+        arguments.insert(arguments.end(), {"--json", "-n", "4", "-s", "10", Small});
+        const BatchResult result = RunBatch(arguments);
+        ASSERT_EQ(result.status, 0) << result.err;
+        const nlohmann::json settings = nlohmann::json::parse(result.out)["settings"];
+        EXPECT_EQ(settings["design"], c.design);
+        EXPECT_EQ(settings["allocation"], c.allocation) << c.design;
+        EXPECT_EQ(settings["order"], c.order) << c.design;
+        EXPECT_EQ(settings["auxiliary_variable"], c.auxiliary) << c.design;
+    }
+}
+
 TEST(BatchDesignTest, StratifiedAndSystematicRefusalsComeInTheirOrder)
 {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
