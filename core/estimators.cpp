@@ -1,5 +1,6 @@
 #include "core/estimators.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/ordering.h"
@@ -9,232 +10,385 @@
 
 namespace {
 
-/// Calls visit(unit) for the respondents of the current sample in position order.
-template <typename Visit>
-void ForEachRespondent(Visit visit)
-{
-    const int positions = SamplePositions();
-    for (int j = 1; j <= positions; ++j) {
-        const int unit = SimulationState.sampleUnits[j];
-        if (unit >= 1 && unit <= MaxUnits) {
-            visit(unit);
+/// The values an estimator reads: the sample, its variables and n'.
+class SampleData {
+public:
+    SampleData(const SampleUnitsView& sample, const EstimatorInputs& inputs)
+        : sample_(sample),
+          targetColumn_(VariableColumn(inputs.targetVariable)),
+          auxiliaryColumn_(VariableColumn(inputs.auxiliaryVariable))
+    {}
+
+    /// Calls visit(y, x) for the respondents in position order.
+    template <typename Visit>
+    void ForEachRespondent(Visit visit) const
+    {
+        for (const std::int32_t unit : sample_.positions) {
+            if (unit >= 1 && unit <= MaxUnits) {
+                visit(UnitValue(unit, targetColumn_), UnitValue(unit, auxiliaryColumn_));
+            }
         }
     }
-}
 
-double RespondentCount()
-{
-    return SimulationState.respondentCount;
-}
+    std::span<const std::int32_t> Positions() const { return sample_.positions; }
+    double RespondentCount() const { return sample_.respondentCount; }
 
-/// f = 1/n' - 1/N, the finite population correction of design 10.
-double FinitePopulationCorrection()
-{
-    return 1.0 / RespondentCount() - 1.0 / SimulationState.unitCount;
-}
+    /// f = 1/n' - 1/N, the finite population correction of design 10.
+    double FinitePopulationCorrection() const
+    {
+        return 1.0 / RespondentCount() - 1.0 / SimulationState.unitCount;
+    }
+
+private:
+    const SampleUnitsView& sample_;
+    int targetColumn_;
+    int auxiliaryColumn_;
+};
 
 /// An estimate that is not finite (no respondents, or an overflow) counts as no
-/// estimate: the record keeps its previous results.
+/// estimate.
 bool IsUsableEstimate(double value)
 {
     return std::isfinite(value);
 }
 
-void AcceptEstimate(double value)
+SampleEstimate Accepted(double estimate, bool withStandardError, double variance)
 {
-    SimulationState.estimate = value;
-    SimulationState.estimateValid = true;
+    SampleEstimate result;
+    result.valid = true;
+    result.estimate = estimate;
+    if (withStandardError) {
+        result.standardError = RootOfVariance(variance).value_or(-1.0);
+    }
+    return result;
 }
 
-void SetStandardErrorInIntervalMode(double variance)
+SampleEstimate DirectEqualOn(const SampleData& data, const EstimatorInputs& /*inputs*/,
+                             bool withStandardError)
 {
-    if (SimulationState.confidenceIntervalMode) {
-        SimulationState.standardError = RootOfVariance(variance).value_or(-1.0);
+    double sum = 0.0;
+    data.ForEachRespondent([&](double y, double) { sum += y; });
+    const double mean = sum / data.RespondentCount();
+    if (!IsUsableEstimate(mean)) {
+        return {};
     }
+    double squares = 0.0;
+    if (withStandardError) {
+        data.ForEachRespondent([&](double y, double) {
+            const double deviation = y - mean;
+            squares += deviation * deviation;
+        });
+    }
+    return Accepted(mean, withStandardError,
+                    data.FinitePopulationCorrection() * squares / (data.RespondentCount() - 1.0));
+}
+
+SampleEstimate DirectProportionalOn(const SampleData& data, const EstimatorInputs& inputs,
+                                    bool withStandardError)
+{
+    const double auxiliaryMean = inputs.auxiliaryMean;
+    double sum = 0.0;
+    data.ForEachRespondent([&](double y, double x) { sum += y / x; });
+    const double estimate = auxiliaryMean * sum / data.RespondentCount();
+    if (!IsUsableEstimate(estimate)) {
+        return {};
+    }
+    double squares = 0.0;
+    if (withStandardError) {
+        data.ForEachRespondent([&](double y, double x) {
+            const double deviation = auxiliaryMean * y / x - estimate;
+            squares += deviation * deviation;
+        });
+    }
+    return Accepted(estimate, withStandardError,
+                    squares / data.RespondentCount() / (data.RespondentCount() - 1.0));
+}
+
+SampleEstimate RatioOn(const SampleData& data, const EstimatorInputs& inputs, bool withStandardError)
+{
+    double sumX = 0.0;
+    double sumY = 0.0;
+    data.ForEachRespondent([&](double y, double x) {
+        sumX += x;
+        sumY += y;
+    });
+    if (!(sumX > 0.0)) {
+        return {};
+    }
+    const double ratio = sumY / sumX;
+    const double estimate = inputs.auxiliaryMean * ratio;
+    if (!IsUsableEstimate(estimate)) {
+        return {};
+    }
+    double squares = 0.0;
+    if (withStandardError) {
+        data.ForEachRespondent([&](double y, double x) {
+            const double residual = y - ratio * x;
+            squares += residual * residual;
+        });
+    }
+    return Accepted(estimate, withStandardError,
+                    data.FinitePopulationCorrection() * squares / (data.RespondentCount() - 1.0));
+}
+
+SampleEstimate RegressionOn(const SampleData& data, const EstimatorInputs& inputs, bool withStandardError)
+{
+    double sumX = 0.0;
+    double sumY = 0.0;
+    data.ForEachRespondent([&](double y, double x) {
+        sumX += x;
+        sumY += y;
+    });
+    const double meanX = sumX / data.RespondentCount();
+    const double meanY = sumY / data.RespondentCount();
+    double sxx = 0.0;
+    double sxy = 0.0;
+    data.ForEachRespondent([&](double y, double x) {
+        const double dx = x - meanX;
+        sxx += dx * dx;
+        sxy += dx * (y - meanY);
+    });
+    if (!(sxx > 0.0)) {
+        return {};
+    }
+    const double slope = sxy / sxx;
+    const double estimate = meanY - (meanX - inputs.auxiliaryMean) * slope;
+    if (!IsUsableEstimate(estimate)) {
+        return {};
+    }
+    double squares = 0.0;
+    if (withStandardError) {
+        data.ForEachRespondent([&](double y, double x) {
+            const double residual = (y - meanY) - (x - meanX) * slope;
+            squares += residual * residual;
+        });
+    }
+    return Accepted(estimate, withStandardError,
+                    data.FinitePopulationCorrection() * squares / (data.RespondentCount() - 1.0));
+}
+
+SampleEstimate DirectStratifiedOn(const SampleData& data, const EstimatorInputs& inputs,
+                                  bool withStandardError)
+{
+    const MeanEstimate mean = EstimateStratifiedMean(data.Positions(), inputs.strata,
+                                                     inputs.auxiliaryVariable, inputs.targetVariable);
+    SampleEstimate result;
+    result.valid = mean.valid;
+    result.estimate = mean.estimate;
+    if (withStandardError) {
+        result.standardError = mean.standardError;
+    }
+    return result;
 }
 
 /// Respondents whose post-stratum lies outside 1..H are left out of every tally.
-StratumTallies TallyRespondentsByStratum(int strata)
+StratumTallies TallyRespondentsByStratum(const SampleData& data, int strata)
 {
     StratumTallies tallies{};
-    ForEachRespondent([&](int unit) {
-        const int h = PostStratumOf(AuxiliaryValue(unit));
-        if (h < 1 || h > strata) {
-            return;
+    data.ForEachRespondent([&](double y, double x) {
+        const int h = PostStratumOf(x);
+        if (h >= 1 && h <= strata) {
+            tallies[h].Add(y);
         }
-        tallies[h].Add(TargetValue(unit));
     });
     return tallies;
 }
 
-}  // namespace
-
-void RunRoutineForSettings(const EstimatorRoutines& routines)
+SampleEstimate PostStratifiedOn(const SampleData& data, const EstimatorInputs& inputs, bool withStandardError)
 {
-    switch (SimulationState.estimatorCode) {
-        case EstimatorDirect:
-            if (SimulationState.designCode == DesignEqualProbabilities ||
-                SimulationState.designCode == DesignSystematic) {
-                routines.directEqual();
-            } else if (SimulationState.designCode == DesignProportionalToSize) {
-                routines.directProportional();
-            }
-            break;
-        case EstimatorRatio:
-            routines.ratio();
-            break;
-        case EstimatorRegression:
-            routines.regression();
-            break;
-        case EstimatorPostStratified:
-            routines.postStratified();
-            break;
-        default:
+    const int strata = std::clamp(inputs.stratumCount, 0, MaxStrata);
+    const StratumTallies tallies = TallyRespondentsByStratum(data, strata);
+    double estimate = 0.0;
+    for (int h = 1; h <= strata; ++h) {
+        if (tallies[h].count >= 1) {
+            estimate = estimate + inputs.stratumWeights[h] * tallies[h].total / tallies[h].count;
+        }
+    }
+    if (!IsUsableEstimate(estimate)) {
+        return {};
+    }
+    SampleEstimate result;
+    result.valid = true;
+    result.estimate = estimate;
+    result.varianceDefined = EveryStratumHasTwoUnits(tallies, strata);
+    if (withStandardError && result.varianceDefined) {
+        const double variance =
+            PostStratifiedVariance(tallies, inputs.stratumWeights, strata, data.FinitePopulationCorrection(),
+                                   data.RespondentCount());
+        result.standardError = RootOfVariance(variance).value_or(-1.0);
+    }
+    return result;
+}
+
+using EstimatorOn = SampleEstimate (*)(const SampleData&, const EstimatorInputs&, bool);
+
+/// The routine of an estimator under a design, or nullptr for a combination
+/// that has none.
+EstimatorOn RoutineFor(std::int32_t estimator, std::int32_t design)
+{
+    switch (FormulaFor(estimator, design)) {
+        case EstimatorFormula::DirectEqual:
+            return &DirectEqualOn;
+        case EstimatorFormula::DirectProportional:
+            return &DirectProportionalOn;
+        case EstimatorFormula::DirectStratified:
+            return &DirectStratifiedOn;
+        case EstimatorFormula::Ratio:
+            return &RatioOn;
+        case EstimatorFormula::Regression:
+            return &RegressionOn;
+        case EstimatorFormula::PostStratified:
+            return &PostStratifiedOn;
+        case EstimatorFormula::None:
             break;
     }
+    return nullptr;
+}
+
+/// Writes a routine's result on the current sample into the record; without an
+/// estimate the record keeps its previous results.
+void EstimateIntoRecord(EstimatorOn routine)
+{
+    if (routine == nullptr) {
+        return;
+    }
+    const EstimatorInputs inputs = RecordEstimatorInputs();
+    const bool intervals = SimulationState.confidenceIntervalMode;
+    const SampleEstimate result = routine(SampleData(RecordSample(), inputs), inputs, intervals);
+    if (!result.valid) {
+        return;
+    }
+    if (intervals) {
+        SimulationState.standardError = result.varianceDefined ? result.standardError : -1.0;
+    } else if (routine == &PostStratifiedOn) {
+        // Outside interval mode this estimator still marks whether a variance exists.
+        SimulationState.standardError = result.varianceDefined ? 0.0 : -1.0;
+    }
+    SimulationState.estimate = result.estimate;
+    SimulationState.estimateValid = true;
+}
+
+}  // namespace
+
+EstimatorFormula FormulaFor(std::int32_t estimator, std::int32_t design)
+{
+    switch (estimator) {
+        case EstimatorDirect:
+            switch (design) {
+                case DesignEqualProbabilities:
+                case DesignSystematic:
+                    return EstimatorFormula::DirectEqual;
+                case DesignProportionalToSize:
+                    return EstimatorFormula::DirectProportional;
+                case DesignStratified:
+                    return EstimatorFormula::DirectStratified;
+                default:
+                    return EstimatorFormula::None;
+            }
+        case EstimatorRatio:
+            return EstimatorFormula::Ratio;
+        case EstimatorRegression:
+            return EstimatorFormula::Regression;
+        case EstimatorPostStratified:
+            return EstimatorFormula::PostStratified;
+        default:
+            return EstimatorFormula::None;
+    }
+}
+
+EstimatorInputs PrepareEstimatorInputs(std::int32_t estimator, const DesignParameters& design,
+                                       int targetVariable, int auxiliaryVariable)
+{
+    EstimatorInputs inputs;
+    inputs.estimator = estimator;
+    inputs.design = design.design;
+    inputs.allocation = design.allocation;
+    inputs.systematicOrder = design.systematicOrder;
+    if (design.design == DesignStratified) {
+        inputs.strata = FormStrata(auxiliaryVariable).strata;
+    }
+    inputs.targetVariable = targetVariable;
+    inputs.auxiliaryVariable = auxiliaryVariable;
+    if (estimator == EstimatorPostStratified) {
+        const PostStrata strata = PostStrataOf(auxiliaryVariable);
+        inputs.stratumWeights = strata.weights;
+        inputs.stratumCount = strata.count;
+    } else {
+        inputs.auxiliaryMean = VariableMean(auxiliaryVariable);
+    }
+    return inputs;
+}
+
+EstimatorInputs RecordEstimatorInputs()
+{
+    const TSimulationState& s = SimulationState;
+    EstimatorInputs inputs;
+    inputs.estimator = s.estimatorCode;
+    inputs.design = s.designCode;
+    inputs.targetVariable = s.targetVariable;
+    inputs.auxiliaryVariable = s.auxiliaryVariable;
+    inputs.auxiliaryMean = s.auxiliaryMean;
+    inputs.stratumWeights = s.stratumWeights;
+    inputs.stratumCount = s.stratumCount;
+    inputs.strata.count = StratumCount();
+    inputs.strata.sizes = s.stratumSizes;
+    inputs.strata.units = PopulationSize();
+    inputs.allocation = s.allocationCode;
+    inputs.systematicOrder = s.systematicOrder;
+    return inputs;
+}
+
+SampleUnitsView RecordSample()
+{
+    return {std::span<const std::int32_t>(SimulationState.sampleUnits.data() + 1, SamplePositions()),
+            SimulationState.respondentCount};
+}
+
+SampleEstimate EstimateOnSample(const SampleUnitsView& sample, const EstimatorInputs& inputs,
+                                bool withStandardError)
+{
+    const EstimatorOn routine = RoutineFor(inputs.estimator, inputs.design);
+    if (routine == nullptr) {
+        return {};
+    }
+    SampleEstimate result = routine(SampleData(sample, inputs), inputs, withStandardError);
+    if (!result.varianceDefined) {
+        result.standardError = -1.0;
+    }
+    return result;
 }
 
 void ComputeEstimate()
 {
-    if (SimulationState.estimatorCode == EstimatorDirect && SimulationState.designCode == DesignStratified) {
-        EstimateDirectStratified();
-        return;
-    }
-    RunRoutineForSettings({&EstimateDirectEqual, &EstimateDirectProportional, &EstimateRatio,
-                           &EstimateRegression, &EstimatePostStratified});
+    EstimateIntoRecord(RoutineFor(SimulationState.estimatorCode, SimulationState.designCode));
 }
 
 void EstimateDirectEqual()
 {
-    double sum = 0.0;
-    ForEachRespondent([&](int unit) { sum += TargetValue(unit); });
-    const double mean = sum / RespondentCount();
-    if (!IsUsableEstimate(mean)) {
-        return;
-    }
-    double squares = 0.0;
-    ForEachRespondent([&](int unit) {
-        const double deviation = TargetValue(unit) - mean;
-        squares += deviation * deviation;
-    });
-    SetStandardErrorInIntervalMode(FinitePopulationCorrection() * squares / (RespondentCount() - 1.0));
-    AcceptEstimate(mean);
+    EstimateIntoRecord(&DirectEqualOn);
 }
 
 void EstimateDirectProportional()
 {
-    const double auxiliaryMean = SimulationState.auxiliaryMean;
-    double sum = 0.0;
-    ForEachRespondent([&](int unit) { sum += TargetValue(unit) / AuxiliaryValue(unit); });
-    const double estimate = auxiliaryMean * sum / RespondentCount();
-    if (!IsUsableEstimate(estimate)) {
-        return;
-    }
-    double squares = 0.0;
-    ForEachRespondent([&](int unit) {
-        const double deviation = auxiliaryMean * TargetValue(unit) / AuxiliaryValue(unit) - estimate;
-        squares += deviation * deviation;
-    });
-    SetStandardErrorInIntervalMode(squares / RespondentCount() / (RespondentCount() - 1.0));
-    AcceptEstimate(estimate);
+    EstimateIntoRecord(&DirectProportionalOn);
 }
 
 void EstimateRatio()
 {
-    double sumX = 0.0;
-    double sumY = 0.0;
-    ForEachRespondent([&](int unit) {
-        sumX += AuxiliaryValue(unit);
-        sumY += TargetValue(unit);
-    });
-    if (!(sumX > 0.0)) {
-        return;
-    }
-    const double ratio = sumY / sumX;
-    const double estimate = SimulationState.auxiliaryMean * ratio;
-    if (!IsUsableEstimate(estimate)) {
-        return;
-    }
-    double squares = 0.0;
-    ForEachRespondent([&](int unit) {
-        const double residual = TargetValue(unit) - ratio * AuxiliaryValue(unit);
-        squares += residual * residual;
-    });
-    SetStandardErrorInIntervalMode(FinitePopulationCorrection() * squares / (RespondentCount() - 1.0));
-    AcceptEstimate(estimate);
+    EstimateIntoRecord(&RatioOn);
 }
 
 void EstimateRegression()
 {
-    double sumX = 0.0;
-    double sumY = 0.0;
-    ForEachRespondent([&](int unit) {
-        sumX += AuxiliaryValue(unit);
-        sumY += TargetValue(unit);
-    });
-    const double meanX = sumX / RespondentCount();
-    const double meanY = sumY / RespondentCount();
-    double sxx = 0.0;
-    double sxy = 0.0;
-    ForEachRespondent([&](int unit) {
-        const double dx = AuxiliaryValue(unit) - meanX;
-        sxx += dx * dx;
-        sxy += dx * (TargetValue(unit) - meanY);
-    });
-    if (!(sxx > 0.0)) {
-        return;
-    }
-    const double slope = sxy / sxx;
-    const double estimate = meanY - (meanX - SimulationState.auxiliaryMean) * slope;
-    if (!IsUsableEstimate(estimate)) {
-        return;
-    }
-    double squares = 0.0;
-    ForEachRespondent([&](int unit) {
-        const double residual = (TargetValue(unit) - meanY) - (AuxiliaryValue(unit) - meanX) * slope;
-        squares += residual * residual;
-    });
-    SetStandardErrorInIntervalMode(FinitePopulationCorrection() * squares / (RespondentCount() - 1.0));
-    AcceptEstimate(estimate);
+    EstimateIntoRecord(&RegressionOn);
 }
 
 void EstimatePostStratified()
 {
-    const int strata = StratumCount();
-    const StratumTallies tallies = TallyRespondentsByStratum(strata);
-    double estimate = 0.0;
-    for (int h = 1; h <= strata; ++h) {
-        if (tallies[h].count >= 1) {
-            estimate = estimate + SimulationState.stratumWeights[h] * tallies[h].total / tallies[h].count;
-        }
-    }
-    if (!IsUsableEstimate(estimate)) {
-        return;
-    }
-    const bool everyStratumHasTwo = EveryStratumHasTwoUnits(tallies, strata);
-    SimulationState.standardError = everyStratumHasTwo ? 0.0 : -1.0;
-    if (SimulationState.confidenceIntervalMode && everyStratumHasTwo) {
-        const double variance =
-            PostStratifiedVariance(tallies, strata, FinitePopulationCorrection(), RespondentCount());
-        SimulationState.standardError = RootOfVariance(variance).value_or(-1.0);
-    }
-    AcceptEstimate(estimate);
+    EstimateIntoRecord(&PostStratifiedOn);
 }
 
 void EstimateDirectStratified()
 {
-    const TSimulationState& s = SimulationState;
-    Strata strata;
-    strata.count = StratumCount();
-    strata.sizes = s.stratumSizes;
-    strata.units = PopulationSize();
-    const MeanEstimate result = EstimateStratifiedMean(std::span(s.sampleUnits).subspan(1, SamplePositions()),
-                                                       strata, s.auxiliaryVariable, s.targetVariable);
-    if (!result.valid) {
-        return;
-    }
-    if (s.confidenceIntervalMode) {
-        SimulationState.standardError = result.standardError;
-    }
-    AcceptEstimate(result.estimate);
+    EstimateIntoRecord(&DirectStratifiedOn);
 }

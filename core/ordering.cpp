@@ -17,34 +17,14 @@ bool NeedsAuxiliaryMean()
 
 void PrepareAuxiliaryMean()
 {
-    const int units = PopulationSize();
-    double sum = 0.0;
-    for (int i = 1; i <= units; ++i) {
-        sum += AuxiliaryValue(i);
-    }
-    // Without units there is no mean; 0 keeps the record finite.
-    SimulationState.auxiliaryMean = units > 0 ? sum / units : 0.0;
+    SimulationState.auxiliaryMean = VariableMean(SimulationState.auxiliaryVariable);
 }
 
-/// Units whose post-stratum lies outside 1..10 are left out (the estimator dialog
-/// never lets such a stratification reach a run).
 void PrepareStratumWeights()
 {
-    auto& weights = SimulationState.stratumWeights;
-    SimulationState.stratumCount = 0;
-    std::fill(weights.begin(), weights.end(), 0.0);
-    const int units = PopulationSize();
-    for (int i = 1; i <= units; ++i) {
-        const int h = PostStratumOf(AuxiliaryValue(i));
-        if (h < 1 || h > MaxStrata) {
-            continue;
-        }
-        weights[h] += 1.0;
-        SimulationState.stratumCount = std::max(SimulationState.stratumCount, h);
-    }
-    for (int h = 1; h <= SimulationState.stratumCount; ++h) {
-        weights[h] /= SimulationState.unitCount;
-    }
+    const PostStrata strata = PostStrataOf(SimulationState.auxiliaryVariable);
+    SimulationState.stratumWeights = strata.weights;
+    SimulationState.stratumCount = strata.count;
 }
 
 /// The strata of the stratified design: N_h beside the weights.
@@ -122,17 +102,51 @@ bool EveryStratumHasTwoUnits(const StratumTallies& tallies, int strata)
                        [](const StratumTally& tally) { return tally.count >= 2; });
 }
 
-double PostStratifiedVariance(const StratumTallies& tallies, int strata, double correction, double n)
+double PostStratifiedVariance(const StratumTallies& tallies, const StratumWeights& weights, int strata,
+                              double correction, double n)
 {
     double variance = 0.0;
     for (int h = 1; h <= strata; ++h) {
         const StratumTally& tally = tallies[h];
-        const double weight = SimulationState.stratumWeights[h];
+        const double weight = weights[h];
         const double s2 = (tally.sumOfSquares - tally.total * tally.total / tally.count) / (tally.count - 1);
         variance = variance + correction * weight * s2 + (1.0 - weight) * s2 / (n * n);
     }
     // A variance cannot be negative; below 0 it is rounding error.
     return variance < 0.0 ? 0.0 : variance;
+}
+
+double VariableMean(int k)
+{
+    const int units = PopulationSize();
+    const int column = VariableColumn(k);
+    double sum = 0.0;
+    for (int i = 1; i <= units; ++i) {
+        sum += UnitValue(i, column);
+    }
+    // Without units there is no mean; 0 keeps the record finite.
+    return units > 0 ? sum / units : 0.0;
+}
+
+// Units whose post-stratum lies outside 1..10 are left out (the estimator dialog
+// never lets such a stratification reach a run).
+PostStrata PostStrataOf(int k)
+{
+    PostStrata strata;
+    const int units = PopulationSize();
+    const int column = VariableColumn(k);
+    for (int i = 1; i <= units; ++i) {
+        const int h = PostStratumOf(UnitValue(i, column));
+        if (h < 1 || h > MaxStrata) {
+            continue;
+        }
+        strata.weights[h] += 1.0;
+        strata.count = std::max(strata.count, h);
+    }
+    for (int h = 1; h <= strata.count; ++h) {
+        strata.weights[h] /= SimulationState.unitCount;
+    }
+    return strata;
 }
 
 void PrepareAuxiliaryQuantities()

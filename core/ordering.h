@@ -46,6 +46,22 @@ struct StratumTally {
 /// \brief Tallies of post-strata 1..10 (index 0 unused).
 using StratumTallies = std::array<StratumTally, MaxStrata + 1>;
 
+/// \brief Post-strata weights W_h, h = 1..10 (index 0 unused).
+using StratumWeights = std::array<double, MaxStrata + 1>;
+
+/// \brief The post-strata of a variable: W_h = N_h / N and H, the largest h in
+/// 1..10 that holds a unit (units outside 1..10 are left out).
+struct PostStrata {
+    StratumWeights weights{};
+    int count = 0;
+};
+
+/// \brief The post-strata of variable k over the population read.
+PostStrata PostStrataOf(int k);
+
+/// \brief Mean of variable k over the units, summed in unit order (0 without units).
+double VariableMean(int k);
+
 /// \brief stratumCount brought into 0..MaxStrata.
 int StratumCount();
 
@@ -55,7 +71,8 @@ bool EveryStratumHasTwoUnits(const StratumTallies& tallies, int strata);
 /// \brief sum over h = 1..strata of [correction W_h s2_h + (1 - W_h) s2_h / n^2] with
 /// s2_h = (Q_h - T_h^2 / n_h) / (n_h - 1); a sum that rounding made negative gives 0.
 /// Every stratum needs two units, or the result is not finite.
-double PostStratifiedVariance(const StratumTallies& tallies, int strata, double correction, double n);
+double PostStratifiedVariance(const StratumTallies& tallies, const StratumWeights& weights, int strata,
+                              double correction, double n);
 
 /// \brief auxiliaryMean for ratio, regression or the size-proportional design;
 /// the post-strata weights for post-stratification; the weights and sizes of the

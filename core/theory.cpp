@@ -1,7 +1,7 @@
 #include "core/theory.h"
 
+#include <algorithm>
 #include <cmath>
-#include <optional>
 
 #include "core/estimators.h"
 #include "core/ordering.h"
@@ -12,209 +12,296 @@
 
 namespace {
 
-/// Stores both results; a value that is not finite (a formula undefined for
-/// this population) is stored as 0 and marked not available.
-void PublishTheory(double mean, std::optional<double> stdError)
-{
-    const bool meanAvailable = std::isfinite(mean);
-    const bool stdErrorAvailable = stdError.has_value() && std::isfinite(*stdError);
-    SimulationState.theoreticalMean = meanAvailable ? mean : 0.0;
-    SimulationState.theoreticalMeanAvailable = meanAvailable;
-    SimulationState.theoreticalStdError = stdErrorAvailable ? *stdError : 0.0;
-    SimulationState.theoreticalStdErrorAvailable = stdErrorAvailable;
-}
+/// The population values a formula reads, with N and n.
+class TheoryData {
+public:
+    TheoryData(const EstimatorInputs& inputs, int sampleSize)
+        : inputs_(inputs),
+          targetColumn_(VariableColumn(inputs.targetVariable)),
+          auxiliaryColumn_(VariableColumn(inputs.auxiliaryVariable)),
+          sampleSize_(sampleSize)
+    {}
 
-double UnitTotal()
-{
-    return SimulationState.unitCount;
-}
+    const EstimatorInputs& inputs() const { return inputs_; }
+    int Units() const { return PopulationSize(); }
+    double Y(int unit) const { return UnitValue(unit, targetColumn_); }
+    double X(int unit) const { return UnitValue(unit, auxiliaryColumn_); }
+    double UnitTotal() const { return SimulationState.unitCount; }
+    double SampleSize() const { return sampleSize_; }
 
-double SampleSize()
-{
-    return SimulationState.sampleSize;
-}
+    /// F = 1/n - 1/N; negative when n > N, where no sample without replacement exists.
+    double SamplingCorrection() const { return 1.0 / SampleSize() - 1.0 / UnitTotal(); }
 
-/// F = 1/n - 1/N; negative when n > N, where no sample without replacement exists.
-double SamplingCorrection()
-{
-    return 1.0 / SampleSize() - 1.0 / UnitTotal();
-}
-
-/// Ybar, summed in unit order; not finite without units.
-double TargetMean()
-{
-    const int units = PopulationSize();
-    double sum = 0.0;
-    for (int i = 1; i <= units; ++i) {
-        sum += TargetValue(i);
+    /// Ybar, summed in unit order; not finite without units.
+    double TargetMean() const
+    {
+        double sum = 0.0;
+        for (int i = 1; i <= Units(); ++i) {
+            sum += Y(i);
+        }
+        return sum / UnitTotal();
     }
-    return sum / UnitTotal();
+
+    /// sqrt(F * S / (N - 1)), the form shared by the estimators of design 10.
+    std::optional<double> EqualProbabilityStdError(double sumOfSquares) const
+    {
+        return RootOfVariance(SamplingCorrection() * sumOfSquares / (UnitTotal() - 1.0));
+    }
+
+private:
+    const EstimatorInputs& inputs_;
+    int targetColumn_;
+    int auxiliaryColumn_;
+    int sampleSize_;
+};
+
+/// Both results; a value that is not finite (a formula undefined for this
+/// population) is 0 and marked not available.
+TheoreticalProperties Properties(double mean, std::optional<double> stdError)
+{
+    TheoreticalProperties properties;
+    properties.meanAvailable = std::isfinite(mean);
+    properties.stdErrorAvailable = stdError.has_value() && std::isfinite(*stdError);
+    properties.mean = properties.meanAvailable ? mean : 0.0;
+    properties.stdError = properties.stdErrorAvailable ? *stdError : 0.0;
+    return properties;
 }
 
-/// sqrt(F * S / (N - 1)), the form shared by the estimators of design 10.
-std::optional<double> EqualProbabilityStdError(double sumOfSquares)
+TheoreticalProperties DirectEqualTheory(const TheoryData& data)
 {
-    return RootOfVariance(SamplingCorrection() * sumOfSquares / (UnitTotal() - 1.0));
+    const double mean = data.TargetMean();
+    double squares = 0.0;
+    for (int i = 1; i <= data.Units(); ++i) {
+        const double deviation = data.Y(i) - mean;
+        squares += deviation * deviation;
+    }
+    return Properties(mean, data.EqualProbabilityStdError(squares));
+}
+
+TheoreticalProperties DirectProportionalTheory(const TheoryData& data)
+{
+    double sum = 0.0;
+    for (int i = 1; i <= data.Units(); ++i) {
+        if (data.X(i) > 0.0) {
+            sum += data.Y(i);
+        }
+    }
+    const double mean = sum / data.UnitTotal();
+    const double auxiliaryMean = data.inputs().auxiliaryMean;
+    if (!(auxiliaryMean > 0.0)) {
+        return Properties(mean, std::nullopt);
+    }
+    const double slope = mean / auxiliaryMean;
+    double squares = 0.0;
+    for (int i = 1; i <= data.Units(); ++i) {
+        const double x = data.X(i);
+        if (x > 0.0) {
+            const double deviation = data.Y(i) / x - slope;
+            // The square first, then the weight: X (Y/X - b)^2 rounds as written.
+            squares += x * (deviation * deviation);
+        }
+    }
+    return Properties(mean, RootOfVariance(auxiliaryMean * squares / data.SampleSize() / data.UnitTotal()));
+}
+
+TheoreticalProperties RatioTheory(const TheoryData& data)
+{
+    const double mean = data.TargetMean();
+    const double auxiliaryMean = data.inputs().auxiliaryMean;
+    if (auxiliaryMean == 0.0) {
+        return Properties(mean, std::nullopt);
+    }
+    const double ratio = mean / auxiliaryMean;
+    double squares = 0.0;
+    for (int i = 1; i <= data.Units(); ++i) {
+        const double residual = data.Y(i) - ratio * data.X(i);
+        squares += residual * residual;
+    }
+    return Properties(mean, data.EqualProbabilityStdError(squares));
+}
+
+TheoreticalProperties RegressionTheory(const TheoryData& data)
+{
+    const double mean = data.TargetMean();
+    const double auxiliaryMean = data.inputs().auxiliaryMean;
+    double sxx = 0.0;
+    double sxy = 0.0;
+    for (int i = 1; i <= data.Units(); ++i) {
+        const double dx = data.X(i) - auxiliaryMean;
+        sxx += dx * dx;
+        sxy += dx * (data.Y(i) - mean);
+    }
+    if (!(sxx > 0.0)) {
+        return Properties(mean, std::nullopt);
+    }
+    const double slope = sxy / sxx;
+    double squares = 0.0;
+    for (int i = 1; i <= data.Units(); ++i) {
+        const double residual = (data.Y(i) - mean) - (data.X(i) - auxiliaryMean) * slope;
+        squares += residual * residual;
+    }
+    return Properties(mean, data.EqualProbabilityStdError(squares));
 }
 
 /// Tallies of every unit whose post-stratum lies in 1..strata.
-StratumTallies TallyUnitsByStratum(int strata)
+StratumTallies TallyUnitsByStratum(const TheoryData& data, int strata)
 {
     StratumTallies tallies{};
-    const int units = PopulationSize();
-    for (int i = 1; i <= units; ++i) {
-        const int h = PostStratumOf(AuxiliaryValue(i));
+    for (int i = 1; i <= data.Units(); ++i) {
+        const int h = PostStratumOf(data.X(i));
         if (h >= 1 && h <= strata) {
-            tallies[h].Add(TargetValue(i));
+            tallies[h].Add(data.Y(i));
         }
     }
     return tallies;
 }
 
-}  // namespace
-
-void ComputeTheoreticalProperties()
-{
-    if (SimulationState.designCode == DesignSystematic) {
-        TheorySystematic();
-        return;
-    }
-    if (SimulationState.estimatorCode == EstimatorDirect && SimulationState.designCode == DesignStratified) {
-        TheoryDirectStratified();
-        return;
-    }
-    RunRoutineForSettings({&TheoryDirectEqual, &TheoryDirectProportional, &TheoryRatio, &TheoryRegression,
-                           &TheoryPostStratified});
-}
-
-void TheoryDirectEqual()
-{
-    const double mean = TargetMean();
-    const int units = PopulationSize();
-    double squares = 0.0;
-    for (int i = 1; i <= units; ++i) {
-        const double deviation = TargetValue(i) - mean;
-        squares += deviation * deviation;
-    }
-    PublishTheory(mean, EqualProbabilityStdError(squares));
-}
-
-void TheoryDirectProportional()
-{
-    const int units = PopulationSize();
-    double sum = 0.0;
-    for (int i = 1; i <= units; ++i) {
-        if (AuxiliaryValue(i) > 0.0) {
-            sum += TargetValue(i);
-        }
-    }
-    const double mean = sum / UnitTotal();
-    const double auxiliaryMean = SimulationState.auxiliaryMean;
-    if (!(auxiliaryMean > 0.0)) {
-        PublishTheory(mean, std::nullopt);
-        return;
-    }
-    const double slope = mean / auxiliaryMean;
-    double squares = 0.0;
-    for (int i = 1; i <= units; ++i) {
-        const double x = AuxiliaryValue(i);
-        if (x > 0.0) {
-            const double deviation = TargetValue(i) / x - slope;
-            // The square first, then the weight: X (Y/X - b)^2 rounds as written.
-            squares += x * (deviation * deviation);
-        }
-    }
-    PublishTheory(mean, RootOfVariance(auxiliaryMean * squares / SampleSize() / UnitTotal()));
-}
-
-void TheoryRatio()
-{
-    const double mean = TargetMean();
-    const double auxiliaryMean = SimulationState.auxiliaryMean;
-    if (auxiliaryMean == 0.0) {
-        PublishTheory(mean, std::nullopt);
-        return;
-    }
-    const double ratio = mean / auxiliaryMean;
-    const int units = PopulationSize();
-    double squares = 0.0;
-    for (int i = 1; i <= units; ++i) {
-        const double residual = TargetValue(i) - ratio * AuxiliaryValue(i);
-        squares += residual * residual;
-    }
-    PublishTheory(mean, EqualProbabilityStdError(squares));
-}
-
-void TheoryRegression()
-{
-    const double mean = TargetMean();
-    const double auxiliaryMean = SimulationState.auxiliaryMean;
-    const int units = PopulationSize();
-    double sxx = 0.0;
-    double sxy = 0.0;
-    for (int i = 1; i <= units; ++i) {
-        const double dx = AuxiliaryValue(i) - auxiliaryMean;
-        sxx += dx * dx;
-        sxy += dx * (TargetValue(i) - mean);
-    }
-    if (!(sxx > 0.0)) {
-        PublishTheory(mean, std::nullopt);
-        return;
-    }
-    const double slope = sxy / sxx;
-    double squares = 0.0;
-    for (int i = 1; i <= units; ++i) {
-        const double residual = (TargetValue(i) - mean) - (AuxiliaryValue(i) - auxiliaryMean) * slope;
-        squares += residual * residual;
-    }
-    PublishTheory(mean, EqualProbabilityStdError(squares));
-}
-
 // A post-stratum with fewer than two units has no variance S2_h, and then neither
 // has the estimator: the standard error is marked not available.
-void TheoryPostStratified()
+TheoreticalProperties PostStratifiedTheory(const TheoryData& data)
 {
-    const double mean = TargetMean();
-    const int strata = StratumCount();
-    const StratumTallies tallies = TallyUnitsByStratum(strata);
+    const double mean = data.TargetMean();
+    const int strata = std::clamp(data.inputs().stratumCount, 0, MaxStrata);
+    const StratumTallies tallies = TallyUnitsByStratum(data, strata);
     const bool everyStratumHasTwo = strata >= 1 && EveryStratumHasTwoUnits(tallies, strata);
     if (!everyStratumHasTwo) {
-        PublishTheory(mean, std::nullopt);
-        return;
+        return Properties(mean, std::nullopt);
     }
-    PublishTheory(
-        mean, RootOfVariance(PostStratifiedVariance(tallies, strata, SamplingCorrection(), SampleSize())));
+    return Properties(mean,
+                      RootOfVariance(PostStratifiedVariance(tallies, data.inputs().stratumWeights, strata,
+                                                            data.SamplingCorrection(), data.SampleSize())));
 }
 
-void TheoryDirectStratified()
+TheoreticalProperties DirectStratifiedTheory(const TheoryData& data)
 {
-    const TSimulationState& s = SimulationState;
+    const EstimatorInputs& inputs = data.inputs();
     const StratifiedAllocation allocation = AllocateStratifiedSample(
-        s.auxiliaryVariable, s.targetVariable, s.sampleSize, static_cast<AllocationCode>(s.allocationCode));
+        inputs.auxiliaryVariable, inputs.targetVariable, static_cast<int>(data.SampleSize()),
+        static_cast<AllocationCode>(inputs.allocation));
     std::optional<double> stdError;
     if (allocation.sampleSizes) {
         stdError =
             StratifiedStandardError(allocation.check.strata, *allocation.sampleSizes, allocation.variances);
     }
-    PublishTheory(TargetMean(), stdError);
+    return Properties(data.TargetMean(), stdError);
+}
+
+// Every estimator of the systematic design has the exact theory over the N
+// possible samples of the ordered list.
+TheoreticalProperties SystematicTheoryOf(const TheoryData& data)
+{
+    const EstimatorInputs& inputs = data.inputs();
+    const std::vector<std::int32_t> order = SystematicOrder(inputs.systematicOrder);
+    std::vector<double> target(order.size());
+    std::vector<double> auxiliary(order.size());
+    for (std::size_t place = 0; place < order.size(); ++place) {
+        target[place] = data.Y(order[place]);
+        auxiliary[place] = data.X(order[place]);
+    }
+    const SystematicTheoryInput input{target,
+                                      auxiliary,
+                                      static_cast<int>(data.SampleSize()),
+                                      inputs.estimator,
+                                      inputs.auxiliaryMean,
+                                      inputs.stratumWeights,
+                                      std::clamp(inputs.stratumCount, 0, MaxStrata)};
+    const TheoryValues values = SystematicTheory(input);
+    if (!values.mean) {
+        return Properties(std::nan(""), std::nullopt);
+    }
+    return Properties(*values.mean, values.standardError);
+}
+
+using TheoryFormula = TheoreticalProperties (*)(const TheoryData&);
+
+TheoryFormula TheoryFor(EstimatorFormula formula)
+{
+    switch (formula) {
+        case EstimatorFormula::DirectEqual:
+            return &DirectEqualTheory;
+        case EstimatorFormula::DirectProportional:
+            return &DirectProportionalTheory;
+        case EstimatorFormula::DirectStratified:
+            return &DirectStratifiedTheory;
+        case EstimatorFormula::Ratio:
+            return &RatioTheory;
+        case EstimatorFormula::Regression:
+            return &RegressionTheory;
+        case EstimatorFormula::PostStratified:
+            return &PostStratifiedTheory;
+        case EstimatorFormula::None:
+            break;
+    }
+    return nullptr;
+}
+
+void PublishTheory(const TheoreticalProperties& properties)
+{
+    SimulationState.theoreticalMean = properties.mean;
+    SimulationState.theoreticalMeanAvailable = properties.meanAvailable;
+    SimulationState.theoreticalStdError = properties.stdError;
+    SimulationState.theoreticalStdErrorAvailable = properties.stdErrorAvailable;
+}
+
+/// The formula's properties for the record's settings, published in the record.
+void PublishRecordTheory(TheoryFormula formula)
+{
+    const EstimatorInputs inputs = RecordEstimatorInputs();
+    PublishTheory(formula(TheoryData(inputs, SimulationState.sampleSize)));
+}
+
+}  // namespace
+
+std::optional<TheoreticalProperties> TheoryOf(const EstimatorInputs& inputs, int sampleSize)
+{
+    const EstimatorFormula estimator = FormulaFor(inputs.estimator, inputs.design);
+    const TheoryFormula formula = inputs.design == DesignSystematic && estimator != EstimatorFormula::None
+                                      ? &SystematicTheoryOf
+                                      : TheoryFor(estimator);
+    if (formula == nullptr) {
+        return std::nullopt;
+    }
+    return formula(TheoryData(inputs, sampleSize));
+}
+
+void ComputeTheoreticalProperties()
+{
+    if (const auto properties = TheoryOf(RecordEstimatorInputs(), SimulationState.sampleSize)) {
+        PublishTheory(*properties);
+    }
+}
+
+void TheoryDirectEqual()
+{
+    PublishRecordTheory(&DirectEqualTheory);
+}
+
+void TheoryDirectProportional()
+{
+    PublishRecordTheory(&DirectProportionalTheory);
+}
+
+void TheoryRatio()
+{
+    PublishRecordTheory(&RatioTheory);
+}
+
+void TheoryRegression()
+{
+    PublishRecordTheory(&RegressionTheory);
+}
+
+void TheoryPostStratified()
+{
+    PublishRecordTheory(&PostStratifiedTheory);
+}
+
+void TheoryDirectStratified()
+{
+    PublishRecordTheory(&DirectStratifiedTheory);
 }
 
 void TheorySystematic()
 {
-    const TSimulationState& s = SimulationState;
-    const std::vector<std::int32_t> order = SystematicOrder(s.systematicOrder);
-    std::vector<double> target(order.size());
-    std::vector<double> auxiliary(order.size());
-    for (std::size_t place = 0; place < order.size(); ++place) {
-        target[place] = TargetValue(order[place]);
-        auxiliary[place] = AuxiliaryValue(order[place]);
-    }
-    SystematicTheoryInput input{target,          auxiliary,        s.sampleSize,  s.estimatorCode,
-                                s.auxiliaryMean, s.stratumWeights, StratumCount()};
-    const TheoryValues values = SystematicTheory(input);
-    if (!values.mean) {
-        PublishTheory(std::nan(""), std::nullopt);
-        return;
-    }
-    PublishTheory(*values.mean, values.standardError);
+    PublishRecordTheory(&SystematicTheoryOf);
 }
