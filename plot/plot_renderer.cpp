@@ -1,11 +1,8 @@
 #include "plot/plot_renderer.h"
 
-#include <QFile>
 #include <QFont>
 #include <QFontMetrics>
-#include <QFileInfo>
 #include <QImage>
-#include <QImageWriter>
 #include <QPainter>
 #include <QRegion>
 #include <QString>
@@ -16,6 +13,7 @@
 #include "core/rounding.h"
 #include "engine/run_engine.h"
 #include "plot/palette.h"
+#include "plot/picture_file.h"
 
 namespace {
 
@@ -221,41 +219,28 @@ QRegion DrawAddedSample(QPainter& painter, const RunGraph& graph, const SampleRe
     return BarRegion(graph.frame, k);
 }
 
-QImage RenderPlotFrame(const RunGraph& graph, const PlotOptions& options)
+void PaintPlotFrame(QPainter& painter, const RunGraph& graph, const PlotOptions& options)
 {
-    const QRect frame = PlotFrameRect();
-    QImage canvas(frame.right() + 1, frame.bottom() + 1, QImage::Format_RGB32);
-    canvas.fill(tarvek_colors::SettingsBackground);
-    {
-        QPainter painter(&canvas);
-        InitGraph(painter, graph.frame);
-        if (graph.kind == GraphKind::Intervals) {
-            ReDrawPlot(painter, graph.frame, graph.intervalSlots, options);
-        } else {
-            ReDrawHistogram(painter, graph.frame, graph.barUnit, options);
-        }
+    painter.save();
+    painter.translate(-PlotFrameLeft, -PlotFrameTop);
+    painter.setClipRect(PlotFrameRect());
+    InitGraph(painter, graph.frame);
+    if (graph.kind == GraphKind::Intervals) {
+        ReDrawPlot(painter, graph.frame, graph.intervalSlots, options);
+    } else {
+        ReDrawHistogram(painter, graph.frame, graph.barUnit, options);
     }
-    return canvas.copy(frame);
+    painter.restore();
 }
 
-QByteArray PictureFormatFor(const QString& fileName)
+QImage RenderPlotFrame(const RunGraph& graph, const PlotOptions& options)
 {
-    const QByteArray suffix = QFileInfo(fileName).suffix().toLower().toLatin1();
-    if (!suffix.isEmpty() && QImageWriter::supportedImageFormats().contains(suffix)) {
-        return suffix.toUpper();
-    }
-    return QByteArrayLiteral("BMP");
+    return RenderPicture(PlotFrameRect().size(), tarvek_colors::PlotBackground,
+                         [&](QPainter& painter) { PaintPlotFrame(painter, graph, options); });
 }
 
 std::string SavePlotPicture(const RunGraph& graph, const std::string& fileName, const PlotOptions& options)
 {
-    const QString name = QString::fromStdString(fileName);
-    QFile file(name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        return file.errorString().toStdString();
-    }
-    if (!RenderPlotFrame(graph, options).save(&file, PictureFormatFor(name).constData()) || !file.flush()) {
-        return file.errorString().toStdString();
-    }
-    return "";
+    return WritePicture(fileName, RenderPlotFrame(graph, options),
+                        [&](QPainter& painter) { PaintPlotFrame(painter, graph, options); });
 }

@@ -57,15 +57,16 @@ QRegion IntervalRowsRegion(const PlotFrame& frame);
 QRegion DrawAddedSample(QPainter& painter, const RunGraph& graph, const SampleResult& sample,
                         const PlotOptions& options = {});
 
+/// \brief Paints the plot frame with the whole graph with its top-left corner at
+/// (0, 0), nothing outside the frame.
+void PaintPlotFrame(QPainter& painter, const RunGraph& graph, const PlotOptions& options = {});
+
 /// \brief The 481 x 257 picture of the plot frame with the whole graph, as the
 /// window shows it.
 QImage RenderPlotFrame(const RunGraph& graph, const PlotOptions& options = {});
 
-/// \brief The image format a picture named `fileName` is written in: the one its
-/// extension names when Qt can write it ("PNG" for ".png"), otherwise "BMP".
-QByteArray PictureFormatFor(const QString& fileName);
-
-/// \brief Writes RenderPlotFrame(graph, options) to `fileName` in the format of
-/// PictureFormatFor (a BMP is uncompressed 24-bit). Returns "" or why it failed.
+/// rief Writes the plot frame with the whole graph to `fileName` in the format
+/// its name asks for (PictureFormatFor; a BMP is uncompressed 24-bit). Returns ""
+/// or why it failed.
 std::string SavePlotPicture(const RunGraph& graph, const std::string& fileName,
                             const PlotOptions& options = {});

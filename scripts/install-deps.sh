@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-qpa-plugins fonts-dejavu-core
+    qt6-base-dev qt6-svg-dev qt6-qpa-plugins fonts-dejavu-core
     fonts-liberation2 fonts-comic-neue
     libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
     libchm-dev fp-utils-3.2.2

@@ -1,8 +1,6 @@
 #include "ui/simulation_window.h"
 
-#include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QFileDialog>
 #include <QFrame>
@@ -20,6 +18,7 @@
 #include "core/simulation_state.h"
 #include "plot/plot_renderer.h"
 #include "ui/error_message.h"
+#include "ui/export_dialogs.h"
 #include "ui/percent_gauge.h"
 #include "texts/interface_text_table.h"
 #include "ui/window_style.h"
@@ -30,33 +29,11 @@ constexpr const char* GaugeStyle =
     "QProgressBar { border: 1px solid gray; background: white; color: black; }"
     "QProgressBar::chunk { background: red; }";
 
-/// The plot frame as a file image in `format`; a BMP is uncompressed 24-bit.
-QByteArray EncodePicture(const QImage& picture, const QByteArray& format)
-{
-    QByteArray encoded;
-    QBuffer buffer(&encoded);
-    buffer.open(QIODevice::WriteOnly);
-    picture.convertToFormat(QImage::Format_RGB32).save(&buffer, format.constData());
-    return encoded;
-}
-
 /// The folder the save dialogs of this session last saved in; never stored.
 QString& LastSaveFolder()
 {
     static QString folder;
     return folder;
-}
-
-/// Writes `contents` to `fileName`; reports a file that cannot be written.
-void WritePictureFile(const QString& fileName, const QByteArray& contents)
-{
-    QFile file(fileName);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(contents) == contents.size() &&
-        file.flush()) {
-        return;
-    }
-    ShowGeneralErrorReport(QStringLiteral("Cannot create file \"%1\". %2")
-                               .arg(QDir::toNativeSeparators(fileName), file.errorString()));
 }
 
 }  // namespace
@@ -132,11 +109,7 @@ void SimulationWindow::FinishControls(QLabel* variableCaption)
 
     SaveBMP = new QFileDialog(this);
     SaveBMP->setObjectName(QStringLiteral("SaveBMP"));
-    SaveBMP->setOption(QFileDialog::DontUseNativeDialog);
-    SaveBMP->setAcceptMode(QFileDialog::AcceptSave);
-    SaveBMP->setFileMode(QFileDialog::AnyFile);
-    SaveBMP->setDefaultSuffix(QStringLiteral("bmp"));
-    SaveBMP->setNameFilter(QStringLiteral("Bitmap file (*.bmp)"));
+    SetUpPictureSaveDialog(SaveBMP);
 }
 
 void SimulationWindow::ApplyRunTexts()
@@ -262,6 +235,7 @@ void SimulationWindow::SaveButtonClick()
 {
     // Copied before the dialog opens, so the picture never shows the dialog.
     const QImage picture = image_.copy(PlotFrameRect());
+    const RunGraph graph = graph_;
     SaveBMP->setDirectory(SaveDialogFolder(LastSaveFolder()));
     if (!lastFileName_.isEmpty()) {
         SaveBMP->selectFile(QFileInfo(lastFileName_).fileName());
@@ -272,7 +246,8 @@ void SimulationWindow::SaveButtonClick()
     const QString fileName = SaveBMP->selectedFiles().constFirst();
     lastFileName_ = fileName;
     LastSaveFolder() = QFileInfo(fileName).absolutePath();
-    WritePictureFile(fileName, EncodePicture(picture, PictureFormatFor(fileName)));
+    WritePictureOrReport(fileName, picture,
+                         [&graph](QPainter& painter) { PaintPlotFrame(painter, graph, ViewOptions().plot); });
 }
 
 void SimulationWindow::OKButtonClick()

@@ -7,6 +7,7 @@
 #include <QTableWidget>
 
 #include "engine/statistics_rows.h"
+#include "ui/export_dialogs.h"
 #include "ui/window_style.h"
 
 namespace {
@@ -28,6 +29,8 @@ TStatistics::TStatistics(QWidget* parent) : QDialog(parent)
 
     Tab = CreateReadOnlyGrid(this, "Tab", StatisticsRowCount, 2, 16, 16, GridWidth, 223);
     Tab->horizontalHeader()->hide();
+
+    AddTableExport(this, Tab, false);
 
     OKButton = CreateOKButton(this, 252, 256, 65, 25);
     connect(OKButton, &QPushButton::clicked, this, &TStatistics::OKButtonClick);

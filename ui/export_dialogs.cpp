@@ -1,0 +1,180 @@
+#include "ui/export_dialogs.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMenu>
+#include <QShortcut>
+#include <QTableWidget>
+
+#include "ui/error_message.h"
+
+namespace {
+
+QString CellText(const QTableWidget* table, int row, int column)
+{
+    const QTableWidgetItem* item = table->item(row, column);
+    return item != nullptr ? item->text() : QString();
+}
+
+QString HeaderText(const QTableWidget* table, int column)
+{
+    const QTableWidgetItem* item = table->horizontalHeaderItem(column);
+    return item != nullptr ? item->text() : QString();
+}
+
+/// The table's lines, each a list of cells: the headings first when asked for.
+QList<QStringList> TableLines(const QTableWidget* table, bool withHeader)
+{
+    QList<QStringList> lines;
+    if (withHeader) {
+        QStringList header;
+        for (int column = 0; column < table->columnCount(); ++column) {
+            header << HeaderText(table, column);
+        }
+        lines << header;
+    }
+    for (int row = 0; row < table->rowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < table->columnCount(); ++column) {
+            cells << CellText(table, row, column);
+        }
+        lines << cells;
+    }
+    return lines;
+}
+
+QString TabSafe(QString cell)
+{
+    cell.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    cell.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    cell.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return cell;
+}
+
+QString CsvField(QString cell)
+{
+    const bool quoted = cell.contains(QLatin1Char(',')) || cell.contains(QLatin1Char('"')) ||
+                        cell.contains(QLatin1Char('\n')) || cell.contains(QLatin1Char('\r')) ||
+                        cell != cell.trimmed();
+    if (!quoted) {
+        return cell;
+    }
+    cell.replace(QLatin1String("\""), QLatin1String("\"\""));
+    return QLatin1Char('"') + cell + QLatin1Char('"');
+}
+
+QString JoinLines(const QList<QStringList>& lines, QChar separator, QString (*field)(QString))
+{
+    QString text;
+    for (const QStringList& cells : lines) {
+        QStringList fields;
+        for (const QString& cell : cells) {
+            fields << field(cell);
+        }
+        text += fields.join(separator) + QLatin1Char('\n');
+    }
+    return text;
+}
+
+void ReportUnwritableFile(const QString& fileName, const QString& reason)
+{
+    ShowGeneralErrorReport(
+        QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(fileName), reason));
+}
+
+/// Shows `dialog` and returns the confirmed name, or an empty text.
+QString AskForFileName(QFileDialog* dialog)
+{
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
+        return {};
+    }
+    const QString fileName = dialog->selectedFiles().constFirst();
+    dialog->selectFile(fileName);
+    return fileName;
+}
+
+void SaveTableAsCsv(QWidget* owner, const QTableWidget* table, bool withHeader)
+{
+    QFileDialog dialog(owner);
+    dialog.setObjectName(QStringLiteral("SaveCSV"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    dialog.setNameFilter(QStringLiteral("CSV file (*.csv)"));
+    const QString fileName = AskForFileName(&dialog);
+    if (fileName.isEmpty()) {
+        return;
+    }
+    const QByteArray contents = TableAsCsv(table, withHeader).toUtf8();
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(contents) != contents.size() ||
+        !file.flush()) {
+        ReportUnwritableFile(fileName, file.errorString());
+    }
+}
+
+}  // namespace
+
+void SetUpPictureSaveDialog(QFileDialog* dialog)
+{
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setNameFilters(PictureFileFilters());
+    dialog->setDefaultSuffix(PictureSuffixOfFilter(PictureFileFilters().constFirst()));
+    QObject::connect(dialog, &QFileDialog::filterSelected, dialog, [dialog](const QString& filter) {
+        dialog->setDefaultSuffix(PictureSuffixOfFilter(filter));
+    });
+}
+
+void SavePictureThroughDialog(QFileDialog* dialog, const QImage& raster, const PaintPicture& paint)
+{
+    const QString fileName = AskForFileName(dialog);
+    if (!fileName.isEmpty()) {
+        WritePictureOrReport(fileName, raster, paint);
+    }
+}
+
+void WritePictureOrReport(const QString& fileName, const QImage& raster, const PaintPicture& paint)
+{
+    const std::string failure = WritePicture(fileName.toStdString(), raster, paint);
+    if (!failure.empty()) {
+        ReportUnwritableFile(fileName, QString::fromStdString(failure));
+    }
+}
+
+QString TableAsTabSeparated(const QTableWidget* table, bool withHeader)
+{
+    return JoinLines(TableLines(table, withHeader), QLatin1Char('\t'), &TabSafe);
+}
+
+QString TableAsCsv(const QTableWidget* table, bool withHeader)
+{
+    return JoinLines(TableLines(table, withHeader), QLatin1Char(','), &CsvField);
+}
+
+void AddTableExport(QWidget* owner, QTableWidget* table, bool withHeader)
+{
+    const auto copy = [table, withHeader] {
+        QGuiApplication::clipboard()->setText(TableAsTabSeparated(table, withHeader));
+    };
+    auto* shortcut = new QShortcut(QKeySequence::Copy, owner);
+    QObject::connect(shortcut, &QShortcut::activated, owner, copy);
+
+    table->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(table, &QWidget::customContextMenuRequested, owner,
+                     [owner, table, withHeader, copy](const QPoint& position) {
+                         QMenu menu(table);
+                         menu.addAction(QStringLiteral("Copy"), QKeySequence(QKeySequence::Copy), copy);
+                         menu.addAction(QStringLiteral("Save as CSV..."), [owner, table, withHeader] {
+                             SaveTableAsCsv(owner, table, withHeader);
+                         });
+                         menu.exec(table->viewport()->mapToGlobal(position));
+                     });
+}
