@@ -19,6 +19,7 @@
 #include "engine/plot_frame.h"
 #include "engine/run_engine.h"
 #include "batch/batch_json.h"
+#include "batch/batch_compare.h"
 #include "batch/batch_options.h"
 #include "batch/batch_output.h"
 #include "batch/batch_settings.h"
@@ -46,6 +47,7 @@ int Fail(const std::string& message, ExitStatus status)
 /// Where the CSV of accepted samples goes, if anywhere.
 struct EstimatesTarget {
     std::ofstream file;
+    std::ostream* stream = nullptr;
     std::optional<EstimatesCsv> csv;
     bool toStandardOutput = false;
 };
@@ -58,7 +60,7 @@ std::string OpenEstimates(const BatchOptions& options, EstimatesTarget& target)
     }
     if (*options.estimatesPath == "-") {
         target.toStandardOutput = true;
-        target.csv.emplace(std::cout);
+        target.stream = &std::cout;
         return "";
     }
     target.file.open(*options.estimatesPath, std::ios::out | std::ios::trunc);
@@ -66,7 +68,7 @@ std::string OpenEstimates(const BatchOptions& options, EstimatesTarget& target)
         return *options.estimatesPath + ": " + std::strerror(errno);
     }
     target.file.imbue(std::locale::classic());
-    target.csv.emplace(target.file);
+    target.stream = &target.file;
     return "";
 }
 
@@ -142,6 +144,36 @@ private:
     std::optional<JsonReport> json_;
 };
 
+/// Closes the CSV file, if any; a write that failed on the way is reported.
+int CloseEstimates(const BatchOptions& options, EstimatesTarget& estimates)
+{
+    if (estimates.file.is_open()) {
+        estimates.file.close();
+        if (!estimates.file) {
+            return Fail(*options.estimatesPath + ": the file could not be written", ExitFileError);
+        }
+    }
+    return ExitSuccess;
+}
+
+int Compare(const BatchOptions& options)
+{
+    EstimatesTarget estimates;
+    if (const std::string failure = OpenEstimates(options, estimates); !failure.empty()) {
+        return Fail(failure, ExitFileError);
+    }
+    if (options.seed) {
+        SetRandomSeed(*options.seed);
+    }
+    const bool completed =
+        RunComparisons(options, std::cout, estimates.stream,
+                       [](const std::string& message) { Fail(message, ExitBoundReached); });
+    if (!completed) {
+        return ExitBoundReached;
+    }
+    return CloseEstimates(options, estimates);
+}
+
 int Simulate(const BatchOptions& options)
 {
     EstimatesTarget estimates;
@@ -154,6 +186,9 @@ int Simulate(const BatchOptions& options)
     RunResults results(options, !estimates.toStandardOutput);
     ProgressLine progress(std::cerr, isatty(STDERR_FILENO) == 1);
     progress.Start();
+    if (estimates.stream != nullptr) {
+        estimates.csv.emplace(*estimates.stream);
+    }
     RunEngine engine;
     RunGraph graph;
     for (int run = 1; run <= options.runs; ++run) {
@@ -173,13 +208,7 @@ int Simulate(const BatchOptions& options)
             return Fail(*options.plotPath + ": " + failure, ExitFileError);
         }
     }
-    if (estimates.file.is_open()) {
-        estimates.file.close();
-        if (!estimates.file) {
-            return Fail(*options.estimatesPath + ": the file could not be written", ExitFileError);
-        }
-    }
-    return ExitSuccess;
+    return CloseEstimates(options, estimates);
 }
 
 int RunBatch(int argc, char** argv)
@@ -212,6 +241,12 @@ int RunBatch(int argc, char** argv)
             WritePopulationSummary(std::cout);
         }
         return ExitSuccess;
+    }
+    if (options.compareVariants) {
+        if (const std::string refusal = ApplyCompareSettings(options); !refusal.empty()) {
+            return Fail(refusal, ExitRefused);
+        }
+        return Compare(options);
     }
     if (const std::string refusal = ApplySettings(options); !refusal.empty()) {
         return Fail(refusal, ExitRefused);

@@ -7,6 +7,7 @@
 #include <limits>
 #include <string_view>
 
+#include "batch/batch_compare.h"
 #include "core/population_file.h"
 
 namespace {
@@ -131,6 +132,14 @@ bool StorePlotPath(const std::string& text, BatchOptions& options)
     return !text.empty();
 }
 
+/// The variants are read here so that a malformed list is a usage error.
+bool StoreCompareVariants(const std::string& text, BatchOptions& options)
+{
+    ParseCompareVariants(text);
+    options.compareVariants = text;
+    return true;
+}
+
 bool ParseDesign(const std::string& text, BatchOptions& options)
 {
     if (text == "equal") {
@@ -252,7 +261,7 @@ struct OptionSpec {
     bool (*apply)(const std::string& value, BatchOptions& options);
 };
 
-constexpr std::array<OptionSpec, 23> Options = {{
+constexpr std::array<OptionSpec, 24> Options = {{
     {'t', "target", "K", "target variable, 1..K or its name (default 1)",
      &StoreVariable<&BatchOptions::target>},
     {'n', "sample-size", "N", "sample size, 2..number of units (default min(10, number of units))",
@@ -294,6 +303,10 @@ constexpr std::array<OptionSpec, 23> Options = {{
      &SetPlotFlag<&PlotOptions::colourMissedIntervals>},
     {0, "mark-full", nullptr, "in the picture, mark bars that have reached the top of the plot in red",
      &SetPlotFlag<&PlotOptions::markFullClasses>},
+    {0, "compare", "VARIANTS",
+     "compare variants on the same samples, separated by commas, each DESIGN/ESTIMATOR: DESIGN equal or "
+     "pps:K, ESTIMATOR direct, ratio:K, regression:K or poststrat:K (replaces -d, -e and -a)",
+     &StoreCompareVariants},
     {0, "describe", nullptr, "print the population summary and exit without simulating",
      &SetFlag<&BatchOptions::describe>},
     {0, "seed", "N", "start the random sequence from N, 0..4294967295 (default 0, as the desktop program)",
@@ -407,6 +420,7 @@ BatchOptions ParseCommandLine(const std::vector<std::string>& arguments)
                              spec.valueName + ")");
         }
     }
+    CheckCompareCombination(options);
     if (!pathGiven && !options.help && !options.version) {
         throw UsageError("no population file given (see --help)");
     }

@@ -49,6 +49,7 @@ struct BatchOptions {
     std::optional<std::string> estimatesPath;
     std::optional<std::string> plotPath;
     PlotOptions plotOptions;
+    std::optional<std::string> compareVariants;
     bool describe = false;
     std::optional<std::uint32_t> seed;
     bool monteCarloErrors = false;

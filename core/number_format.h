@@ -8,6 +8,9 @@
 /// A non-finite value gives "-".
 std::string FormatFixed3(double value);
 
+/// \brief The same with one decimal (percentages).
+std::string FormatFixed1(double value);
+
 /// \brief FormatFixed3 when `available`, else "-".
 std::string FormatFixed3Or(double value, bool available);
 

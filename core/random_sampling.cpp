@@ -73,11 +73,11 @@ void ShuffleFewUnits(int units, int drawn)
 /// Below this share of the population (1 in 8) a sample is drawn by ShuffleFewUnits.
 constexpr int FewUnitsRatio = 8;
 
-double LargestAuxiliaryValue(int units)
+double LargestValue(int units, int variable)
 {
     double largest = 0.0;
     for (int i = 1; i <= units; ++i) {
-        largest = std::max(largest, UnitValue(i, SimulationState.auxiliaryVariable));
+        largest = std::max(largest, UnitValue(i, variable));
     }
     return largest;
 }
@@ -138,10 +138,15 @@ void DrawSampleEqualProbabilities()
 // the callers reject like any sample with fewer than two respondents.
 void DrawSampleProportionalToSize()
 {
+    DrawSampleProportionalToSizeBy(SimulationState.auxiliaryVariable);
+}
+
+void DrawSampleProportionalToSizeBy(int sizeVariable)
+{
     const int units = PopulationSize();
     const int positions = SamplePositions();
-    const int auxiliary = SimulationState.auxiliaryVariable;
-    const double largest = (auxiliary >= 0 && auxiliary <= MaxVariables) ? LargestAuxiliaryValue(units) : 0.0;
+    const bool usable = sizeVariable >= 0 && sizeVariable <= MaxVariables;
+    const double largest = usable ? LargestValue(units, sizeVariable) : 0.0;
     if (units == 0 || largest <= 0.0) {
         MarkPositionsEmpty(1, positions);
         SimulationState.respondentCount = 0;
@@ -152,7 +157,7 @@ void DrawSampleProportionalToSize()
     while (accepted < positions) {
         const int unit = RandomIndex(units);
         const double threshold = RandomFraction() * largest;
-        const double size = UnitValue(unit, auxiliary);
+        const double size = UnitValue(unit, sizeVariable);
         if (threshold <= size && size > 0.0) {
             SimulationState.sampleUnits[++accepted] = unit;
         }

@@ -26,6 +26,9 @@ void DrawSampleEqualProbabilities();
 /// \brief Draws sampleSize units with replacement, probability proportional to
 /// the auxiliary variable (acceptance-rejection), then nonresponse.
 void DrawSampleProportionalToSize();
+/// \brief The same draw with `sizeVariable` as the size variable, whatever the
+/// settings name.
+void DrawSampleProportionalToSizeBy(int sizeVariable);
 /// \brief Removes the nonrespondents of the drawn sample (one RandomFraction per
 /// position); part of both drawing operations.
 void GenerateNonresponse();

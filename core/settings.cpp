@@ -39,6 +39,11 @@ int CountNonPositiveValues(int k)
     return count;
 }
 
+std::string PostStrataRefusal(int k)
+{
+    return FormStrata(k).refusal;
+}
+
 // The tally of units per stratum is kept in stratumWeights as counts; a run turns
 // them into weights when it starts.
 std::string CheckPostStrata()

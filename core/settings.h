@@ -31,6 +31,10 @@ int CountNonPositiveValues(int k);
 /// direct. Leaves the stratum tallies in stratumWeights and stratumCount.
 std::string CheckPostStrata();
 
+/// \brief The post-strata check of variable k without changing anything: "",
+/// TooManyStrataMessage or EmptyStrataMessage.
+std::string PostStrataRefusal(int k);
+
 /// \brief The nonresponse dialog's OK: nonresponse by `variable` (1..K) with the
 /// whole percentages at its minimum and maximum. Returns "" and switches
 /// nonresponse on, or returns ConstantNonresponseVariableMessage and stores nothing.

@@ -1,0 +1,253 @@
+#include "batch/batch_compare.h"
+
+#include <array>
+#include <limits>
+#include <ostream>
+
+#include "batch/batch_output.h"
+#include "batch/batch_settings.h"
+#include "core/number_format.h"
+#include "core/population_file.h"
+#include "core/simulation_state.h"
+#include "engine/run_engine.h"
+#include "engine/statistics_rows.h"
+
+namespace {
+
+constexpr const char* NotAvailable = "-";
+
+std::vector<std::string> Split(const std::string& text, char separator)
+{
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (std::size_t at = text.find(separator); at != std::string::npos; at = text.find(separator, start)) {
+        parts.push_back(text.substr(start, at - start));
+        start = at + 1;
+    }
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
+bool ParseVariable(const std::string& text, int& variable)
+{
+    return ParseIntInRange(text, std::numeric_limits<int>::min(), std::numeric_limits<int>::max(), variable);
+}
+
+/// Reads DESIGN into `option`; false when malformed.
+bool ParseDesignPart(const std::string& text, CompareVariantOption& option)
+{
+    const std::vector<std::string> fields = Split(text, ':');
+    if (fields.size() == 1 && fields[0] == "equal") {
+        option.variant.design = {DesignEqualProbabilities, 0};
+        option.settings.design = DesignEqualProbabilities;
+        return true;
+    }
+    int variable = 0;
+    if (fields.size() == 2 && fields[0] == "pps" && ParseVariable(fields[1], variable)) {
+        option.variant.design = {DesignProportionalToSize, variable};
+        option.settings.design = DesignProportionalToSize;
+        option.settings.auxiliary = variable;
+        return true;
+    }
+    return false;
+}
+
+/// Reads ESTIMATOR into `option`; false when malformed.
+bool ParseEstimatorPart(const std::string& text, CompareVariantOption& option)
+{
+    static constexpr std::array<std::pair<const char*, EstimatorCode>, 3> withVariable = {{
+        {"ratio", EstimatorRatio},
+        {"regression", EstimatorRegression},
+        {"poststrat", EstimatorPostStratified},
+    }};
+    if (text == "direct") {
+        option.variant.estimator = EstimatorDirect;
+        option.variant.auxiliaryVariable = option.variant.design.variable;
+        option.settings.estimator = EstimatorDirect;
+        return true;
+    }
+    const std::vector<std::string> fields = Split(text, ':');
+    int variable = 0;
+    if (fields.size() != 2 || !ParseVariable(fields[1], variable)) {
+        return false;
+    }
+    for (const auto& [name, code] : withVariable) {
+        if (fields[0] == name) {
+            option.variant.estimator = code;
+            option.variant.auxiliaryVariable = variable;
+            option.settings.estimator = code;
+            // Under a design with a variable of its own, -a names that one; the
+            // single-setting run then refuses the estimator as it would.
+            if (!option.settings.auxiliary) {
+                option.settings.auxiliary = variable;
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
+/// The single-setting run of a variant: the shared options with its design,
+/// estimator and auxiliary variable.
+BatchOptions SettingsOf(const BatchOptions& shared, const CompareVariantOption& option)
+{
+    BatchOptions settings = shared;
+    settings.design = option.settings.design;
+    settings.estimator = option.settings.estimator;
+    settings.auxiliary = option.settings.auxiliary;
+    return settings;
+}
+
+/// The first refusal of the variants' single-setting runs, each made on the
+/// record as the population read left it.
+std::string CheckVariants(const BatchOptions& options, const std::vector<CompareVariantOption>& variants)
+{
+    const TSimulationState original = SimulationState;
+    for (const CompareVariantOption& option : variants) {
+        std::string refusal = ApplySettings(SettingsOf(options, option));
+        SimulationState = original;
+        if (!refusal.empty()) {
+            return refusal;
+        }
+    }
+    return "";
+}
+
+std::string Real(const std::optional<double>& value)
+{
+    return value ? FormatFixed3(*value) : NotAvailable;
+}
+
+std::string Percentage(const std::optional<double>& value)
+{
+    return value ? FormatFixed1(*value) : NotAvailable;
+}
+
+/// The settings lines, as the statistics table writes them.
+void WriteSettingLines(std::ostream& out)
+{
+    constexpr std::array<int, 5> rowsShown = {0, 3, 1, 5, 6};
+    const auto rows = StatisticsTableRows(0);
+    for (const int row : rowsShown) {
+        out << rows[row].label << '\t' << rows[row].value << '\n';
+    }
+}
+
+void WriteComparisonTable(std::ostream& out, const std::vector<CompareVariantOption>& variants,
+                          const ComparisonResult& result, bool intervals)
+{
+    WriteSettingLines(out);
+    out << "\nvariant\ttheoretical_mean\tsimulated_mean\tbias\ttheoretical_se\tsimulated_se\trmse\t"
+           "relative_efficiency\tno_estimate";
+    if (intervals) {
+        out << "\tcovered\tmissed_low\tmissed_high\tno_se";
+    }
+    out << '\n';
+    for (std::size_t v = 0; v < variants.size(); ++v) {
+        const VariantSummary& s = result.summaries[v];
+        out << variants[v].text << '\t' << Real(s.theoreticalMean) << '\t' << Real(s.simulatedMean) << '\t'
+            << Real(s.bias) << '\t' << Real(s.theoreticalStdError) << '\t' << Real(s.simulatedStdError)
+            << '\t' << Real(s.rootMeanSquareError) << '\t' << Real(s.relativeEfficiency) << '\t'
+            << s.noEstimate;
+        if (intervals) {
+            out << '\t' << Percentage(s.coveredPercent) << '\t' << Percentage(s.missedLowPercent) << '\t'
+                << Percentage(s.missedHighPercent) << '\t' << s.withoutStandardError;
+        }
+        out << '\n';
+    }
+}
+
+void WriteEstimatesRow(std::ostream& out, int run, const VariantSample& sample, bool intervals)
+{
+    out << run << ',' << sample.variant + 1 << ',' << sample.sample << ',';
+    if (sample.valid) {
+        out << FormatSignificant17(sample.estimate);
+    }
+    out << ',';
+    if (sample.valid && intervals && sample.standardErrorAvailable) {
+        out << FormatSignificant17(sample.standardError) << ',' << FormatSignificant17(sample.lower) << ','
+            << FormatSignificant17(sample.upper) << ',' << (sample.covered ? 1 : 0) << ',';
+    } else {
+        out << ",,,,";
+    }
+    out << sample.rejectedDraws << '\n';
+}
+
+}  // namespace
+
+std::vector<CompareVariantOption> ParseCompareVariants(const std::string& text)
+{
+    std::vector<CompareVariantOption> variants;
+    for (const std::string& part : Split(text, ',')) {
+        CompareVariantOption option;
+        option.text = part;
+        const std::size_t slash = part.find('/');
+        option.designText = part.substr(0, slash);
+        if (slash == std::string::npos || !ParseDesignPart(option.designText, option) ||
+            !ParseEstimatorPart(part.substr(slash + 1), option)) {
+            throw UsageError("invalid variant '" + part +
+                             "' for --compare (expected DESIGN/ESTIMATOR, see --help)");
+        }
+        variants.push_back(option);
+    }
+    return variants;
+}
+
+void CheckCompareCombination(const BatchOptions& options)
+{
+    if (!options.compareVariants) {
+        return;
+    }
+    if (options.design || options.estimator || options.auxiliary) {
+        throw UsageError("--compare cannot be combined with --design, --estimator or --auxiliary");
+    }
+    if (options.plotPath || options.json || options.monteCarloErrors) {
+        throw UsageError("--compare cannot be combined with --plot, --json or --mc-error");
+    }
+}
+
+std::string ApplyCompareSettings(const BatchOptions& options)
+{
+    const std::vector<CompareVariantOption> variants = ParseCompareVariants(*options.compareVariants);
+    if (std::string refusal = CheckVariants(options, variants); !refusal.empty()) {
+        return refusal;
+    }
+    return ApplySettings(options);
+}
+
+bool RunComparisons(const BatchOptions& options, std::ostream& out, std::ostream* estimates,
+                    const std::function<void(const std::string&)>& report)
+{
+    const std::vector<CompareVariantOption> parsed = ParseCompareVariants(*options.compareVariants);
+    std::vector<ComparisonVariant> variants;
+    for (const CompareVariantOption& option : parsed) {
+        variants.push_back(option.variant);
+    }
+    const bool intervals = SimulationState.confidenceIntervalMode;
+    const bool printTables = estimates != &out;
+    if (estimates != nullptr) {
+        *estimates << "run,variant,sample,estimate,standard_error,lower,upper,covered,rejected\n";
+    }
+    for (int run = 1; run <= options.runs; ++run) {
+        if (printTables && options.runs > 1) {
+            out << "Run " << run << '\n';
+        }
+        const ComparisonResult result = RunComparison(
+            variants, SimulationState.simulationCount, intervals, [&](const VariantSample& sample) {
+                if (estimates != nullptr) {
+                    WriteEstimatesRow(*estimates, run, sample, intervals);
+                }
+            });
+        if (printTables) {
+            WriteComparisonTable(out, parsed, result, intervals);
+        }
+        if (!result.stoppedDesigns.empty()) {
+            out.flush();
+            for (const int first : result.stoppedDesigns) {
+                report(parsed[first].designText + ": " + RejectionBoundMessage);
+            }
+            return false;
+        }
+    }
+    return true;
+}

@@ -1,0 +1,40 @@
+#pragma once
+// tarvek-batch --compare: several designs and estimators on the same samples,
+// one table line per variant.
+
+#include <functional>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "batch/batch_options.h"
+#include "engine/comparison.h"
+
+/// \brief One variant of --compare as written ("pps:3/direct") and what it asks for.
+struct CompareVariantOption {
+    std::string text;
+    std::string designText;  ///< the part before "/"
+    ComparisonVariant variant;
+    /// The single-setting run the variant stands for (its -d, -e and -a).
+    BatchOptions settings;
+};
+
+/// \brief Splits VARIANTS at the commas and reads each `DESIGN/ESTIMATOR`.
+/// Throws UsageError for a malformed list.
+std::vector<CompareVariantOption> ParseCompareVariants(const std::string& text);
+
+/// \brief Throws UsageError when --compare is combined with an option that the
+/// variants replace.
+void CheckCompareCombination(const BatchOptions& options);
+
+/// \brief Checks each variant of --compare like the single-setting run it stands
+/// for, then applies the shared settings. Returns the first refusal's message,
+/// or "" when all is accepted.
+std::string ApplyCompareSettings(const BatchOptions& options);
+
+/// \brief The runs of --compare: a table per run on `out` (none when `estimates`
+/// is `out` itself), the CSV of every estimate on `estimates` when given. A
+/// design stopped by the bound on rejected draws is reported through `report`;
+/// then no later run follows and the result is false.
+bool RunComparisons(const BatchOptions& options, std::ostream& out, std::ostream* estimates,
+                    const std::function<void(const std::string&)>& report);

@@ -1,0 +1,107 @@
+#pragma once
+// Comparison of estimators and designs on the same samples. Each design of the
+// list draws its samples exactly as a run of that design draws them; every
+// estimator paired with that design is computed on each accepted sample, and
+// the variants are summed up against the population mean: bias, standard
+// error, root mean square error, relative efficiency and, with intervals, where
+// the misses fall. The settings of the record (target, sample size, nonresponse)
+// apply to every variant; the record's design and estimator are never changed.
+// No Qt.
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/simulation_state.h"
+#include "core/theory.h"
+
+inline constexpr int MinComparisonSamples = 10;
+inline constexpr int MaxComparisonSamples = 1000;
+
+/// \brief A design with what it needs: the size variable of the size-proportional
+/// design. Two choices draw the same samples when they are equal.
+struct DesignChoice {
+    std::int32_t design = DesignEqualProbabilities;
+    int variable = 0;  ///< the size variable; 0 where the design has none
+
+    bool operator==(const DesignChoice&) const = default;
+};
+
+/// \brief A design with an estimator and its auxiliary variable.
+struct ComparisonVariant {
+    DesignChoice design;
+    std::int32_t estimator = EstimatorDirect;
+    int auxiliaryVariable = 0;  ///< under the size-proportional design: its size variable
+};
+
+/// \brief One estimator on one accepted sample.
+struct VariantSample {
+    int variant = 0;        ///< place in the list, from 0
+    int sample = 0;         ///< accepted sample of its design, from 1
+    int rejectedDraws = 0;  ///< draws rejected before that sample was accepted
+    bool valid = false;     ///< false: no estimate on this sample
+    double estimate = 0.0;
+    bool standardErrorAvailable = false;  ///< with intervals only
+    double standardError = -1.0;
+    double lower = 0.0;
+    double upper = 0.0;
+    bool covered = false;
+};
+
+/// \brief Where an interval falls: lower < Ybar < upper covers; else upper <= Ybar
+/// is missed low; else missed high.
+enum class IntervalOutcome { Covered, MissedLow, MissedHigh };
+
+IntervalOutcome ClassifyInterval(double lower, double upper, double populationMean);
+
+/// \brief What a variant collected over its design's accepted samples.
+struct VariantTally {
+    std::vector<double> estimates;  ///< the valid estimates e_1..e_m in draw order
+    int acceptedSamples = 0;        ///< S, or fewer when its design was stopped
+    int covered = 0;
+    int missedLow = 0;
+    int missedHigh = 0;
+    int withoutStandardError = 0;  ///< estimates without a standard error (intervals only)
+};
+
+/// \brief The row of a variant in the comparison table; an undefined value is nothing.
+struct VariantSummary {
+    std::optional<double> theoreticalMean;
+    std::optional<double> theoreticalStdError;
+    std::optional<double> simulatedMean;
+    std::optional<double> bias;
+    std::optional<double> simulatedStdError;
+    std::optional<double> rootMeanSquareError;
+    std::optional<double> relativeEfficiency;
+    int noEstimate = 0;
+    // With intervals: percentages of the intervals with a standard error.
+    std::optional<double> coveredPercent;
+    std::optional<double> missedLowPercent;
+    std::optional<double> missedHighPercent;
+    int withoutStandardError = 0;
+};
+
+/// \brief Mean of (e - Ybar)^2 over the estimates (divisor m); nothing without estimates.
+std::optional<double> MeanSquaredError(const std::vector<double>& estimates, double populationMean);
+
+/// \brief The table row of `tally` against Ybar; `referenceMse` is the mean
+/// squared error of the first variant.
+VariantSummary SummarizeVariant(const VariantTally& tally, const std::optional<TheoreticalProperties>& theory,
+                                double populationMean, std::optional<double> referenceMse);
+
+struct ComparisonResult {
+    double populationMean = 0.0;
+    std::vector<VariantTally> tallies;
+    std::vector<VariantSummary> summaries;
+    /// Designs stopped by the bound on consecutive rejected draws, by the place
+    /// of their first variant.
+    std::vector<int> stoppedDesigns;
+};
+
+/// \brief Draws the samples of every design of `variants` (S = `samples` each,
+/// in the order of first appearance) and computes every estimator on them.
+/// `observe` sees each estimate in draw order (design, sample, variant).
+ComparisonResult RunComparison(const std::vector<ComparisonVariant>& variants, int samples, bool intervals,
+                               const std::function<void(const VariantSample&)>& observe = {});
