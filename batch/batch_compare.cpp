@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr const char* NotAvailable = "-";
-
 std::vector<std::string> Split(const std::string& text, char separator)
 {
     std::vector<std::string> parts;
@@ -113,16 +111,6 @@ std::string CheckVariants(const BatchOptions& options, const std::vector<Compare
     return "";
 }
 
-std::string Real(const std::optional<double>& value)
-{
-    return value ? FormatFixed3(*value) : NotAvailable;
-}
-
-std::string Percentage(const std::optional<double>& value)
-{
-    return value ? FormatFixed1(*value) : NotAvailable;
-}
-
 /// The settings lines, as the statistics table writes them.
 void WriteSettingLines(std::ostream& out)
 {
@@ -144,14 +132,9 @@ void WriteComparisonTable(std::ostream& out, const std::vector<CompareVariantOpt
     }
     out << '\n';
     for (std::size_t v = 0; v < variants.size(); ++v) {
-        const VariantSummary& s = result.summaries[v];
-        out << variants[v].text << '\t' << Real(s.theoreticalMean) << '\t' << Real(s.simulatedMean) << '\t'
-            << Real(s.bias) << '\t' << Real(s.theoreticalStdError) << '\t' << Real(s.simulatedStdError)
-            << '\t' << Real(s.rootMeanSquareError) << '\t' << Real(s.relativeEfficiency) << '\t'
-            << s.noEstimate;
-        if (intervals) {
-            out << '\t' << Percentage(s.coveredPercent) << '\t' << Percentage(s.missedLowPercent) << '\t'
-                << Percentage(s.missedHighPercent) << '\t' << s.withoutStandardError;
+        out << variants[v].text;
+        for (const std::string& field : SummaryFields(result.summaries[v], intervals)) {
+            out << '\t' << field;
         }
         out << '\n';
     }

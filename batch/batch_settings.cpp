@@ -13,11 +13,8 @@ constexpr int MinSimulations = 10;
 constexpr int MaxCompression = 4;
 constexpr const char* NeedsAuxiliaryMessage =
     "The design pps and the ratio, regression and post-stratification estimators need --auxiliary!";
-constexpr const char* PpsNeedsDirectMessage = "The design pps can only be used with the direct estimator!";
 constexpr const char* StratifiedNeedsAuxiliaryMessage = "The design stratified needs --auxiliary!";
 constexpr const char* StratifiedNeedsAllocationMessage = "The design stratified needs --allocation!";
-constexpr const char* StratifiedNeedsDirectMessage =
-    "The design stratified can only be used with the direct estimator!";
 constexpr const char* AllocationWithoutStratifiedMessage =
     "The option --allocation needs the design stratified!";
 constexpr const char* OrderWithoutSystematicMessage = "The option --order needs the design systematic!";
@@ -86,7 +83,7 @@ std::string CheckDesignOptions(const BatchOptions& options)
         return StratifiedNeedsAllocationMessage;
     }
     if (stratified && options.estimator.value_or(EstimatorDirect) != EstimatorDirect) {
-        return StratifiedNeedsDirectMessage;
+        return StratifiedOnlyDirectMessage;
     }
     if (options.allocation && !stratified) {
         return AllocationWithoutStratifiedMessage;
@@ -121,7 +118,7 @@ std::string ApplyDesign(const BatchOptions& options)
     }
     if (*options.design == DesignProportionalToSize) {
         if (options.estimator.value_or(EstimatorDirect) != EstimatorDirect) {
-            return PpsNeedsDirectMessage;
+            return PpsOnlyDirectMessage;
         }
         if (CountNonPositiveValues(SimulationState.auxiliaryVariable) > 0) {
             return AuxiliaryNotPositiveMessage;

@@ -7,6 +7,10 @@
 struct TSimulationState;
 
 inline constexpr const char* AuxiliaryNotPositiveMessage = "Values of auxiliary variable must be positive!";
+inline constexpr const char* PpsOnlyDirectMessage =
+    "The design pps can only be used with the direct estimator!";
+inline constexpr const char* StratifiedOnlyDirectMessage =
+    "The design stratified can only be used with the direct estimator!";
 inline constexpr const char* TooManyStrataMessage = "There are too many strata!";
 inline constexpr const char* EmptyStrataMessage = "There are empty strata!";
 inline constexpr const char* ConstantNonresponseVariableMessage = "The nonresponse variable is constant!";

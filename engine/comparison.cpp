@@ -1,11 +1,15 @@
 #include "engine/comparison.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/estimators.h"
+#include "core/number_format.h"
 #include "core/random_sampling.h"
+#include "core/settings.h"
 #include "core/simulation_state.h"
 #include "engine/run_engine.h"
+#include "texts/interface_text_table.h"
 
 namespace {
 
@@ -19,6 +23,12 @@ void DrawUnder(const DesignChoice& design)
     } else {
         DrawSampleEqualProbabilities();
     }
+}
+
+/// The name of variable k, or "-" when no such variable exists.
+std::string VariableNameOrDash(int k)
+{
+    return IsVariableNumber(k) ? SimulationState.variableNames[k] : "-";
 }
 
 /// A sample is used when at least two units responded.
@@ -123,6 +133,68 @@ std::optional<double> Available(bool available, double value)
 
 }  // namespace
 
+std::string DesignChoiceText(const DesignChoice& design)
+{
+    const auto& texts = InterfaceTexts.statisticsTexts;
+    if (design.design == DesignProportionalToSize) {
+        return texts[15] + VariableNameOrDash(design.variable);
+    }
+    return texts[14];
+}
+
+std::string VariantText(const ComparisonVariant& variant)
+{
+    const int code = variant.estimator;
+    std::string estimator = "-";
+    if (code >= EstimatorDirect && code <= EstimatorPostStratified) {
+        estimator = InterfaceTexts.estimatorNames[code - EstimatorDirect + 1];
+        if (code != EstimatorDirect) {
+            estimator += " (" + VariableNameOrDash(variant.auxiliaryVariable) + ")";
+        }
+    }
+    return DesignChoiceText(variant.design) + " / " + estimator;
+}
+
+std::string VariantRefusal(const ComparisonVariant& variant)
+{
+    if (variant.design.design == DesignProportionalToSize) {
+        if (variant.estimator != EstimatorDirect) {
+            return PpsOnlyDirectMessage;
+        }
+        if (CountNonPositiveValues(variant.design.variable) > 0) {
+            return AuxiliaryNotPositiveMessage;
+        }
+    }
+    if (variant.estimator == EstimatorPostStratified) {
+        return PostStrataRefusal(variant.auxiliaryVariable);
+    }
+    return "";
+}
+
+std::vector<ComparisonVariant> VariantsOfSettings()
+{
+    const TSimulationState& s = SimulationState;
+    ComparisonVariant direct;
+    direct.design.design = s.designCode;
+    if (s.designCode == DesignProportionalToSize) {
+        direct.design.variable = s.auxiliaryVariable;
+        direct.auxiliaryVariable = s.auxiliaryVariable;
+    }
+    std::vector<ComparisonVariant> variants = {direct};
+    if (s.designCode != DesignEqualProbabilities || !IsVariableNumber(s.auxiliaryVariable)) {
+        return variants;
+    }
+    for (const std::int32_t estimator : {EstimatorRatio, EstimatorRegression, EstimatorPostStratified}) {
+        ComparisonVariant variant = direct;
+        variant.estimator = estimator;
+        variant.auxiliaryVariable = s.auxiliaryVariable;
+        if (VariantRefusal(variant).empty()) {
+            variants.push_back(variant);
+        }
+    }
+    return variants;
+}
+
 IntervalOutcome ClassifyInterval(double lower, double upper, double populationMean)
 {
     if (lower < populationMean && populationMean < upper) {
@@ -183,6 +255,62 @@ VariantSummary SummarizeVariant(const VariantTally& tally, const std::optional<T
     summary.missedHighPercent = Percent(tally.missedHigh, withInterval);
     summary.withoutStandardError = tally.withoutStandardError;
     return summary;
+}
+
+std::vector<std::string> SummaryFields(const VariantSummary& summary, bool intervals)
+{
+    const auto real = [](const std::optional<double>& value) { return value ? FormatFixed3(*value) : "-"; };
+    const auto percentage = [](const std::optional<double>& value) {
+        return value ? FormatFixed1(*value) : "-";
+    };
+    std::vector<std::string> fields = {
+        real(summary.theoreticalMean),
+        real(summary.simulatedMean),
+        real(summary.bias),
+        real(summary.theoreticalStdError),
+        real(summary.simulatedStdError),
+        real(summary.rootMeanSquareError),
+        real(summary.relativeEfficiency),
+        std::to_string(summary.noEstimate),
+    };
+    if (intervals) {
+        fields.insert(fields.end(),
+                      {percentage(summary.coveredPercent), percentage(summary.missedLowPercent),
+                       percentage(summary.missedHighPercent), std::to_string(summary.withoutStandardError)});
+    }
+    return fields;
+}
+
+BoxSummary SummarizeForBoxPlot(std::vector<double> estimates)
+{
+    BoxSummary box;
+    if (estimates.empty()) {
+        return box;
+    }
+    std::sort(estimates.begin(), estimates.end());
+    const auto quantile = [&estimates](double p) {
+        const double position = p * static_cast<double>(estimates.size() - 1);
+        const auto below = static_cast<std::size_t>(std::floor(position));
+        const std::size_t above = std::min(below + 1, estimates.size() - 1);
+        const double fraction = position - static_cast<double>(below);
+        return estimates[below] + fraction * (estimates[above] - estimates[below]);
+    };
+    box.available = true;
+    box.lowerQuartile = quantile(0.25);
+    box.median = quantile(0.5);
+    box.upperQuartile = quantile(0.75);
+    const double reach = 1.5 * (box.upperQuartile - box.lowerQuartile);
+    box.lowerWhisker = box.lowerQuartile;
+    box.upperWhisker = box.upperQuartile;
+    for (const double estimate : estimates) {
+        if (estimate < box.lowerQuartile - reach || estimate > box.upperQuartile + reach) {
+            box.outliers.push_back(estimate);
+        } else {
+            box.lowerWhisker = std::min(box.lowerWhisker, estimate);
+            box.upperWhisker = std::max(box.upperWhisker, estimate);
+        }
+    }
+    return box;
 }
 
 ComparisonResult RunComparison(const std::vector<ComparisonVariant>& variants, int samples, bool intervals,

@@ -36,6 +36,22 @@ struct ComparisonVariant {
     int auxiliaryVariable = 0;  ///< under the size-proportional design: its size variable
 };
 
+/// \brief The design as the statistics table names it: "Equal", "Proportional to NAME".
+std::string DesignChoiceText(const DesignChoice& design);
+
+/// \brief The variant as the windows name it: its design, " / ", its estimator as
+/// the statistics table names it ("Ratio (NAME)").
+std::string VariantText(const ComparisonVariant& variant);
+
+/// \brief The refusal of a variant, with the message the settings dialogs give
+/// for it, or "" when it can be run: the size-proportional design only with the
+/// direct estimator and positive sizes, post-strata that can be used.
+std::string VariantRefusal(const ComparisonVariant& variant);
+
+/// \brief The variants a comparison starts with: the current design with every
+/// estimator it allows that can be run with the current auxiliary variable.
+std::vector<ComparisonVariant> VariantsOfSettings();
+
 /// \brief One estimator on one accepted sample.
 struct VariantSample {
     int variant = 0;        ///< place in the list, from 0
@@ -90,6 +106,27 @@ std::optional<double> MeanSquaredError(const std::vector<double>& estimates, dou
 /// squared error of the first variant.
 VariantSummary SummarizeVariant(const VariantTally& tally, const std::optional<TheoreticalProperties>& theory,
                                 double populationMean, std::optional<double> referenceMse);
+
+/// \brief The fields of a table row after the variant's name, as both the window
+/// and tarvek-batch show them: reals with three decimals, percentages with one,
+/// counts whole, "-" where undefined; the four interval fields only with intervals.
+std::vector<std::string> SummaryFields(const VariantSummary& summary, bool intervals);
+
+/// \brief What a box plot shows of a variant's estimates: the quartiles (linear
+/// interpolation between order statistics at p (m - 1)), the whiskers at the most
+/// extreme estimates within 1.5 interquartile ranges of the box, and the
+/// estimates beyond them.
+struct BoxSummary {
+    bool available = false;  ///< false without estimates
+    double lowerWhisker = 0.0;
+    double lowerQuartile = 0.0;
+    double median = 0.0;
+    double upperQuartile = 0.0;
+    double upperWhisker = 0.0;
+    std::vector<double> outliers;
+};
+
+BoxSummary SummarizeForBoxPlot(std::vector<double> estimates);
 
 struct ComparisonResult {
     double populationMean = 0.0;

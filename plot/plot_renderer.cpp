@@ -7,6 +7,7 @@
 #include <QRegion>
 #include <QString>
 #include <algorithm>
+#include <cmath>
 
 #include "core/number_format.h"
 #include "plot/fonts.h"
@@ -122,6 +123,107 @@ void MarkIfFull(QPainter& painter, const PlotFrame& frame, int k, int count, int
     const int barTop = frame.axisY - count * barUnit;
     FillBetweenCorners(painter, edges.left, barTop - Gap - MarkRows, edges.right, barTop - Gap,
                        tarvek_colors::MarkRed);
+}
+
+// The comparison picture's geometry, in pixels.
+constexpr int BoxPictureWidth = 640;
+constexpr int BoxTopMargin = 12;
+constexpr int BoxRowHeight = 24;
+constexpr int BoxHalfHeight = 7;
+constexpr int WhiskerCapHalfHeight = 4;
+constexpr int BoxLabelLeft = 8;
+constexpr int BoxLabelRoom = 200;
+constexpr int BoxPlotRightMargin = 24;
+constexpr int BoxAxisGap = 4;
+constexpr int BoxTickLength = 5;
+constexpr int BoxBottomRoom = 32;
+constexpr double BoxScalePadding = 0.05;
+
+/// The horizontal scale of the comparison picture: from lo to hi over the
+/// pixels left..right.
+struct BoxScale {
+    double lo = 0.0;
+    double hi = 1.0;
+    int left = 0;
+    int right = 1;
+
+    int X(double value) const { return OnCanvas(left + nearest((value - lo) / (hi - lo) * (right - left))); }
+};
+
+/// Every value a row shows, and the population mean, lie on the scale, with a
+/// little room at both ends.
+BoxScale BoxScaleFor(const std::vector<BoxPlotRow>& rows, double populationMean, int left, int right)
+{
+    double lo = populationMean;
+    double hi = populationMean;
+    for (const BoxPlotRow& row : rows) {
+        if (!row.box.available) {
+            continue;
+        }
+        lo = std::min(lo, row.box.lowerWhisker);
+        hi = std::max(hi, row.box.upperWhisker);
+        for (const double outlier : row.box.outliers) {
+            lo = std::min(lo, outlier);
+            hi = std::max(hi, outlier);
+        }
+    }
+    double span = hi - lo;
+    if (!(span > 0.0) || !std::isfinite(span)) {
+        span = std::max(std::abs(populationMean) * 0.1, 1.0);
+        lo = populationMean - span / 2;
+        hi = populationMean + span / 2;
+    }
+    return {lo - BoxScalePadding * span, hi + BoxScalePadding * span, left, right};
+}
+
+int BoxLabelWidth(const QFontMetrics& metrics, const std::vector<BoxPlotRow>& rows)
+{
+    int widest = 0;
+    for (const BoxPlotRow& row : rows) {
+        widest = std::max(widest, metrics.horizontalAdvance(row.label));
+    }
+    return std::min(widest, BoxLabelRoom);
+}
+
+void DrawBox(QPainter& painter, const BoxScale& scale, const BoxSummary& box, int centreY)
+{
+    const int top = centreY - BoxHalfHeight;
+    const int bottom = centreY + BoxHalfHeight;
+    const int lowerWhisker = scale.X(box.lowerWhisker);
+    const int upperWhisker = scale.X(box.upperWhisker);
+    const int lowerQuartile = scale.X(box.lowerQuartile);
+    const int upperQuartile = scale.X(box.upperQuartile);
+    HorizontalLine(painter, lowerWhisker, upperWhisker, centreY, 1, tarvek_colors::BarGreen);
+    VerticalLine(painter, lowerWhisker, centreY - WhiskerCapHalfHeight, centreY + WhiskerCapHalfHeight,
+                 tarvek_colors::BarGreen);
+    VerticalLine(painter, upperWhisker, centreY - WhiskerCapHalfHeight, centreY + WhiskerCapHalfHeight,
+                 tarvek_colors::BarGreen);
+    FillBetweenCorners(painter, lowerQuartile, top, upperQuartile + 1, bottom + 1, tarvek_colors::BarGreen);
+    FillBetweenCorners(painter, lowerQuartile + 1, top + 1, upperQuartile, bottom,
+                       tarvek_colors::PanelBackground);
+    const int median = scale.X(box.median);
+    FillBetweenCorners(painter, median, top, median + 2, bottom + 1, Qt::black);
+    for (const double outlier : box.outliers) {
+        const int x = scale.X(outlier);
+        FillBetweenCorners(painter, x - 1, centreY - 1, x + 2, centreY + 2, tarvek_colors::BarGreen);
+    }
+}
+
+void DrawBoxAxis(QPainter& painter, const BoxScale& scale, int axisY)
+{
+    const QFontMetrics metrics = painter.fontMetrics();
+    const int labelTop = axisY + BoxTickLength;
+    HorizontalLine(painter, scale.left, scale.right, axisY, 1, Qt::black);
+    const int middle = nearest(scale.left + (scale.right - scale.left) / 2.0);
+    const QString lowText = QString::fromStdString(FormatFixed3(scale.lo));
+    const QString middleText = QString::fromStdString(FormatFixed3((scale.lo + scale.hi) / 2));
+    const QString highText = QString::fromStdString(FormatFixed3(scale.hi));
+    for (const int x : {scale.left, middle, scale.right}) {
+        VerticalLine(painter, x, axisY, labelTop, Qt::black);
+    }
+    DrawTextAt(painter, scale.left, labelTop, lowText);
+    DrawTextAt(painter, middle - nearest(metrics.horizontalAdvance(middleText) / 2.0), labelTop, middleText);
+    DrawTextAt(painter, scale.right - metrics.horizontalAdvance(highText), labelTop, highText);
 }
 
 }  // namespace
@@ -243,4 +345,33 @@ std::string SavePlotPicture(const RunGraph& graph, const std::string& fileName, 
 {
     return WritePicture(fileName, RenderPlotFrame(graph, options),
                         [&](QPainter& painter) { PaintPlotFrame(painter, graph, options); });
+}
+
+QSize BoxPlotSize(int rows)
+{
+    return {BoxPictureWidth, BoxTopMargin + std::max(rows, 1) * BoxRowHeight + BoxAxisGap + BoxBottomRoom};
+}
+
+void PaintBoxPlots(QPainter& painter, const std::vector<BoxPlotRow>& rows, double populationMean)
+{
+    const QSize size = BoxPlotSize(static_cast<int>(rows.size()));
+    painter.fillRect(QRect(QPoint(0, 0), size), tarvek_colors::PlotBackground);
+    painter.setFont(PlotLabelFont());
+    painter.setPen(Qt::black);
+    const QFontMetrics metrics = painter.fontMetrics();
+    const int labelWidth = BoxLabelWidth(metrics, rows);
+    const int plotLeft = BoxLabelLeft + labelWidth + 2 * BoxLabelLeft;
+    const BoxScale scale = BoxScaleFor(rows, populationMean, plotLeft, size.width() - BoxPlotRightMargin);
+    const int axisY = BoxTopMargin + std::max(static_cast<int>(rows.size()), 1) * BoxRowHeight + BoxAxisGap;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const int centreY = BoxTopMargin + static_cast<int>(r) * BoxRowHeight + BoxRowHeight / 2;
+        const QString label = metrics.elidedText(rows[r].label, Qt::ElideRight, labelWidth);
+        DrawTextAt(painter, BoxLabelLeft, centreY - metrics.height() / 2, label);
+        if (rows[r].box.available) {
+            DrawBox(painter, scale, rows[r].box, centreY);
+        }
+    }
+    DrawBoxAxis(painter, scale, axisY);
+    VerticalLine(painter, scale.X(populationMean), BoxTopMargin / 2, axisY + BoxTickLength,
+                 tarvek_colors::MeanLineRed);
 }

@@ -6,8 +6,11 @@
 // every paint device.
 
 #include <QRect>
+#include <QString>
 #include <string>
+#include <vector>
 
+#include "engine/comparison.h"
 #include "engine/plot_frame.h"
 #include "plot/plot_options.h"
 
@@ -65,8 +68,22 @@ void PaintPlotFrame(QPainter& painter, const RunGraph& graph, const PlotOptions&
 /// window shows it.
 QImage RenderPlotFrame(const RunGraph& graph, const PlotOptions& options = {});
 
-/// rief Writes the plot frame with the whole graph to `fileName` in the format
+/// \brief Writes the plot frame with the whole graph to `fileName` in the format
 /// its name asks for (PictureFormatFor; a BMP is uncompressed 24-bit). Returns ""
 /// or why it failed.
 std::string SavePlotPicture(const RunGraph& graph, const std::string& fileName,
                             const PlotOptions& options = {});
+
+/// \brief One row of a comparison picture: the variant's name and the box of its estimates.
+struct BoxPlotRow {
+    QString label;
+    BoxSummary box;
+};
+
+/// \brief Size of the comparison picture of `rows` rows.
+QSize BoxPlotSize(int rows);
+
+/// \brief The comparison picture, (0, 0) at its top left: one horizontal box plot
+/// per row on one common axis, each row's name left of its box, and the
+/// population mean as a red vertical line across every row.
+void PaintBoxPlots(QPainter& painter, const std::vector<BoxPlotRow>& rows, double populationMean);

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "ui/distribution_window.h"
+#include "ui/comparison_window.h"
 #include "ui/interval_window.h"
 #include "ui/statistics_table.h"
 #include "ui/about_box.h"
@@ -110,6 +111,7 @@ void CreateForms()
     Forms.ErrorMessage = new TErrorMessage(Forms.Main);
     Forms.StratifiedDesign = new TStratifiedDesign(Forms.Main);
     Forms.SystematicDesign = new TSystematicDesign(Forms.Main);
+    Forms.Comparison = new TComparison(Forms.Main);
 }
 
 void DestroyForms()

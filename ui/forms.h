@@ -17,6 +17,7 @@ class TConfidenceIntervals;
 class TErrorMessage;
 class TStratifiedDesign;
 class TSystematicDesign;
+class TComparison;
 
 struct TForms {
     TMain* Main = nullptr;
@@ -34,6 +35,7 @@ struct TForms {
     TErrorMessage* ErrorMessage = nullptr;
     TStratifiedDesign* StratifiedDesign = nullptr;
     TSystematicDesign* SystematicDesign = nullptr;
+    TComparison* Comparison = nullptr;
 };
 
 /// \brief The one instance of each window; a null pointer before it is created.

@@ -54,6 +54,7 @@ void ApplyMenuCaptions(TMain& main)
     main.Simulation1->setTitle(QStringLiteral("Simulation"));
     main.Simulationoptions1->setText(QStringLiteral("Parameters"));
     main.Startsimulation1->setText(QStringLiteral("Begin"));
+    main.Compare1->setText(QStringLiteral("Compare"));
     main.Help1->setTitle(QStringLiteral("Help"));
     main.Help2->setText(QStringLiteral("Tarvek help"));
     main.Aboutthisprogram1->setText(QStringLiteral("About this program"));

@@ -19,6 +19,7 @@
 #include "core/simulation_state.h"
 #include "core/strata.h"
 #include "ui/distribution_window.h"
+#include "ui/comparison_window.h"
 #include "ui/interval_window.h"
 #include "ui/about_box.h"
 #include "ui/error_message.h"
@@ -162,6 +163,9 @@ void TMain::CreateMenu()
     Startsimulation1 = AddCommand(Simulation1, "Startsimulation1", QKeySequence(Qt::CTRL | Qt::Key_B),
                                   &TMain::Startsimulation1Click);
     CreateViewSwitches();
+    N3 = Simulation1->addSeparator();
+    N3->setObjectName(QStringLiteral("N3"));
+    Compare1 = AddCommand(Simulation1, "Compare1", QKeySequence(), &TMain::Compare1Click);
 
     Help1 = MainMenu1->addMenu(QString());
     Help1->setObjectName(QStringLiteral("Help1"));
@@ -383,19 +387,35 @@ void TMain::Simulationoptions1Click()
     RunParametersCommand();
 }
 
-void TMain::Startsimulation1Click()
+bool TMain::SimulationCanBegin()
 {
     const TSimulationState& s = SimulationState;
     if (s.variableCount <= 0) {
         ShowErrorMessage(Text(InterfaceTexts.messageTexts[1]));
-        return;
+        return false;
     }
     if (s.sampleSize < 2) {
         ShowErrorMessage(Text(InterfaceTexts.messageTexts[2]));
-        return;
+        return false;
     }
     if (s.targetVariable <= 0) {
         ShowErrorMessage(QString::fromLatin1(TargetVariableMissingMessage));
+        return false;
+    }
+    return true;
+}
+
+void TMain::Compare1Click()
+{
+    if (SimulationCanBegin()) {
+        Forms.Comparison->Execute();
+    }
+}
+
+void TMain::Startsimulation1Click()
+{
+    const TSimulationState& s = SimulationState;
+    if (!SimulationCanBegin()) {
         return;
     }
     if (s.designCode == DesignStratified) {

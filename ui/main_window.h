@@ -76,6 +76,8 @@ public:
     void Nononresponse1Click();
     void Simulationoptions1Click();
     void Startsimulation1Click();
+    /// \brief Opens the comparison window, with the checks of Begin.
+    void Compare1Click();
     void Help2Click();
     void Aboutthisprogram1Click();
 
@@ -101,6 +103,8 @@ public:
     QAction* SlowMotion1 = nullptr;
     QAction* ColourMissed1 = nullptr;
     QAction* MarkFull1 = nullptr;
+    QAction* N3 = nullptr;
+    QAction* Compare1 = nullptr;
     QMenu* Help1 = nullptr;
     QAction* Help2 = nullptr;
     QAction* Aboutthisprogram1 = nullptr;
@@ -139,6 +143,9 @@ private:
     QLabel* AddPanelLabel(const char* name, int left, int top);
     void ReadPopulationFrom(const QString& path);
     void OpenHelpContents();
+    /// \brief The checks of Begin: a population, a sample size of two, a target
+    /// variable; false after the message of the first that fails.
+    bool SimulationCanBegin();
 
     bool shown_ = false;
 };

@@ -106,6 +106,7 @@ TEST_F(FormsTest, MainWindowAndTitlesShowTheirTexts)
                                   "Slow motion",
                                   "Colour missed intervals",
                                   "Mark full classes",
+                                  "Compare",
                                   "Help",
                                   "Tarvek help",
                                   "About this program",

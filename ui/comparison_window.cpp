@@ -1,0 +1,383 @@
+#include "ui/comparison_window.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <algorithm>
+
+#include "core/simulation_state.h"
+#include "engine/run_engine.h"
+#include "plot/plot_renderer.h"
+#include "texts/interface_text_table.h"
+#include "ui/dialog_fields.h"
+#include "ui/error_message.h"
+#include "ui/export_dialogs.h"
+#include "ui/window_style.h"
+
+namespace {
+
+constexpr int ClientWidth = 680;
+constexpr int TableTop = 252;
+constexpr int TableWidth = 664;
+constexpr int TableRowHeight = 18;
+constexpr int Gap = 8;
+constexpr int ButtonWidth = 65;
+constexpr int ButtonHeight = 25;
+constexpr int EditorLabelLeft = 356;
+constexpr int EditorListLeft = 460;
+constexpr int EditorListWidth = 190;
+
+const QStringList DesignNames = {QStringLiteral("Equal probabilities"),
+                                 QStringLiteral("Proportional to size")};
+constexpr std::array<std::int32_t, 2> DesignCodes = {DesignEqualProbabilities, DesignProportionalToSize};
+
+QStringList ColumnHeadings(bool intervals)
+{
+    QStringList headings = {
+        QStringLiteral("Variant"), QStringLiteral("Mean (theoretical)"), QStringLiteral("Mean (simulated)"),
+        QStringLiteral("Bias"),    QStringLiteral("SE (theoretical)"),   QStringLiteral("SE (simulated)"),
+        QStringLiteral("RMSE"),    QStringLiteral("Rel. efficiency"),    QStringLiteral("No estimate")};
+    if (intervals) {
+        headings << QStringLiteral("Covered %") << QStringLiteral("Missed low %")
+                 << QStringLiteral("Missed high %") << QStringLiteral("No SE");
+    }
+    return headings;
+}
+
+QString Text(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+QLabel* EditorLabel(QWidget* parent, const char* name, const char* caption, int top)
+{
+    QLabel* label = CreateLabel(parent, name, EditorLabelLeft, top);
+    SetAutoSizedText(label, QString::fromLatin1(caption));
+    return label;
+}
+
+}  // namespace
+
+TComparison::TComparison(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Comparison"));
+    setWindowTitle(QStringLiteral(" Compare"));
+    SetUpSettingsDialog(this, ClientWidth, TableTop);
+    CreateEditor();
+
+    GroupBox2 = CreateGroupBox(this, "GroupBox2", 8, 192, 664, 52);
+    GroupBox2->setTitle(QStringLiteral(" Simulations "));
+    QLabel* samplesCaption = CreateLabel(GroupBox2, "Label5", 12, 24);
+    SetAutoSizedText(samplesCaption, QStringLiteral("Number of samples:"));
+    SampleCount = new QSpinBox(GroupBox2);
+    SampleCount->setObjectName(QStringLiteral("SampleCount"));
+    SampleCount->setRange(MinComparisonSamples, MaxComparisonSamples);
+    Place(SampleCount, RightOfCaption(samplesCaption), 20, 65, 21);
+    IntervalsBox = new QCheckBox(QStringLiteral("95% confidence intervals"), GroupBox2);
+    IntervalsBox->setObjectName(QStringLiteral("IntervalsBox"));
+    IntervalsBox->move(SampleCount->geometry().right() + 24, 22);
+    IntervalsBox->adjustSize();
+    RunButton = CreateButton(GroupBox2, "RunButton", "Run", 587, 17, ButtonWidth, ButtonHeight);
+
+    ResultTable = new QTableWidget(this);
+    ResultTable->setObjectName(QStringLiteral("ResultTable"));
+    ResultTable->verticalHeader()->hide();
+    ResultTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ResultTable->setSelectionMode(QAbstractItemView::NoSelection);
+    ResultTable->setFocusPolicy(Qt::NoFocus);
+    ResultTable->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QPalette cells = ResultTable->palette();
+    cells.setColor(QPalette::Base, tarvek_colors::PanelBackground);
+    cells.setColor(QPalette::Text, Qt::black);
+    ResultTable->setPalette(cells);
+    AddTableExport(this, ResultTable, true);
+
+    PlotLabel = new QLabel(this);
+    PlotLabel->setObjectName(QStringLiteral("PlotLabel"));
+    SaveButton = CreateButton(this, "SaveButton", "Save", 0, 0, ButtonWidth, ButtonHeight);
+    OKButton = CreateOKButton(this, 0, 0, ButtonWidth, ButtonHeight);
+
+    SavePicture = new QFileDialog(this);
+    SavePicture->setObjectName(QStringLiteral("SavePicture"));
+    SetUpPictureSaveDialog(SavePicture);
+
+    connect(AddButton, &QPushButton::clicked, this, &TComparison::AddButtonClick);
+    connect(ChangeButton, &QPushButton::clicked, this, &TComparison::ChangeButtonClick);
+    connect(RemoveButton, &QPushButton::clicked, this, &TComparison::RemoveButtonClick);
+    connect(RunButton, &QPushButton::clicked, this, &TComparison::RunButtonClick);
+    connect(SaveButton, &QPushButton::clicked, this, &TComparison::SaveButtonClick);
+    connect(OKButton, &QPushButton::clicked, this, &TComparison::OKButtonClick);
+    connect(VariantList, &QListWidget::currentRowChanged, this, &TComparison::VariantSelected);
+    connect(DesignList, &QComboBox::currentIndexChanged, this, &TComparison::EditorChanged);
+    connect(DesignVariableList, &QComboBox::currentIndexChanged, this, &TComparison::EditorChanged);
+    connect(EstimatorList, &QComboBox::currentIndexChanged, this, &TComparison::EditorChanged);
+}
+
+void TComparison::CreateEditor()
+{
+    GroupBox1 = CreateGroupBox(this, "GroupBox1", 8, 8, 664, 176);
+    GroupBox1->setTitle(QStringLiteral(" Variants "));
+    VariantList = new QListWidget(GroupBox1);
+    VariantList->setObjectName(QStringLiteral("VariantList"));
+    QPalette entries = VariantList->palette();
+    entries.setColor(QPalette::Base, tarvek_colors::EntryBackground);
+    entries.setColor(QPalette::Text, Qt::black);
+    VariantList->setPalette(entries);
+    Place(VariantList, 12, 20, 330, 144);
+
+    EditorLabel(GroupBox1, "Label1", "Design:", 24);
+    DesignList = CreateVariableList(GroupBox1, "DesignList", EditorListLeft, 20, EditorListWidth);
+    DesignList->addItems(DesignNames);
+    EditorLabel(GroupBox1, "Label2", "Size variable:", 50);
+    DesignVariableList =
+        CreateVariableList(GroupBox1, "DesignVariableList", EditorListLeft, 46, EditorListWidth);
+    EditorLabel(GroupBox1, "Label3", "Estimator:", 76);
+    EstimatorList = CreateVariableList(GroupBox1, "EstimatorList", EditorListLeft, 72, EditorListWidth);
+    EditorLabel(GroupBox1, "Label4", "Auxiliary variable:", 102);
+    AuxiliaryList = CreateVariableList(GroupBox1, "AuxiliaryList", EditorListLeft, 98, EditorListWidth);
+    AddButton = CreateButton(GroupBox1, "AddButton", "Add", EditorLabelLeft, 136, ButtonWidth, ButtonHeight);
+    ChangeButton = CreateButton(GroupBox1, "ChangeButton", "Change", EditorLabelLeft + 72, 136, ButtonWidth,
+                                ButtonHeight);
+    RemoveButton = CreateButton(GroupBox1, "RemoveButton", "Remove", EditorLabelLeft + 144, 136, ButtonWidth,
+                                ButtonHeight);
+}
+
+void TComparison::Execute()
+{
+    StartFromSettings();
+    CenterOnScreen(this);
+    exec();
+}
+
+void TComparison::StartFromSettings()
+{
+    for (QComboBox* list : {DesignVariableList, EstimatorList, AuxiliaryList}) {
+        const QSignalBlocker blocker(list);
+        list->clear();
+    }
+    FillVariableList(DesignVariableList);
+    FillVariableList(AuxiliaryList);
+    {
+        const QSignalBlocker blocker(EstimatorList);
+        for (int k = 1; k <= 4; ++k) {
+            EstimatorList->addItem(Text(InterfaceTexts.estimatorNames[k]));
+        }
+    }
+    SampleCount->setValue(
+        std::clamp(SimulationState.simulationCount, MinComparisonSamples, MaxComparisonSamples));
+    IntervalsBox->setChecked(SimulationState.confidenceIntervalMode);
+    variants_ = VariantsOfSettings();
+    VariantsChanged();
+    VariantList->setCurrentRow(0);
+}
+
+ComparisonVariant TComparison::EditedVariant() const
+{
+    ComparisonVariant variant;
+    variant.design.design = DesignCodes[std::clamp(DesignList->currentIndex(), 0, 1)];
+    variant.estimator = EstimatorDirect + std::max(EstimatorList->currentIndex(), 0);
+    variant.auxiliaryVariable = SelectedVariable(AuxiliaryList);
+    if (variant.design.design == DesignProportionalToSize) {
+        variant.design.variable = SelectedVariable(DesignVariableList);
+        variant.auxiliaryVariable = variant.design.variable;
+    }
+    return variant;
+}
+
+bool TComparison::Accepts(const ComparisonVariant& variant) const
+{
+    const std::string refusal = VariantRefusal(variant);
+    if (!refusal.empty()) {
+        ShowErrorMessage(Text(refusal));
+    }
+    return refusal.empty();
+}
+
+void TComparison::ShowVariant(const ComparisonVariant& variant)
+{
+    const bool proportional = variant.design.design == DesignProportionalToSize;
+    DesignList->setCurrentIndex(proportional ? 1 : 0);
+    if (proportional) {
+        SelectVariable(DesignVariableList, variant.design.variable);
+    }
+    EstimatorList->setCurrentIndex(variant.estimator - EstimatorDirect);
+    if (variant.estimator != EstimatorDirect) {
+        SelectVariable(AuxiliaryList, variant.auxiliaryVariable);
+    }
+    EditorChanged();
+}
+
+void TComparison::EditorChanged()
+{
+    const bool proportional = DesignList->currentIndex() == 1;
+    if (proportional && EstimatorList->currentIndex() != 0) {
+        EstimatorList->setCurrentIndex(0);
+    }
+    DesignVariableList->setEnabled(proportional);
+    EstimatorList->setEnabled(!proportional);
+    AuxiliaryList->setEnabled(!proportional && EstimatorList->currentIndex() != 0);
+}
+
+void TComparison::VariantSelected()
+{
+    const int row = VariantList->currentRow();
+    if (row >= 0 && row < static_cast<int>(variants_.size())) {
+        ShowVariant(variants_[row]);
+    }
+}
+
+void TComparison::AddButtonClick()
+{
+    const ComparisonVariant variant = EditedVariant();
+    if (!Accepts(variant)) {
+        return;
+    }
+    variants_.push_back(variant);
+    VariantsChanged();
+    VariantList->setCurrentRow(static_cast<int>(variants_.size()) - 1);
+}
+
+void TComparison::ChangeButtonClick()
+{
+    const int row = VariantList->currentRow();
+    const ComparisonVariant variant = EditedVariant();
+    if (row < 0 || row >= static_cast<int>(variants_.size()) || !Accepts(variant)) {
+        return;
+    }
+    variants_[row] = variant;
+    VariantsChanged();
+    VariantList->setCurrentRow(row);
+}
+
+void TComparison::RemoveButtonClick()
+{
+    const int row = VariantList->currentRow();
+    if (row < 0 || row >= static_cast<int>(variants_.size())) {
+        return;
+    }
+    variants_.erase(variants_.begin() + row);
+    VariantsChanged();
+    VariantList->setCurrentRow(std::min(row, static_cast<int>(variants_.size()) - 1));
+}
+
+// A result belongs to the variants it was computed for: any change clears it.
+void TComparison::VariantsChanged()
+{
+    result_.reset();
+    {
+        const QSignalBlocker blocker(VariantList);
+        VariantList->clear();
+        for (const ComparisonVariant& variant : variants_) {
+            VariantList->addItem(Text(VariantText(variant)));
+        }
+    }
+    RunButton->setEnabled(!variants_.empty());
+    FillTable();
+    ShowPicture();
+    FitToContents();
+}
+
+void TComparison::RunButtonClick()
+{
+    if (variants_.empty()) {
+        return;
+    }
+    resultIntervals_ = IntervalsBox->isChecked();
+    result_ = RunComparison(variants_, SampleCount->value(), resultIntervals_);
+    FillTable();
+    ShowPicture();
+    FitToContents();
+    if (!result_->stoppedDesigns.empty()) {
+        ShowErrorMessage(QString::fromLatin1(RejectionBoundMessage));
+    }
+}
+
+void TComparison::FillTable()
+{
+    const bool intervals = result_ ? resultIntervals_ : IntervalsBox->isChecked();
+    const QStringList headings = ColumnHeadings(intervals);
+    ResultTable->clear();
+    ResultTable->setColumnCount(static_cast<int>(headings.size()));
+    ResultTable->setHorizontalHeaderLabels(headings);
+    ResultTable->setRowCount(static_cast<int>(variants_.size()));
+    for (int row = 0; row < static_cast<int>(variants_.size()); ++row) {
+        QStringList cells = {Text(VariantText(variants_[row]))};
+        if (result_) {
+            for (const std::string& field : SummaryFields(result_->summaries[row], intervals)) {
+                cells << Text(field);
+            }
+        }
+        for (int column = 0; column < cells.size(); ++column) {
+            auto* cell = new QTableWidgetItem(cells[column]);
+            cell->setFlags(Qt::ItemIsEnabled);
+            if (column > 0) {
+                cell->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            }
+            ResultTable->setItem(row, column, cell);
+        }
+        ResultTable->setRowHeight(row, TableRowHeight);
+    }
+    ResultTable->resizeColumnsToContents();
+}
+
+void TComparison::PaintPicture(QPainter& painter) const
+{
+    std::vector<BoxPlotRow> rows;
+    for (std::size_t v = 0; v < variants_.size(); ++v) {
+        BoxPlotRow row{Text(VariantText(variants_[v])), {}};
+        if (result_) {
+            row.box = SummarizeForBoxPlot(result_->tallies[v].estimates);
+        }
+        rows.push_back(row);
+    }
+    PaintBoxPlots(painter, rows, result_ ? result_->populationMean : PopulationMean());
+}
+
+QImage TComparison::RenderBoxPlots() const
+{
+    return RenderPicture(BoxPlotSize(static_cast<int>(variants_.size())), tarvek_colors::PlotBackground,
+                         [this](QPainter& painter) { PaintPicture(painter); });
+}
+
+void TComparison::ShowPicture()
+{
+    const QImage picture = RenderBoxPlots();
+    PlotLabel->setPixmap(QPixmap::fromImage(picture));
+    PlotLabel->resize(picture.size());
+}
+
+// The table grows with the variants, the picture below it; the buttons follow.
+void TComparison::FitToContents()
+{
+    const int tableHeight =
+        ResultTable->horizontalHeader()->height() + static_cast<int>(variants_.size()) * TableRowHeight +
+        2 * ResultTable->frameWidth() + ResultTable->horizontalScrollBar()->sizeHint().height();
+    Place(ResultTable, 8, TableTop, TableWidth, tableHeight);
+    const int pictureTop = TableTop + tableHeight + Gap;
+    PlotLabel->move((ClientWidth - PlotLabel->width()) / 2, pictureTop);
+    const int buttonTop = pictureTop + PlotLabel->height() + Gap;
+    SaveButton->move(ClientWidth - 2 * (ButtonWidth + Gap), buttonTop);
+    OKButton->move(ClientWidth - ButtonWidth - Gap, buttonTop);
+    setFixedSize(ClientWidth, buttonTop + ButtonHeight + Gap);
+}
+
+void TComparison::SaveButtonClick()
+{
+    SavePictureThroughDialog(SavePicture, RenderBoxPlots(),
+                             [this](QPainter& painter) { PaintPicture(painter); });
+}
+
+void TComparison::OKButtonClick()
+{
+    accept();
+}

@@ -1,0 +1,92 @@
+#pragma once
+// The comparison window: a list of variants (a design with its variable, an
+// estimator with its auxiliary variable), run on the same samples, with one
+// table row and one box plot per variant. It reads the settings of the main
+// window (target, sample size, nonresponse) and never changes them.
+
+#include <QDialog>
+#include <QImage>
+#include <optional>
+#include <vector>
+
+#include "engine/comparison.h"
+
+class QCheckBox;
+class QComboBox;
+class QFileDialog;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QPainter;
+class QPushButton;
+class QSpinBox;
+class QTableWidget;
+
+class TComparison : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TComparison(QWidget* parent = nullptr);
+
+    /// \brief Starts from the current settings and shows the window modally.
+    void Execute();
+    /// \brief The variants of the current settings, S and intervals as the
+    /// settings have them, no result.
+    void StartFromSettings();
+
+    /// \brief Adds the variant of the editor to the list, unless it is refused.
+    void AddButtonClick();
+    /// \brief Replaces the selected variant by the editor's, unless it is refused.
+    void ChangeButtonClick();
+    void RemoveButtonClick();
+    /// \brief Runs every variant on the same samples and shows the table and the box plots.
+    void RunButtonClick();
+    /// \brief Writes the box plots to a picture file the user chooses.
+    void SaveButtonClick();
+    void OKButtonClick();
+
+    /// \brief The editor shows the selected variant.
+    void VariantSelected();
+    /// \brief The size-proportional design takes only the direct estimator.
+    void EditorChanged();
+
+    const std::vector<ComparisonVariant>& variants() const { return variants_; }
+    const std::optional<ComparisonResult>& result() const { return result_; }
+    /// \brief The box plots of the last run (an empty axis before any).
+    QImage RenderBoxPlots() const;
+
+    QGroupBox* GroupBox1 = nullptr;
+    QListWidget* VariantList = nullptr;
+    QComboBox* DesignList = nullptr;
+    QComboBox* DesignVariableList = nullptr;
+    QComboBox* EstimatorList = nullptr;
+    QComboBox* AuxiliaryList = nullptr;
+    QPushButton* AddButton = nullptr;
+    QPushButton* ChangeButton = nullptr;
+    QPushButton* RemoveButton = nullptr;
+    QGroupBox* GroupBox2 = nullptr;
+    QSpinBox* SampleCount = nullptr;
+    QCheckBox* IntervalsBox = nullptr;
+    QPushButton* RunButton = nullptr;
+    QTableWidget* ResultTable = nullptr;
+    QLabel* PlotLabel = nullptr;
+    QPushButton* SaveButton = nullptr;
+    QPushButton* OKButton = nullptr;
+    QFileDialog* SavePicture = nullptr;
+
+private:
+    void CreateEditor();
+    void PaintPicture(QPainter& painter) const;
+    ComparisonVariant EditedVariant() const;
+    /// \brief False, after the refusal's message, when `variant` cannot be run.
+    bool Accepts(const ComparisonVariant& variant) const;
+    void ShowVariant(const ComparisonVariant& variant);
+    void VariantsChanged();
+    void FillTable();
+    void ShowPicture();
+    void FitToContents();
+
+    std::vector<ComparisonVariant> variants_;
+    std::optional<ComparisonResult> result_;
+    bool resultIntervals_ = false;
+};
