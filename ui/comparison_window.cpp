@@ -10,7 +10,6 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <algorithm>
@@ -28,7 +27,6 @@ namespace {
 
 constexpr int ClientWidth = 680;
 constexpr int TableTop = 252;
-constexpr int TableWidth = 664;
 constexpr int TableRowHeight = 18;
 constexpr int Gap = 8;
 constexpr int ButtonWidth = 65;
@@ -43,13 +41,18 @@ constexpr std::array<std::int32_t, 2> DesignCodes = {DesignEqualProbabilities, D
 
 QStringList ColumnHeadings(bool intervals)
 {
-    QStringList headings = {
-        QStringLiteral("Variant"), QStringLiteral("Mean (theoretical)"), QStringLiteral("Mean (simulated)"),
-        QStringLiteral("Bias"),    QStringLiteral("SE (theoretical)"),   QStringLiteral("SE (simulated)"),
-        QStringLiteral("RMSE"),    QStringLiteral("Rel. efficiency"),    QStringLiteral("No estimate")};
+    QStringList headings = {QStringLiteral("Variant"),
+                            QStringLiteral("Mean\n(theoretical)"),
+                            QStringLiteral("Mean\n(simulated)"),
+                            QStringLiteral("Bias"),
+                            QStringLiteral("SE\n(theoretical)"),
+                            QStringLiteral("SE\n(simulated)"),
+                            QStringLiteral("RMSE"),
+                            QStringLiteral("Relative\nefficiency"),
+                            QStringLiteral("No\nestimate")};
     if (intervals) {
-        headings << QStringLiteral("Covered %") << QStringLiteral("Missed low %")
-                 << QStringLiteral("Missed high %") << QStringLiteral("No SE");
+        headings << QStringLiteral("Covered\n%") << QStringLiteral("Missed\nlow %")
+                 << QStringLiteral("Missed\nhigh %") << QStringLiteral("No\nSE");
     }
     return headings;
 }
@@ -96,6 +99,7 @@ TComparison::TComparison(QWidget* parent) : QDialog(parent)
     ResultTable->setSelectionMode(QAbstractItemView::NoSelection);
     ResultTable->setFocusPolicy(Qt::NoFocus);
     ResultTable->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ResultTable->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QPalette cells = ResultTable->palette();
     cells.setColor(QPalette::Base, tarvek_colors::PanelBackground);
     cells.setColor(QPalette::Text, Qt::black);
@@ -356,19 +360,25 @@ void TComparison::ShowPicture()
     PlotLabel->resize(picture.size());
 }
 
-// The table grows with the variants, the picture below it; the buttons follow.
+// The table grows with the variants and its columns, the picture below it; the
+// buttons follow.
 void TComparison::FitToContents()
 {
-    const int tableHeight =
-        ResultTable->horizontalHeader()->height() + static_cast<int>(variants_.size()) * TableRowHeight +
-        2 * ResultTable->frameWidth() + ResultTable->horizontalScrollBar()->sizeHint().height();
-    Place(ResultTable, 8, TableTop, TableWidth, tableHeight);
+    int tableWidth = 2 * ResultTable->frameWidth();
+    for (int column = 0; column < ResultTable->columnCount(); ++column) {
+        tableWidth += ResultTable->columnWidth(column);
+    }
+    const int clientWidth = std::max(ClientWidth, tableWidth + 2 * Gap);
+    const int tableHeight = ResultTable->horizontalHeader()->sizeHint().height() +
+                            static_cast<int>(variants_.size()) * TableRowHeight +
+                            2 * ResultTable->frameWidth();
+    Place(ResultTable, Gap, TableTop, clientWidth - 2 * Gap, tableHeight);
     const int pictureTop = TableTop + tableHeight + Gap;
-    PlotLabel->move((ClientWidth - PlotLabel->width()) / 2, pictureTop);
+    PlotLabel->move((clientWidth - PlotLabel->width()) / 2, pictureTop);
     const int buttonTop = pictureTop + PlotLabel->height() + Gap;
-    SaveButton->move(ClientWidth - 2 * (ButtonWidth + Gap), buttonTop);
-    OKButton->move(ClientWidth - ButtonWidth - Gap, buttonTop);
-    setFixedSize(ClientWidth, buttonTop + ButtonHeight + Gap);
+    SaveButton->move(clientWidth - 2 * (ButtonWidth + Gap), buttonTop);
+    OKButton->move(clientWidth - ButtonWidth - Gap, buttonTop);
+    setFixedSize(clientWidth, buttonTop + ButtonHeight + Gap);
 }
 
 void TComparison::SaveButtonClick()

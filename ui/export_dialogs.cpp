@@ -48,19 +48,24 @@ QList<QStringList> TableLines(const QTableWidget* table, bool withHeader)
     return lines;
 }
 
-QString TabSafe(QString cell)
+/// A cell on one line: headings break their text over two.
+QString OneLine(QString cell)
 {
-    cell.replace(QLatin1Char('\t'), QLatin1Char(' '));
     cell.replace(QLatin1Char('\r'), QLatin1Char(' '));
     cell.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return cell;
 }
 
+QString TabSafe(QString cell)
+{
+    return OneLine(cell).replace(QLatin1Char('\t'), QLatin1Char(' '));
+}
+
 QString CsvField(QString cell)
 {
-    const bool quoted = cell.contains(QLatin1Char(',')) || cell.contains(QLatin1Char('"')) ||
-                        cell.contains(QLatin1Char('\n')) || cell.contains(QLatin1Char('\r')) ||
-                        cell != cell.trimmed();
+    cell = OneLine(cell);
+    const bool quoted =
+        cell.contains(QLatin1Char(',')) || cell.contains(QLatin1Char('"')) || cell != cell.trimmed();
     if (!quoted) {
         return cell;
     }

@@ -28,11 +28,13 @@ void SavePictureThroughDialog(QFileDialog* dialog, const QImage& raster, const P
 void WritePictureOrReport(const QString& fileName, const QImage& raster, const PaintPicture& paint);
 
 /// \brief Every cell of `table`, a row a line, cells separated by tabs (tabs and
-/// line ends inside a cell become blanks); with `withHeader` the column headings first.
+/// line ends inside a cell become blanks); with `withHeader` the column headings
+/// first.
 QString TableAsTabSeparated(const QTableWidget* table, bool withHeader);
 
-/// \brief The same as CSV: cells separated by commas, a cell holding a comma, a
-/// quote, a line end or outer blanks in double quotes with its quotes doubled.
+/// \brief The same as CSV: line ends inside a cell become blanks, cells are
+/// separated by commas, a cell holding a comma, a quote or outer blanks is
+/// enclosed in double quotes with its quotes doubled.
 QString TableAsCsv(const QTableWidget* table, bool withHeader);
 
 /// \brief Ctrl+C in `owner` copies `table` as tab-separated text, and the table's

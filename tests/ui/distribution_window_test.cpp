@@ -16,6 +16,7 @@
 #include <numeric>
 
 #include "core/simulation_state.h"
+#include "plot/picture_file.h"
 #include "plot/plot_renderer.h"
 #include "ui/statistics_table.h"
 #include "tests/ui/window_test_setup.h"
@@ -221,6 +222,27 @@ TEST_F(DistributionWindowTest, SaveWritesThePlotFrameAsA24BitBitmap)
     ChooseFileOnNextModal(folder.filePath(QStringLiteral("second.bmp")), &offered);
     window.SaveButtonClick();
     EXPECT_EQ(offered, written) << "the last name is offered again";
+}
+
+TEST_F(DistributionWindowTest, SaveOffersPngSvgAndPdfBesidesTheBitmap)
+{
+    Open(10);
+    window.FastButtonClick();
+    EXPECT_EQ(window.SaveBMP->nameFilters(), PictureFileFilters());
+    EXPECT_EQ(window.SaveBMP->selectedNameFilter(), QStringLiteral("Bitmap file (*.bmp)"));
+    QTemporaryDir folder;
+    for (const char* name : {"graph.png", "graph.svg", "graph.pdf"}) {
+        ChooseFileOnNextModal(folder.filePath(QString::fromLatin1(name)));
+        window.SaveButtonClick();
+    }
+    EXPECT_EQ(QImage(folder.filePath(QStringLiteral("graph.png"))).convertToFormat(QImage::Format_RGB32),
+              ShownFrame());
+    EXPECT_TRUE(ReadFile(folder.filePath(QStringLiteral("graph.svg"))).contains("<svg"));
+    EXPECT_TRUE(ReadFile(folder.filePath(QStringLiteral("graph.pdf"))).startsWith("%PDF-"));
+
+    window.SaveBMP->selectNameFilter(PictureFileFilters()[3]);
+    emit window.SaveBMP->filterSelected(PictureFileFilters()[3]);
+    EXPECT_EQ(window.SaveBMP->defaultSuffix(), QStringLiteral("pdf")) << "a bare name takes the chosen type";
 }
 
 TEST_F(DistributionWindowTest, AFileThatCannotBeCreatedIsReported)

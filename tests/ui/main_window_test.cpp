@@ -240,6 +240,19 @@ TEST_F(FormsTest, BeginRefusesInOrder)
     EXPECT_FALSE(SimulationState.simulationRestart);
 }
 
+TEST_F(FormsTest, CompareEndsTheSimulationMenuAndRefusesLikeBegin)
+{
+    const QList<QAction*> actions = Forms.Main->Simulation1->actions();
+    ASSERT_GE(actions.size(), 2);
+    EXPECT_EQ(actions.back(), Forms.Main->Compare1);
+    EXPECT_TRUE(actions[actions.size() - 2]->isSeparator());
+    const auto compare = [] { Forms.Main->Compare1->trigger(); };
+    EXPECT_EQ(ErrorMessageOf(compare), "You must first read a population!");
+    SimulationState.variableCount = 2;
+    SimulationState.sampleSize = 2;
+    EXPECT_EQ(ErrorMessageOf(compare), "You must specify a target variable!");
+}
+
 TEST_F(FormsTest, BeginRefusesAPopulationOfOneUnit)
 {
     ReadThroughMenu(WriteTemporaryFile("one.pop", "One unit\n1 1\nsize\n4\n"));

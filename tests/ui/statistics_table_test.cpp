@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QClipboard>
 #include <QFontMetrics>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTest>
 
 #include "core/simulation_state.h"
 #include "tests/ui/window_test_setup.h"
@@ -111,6 +114,25 @@ TEST_F(StatisticsTableTest, AValueTooLongForItsCellIsShownWholeInItsTooltip)
         EXPECT_EQ(tips.takeAt(1), tooLong ? QString::fromStdString(name) : QString()) << name;
         EXPECT_EQ(tips.join(QString()), QString()) << name;
     }
+}
+
+TEST_F(StatisticsTableTest, CtrlCCopiesTheTableAsTabSeparatedText)
+{
+    QString copied;
+    testing_support::OnNextModal([&copied](QWidget* modal) {
+        modal->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(modal));
+        QApplication::clipboard()->clear();
+        QTest::keyClick(modal, Qt::Key_C, Qt::ControlModifier);
+        copied = QApplication::clipboard()->text();
+        static_cast<TStatistics*>(modal)->OKButtonClick();
+    });
+    table.ShowForRun(10);
+    const QStringList lines = copied.split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 14) << copied.toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("Population\tTwenty units"));
+    EXPECT_EQ(lines[7], QStringLiteral("\t"));
+    EXPECT_EQ(lines[12], QStringLiteral("Standard error (simulated)\t3.028"));
 }
 
 }  // namespace

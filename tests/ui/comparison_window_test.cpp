@@ -1,0 +1,229 @@
+#include "ui/comparison_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSpinBox>
+#include <QSvgRenderer>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "core/simulation_state.h"
+#include "tests/support/gui_test_support.h"
+#include "tests/ui/window_test_setup.h"
+#include "ui/error_message.h"
+#include "ui/export_dialogs.h"
+
+namespace {
+
+class ComparisonWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        window_test::ReadExamplePopulation("classroom.pop");
+        SimulationState.sampleSize = 6;
+        SimulationState.simulationCount = 50;
+    }
+
+    QStringList ListedVariants() const
+    {
+        QStringList texts;
+        for (int row = 0; row < window.VariantList->count(); ++row) {
+            texts << window.VariantList->item(row)->text();
+        }
+        return texts;
+    }
+
+    /// Types `fileName` into the next save dialog and confirms it.
+    static void ChooseFileOnNextModal(const QString& fileName)
+    {
+        testing_support::OnNextModal([fileName](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            ASSERT_NE(dialog, nullptr);
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(fileName);
+            static_cast<QDialog*>(dialog)->accept();
+        });
+    }
+
+    testing_support::ModalWatchdog watchdog;
+    TComparison window;
+};
+
+TEST_F(ComparisonWindowTest, StartsWithTheCurrentDesignAndEveryEstimatorItAllows)
+{
+    struct Case {
+        DesignCode design;
+        int auxiliary;
+        QStringList expected;
+    };
+    // Classroom: 1 Mark, 2 Last mark, 3 Homework, 4 Set (strata 1..4), 5 Travel.
+    const std::vector<Case> cases = {
+        {DesignEqualProbabilities,
+         4,
+         {"Equal / Direct", "Equal / Ratio (Set)", "Equal / Regression (Set)",
+          "Equal / Post-stratification (Set)"}},
+        {DesignEqualProbabilities,
+         2,
+         {"Equal / Direct", "Equal / Ratio (Last mark)", "Equal / Regression (Last mark)"}},
+        {DesignEqualProbabilities, 0, {"Equal / Direct"}},
+        {DesignProportionalToSize, 2, {"Proportional to Last mark / Direct"}},
+    };
+    for (const Case& c : cases) {
+        SimulationState.designCode = c.design;
+        SimulationState.auxiliaryVariable = c.auxiliary;
+        window.StartFromSettings();
+        EXPECT_EQ(ListedVariants().join(QLatin1Char('|')).toStdString(),
+                  c.expected.join(QLatin1Char('|')).toStdString());
+        EXPECT_EQ(window.ResultTable->rowCount(), c.expected.size());
+    }
+}
+
+TEST_F(ComparisonWindowTest, RunFillsTheTableAndLeavesTheSettingsAlone)
+{
+    SimulationState.auxiliaryVariable = 2;
+    SimulationState.estimates[1] = 77.0;
+    window.StartFromSettings();
+    window.SampleCount->setValue(40);
+    window.IntervalsBox->setChecked(true);
+    const TSimulationState before = SimulationState;
+    window.RunButtonClick();
+
+    ASSERT_TRUE(window.result().has_value());
+    const ComparisonResult& result = *window.result();
+    EXPECT_EQ(result.tallies[0].acceptedSamples, 40) << "the window's number of samples";
+    for (const auto& [field, same] : std::vector<std::pair<const char*, bool>>{
+             {"estimator", SimulationState.estimatorCode == before.estimatorCode},
+             {"design", SimulationState.designCode == before.designCode},
+             {"auxiliary", SimulationState.auxiliaryVariable == before.auxiliaryVariable},
+             {"simulations", SimulationState.simulationCount == before.simulationCount},
+             {"intervals", SimulationState.confidenceIntervalMode == before.confidenceIntervalMode},
+             {"estimates", SimulationState.estimates == before.estimates},
+             {"mean", SimulationState.auxiliaryMean == before.auxiliaryMean}}) {
+        EXPECT_TRUE(same) << field;
+    }
+
+    ASSERT_EQ(window.ResultTable->columnCount(), 13);
+    for (int row = 0; row < 3; ++row) {
+        QStringList shown;
+        for (int column = 1; column < 13; ++column) {
+            shown << window.ResultTable->item(row, column)->text();
+        }
+        QStringList expected;
+        for (const std::string& field : SummaryFields(result.summaries[row], true)) {
+            expected << QString::fromStdString(field);
+        }
+        EXPECT_EQ(shown, expected) << row;
+    }
+
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QApplication::clipboard()->clear();
+    QTest::keyClick(&window, Qt::Key_C, Qt::ControlModifier);
+    const QStringList lines = QApplication::clipboard()->text().split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 5) << "headings, three variants, a final line end";
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Variant\tMean (theoretical)\t")))
+        << lines[0].toStdString();
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("Equal / Ratio (Last mark)\t") +
+                                    QString::fromStdString(SummaryFields(result.summaries[1], true)[0])));
+    EXPECT_EQ(lines[3].count(QLatin1Char('\t')), 12);
+    EXPECT_EQ(
+        TableAsCsv(window.ResultTable, true).split(QLatin1Char('\n'))[2].section(QLatin1Char(','), 0, 0),
+        QStringLiteral("Equal / Ratio (Last mark)"));
+}
+
+TEST_F(ComparisonWindowTest, TheEditorRefusesWhatTheSettingsDialogsRefuse)
+{
+    // Unit 1 of the population gets a size of 0; strata of Travel do not exist.
+    SimulationState.populationData[1][5] = 0.0;
+    SimulationState.auxiliaryVariable = 2;
+    window.StartFromSettings();
+    const QStringList start = ListedVariants();
+    struct Case {
+        int design;
+        int designVariable;
+        int estimator;
+        int auxiliary;
+        QString message;  ///< empty: added
+    };
+    const std::vector<Case> cases = {
+        {1, 5, 0, 1, "Values of auxiliary variable must be positive!"},
+        {0, 1, 3, 5, "There are too many strata!"},
+        {1, 3, 2, 4, ""},
+        {0, 1, 1, 3, ""},
+    };
+    for (const Case& c : cases) {
+        window.DesignList->setCurrentIndex(c.design);
+        window.DesignVariableList->setCurrentIndex(c.designVariable - 1);
+        window.EstimatorList->setCurrentIndex(c.estimator);
+        window.AuxiliaryList->setCurrentIndex(c.auxiliary - 1);
+        QString shown;
+        if (!c.message.isEmpty()) {
+            testing_support::OnNextModal([&shown](QWidget* modal) {
+                auto* error = dynamic_cast<TErrorMessage*>(modal);
+                ASSERT_NE(error, nullptr);
+                shown = error->Label2->text();
+                error->OKButtonClick();
+            });
+        }
+        const int before = window.VariantList->count();
+        window.AddButtonClick();
+        EXPECT_EQ(shown, c.message);
+        EXPECT_EQ(window.VariantList->count(), before + (c.message.isEmpty() ? 1 : 0));
+    }
+    EXPECT_EQ(ListedVariants().mid(start.size()).join(QLatin1Char('|')).toStdString(),
+              "Proportional to Homework / Direct|Equal / Ratio (Homework)")
+        << "the size-proportional design takes the direct estimator only";
+    EXPECT_FALSE(window.EstimatorList->isEnabled() && window.DesignList->currentIndex() == 1);
+
+    window.VariantList->setCurrentRow(0);
+    window.RemoveButtonClick();
+    ASSERT_EQ(start.size(), 3);
+    EXPECT_EQ(ListedVariants().front().toStdString(), start[1].toStdString());
+}
+
+TEST_F(ComparisonWindowTest, SavedPicturesReadBackInEveryFormat)
+{
+    SimulationState.auxiliaryVariable = 2;
+    window.StartFromSettings();
+    window.RunButtonClick();
+    const QImage shown = window.RenderBoxPlots();
+    EXPECT_EQ(window.PlotLabel->pixmap().toImage().convertToFormat(QImage::Format_RGB32), shown);
+    QTemporaryDir folder;
+
+    ChooseFileOnNextModal(folder.filePath(QStringLiteral("boxes")));
+    window.SaveButtonClick();
+    EXPECT_EQ(QImage(folder.filePath(QStringLiteral("boxes.bmp"))).convertToFormat(QImage::Format_RGB32),
+              shown)
+        << "BMP is the default";
+
+    ChooseFileOnNextModal(folder.filePath(QStringLiteral("boxes.png")));
+    window.SaveButtonClick();
+    EXPECT_EQ(QImage(folder.filePath(QStringLiteral("boxes.png"))).convertToFormat(QImage::Format_RGB32),
+              shown);
+
+    ChooseFileOnNextModal(folder.filePath(QStringLiteral("boxes.svg")));
+    window.SaveButtonClick();
+    QSvgRenderer svg(folder.filePath(QStringLiteral("boxes.svg")));
+    ASSERT_TRUE(svg.isValid());
+    EXPECT_EQ(svg.viewBox().size(), shown.size());
+
+    ChooseFileOnNextModal(folder.filePath(QStringLiteral("boxes.pdf")));
+    window.SaveButtonClick();
+    QFile pdf(folder.filePath(QStringLiteral("boxes.pdf")));
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    const QByteArray contents = pdf.readAll();
+    EXPECT_TRUE(contents.startsWith("%PDF-"));
+    EXPECT_TRUE(contents.contains("/Count 1"));
+}
+
+}  // namespace
