@@ -736,6 +736,231 @@ TEST(BatchStudyTest, ProgramLinksNoQtLibrary)
     std::remove(listing.c_str());
     EXPECT_NE(libraries.find("libc.so"), std::string::npos) << libraries;
     EXPECT_EQ(libraries.find("Qt"), std::string::npos) << libraries;
+
+/// The population of small.pop: Income, Size, Region.
+struct SmallUnit {
+    double y;
+    double x;
+    double region;
+};
+const std::vector<SmallUnit> SmallUnits = {{12.5, 3, 1}, {20, 5, 1},  {7.25, 2, 2}, {30, 6, 2},
+                                           {15, 4, 1},   {9, 2.5, 2}, {22, 5.5, 1}, {18, 4, 2}};
+
+std::string Fixed(double value, int decimals)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+    return buffer;
+}
+
+/// Theoretical standard errors of the variants below, from the textbook formulas.
+std::vector<double> SmallTheoreticalErrors(int n)
+{
+    const double N = static_cast<double>(SmallUnits.size());
+    double sumY = 0;
+    double sumX = 0;
+    for (const SmallUnit& u : SmallUnits) {
+        sumY += u.y;
+        sumX += u.x;
+    }
+    const double ybar = sumY / N;
+    const double xbar = sumX / N;
+    const double F = 1.0 / n - 1.0 / N;
+    double syy = 0;
+    double sxx = 0;
+    double sxy = 0;
+    double ratioResiduals = 0;
+    double ppsTerms = 0;
+    for (const SmallUnit& u : SmallUnits) {
+        syy += (u.y - ybar) * (u.y - ybar);
+        sxx += (u.x - xbar) * (u.x - xbar);
+        sxy += (u.x - xbar) * (u.y - ybar);
+        ratioResiduals += (u.y - ybar / xbar * u.x) * (u.y - ybar / xbar * u.x);
+        ppsTerms += u.x * (u.y / u.x - ybar / xbar) * (u.y / u.x - ybar / xbar);
+    }
+    double regressionResiduals = 0;
+    for (const SmallUnit& u : SmallUnits) {
+        const double residual = (u.y - ybar) - (u.x - xbar) * sxy / sxx;
+        regressionResiduals += residual * residual;
+    }
+    double stratified = 0;
+    for (const double region : {1.0, 2.0}) {
+        std::vector<double> ys;
+        for (const SmallUnit& u : SmallUnits) {
+            if (u.region == region) {
+                ys.push_back(u.y);
+            }
+        }
+        double mean = 0;
+        for (const double y : ys) {
+            mean += y / ys.size();
+        }
+        double s2 = 0;
+        for (const double y : ys) {
+            s2 += (y - mean) * (y - mean) / (ys.size() - 1);
+        }
+        const double W = ys.size() / N;
+        stratified += F * W * s2 + (1 - W) * s2 / (n * n);
+    }
+    const double pps = std::sqrt(xbar * ppsTerms / n / N);
+    return {std::sqrt(F * syy / (N - 1)),
+            std::sqrt(F * ratioResiduals / (N - 1)),
+            std::sqrt(F * regressionResiduals / (N - 1)),
+            std::sqrt(stratified),
+            pps,
+            pps};
+}
+
+TEST(BatchCompareTest, EveryFieldAgreesWithAnIndependentComputation)
+{
+    const std::string csvPath = TempPath("compare.csv");
+    const std::vector<std::string> variants = {"equal/direct",      "equal/ratio:2", "equal/regression:2",
+                                               "equal/poststrat:3", "pps:2/direct",  "pps:02/direct"};
+    std::string list;
+    for (const std::string& variant : variants) {
+        list += (list.empty() ? "" : ",") + variant;
+    }
+    constexpr int S = 30;
+    constexpr int n = 4;
+    const BatchResult result = RunBatch({"--compare", list, "-n", std::to_string(n), "-s", std::to_string(S),
+                                         "--intervals", "--estimates", csvPath, Small});
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::vector<std::string> lines = Lines(result.out);
+    ASSERT_EQ(lines.size(), 7u + variants.size());
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 7),
+              (std::vector<std::string>{"Population\tSmall test population", "Target variable\tIncome",
+                                        "Sample size\t4", "Nonresponse\tNo", "Simulations\t30", "",
+                                        "variant\ttheoretical_mean\tsimulated_mean\tbias\ttheoretical_se\t"
+                                        "simulated_se\trmse\trelative_efficiency\tno_estimate\tcovered\t"
+                                        "missed_low\tmissed_high\tno_se"}));
+
+    // The estimates, in draw order: each design's samples, each sample's variants.
+    std::vector<std::vector<std::vector<std::string>>> rows(variants.size());
+    const std::vector<std::string> csv = Lines(ReadWhole(csvPath));
+    ASSERT_EQ(csv.front(), "run,variant,sample,estimate,standard_error,lower,upper,covered,rejected");
+    std::vector<std::pair<int, int>> order;
+    for (std::size_t r = 1; r < csv.size(); ++r) {
+        const std::vector<std::string> fields = Fields(csv[r], ',');
+        ASSERT_EQ(fields.size(), 9u) << csv[r];
+        order.emplace_back(std::stoi(fields[1]), std::stoi(fields[2]));
+        rows[std::stoi(fields[1]) - 1].push_back(fields);
+    }
+    std::vector<std::pair<int, int>> expectedOrder;
+    for (const auto& [first, last] : {std::pair{1, 4}, std::pair{5, 6}}) {
+        for (int sample = 1; sample <= S; ++sample) {
+            for (int v = first; v <= last; ++v) {
+                expectedOrder.emplace_back(v, sample);
+            }
+        }
+    }
+    EXPECT_EQ(order, expectedOrder) << "pps:2 and pps:02 are one design";
+
+    double ybar = 0;
+    for (const SmallUnit& u : SmallUnits) {
+        ybar += u.y / SmallUnits.size();
+    }
+    const std::vector<double> theoryErrors = SmallTheoreticalErrors(n);
+    double referenceMse = 0;
+    for (std::size_t v = 0; v < variants.size(); ++v) {
+        std::vector<double> e;
+        int covered = 0;
+        int low = 0;
+        int high = 0;
+        int withoutSe = 0;
+        for (const auto& fields : rows[v]) {
+            if (fields[3].empty()) {
+                continue;
+            }
+            e.push_back(std::stod(fields[3]));
+            if (fields[4].empty()) {
+                ++withoutSe;
+                continue;
+            }
+            const double lower = std::stod(fields[5]);
+            const double upper = std::stod(fields[6]);
+            EXPECT_NEAR(lower, e.back() - 1.96 * std::stod(fields[4]), 1e-9);
+            const bool inside = lower < ybar && ybar < upper;
+            EXPECT_EQ(fields[7], inside ? "1" : "0");
+            covered += inside ? 1 : 0;
+            low += !inside && upper <= ybar ? 1 : 0;
+            high += !inside && upper > ybar ? 1 : 0;
+        }
+        const double m = static_cast<double>(e.size());
+        double mean = 0;
+        for (const double value : e) {
+            mean += value / m;
+        }
+        double squares = 0;
+        double mse = 0;
+        for (const double value : e) {
+            squares += (value - mean) * (value - mean);
+            mse += (value - ybar) * (value - ybar) / m;
+        }
+        if (v == 0) {
+            referenceMse = mse;
+        }
+        const int intervals = covered + low + high;
+        const std::vector<std::string> expected = {
+            variants[v],
+            Fixed(ybar, 3),
+            Fixed(mean, 3),
+            Fixed(mean - ybar, 3),
+            Fixed(theoryErrors[v], 3),
+            Fixed(std::sqrt(squares / (m - 1)), 3),
+            Fixed(std::sqrt(mse), 3),
+            Fixed(referenceMse / mse, 3),
+            std::to_string(S - static_cast<int>(m)),
+            intervals > 0 ? Fixed(covered * 100.0 / intervals, 1) : "-",
+            intervals > 0 ? Fixed(low * 100.0 / intervals, 1) : "-",
+            intervals > 0 ? Fixed(high * 100.0 / intervals, 1) : "-",
+            std::to_string(withoutSe)};
+        EXPECT_EQ(Fields(lines[7 + v], '\t'), expected) << variants[v];
+    }
+    for (int sample = 0; sample < S; ++sample) {
+        EXPECT_EQ(rows[4][sample][3], rows[5][sample][3]) << "the same samples give the same estimates";
+    }
+    std::remove(csvPath.c_str());
+}
+
+TEST(BatchCompareTest, ADesignStoppedByTheBoundShowsWhatItHas)
+{
+    const BatchResult result = RunBatch({"--compare", "equal/direct,equal/ratio:2", "--nonresponse",
+                                         "1:100:100", "--runs", "2", "-n", "3", Small});
+    EXPECT_EQ(result.status, 3);
+    EXPECT_EQ(result.err.rfind("tarvek-batch: equal: ", 0), 0u) << result.err;
+    EXPECT_EQ(Lines(result.err).size(), 1u) << "one line per stopped design";
+    EXPECT_NE(result.err.find("10000 draws!"), std::string::npos) << result.err;
+    const std::vector<std::string> lines = Lines(result.out);
+    EXPECT_EQ(lines.front(), "Run 1");
+    EXPECT_EQ(result.out.find("Run 2"), std::string::npos) << "no later run";
+    EXPECT_EQ(lines.back(),
+              "equal/ratio:2\t16.719\t-\t-\t" + Fixed(SmallTheoreticalErrors(3)[1], 3) + "\t-\t-\t-\t0");
+}
+
+TEST(BatchCompareTest, MalformedOrRefusedVariantsAreUsageErrors)
+{
+    const std::vector<std::vector<std::string>> malformed = {
+        {"--compare", "equal"},
+        {"--compare", "pps/direct"},
+        {"--compare", "pps:x/direct"},
+        {"--compare", "equal/ratio"},
+        {"--compare", "equal/direct,"},
+        {"--compare", "equal/median:2"},
+        {"--compare", "equal/direct", "-d", "equal"},
+        {"--compare", "equal/direct", "-e", "direct"},
+        {"--compare", "equal/direct", "-a", "2"},
+    };
+    for (std::vector<std::string> arguments : malformed) {
+        arguments.push_back(Small);
+        const BatchResult result = RunBatch(arguments);
+        EXPECT_EQ(result.status, 2) << arguments[1];
+        EXPECT_EQ(Lines(result.err).size(), 1u) << result.err;
+        EXPECT_EQ(result.out, "");
+    }
+    ExpectRefusal({"--compare", "equal/direct,pps:2/ratio:2", Small},
+                  "The design pps can only be used with the direct estimator!");
+    ExpectRefusal({"--compare", "equal/poststrat:1", Small}, "There are too many strata!");
+    ExpectRefusal({"--compare", "equal/ratio:4", Small}, "The auxiliary variable must be from 1 to 3!");
 }
 
 }  // namespace
