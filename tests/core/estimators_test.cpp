@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/ordering.h"
+#include "core/random_sampling.h"
 #include "core/simulation_state.h"
 #include "tests/core/core_test_support.h"
 
@@ -230,6 +231,44 @@ TEST(ComputeEstimate, IgnoresUnknownCombinations)
         SimulationState.estimateValid = false;
         ComputeEstimate();
         EXPECT_FALSE(SimulationState.estimateValid);
+    }
+}
+
+TEST(EstimateOnSample, GivesTheRecordRoutinesResultsBitForBit)
+{
+    // y, x and post-strata 1..3 in x: every estimator has something to do.
+    InstallPairs({{5.5, 1}, {7.25, 2}, {3, 3}, {9.5, 1.2}, {4, 2.4}, {8.75, 3.1}, {6, 0.9}, {2.5, 2.2}});
+    SimulationState.nonresponseOn = true;
+    SimulationState.nonresponseVariable = 1;
+    SimulationState.nonresponseSlope = 0.05;
+    RandomGenerator.seed = 7;
+    const std::vector<std::pair<EstimatorCode, DesignCode>> settings = {
+        {EstimatorDirect, DesignEqualProbabilities},         {EstimatorDirect, DesignProportionalToSize},
+        {EstimatorRatio, DesignEqualProbabilities},          {EstimatorRegression, DesignEqualProbabilities},
+        {EstimatorPostStratified, DesignEqualProbabilities},
+    };
+    for (int draw = 0; draw < 40; ++draw) {
+        SimulationState.sampleSize = 3 + draw % 5;
+        DrawSampleEqualProbabilities();
+        for (const auto& [estimator, design] : settings) {
+            for (const bool intervals : {false, true}) {
+                UseEstimator(estimator, intervals);
+                SimulationState.designCode = design;
+                PrepareAuxiliaryQuantities();
+                SimulationState.standardError = 123.0;
+                const EstimatorInputs inputs = PrepareEstimatorInputs(estimator, design, 1, 2);
+                const SampleEstimate result = EstimateOnSample(RecordSample(), inputs, intervals);
+                ComputeEstimate();
+                ASSERT_EQ(result.valid, SimulationState.estimateValid) << estimator << " draw " << draw;
+                if (!result.valid) {
+                    continue;
+                }
+                EXPECT_EQ(result.estimate, SimulationState.estimate) << estimator << " draw " << draw;
+                if (intervals) {
+                    EXPECT_EQ(result.standardError, SimulationState.standardError) << estimator;
+                }
+            }
+        }
     }
 }
 

@@ -1,0 +1,169 @@
+#include "engine/comparison.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "core/random_sampling.h"
+#include "core/simulation_state.h"
+#include "engine/run_engine.h"
+
+namespace {
+
+/// A population of (y, x) pairs, target 1, samples of `n`, seed 0.
+void InstallPairs(const std::vector<std::pair<double, double>>& units, int n)
+{
+    SimulationState = TSimulationState{};
+    TSimulationState& s = SimulationState;
+    s.unitCount = static_cast<int>(units.size());
+    s.variableCount = 2;
+    for (int i = 1; i <= s.unitCount; ++i) {
+        s.populationData[i][1] = units[i - 1].first;
+        s.populationData[i][2] = units[i - 1].second;
+    }
+    s.targetVariable = 1;
+    s.sampleSize = n;
+    RandomGenerator.seed = 0;
+}
+
+ComparisonVariant Variant(std::int32_t estimator, int auxiliary = 2)
+{
+    ComparisonVariant variant;
+    variant.estimator = estimator;
+    variant.auxiliaryVariable = auxiliary;
+    return variant;
+}
+
+TEST(Comparison, RatioEstimatorWinsWhereTheTargetIsNearlyProportional)
+{
+    // y = 3 x plus a small wobble, x spread widely: the ratio estimator's error is
+    // the wobble's, the direct estimator's the spread of y.
+    std::vector<std::pair<double, double>> units;
+    for (int i = 1; i <= 200; ++i) {
+        const double x = 10.0 + (i * 37 % 200);
+        units.emplace_back(3.0 * x + (i % 7 - 3) * 0.5, x);
+    }
+    InstallPairs(units, 20);
+    const std::vector<ComparisonVariant> variants = {Variant(EstimatorDirect), Variant(EstimatorRatio),
+                                                     Variant(EstimatorRegression)};
+    const ComparisonResult result = RunComparison(variants, 400, true);
+    ASSERT_EQ(result.summaries.size(), 3u);
+    const VariantSummary& direct = result.summaries[0];
+    const VariantSummary& ratio = result.summaries[1];
+    EXPECT_LT(std::abs(*ratio.bias), 0.02 * *direct.simulatedStdError) << "bias near 0";
+    EXPECT_GT(*ratio.relativeEfficiency, 100.0) << "efficiency far above 1";
+    EXPECT_GT(*result.summaries[2].relativeEfficiency, 100.0);
+    EXPECT_EQ(*direct.relativeEfficiency, 1.0);
+    for (const VariantTally& tally : result.tallies) {
+        EXPECT_EQ(tally.acceptedSamples, 400) << "one set of samples for the three";
+        EXPECT_EQ(tally.estimates.size(), 400u);
+    }
+    EXPECT_NEAR(*ratio.theoreticalStdError, *ratio.simulatedStdError, 0.15 * *ratio.theoreticalStdError);
+}
+
+TEST(Comparison, EveryEstimatorSeesTheSamplesOfItsDesignInDrawOrder)
+{
+    std::vector<std::pair<double, double>> units;
+    for (int i = 1; i <= 30; ++i) {
+        units.emplace_back(i % 9 + 1.0, i % 4 + 1.0);
+    }
+    InstallPairs(units, 5);
+    ComparisonVariant pps = Variant(EstimatorDirect);
+    pps.design = {DesignProportionalToSize, 2};
+    const std::vector<ComparisonVariant> variants = {Variant(EstimatorDirect), pps, Variant(EstimatorRatio),
+                                                     pps};
+    std::vector<std::pair<int, int>> seen;
+    std::vector<double> ppsEstimates[2];
+    const ComparisonResult result = RunComparison(variants, 10, false, [&](const VariantSample& sample) {
+        seen.emplace_back(sample.variant, sample.sample);
+        if (sample.variant == 1 || sample.variant == 3) {
+            ppsEstimates[sample.variant / 2].push_back(sample.estimate);
+        }
+    });
+    std::vector<std::pair<int, int>> expected;
+    for (int sample = 1; sample <= 10; ++sample) {
+        expected.insert(expected.end(), {{0, sample}, {2, sample}});
+    }
+    for (int sample = 1; sample <= 10; ++sample) {
+        expected.insert(expected.end(), {{1, sample}, {3, sample}});
+    }
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(ppsEstimates[0], ppsEstimates[1]);
+
+    // The first design draws exactly what a run of it draws from the same seed.
+    RandomGenerator.seed = 0;
+    SimulationState.simulationCount = 10;
+    SimulationState.estimatorCode = EstimatorDirect;
+    SimulationState.designCode = DesignEqualProbabilities;
+    RunEngine run;
+    run.StartRun();
+    SampleResult sample;
+    std::vector<double> runEstimates;
+    while (run.NextSample(sample) == DrawStatus::Accepted) {
+        runEstimates.push_back(sample.estimate);
+    }
+    EXPECT_EQ(runEstimates, result.tallies[0].estimates);
+}
+
+TEST(Comparison, SummaryFieldsOfKnownEstimates)
+{
+    struct Case {
+        VariantTally tally;
+        std::optional<double> referenceMse;
+        std::vector<std::string> expected;
+    };
+    // Ybar = 3, no theory; estimates 1, 2, 3, 6 of 5 samples: mean 3, sd sqrt(14/3),
+    // mse 14/4; an mse of 0 or none gives no efficiency.
+    VariantTally four{{1, 2, 3, 6}, 5, 2, 1, 1, 0};
+    VariantTally one{{3}, 4, 0, 0, 0, 1};
+    const std::vector<Case> cases = {
+        {four,
+         7.0,
+         {"-", "3.000", "0.000", "-", "2.160", "1.871", "2.000", "1", "50.0", "25.0", "25.0", "0"}},
+        {one, 7.0, {"-", "3.000", "0.000", "-", "-", "0.000", "-", "3", "-", "-", "-", "1"}},
+        {VariantTally{{}, 10}, 7.0, {"-", "-", "-", "-", "-", "-", "-", "10", "-", "-", "-", "0"}},
+        {four,
+         std::nullopt,
+         {"-", "3.000", "0.000", "-", "2.160", "1.871", "-", "1", "50.0", "25.0", "25.0", "0"}},
+    };
+    for (const Case& c : cases) {
+        const VariantSummary summary = SummarizeVariant(c.tally, std::nullopt, 3.0, c.referenceMse);
+        EXPECT_EQ(SummaryFields(summary, true), c.expected);
+    }
+}
+
+TEST(Comparison, IntervalsCoverOrMissOnOneSide)
+{
+    struct Case {
+        double lower;
+        double upper;
+        IntervalOutcome outcome;
+    };
+    const std::vector<Case> cases = {
+        {2.0, 4.0, IntervalOutcome::Covered},   {1.0, 3.0, IntervalOutcome::MissedLow},
+        {0.0, 2.0, IntervalOutcome::MissedLow}, {3.0, 5.0, IntervalOutcome::MissedHigh},
+        {3.0, 3.0, IntervalOutcome::MissedLow}, {3.5, 6.0, IntervalOutcome::MissedHigh},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ClassifyInterval(c.lower, c.upper, 3.0), c.outcome) << c.lower << " " << c.upper;
+    }
+}
+
+TEST(Comparison, BoxPlotQuartilesWhiskersAndOutliers)
+{
+    const BoxSummary box = SummarizeForBoxPlot({9, 1, 2, 3, 100, 4, 5, 6, 7, 8});
+    ASSERT_TRUE(box.available);
+    EXPECT_DOUBLE_EQ(box.lowerQuartile, 3.25);
+    EXPECT_DOUBLE_EQ(box.median, 5.5);
+    EXPECT_DOUBLE_EQ(box.upperQuartile, 7.75);
+    EXPECT_EQ(box.lowerWhisker, 1.0);
+    EXPECT_EQ(box.upperWhisker, 9.0);
+    EXPECT_EQ(box.outliers, std::vector<double>{100.0});
+    EXPECT_FALSE(SummarizeForBoxPlot({}).available);
+    const BoxSummary single = SummarizeForBoxPlot({4.0});
+    EXPECT_EQ(single.median, 4.0);
+    EXPECT_EQ(single.upperWhisker, 4.0);
+}
+
+}  // namespace
