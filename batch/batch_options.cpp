@@ -297,7 +297,7 @@ constexpr std::array<OptionSpec, 24> Options = {{
      &StoreEstimatesPath},
     {0, "plot", "FILE",
      "write the graph of the last run as the window shows it after Automatic, in the format FILE's "
-     "extension names (.png, .jpg, ...), else BMP",
+     "extension names (.png, .svg, .pdf, .jpg, ...), else BMP",
      &StorePlotPath},
     {0, "colour-missed", nullptr, "in the picture, draw intervals that miss the population mean in red",
      &SetPlotFlag<&PlotOptions::colourMissedIntervals>},
