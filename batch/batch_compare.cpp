@@ -44,7 +44,7 @@ bool ParseDesignPart(const std::string& text, CompareVariantOption& option)
     if (fields.size() == 2 && fields[0] == "pps" && ParseVariable(fields[1], variable)) {
         option.variant.design = {DesignProportionalToSize, variable};
         option.settings.design = DesignProportionalToSize;
-        option.settings.auxiliary = variable;
+        option.settings.auxiliary = VariableArgument{variable, {}};
         return true;
     }
     return false;
@@ -77,7 +77,7 @@ bool ParseEstimatorPart(const std::string& text, CompareVariantOption& option)
             // Under a design with a variable of its own, -a names that one; the
             // single-setting run then refuses the estimator as it would.
             if (!option.settings.auxiliary) {
-                option.settings.auxiliary = variable;
+                option.settings.auxiliary = VariableArgument{variable, {}};
             }
             return true;
         }

@@ -736,6 +736,7 @@ TEST(BatchStudyTest, ProgramLinksNoQtLibrary)
     std::remove(listing.c_str());
     EXPECT_NE(libraries.find("libc.so"), std::string::npos) << libraries;
     EXPECT_EQ(libraries.find("Qt"), std::string::npos) << libraries;
+}
 
 /// The population of small.pop: Income, Size, Region.
 struct SmallUnit {

@@ -17,14 +17,12 @@ namespace {
 
 TEST(PictureFormat, ChosenByTheExtensionInAnyCase)
 {
-    const std::vector<std::pair<std::string, PictureFormat>> cases = {
-        {"graph.bmp", PictureFormat::Bmp},     {"graph.PNG", PictureFormat::Png},
-        {"a.b.svg", PictureFormat::Svg},       {"graph.Pdf", PictureFormat::Pdf},
-        {"graph", PictureFormat::Bmp},         {"pdf", PictureFormat::Bmp},
-        {"graph.svg.txt", PictureFormat::Bmp},
+    const std::vector<std::pair<QString, QByteArray>> cases = {
+        {"graph.bmp", "BMP"}, {"graph.PNG", "PNG"}, {"a.b.svg", "SVG"},       {"graph.Pdf", "PDF"},
+        {"graph", "BMP"},     {"pdf", "BMP"},       {"graph.svg.txt", "BMP"}, {"graph.", "BMP"},
     };
     for (const auto& [name, format] : cases) {
-        EXPECT_EQ(PictureFormatOf(name), format) << name;
+        EXPECT_EQ(PictureFormatFor(name), format) << name.toStdString();
     }
     const QStringList filters = PictureFileFilters();
     ASSERT_EQ(filters.size(), 4);
