@@ -40,12 +40,42 @@ bool ParseDesignPart(const std::string& text, CompareVariantOption& option)
         option.settings.design = DesignEqualProbabilities;
         return true;
     }
+    if (fields.size() == 1 && fields[0] == "systematic") {
+        option.variant.design = {DesignSystematic, 0};
+        option.settings.design = DesignSystematic;
+        return true;
+    }
     int variable = 0;
-    if (fields.size() == 2 && fields[0] == "pps" && ParseVariable(fields[1], variable)) {
+    if (fields.size() < 2 || !ParseVariable(fields[1], variable)) {
+        return false;
+    }
+    if (fields.size() == 2 && fields[0] == "pps") {
         option.variant.design = {DesignProportionalToSize, variable};
         option.settings.design = DesignProportionalToSize;
         option.settings.auxiliary = VariableArgument{variable, {}};
         return true;
+    }
+    if (fields.size() == 2 && fields[0] == "systematic") {
+        option.variant.design = {DesignSystematic, variable};
+        option.settings.design = DesignSystematic;
+        option.settings.order = VariableArgument{variable, {}};
+        return true;
+    }
+    static constexpr std::array<std::pair<const char*, AllocationCode>, 3> allocations = {{
+        {"proportional", AllocationProportional},
+        {"equal", AllocationEqual},
+        {"optimal", AllocationOptimal},
+    }};
+    if (fields.size() == 3 && fields[0] == "stratified") {
+        for (const auto& [name, code] : allocations) {
+            if (fields[2] == name) {
+                option.variant.design = {DesignStratified, variable, code};
+                option.settings.design = DesignStratified;
+                option.settings.auxiliary = VariableArgument{variable, {}};
+                option.settings.allocation = code;
+                return true;
+            }
+        }
     }
     return false;
 }
@@ -93,6 +123,8 @@ BatchOptions SettingsOf(const BatchOptions& shared, const CompareVariantOption& 
     settings.design = option.settings.design;
     settings.estimator = option.settings.estimator;
     settings.auxiliary = option.settings.auxiliary;
+    settings.allocation = option.settings.allocation;
+    settings.order = option.settings.order;
     return settings;
 }
 
@@ -181,8 +213,9 @@ void CheckCompareCombination(const BatchOptions& options)
     if (!options.compareVariants) {
         return;
     }
-    if (options.design || options.estimator || options.auxiliary) {
-        throw UsageError("--compare cannot be combined with --design, --estimator or --auxiliary");
+    if (options.design || options.estimator || options.auxiliary || options.allocation || options.order) {
+        throw UsageError(
+            "--compare cannot be combined with --design, --estimator, --auxiliary, --allocation or --order");
     }
     if (options.plotPath || options.json || options.monteCarloErrors) {
         throw UsageError("--compare cannot be combined with --plot, --json or --mc-error");

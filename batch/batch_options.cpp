@@ -304,8 +304,9 @@ constexpr std::array<OptionSpec, 24> Options = {{
     {0, "mark-full", nullptr, "in the picture, mark bars that have reached the top of the plot in red",
      &SetPlotFlag<&PlotOptions::markFullClasses>},
     {0, "compare", "VARIANTS",
-     "compare variants on the same samples, separated by commas, each DESIGN/ESTIMATOR: DESIGN equal or "
-     "pps:K, ESTIMATOR direct, ratio:K, regression:K or poststrat:K (replaces -d, -e and -a)",
+     "compare variants on the same samples, separated by commas, each DESIGN/ESTIMATOR: DESIGN equal, "
+     "pps:K, stratified:K:proportional|equal|optimal, systematic or systematic:K; ESTIMATOR direct, "
+     "ratio:K, regression:K or poststrat:K (replaces -d, -e, -a, --allocation and --order)",
      &StoreCompareVariants},
     {0, "describe", nullptr, "print the population summary and exit without simulating",
      &SetFlag<&BatchOptions::describe>},

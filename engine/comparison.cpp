@@ -6,6 +6,9 @@
 #include "core/estimators.h"
 #include "core/number_format.h"
 #include "core/random_sampling.h"
+#include "core/strata.h"
+#include "core/stratified_sampling.h"
+#include "core/systematic_sampling.h"
 #include "core/settings.h"
 #include "core/simulation_state.h"
 #include "engine/run_engine.h"
@@ -15,26 +18,80 @@ namespace {
 
 constexpr double IntervalHalfWidthFactor = 1.96;
 
-/// One draw under `design` into the record's current sample, as a run draws it.
-void DrawUnder(const DesignChoice& design)
-{
-    if (design.design == DesignProportionalToSize) {
-        DrawSampleProportionalToSizeBy(design.variable);
-    } else {
-        DrawSampleEqualProbabilities();
+/// A design ready to draw: what a run of it prepares when it starts.
+class DesignDraw {
+public:
+    explicit DesignDraw(const DesignChoice& design) : design_(design)
+    {
+        if (design.design == DesignStratified) {
+            const StratifiedAllocation allocation = AllocateStratifiedSample(
+                design.variable, SimulationState.targetVariable, SimulationState.sampleSize,
+                static_cast<AllocationCode>(design.allocation));
+            if (allocation.sampleSizes) {
+                plan_.frame = BuildStratifiedFrame(allocation.check.strata, design.variable);
+                plan_.sampleSizes = *allocation.sampleSizes;
+            }
+        } else if (design.design == DesignSystematic) {
+            order_ = SystematicOrder(design.variable);
+        }
     }
-}
+
+    /// One draw into the record's current sample, as a run draws it.
+    void Draw() const
+    {
+        switch (design_.design) {
+            case DesignProportionalToSize:
+                DrawSampleProportionalToSizeBy(design_.variable);
+                break;
+            case DesignStratified:
+                DrawSampleStratified(plan_);
+                break;
+            case DesignSystematic:
+                DrawSampleSystematic(order_);
+                break;
+            default:
+                DrawSampleEqualProbabilities();
+                break;
+        }
+    }
+
+    /// A sample is used when at least two units responded and, under the
+    /// stratified design, every stratum has a respondent.
+    bool Acceptable() const
+    {
+        if (SimulationState.respondentCount <= 1) {
+            return false;
+        }
+        return design_.design != DesignStratified || EveryStratumResponded();
+    }
+
+private:
+    bool EveryStratumResponded() const
+    {
+        const Strata& strata = plan_.frame.strata;
+        StratumCounts respondents{};
+        const int column = VariableColumn(design_.variable);
+        for (const std::int32_t unit : RecordSample().positions) {
+            if (unit >= 1 && unit <= MaxUnits) {
+                const int h = StratumOfValue(UnitValue(unit, column));
+                if (h >= 1 && h <= strata.count) {
+                    ++respondents[h];
+                }
+            }
+        }
+        return std::all_of(respondents.begin() + 1, respondents.begin() + 1 + strata.count,
+                           [](int count) { return count > 0; });
+    }
+
+    DesignChoice design_;
+    StratifiedPlan plan_;
+    std::vector<std::int32_t> order_;
+};
 
 /// The name of variable k, or "-" when no such variable exists.
 std::string VariableNameOrDash(int k)
 {
     return IsVariableNumber(k) ? SimulationState.variableNames[k] : "-";
-}
-
-/// A sample is used when at least two units responded.
-bool AcceptableSample()
-{
-    return SimulationState.respondentCount > 1;
 }
 
 /// Indices of the variants of each distinct design, designs in the order of
@@ -59,7 +116,10 @@ std::vector<std::vector<int>> VariantsByDesign(const std::vector<ComparisonVaria
 
 EstimatorInputs InputsOf(const ComparisonVariant& variant)
 {
-    return PrepareEstimatorInputs(variant.estimator, variant.design.design, SimulationState.targetVariable,
+    const DesignChoice& design = variant.design;
+    const DesignParameters parameters{design.design, design.allocation,
+                                      design.design == DesignSystematic ? design.variable : 0};
+    return PrepareEstimatorInputs(variant.estimator, parameters, SimulationState.targetVariable,
                                   variant.auxiliaryVariable);
 }
 
@@ -136,10 +196,18 @@ std::optional<double> Available(bool available, double value)
 std::string DesignChoiceText(const DesignChoice& design)
 {
     const auto& texts = InterfaceTexts.statisticsTexts;
-    if (design.design == DesignProportionalToSize) {
-        return texts[15] + VariableNameOrDash(design.variable);
+    const auto& details = InterfaceTexts.designDetailTexts;
+    switch (design.design) {
+        case DesignProportionalToSize:
+            return texts[15] + VariableNameOrDash(design.variable);
+        case DesignStratified:
+            return details[1] + VariableNameOrDash(design.variable) + details[2] +
+                   details[3 + std::clamp<int>(design.allocation, AllocationProportional, AllocationOptimal)];
+        case DesignSystematic:
+            return design.variable == 0 ? details[6] : details[7] + VariableNameOrDash(design.variable);
+        default:
+            return texts[14];
     }
-    return texts[14];
 }
 
 std::string VariantText(const ComparisonVariant& variant)
@@ -165,6 +233,12 @@ std::string VariantRefusal(const ComparisonVariant& variant)
             return AuxiliaryNotPositiveMessage;
         }
     }
+    if (variant.design.design == DesignStratified) {
+        if (variant.estimator != EstimatorDirect) {
+            return StratifiedOnlyDirectMessage;
+        }
+        return CheckStratifiedDesign(variant.design.variable, SimulationState.sampleSize);
+    }
     if (variant.estimator == EstimatorPostStratified) {
         return PostStrataRefusal(variant.auxiliaryVariable);
     }
@@ -176,12 +250,19 @@ std::vector<ComparisonVariant> VariantsOfSettings()
     const TSimulationState& s = SimulationState;
     ComparisonVariant direct;
     direct.design.design = s.designCode;
-    if (s.designCode == DesignProportionalToSize) {
+    if (s.designCode == DesignProportionalToSize || s.designCode == DesignStratified) {
         direct.design.variable = s.auxiliaryVariable;
         direct.auxiliaryVariable = s.auxiliaryVariable;
     }
+    if (s.designCode == DesignStratified) {
+        direct.design.allocation = s.allocationCode;
+    }
+    if (s.designCode == DesignSystematic) {
+        direct.design.variable = s.systematicOrder;
+    }
     std::vector<ComparisonVariant> variants = {direct};
-    if (s.designCode != DesignEqualProbabilities || !IsVariableNumber(s.auxiliaryVariable)) {
+    const bool otherEstimators = s.designCode == DesignEqualProbabilities || s.designCode == DesignSystematic;
+    if (!otherEstimators || !IsVariableNumber(s.auxiliaryVariable)) {
         return variants;
     }
     for (const std::int32_t estimator : {EstimatorRatio, EstimatorRegression, EstimatorPostStratified}) {
@@ -324,12 +405,12 @@ ComparisonResult RunComparison(const std::vector<ComparisonVariant>& variants, i
         inputs.push_back(InputsOf(variant));
     }
     for (const std::vector<int>& group : VariantsByDesign(variants)) {
-        const DesignChoice& design = variants[group.front()].design;
+        const DesignDraw design(variants[group.front()].design);
         int accepted = 0;
         int rejected = 0;
         while (accepted < samples) {
-            DrawUnder(design);
-            if (!AcceptableSample()) {
+            design.Draw();
+            if (!design.Acceptable()) {
                 if (++rejected >= RejectionBound) {
                     result.stoppedDesigns.push_back(group.front());
                     break;

@@ -21,10 +21,13 @@ inline constexpr int MinComparisonSamples = 10;
 inline constexpr int MaxComparisonSamples = 1000;
 
 /// \brief A design with what it needs: the size variable of the size-proportional
-/// design. Two choices draw the same samples when they are equal.
+/// design, the stratification variable and allocation of the stratified design,
+/// the order variable of the systematic design (0: file order). Two choices draw
+/// the same samples when they are equal.
 struct DesignChoice {
     std::int32_t design = DesignEqualProbabilities;
-    int variable = 0;  ///< the size variable; 0 where the design has none
+    int variable = 0;             ///< 0 where the design has none
+    std::int32_t allocation = 0;  ///< an AllocationCode; 0 except under the stratified design
 
     bool operator==(const DesignChoice&) const = default;
 };
@@ -33,10 +36,12 @@ struct DesignChoice {
 struct ComparisonVariant {
     DesignChoice design;
     std::int32_t estimator = EstimatorDirect;
-    int auxiliaryVariable = 0;  ///< under the size-proportional design: its size variable
+    /// Under the size-proportional and the stratified design: the design's variable.
+    int auxiliaryVariable = 0;
 };
 
-/// \brief The design as the statistics table names it: "Equal", "Proportional to NAME".
+/// \brief The design as the statistics table names it: "Equal", "Proportional to
+/// NAME", "Stratified by NAME, optimal", "Systematic, ordered by NAME".
 std::string DesignChoiceText(const DesignChoice& design);
 
 /// \brief The variant as the windows name it: its design, " / ", its estimator as
@@ -44,8 +49,9 @@ std::string DesignChoiceText(const DesignChoice& design);
 std::string VariantText(const ComparisonVariant& variant);
 
 /// \brief The refusal of a variant, with the message the settings dialogs give
-/// for it, or "" when it can be run: the size-proportional design only with the
-/// direct estimator and positive sizes, post-strata that can be used.
+/// for it, or "" when it can be run: the size-proportional and the stratified
+/// design only with the direct estimator, positive sizes, strata and post-strata
+/// that can be used, a sample size that fits the strata.
 std::string VariantRefusal(const ComparisonVariant& variant);
 
 /// \brief The variants a comparison starts with: the current design with every

@@ -26,7 +26,7 @@
 namespace {
 
 constexpr int ClientWidth = 680;
-constexpr int TableTop = 252;
+constexpr int TableTop = 302;
 constexpr int TableRowHeight = 18;
 constexpr int Gap = 8;
 constexpr int ButtonWidth = 65;
@@ -35,9 +35,16 @@ constexpr int EditorLabelLeft = 356;
 constexpr int EditorListLeft = 460;
 constexpr int EditorListWidth = 190;
 
-const QStringList DesignNames = {QStringLiteral("Equal probabilities"),
-                                 QStringLiteral("Proportional to size")};
-constexpr std::array<std::int32_t, 2> DesignCodes = {DesignEqualProbabilities, DesignProportionalToSize};
+const QStringList DesignNames = {QStringLiteral("Equal probabilities"), QStringLiteral("Stratified"),
+                                 QStringLiteral("Systematic"), QStringLiteral("Proportional to size")};
+constexpr std::array<std::int32_t, 4> DesignCodes = {DesignEqualProbabilities, DesignStratified,
+                                                     DesignSystematic, DesignProportionalToSize};
+
+/// The designs whose variable is also the estimator's: it takes only the direct one.
+bool DesignTakesOnlyDirect(std::int32_t design)
+{
+    return design == DesignProportionalToSize || design == DesignStratified;
+}
 
 QStringList ColumnHeadings(bool intervals)
 {
@@ -78,7 +85,7 @@ TComparison::TComparison(QWidget* parent) : QDialog(parent)
     SetUpSettingsDialog(this, ClientWidth, TableTop);
     CreateEditor();
 
-    GroupBox2 = CreateGroupBox(this, "GroupBox2", 8, 192, 664, 52);
+    GroupBox2 = CreateGroupBox(this, "GroupBox2", 8, 242, 664, 52);
     GroupBox2->setTitle(QStringLiteral(" Simulations "));
     QLabel* samplesCaption = CreateLabel(GroupBox2, "Label5", 12, 24);
     SetAutoSizedText(samplesCaption, QStringLiteral("Number of samples:"));
@@ -123,13 +130,13 @@ TComparison::TComparison(QWidget* parent) : QDialog(parent)
     connect(OKButton, &QPushButton::clicked, this, &TComparison::OKButtonClick);
     connect(VariantList, &QListWidget::currentRowChanged, this, &TComparison::VariantSelected);
     connect(DesignList, &QComboBox::currentIndexChanged, this, &TComparison::EditorChanged);
-    connect(DesignVariableList, &QComboBox::currentIndexChanged, this, &TComparison::EditorChanged);
+
     connect(EstimatorList, &QComboBox::currentIndexChanged, this, &TComparison::EditorChanged);
 }
 
 void TComparison::CreateEditor()
 {
-    GroupBox1 = CreateGroupBox(this, "GroupBox1", 8, 8, 664, 176);
+    GroupBox1 = CreateGroupBox(this, "GroupBox1", 8, 8, 664, 226);
     GroupBox1->setTitle(QStringLiteral(" Variants "));
     VariantList = new QListWidget(GroupBox1);
     VariantList->setObjectName(QStringLiteral("VariantList"));
@@ -137,22 +144,26 @@ void TComparison::CreateEditor()
     entries.setColor(QPalette::Base, tarvek_colors::EntryBackground);
     entries.setColor(QPalette::Text, Qt::black);
     VariantList->setPalette(entries);
-    Place(VariantList, 12, 20, 330, 144);
+    Place(VariantList, 12, 20, 330, 194);
 
     EditorLabel(GroupBox1, "Label1", "Design:", 24);
     DesignList = CreateVariableList(GroupBox1, "DesignList", EditorListLeft, 20, EditorListWidth);
     DesignList->addItems(DesignNames);
-    EditorLabel(GroupBox1, "Label2", "Size variable:", 50);
+    EditorLabel(GroupBox1, "Label2", "Size or strata by:", 50);
     DesignVariableList =
         CreateVariableList(GroupBox1, "DesignVariableList", EditorListLeft, 46, EditorListWidth);
-    EditorLabel(GroupBox1, "Label3", "Estimator:", 76);
-    EstimatorList = CreateVariableList(GroupBox1, "EstimatorList", EditorListLeft, 72, EditorListWidth);
-    EditorLabel(GroupBox1, "Label4", "Auxiliary variable:", 102);
-    AuxiliaryList = CreateVariableList(GroupBox1, "AuxiliaryList", EditorListLeft, 98, EditorListWidth);
-    AddButton = CreateButton(GroupBox1, "AddButton", "Add", EditorLabelLeft, 136, ButtonWidth, ButtonHeight);
-    ChangeButton = CreateButton(GroupBox1, "ChangeButton", "Change", EditorLabelLeft + 72, 136, ButtonWidth,
+    EditorLabel(GroupBox1, "Label6", "Allocation:", 76);
+    AllocationList = CreateVariableList(GroupBox1, "AllocationList", EditorListLeft, 72, EditorListWidth);
+    EditorLabel(GroupBox1, "Label7", "Order of the list:", 102);
+    OrderList = CreateVariableList(GroupBox1, "OrderList", EditorListLeft, 98, EditorListWidth);
+    EditorLabel(GroupBox1, "Label3", "Estimator:", 128);
+    EstimatorList = CreateVariableList(GroupBox1, "EstimatorList", EditorListLeft, 124, EditorListWidth);
+    EditorLabel(GroupBox1, "Label4", "Auxiliary variable:", 154);
+    AuxiliaryList = CreateVariableList(GroupBox1, "AuxiliaryList", EditorListLeft, 150, EditorListWidth);
+    AddButton = CreateButton(GroupBox1, "AddButton", "Add", EditorLabelLeft, 188, ButtonWidth, ButtonHeight);
+    ChangeButton = CreateButton(GroupBox1, "ChangeButton", "Change", EditorLabelLeft + 72, 188, ButtonWidth,
                                 ButtonHeight);
-    RemoveButton = CreateButton(GroupBox1, "RemoveButton", "Remove", EditorLabelLeft + 144, 136, ButtonWidth,
+    RemoveButton = CreateButton(GroupBox1, "RemoveButton", "Remove", EditorLabelLeft + 144, 188, ButtonWidth,
                                 ButtonHeight);
 }
 
@@ -165,12 +176,17 @@ void TComparison::Execute()
 
 void TComparison::StartFromSettings()
 {
-    for (QComboBox* list : {DesignVariableList, EstimatorList, AuxiliaryList}) {
+    for (QComboBox* list : {DesignVariableList, AllocationList, OrderList, EstimatorList, AuxiliaryList}) {
         const QSignalBlocker blocker(list);
         list->clear();
     }
     FillVariableList(DesignVariableList);
     FillVariableList(AuxiliaryList);
+    for (int allocation = 4; allocation <= 6; ++allocation) {
+        AllocationList->addItem(Text(InterfaceTexts.stratifiedDialogTexts[allocation]));
+    }
+    OrderList->addItem(Text(InterfaceTexts.systematicDialogTexts[3]));
+    FillVariableList(OrderList);
     {
         const QSignalBlocker blocker(EstimatorList);
         for (int k = 1; k <= 4; ++k) {
@@ -188,12 +204,19 @@ void TComparison::StartFromSettings()
 ComparisonVariant TComparison::EditedVariant() const
 {
     ComparisonVariant variant;
-    variant.design.design = DesignCodes[std::clamp(DesignList->currentIndex(), 0, 1)];
+    DesignChoice& design = variant.design;
+    design.design = DesignCodes[std::clamp<int>(DesignList->currentIndex(), 0, DesignCodes.size() - 1)];
     variant.estimator = EstimatorDirect + std::max(EstimatorList->currentIndex(), 0);
     variant.auxiliaryVariable = SelectedVariable(AuxiliaryList);
-    if (variant.design.design == DesignProportionalToSize) {
-        variant.design.variable = SelectedVariable(DesignVariableList);
-        variant.auxiliaryVariable = variant.design.variable;
+    if (DesignTakesOnlyDirect(design.design)) {
+        design.variable = SelectedVariable(DesignVariableList);
+        variant.auxiliaryVariable = design.variable;
+    }
+    if (design.design == DesignStratified) {
+        design.allocation = std::max(AllocationList->currentIndex(), 0);
+    }
+    if (design.design == DesignSystematic) {
+        design.variable = std::max(OrderList->currentIndex(), 0);
     }
     return variant;
 }
@@ -209,10 +232,17 @@ bool TComparison::Accepts(const ComparisonVariant& variant) const
 
 void TComparison::ShowVariant(const ComparisonVariant& variant)
 {
-    const bool proportional = variant.design.design == DesignProportionalToSize;
-    DesignList->setCurrentIndex(proportional ? 1 : 0);
-    if (proportional) {
-        SelectVariable(DesignVariableList, variant.design.variable);
+    const DesignChoice& design = variant.design;
+    const auto code = std::find(DesignCodes.begin(), DesignCodes.end(), design.design);
+    DesignList->setCurrentIndex(code != DesignCodes.end() ? static_cast<int>(code - DesignCodes.begin()) : 0);
+    if (DesignTakesOnlyDirect(design.design)) {
+        SelectVariable(DesignVariableList, design.variable);
+    }
+    if (design.design == DesignStratified) {
+        AllocationList->setCurrentIndex(design.allocation);
+    }
+    if (design.design == DesignSystematic) {
+        OrderList->setCurrentIndex(design.variable);
     }
     EstimatorList->setCurrentIndex(variant.estimator - EstimatorDirect);
     if (variant.estimator != EstimatorDirect) {
@@ -223,13 +253,17 @@ void TComparison::ShowVariant(const ComparisonVariant& variant)
 
 void TComparison::EditorChanged()
 {
-    const bool proportional = DesignList->currentIndex() == 1;
-    if (proportional && EstimatorList->currentIndex() != 0) {
+    const std::int32_t design =
+        DesignCodes[std::clamp<int>(DesignList->currentIndex(), 0, DesignCodes.size() - 1)];
+    const bool onlyDirect = DesignTakesOnlyDirect(design);
+    if (onlyDirect && EstimatorList->currentIndex() != 0) {
         EstimatorList->setCurrentIndex(0);
     }
-    DesignVariableList->setEnabled(proportional);
-    EstimatorList->setEnabled(!proportional);
-    AuxiliaryList->setEnabled(!proportional && EstimatorList->currentIndex() != 0);
+    DesignVariableList->setEnabled(onlyDirect);
+    AllocationList->setEnabled(design == DesignStratified);
+    OrderList->setEnabled(design == DesignSystematic);
+    EstimatorList->setEnabled(!onlyDirect);
+    AuxiliaryList->setEnabled(!onlyDirect && EstimatorList->currentIndex() != 0);
 }
 
 void TComparison::VariantSelected()

@@ -47,7 +47,8 @@ public:
 
     /// \brief The editor shows the selected variant.
     void VariantSelected();
-    /// \brief The size-proportional design takes only the direct estimator.
+    /// \brief The size-proportional and the stratified design take only the direct
+    /// estimator; each design enables the fields it reads.
     void EditorChanged();
 
     const std::vector<ComparisonVariant>& variants() const { return variants_; }
@@ -59,6 +60,8 @@ public:
     QListWidget* VariantList = nullptr;
     QComboBox* DesignList = nullptr;
     QComboBox* DesignVariableList = nullptr;
+    QComboBox* AllocationList = nullptr;
+    QComboBox* OrderList = nullptr;
     QComboBox* EstimatorList = nullptr;
     QComboBox* AuxiliaryList = nullptr;
     QPushButton* AddButton = nullptr;

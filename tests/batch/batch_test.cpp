@@ -936,6 +936,18 @@ TEST(BatchCompareTest, ADesignStoppedByTheBoundShowsWhatItHas)
     EXPECT_EQ(result.out.find("Run 2"), std::string::npos) << "no later run";
     EXPECT_EQ(lines.back(),
               "equal/ratio:2\t16.719\t-\t-\t" + Fixed(SmallTheoreticalErrors(3)[1], 3) + "\t-\t-\t-\t0");
+
+    // Region 2 never responds: the stratified design finds no sample with a
+    // respondent in both strata, while the design after it is still drawn.
+    const BatchResult later = RunBatch({"--compare", "stratified:3:proportional/direct,equal/direct",
+                                        "--nonresponse", "3:0:100", "-n", "4", "-s", "10", Small});
+    EXPECT_EQ(later.status, 3);
+    EXPECT_EQ(later.err.rfind("tarvek-batch: stratified:3:proportional: ", 0), 0u) << later.err;
+    const std::vector<std::string> fields = Fields(Lines(later.out).back(), '\t');
+    ASSERT_EQ(fields.size(), 9u);
+    EXPECT_EQ(fields[0], "equal/direct");
+    EXPECT_NE(fields[2], "-") << "the equal design's samples were drawn";
+    EXPECT_EQ(Fields(Lines(later.out)[7], '\t')[2], "-");
 }
 
 TEST(BatchCompareTest, MalformedOrRefusedVariantsAreUsageErrors)
@@ -950,6 +962,12 @@ TEST(BatchCompareTest, MalformedOrRefusedVariantsAreUsageErrors)
         {"--compare", "equal/direct", "-d", "equal"},
         {"--compare", "equal/direct", "-e", "direct"},
         {"--compare", "equal/direct", "-a", "2"},
+        {"--compare", "equal/direct", "--allocation", "equal"},
+        {"--compare", "equal/direct", "--order", "1"},
+        {"--compare", "equal/direct", "--json"},
+        {"--compare", "stratified:3/direct"},
+        {"--compare", "stratified:3:best/direct"},
+        {"--compare", "systematic:/direct"},
     };
     for (std::vector<std::string> arguments : malformed) {
         arguments.push_back(Small);
@@ -961,6 +979,10 @@ TEST(BatchCompareTest, MalformedOrRefusedVariantsAreUsageErrors)
     ExpectRefusal({"--compare", "equal/direct,pps:2/ratio:2", Small},
                   "The design pps can only be used with the direct estimator!");
     ExpectRefusal({"--compare", "equal/poststrat:1", Small}, "There are too many strata!");
+    ExpectRefusal({"--compare", "stratified:3:equal/ratio:2", "-n", "4", Small},
+                  "The design stratified can only be used with the direct estimator!");
+    ExpectRefusal({"--compare", "systematic:1/direct,stratified:3:optimal/direct", "-n", "3", Small},
+                  "The sample size is too small for the strata!");
     ExpectRefusal({"--compare", "equal/ratio:4", Small}, "The auxiliary variable must be from 1 to 3!");
 }
 

@@ -256,7 +256,7 @@ TEST(EstimateOnSample, GivesTheRecordRoutinesResultsBitForBit)
                 SimulationState.designCode = design;
                 PrepareAuxiliaryQuantities();
                 SimulationState.standardError = 123.0;
-                const EstimatorInputs inputs = PrepareEstimatorInputs(estimator, design, 1, 2);
+                const EstimatorInputs inputs = PrepareEstimatorInputs(estimator, {design}, 1, 2);
                 const SampleEstimate result = EstimateOnSample(RecordSample(), inputs, intervals);
                 ComputeEstimate();
                 ASSERT_EQ(result.valid, SimulationState.estimateValid) << estimator << " draw " << draw;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 
+#include "core/allocation.h"
 #include "core/random_sampling.h"
 #include "core/simulation_state.h"
 #include "engine/run_engine.h"
@@ -60,6 +61,48 @@ TEST(Comparison, RatioEstimatorWinsWhereTheTargetIsNearlyProportional)
         EXPECT_EQ(tally.estimates.size(), 400u);
     }
     EXPECT_NEAR(*ratio.theoreticalStdError, *ratio.simulatedStdError, 0.15 * *ratio.theoreticalStdError);
+}
+
+TEST(Comparison, OptimalAllocationBeatsProportionalWhereStrataVarianceDiffers)
+{
+    // Three strata of 40 units (variable 2) whose target spreads 1, 5 and 25 around
+    // their means: the optimal allocation puts most of the sample in stratum 3.
+    std::vector<std::pair<double, double>> units;
+    for (int h = 1; h <= 3; ++h) {
+        const double spread = h == 1 ? 1.0 : (h == 2 ? 5.0 : 25.0);
+        for (int i = 0; i < 40; ++i) {
+            units.emplace_back(100.0 * h + spread * ((i * 7 % 9) - 4), h);
+        }
+    }
+    InstallPairs(units, 24);
+    std::vector<ComparisonVariant> variants(2, Variant(EstimatorDirect));
+    variants[0].design = {DesignStratified, 2, AllocationProportional};
+    variants[1].design = {DesignStratified, 2, AllocationOptimal};
+    const ComparisonResult result = RunComparison(variants, 400, false);
+    const VariantSummary& proportional = result.summaries[0];
+    const VariantSummary& optimal = result.summaries[1];
+    EXPECT_LT(*optimal.theoreticalStdError, 0.8 * *proportional.theoreticalStdError);
+    EXPECT_LT(*optimal.simulatedStdError, *proportional.simulatedStdError);
+    EXPECT_GT(*optimal.relativeEfficiency, 1.5);
+    EXPECT_EQ(result.tallies[0].acceptedSamples, 400);
+}
+
+TEST(Comparison, SystematicSampleOnASortedListMissesTheNominalCoverage)
+{
+    // A target that rises along the list: the systematic sample spreads over it
+    // like a stratified one, and the usual standard error overstates its error.
+    std::vector<std::pair<double, double>> units;
+    for (int i = 1; i <= 300; ++i) {
+        units.emplace_back(i + (i * 13 % 5), 0.0);
+    }
+    InstallPairs(units, 30);
+    std::vector<ComparisonVariant> variants(2, Variant(EstimatorDirect));
+    variants[0].design = {DesignSystematic, 0};  // file order: sorted by the target
+    const ComparisonResult result = RunComparison(variants, 400, true);
+    const double sorted = *result.summaries[0].coveredPercent;
+    EXPECT_GT(std::abs(sorted - 95.0), 4.5) << sorted;
+    EXPECT_LT(*result.summaries[0].rootMeanSquareError, 0.5 * *result.summaries[1].rootMeanSquareError)
+        << "far more precise than simple random sampling";
 }
 
 TEST(Comparison, EveryEstimatorSeesTheSamplesOfItsDesignInDrawOrder)

@@ -76,7 +76,14 @@ TEST_F(ComparisonWindowTest, StartsWithTheCurrentDesignAndEveryEstimatorItAllows
          {"Equal / Direct", "Equal / Ratio (Last mark)", "Equal / Regression (Last mark)"}},
         {DesignEqualProbabilities, 0, {"Equal / Direct"}},
         {DesignProportionalToSize, 2, {"Proportional to Last mark / Direct"}},
+        {DesignStratified, 4, {"Stratified by Set, optimal / Direct"}},
+        {DesignSystematic,
+         2,
+         {"Systematic, ordered by Homework / Direct", "Systematic, ordered by Homework / Ratio (Last mark)",
+          "Systematic, ordered by Homework / Regression (Last mark)"}},
     };
+    SimulationState.allocationCode = 2;
+    SimulationState.systematicOrder = 3;
     for (const Case& c : cases) {
         SimulationState.designCode = c.design;
         SimulationState.auxiliaryVariable = c.auxiliary;
@@ -148,6 +155,7 @@ TEST_F(ComparisonWindowTest, TheEditorRefusesWhatTheSettingsDialogsRefuse)
     SimulationState.auxiliaryVariable = 2;
     window.StartFromSettings();
     const QStringList start = ListedVariants();
+    // Designs in the list: equal, stratified, systematic, proportional to size.
     struct Case {
         int design;
         int designVariable;
@@ -156,11 +164,14 @@ TEST_F(ComparisonWindowTest, TheEditorRefusesWhatTheSettingsDialogsRefuse)
         QString message;  ///< empty: added
     };
     const std::vector<Case> cases = {
-        {1, 5, 0, 1, "Values of auxiliary variable must be positive!"},
+        {3, 5, 0, 1, "Values of auxiliary variable must be positive!"},
         {0, 1, 3, 5, "There are too many strata!"},
-        {1, 3, 2, 4, ""},
+        {1, 5, 0, 1, "There are too many strata!"},
+        {1, 4, 0, 1, "The sample size is too small for the strata!"},
+        {3, 3, 2, 4, ""},
         {0, 1, 1, 3, ""},
     };
+    SimulationState.sampleSize = 5;
     for (const Case& c : cases) {
         window.DesignList->setCurrentIndex(c.design);
         window.DesignVariableList->setCurrentIndex(c.designVariable - 1);
@@ -183,7 +194,12 @@ TEST_F(ComparisonWindowTest, TheEditorRefusesWhatTheSettingsDialogsRefuse)
     EXPECT_EQ(ListedVariants().mid(start.size()).join(QLatin1Char('|')).toStdString(),
               "Proportional to Homework / Direct|Equal / Ratio (Homework)")
         << "the size-proportional design takes the direct estimator only";
-    EXPECT_FALSE(window.EstimatorList->isEnabled() && window.DesignList->currentIndex() == 1);
+    for (const int design : {1, 3}) {
+        window.EstimatorList->setCurrentIndex(2);
+        window.DesignList->setCurrentIndex(design);
+        EXPECT_EQ(window.EstimatorList->currentIndex(), 0) << "only the direct estimator";
+        EXPECT_FALSE(window.EstimatorList->isEnabled());
+    }
 
     window.VariantList->setCurrentRow(0);
     window.RemoveButtonClick();
