@@ -69,6 +69,7 @@ TEST(BatchPlotTest, ModulePictureIsTheRenderersPicture)
         {"intervals.bmp", true, 1, 0, {}},
         {"intervals.png", true, 1, 4000000000u, {}},
         {"missed.bmp", true, 1, 3, {.colourMissedIntervals = true}},
+        {"intervals.svg", true, 1, 5, {.colourMissedIntervals = true}},
     };
     for (const PlotCase& c : cases) {
         const std::string here = folder + "/here_" + c.fileName;
