@@ -90,61 +90,29 @@ void WriteLargeFiles()
     WritePopulation(pop);
 }
 
-std::string ReadLarge(const std::string& path)
-{
-    SimulationState.populationName = path;
-    try {
-        ReadPopulation();
-    } catch (const PopulationFileError& error) {
-        return path + ": " + error.what();
-    }
-    RandomGenerator.seed = 0;
-    return "";
-}
-
 void ReadFile(benchmark::State& state, const std::string& path)
 {
+    SetBenchPopulationPath(path);
     for (auto _ : state) {
-        if (const std::string failure = ReadLarge(path); !failure.empty()) {
+        if (const std::string failure = ReadBenchPopulation(); !failure.empty()) {
             state.SkipWithError(failure.c_str());
             break;
         }
     }
+    SetBenchPopulationPath(PopPath());
     state.counters["units"] = SimulationState.unitCount;
-}
-
-bool PrepareLarge(benchmark::State& state, const BenchSettings& settings)
-{
-    std::string failure = ReadLarge(PopPath());
-    if (failure.empty()) {
-        failure = ApplyBenchSettings(settings);
-    }
-    if (!failure.empty()) {
-        state.SkipWithError(failure.c_str());
-        return false;
-    }
-    return true;
 }
 
 void WholeRun(benchmark::State& state, BenchSettings settings)
 {
-    if (!PrepareLarge(state, settings)) {
-        return;
+    if (PrepareSettings(state, settings)) {
+        MeasureWholeRuns(state);
     }
-    RunEngine engine;
-    SampleResult sample;
-    for (auto _ : state) {
-        engine.StartRun();
-        while (engine.NextSample(sample) == DrawStatus::Accepted) {
-            benchmark::DoNotOptimize(sample);
-        }
-    }
-    state.counters["samples"] = engine.samplesDrawn();
 }
 
 void Theory(benchmark::State& state, BenchSettings settings)
 {
-    if (!PrepareLarge(state, settings)) {
+    if (!PrepareSettings(state, settings)) {
         return;
     }
     PrepareAuxiliaryQuantities();
@@ -178,7 +146,7 @@ void SetScale(benchmark::State& state, Order order)
 
 void PopulationDistribution(benchmark::State& state)
 {
-    if (const std::string failure = ReadLarge(PopPath()); !failure.empty()) {
+    if (const std::string failure = ReadBenchPopulation(); !failure.empty()) {
         state.SkipWithError(failure.c_str());
         return;
     }
@@ -227,6 +195,7 @@ int main(int argc, char** argv)
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication application(argc, argv);
     WriteLargeFiles();
+    SetBenchPopulationPath(PopPath());
     Register();
     return RunRegisteredBenchmarks(argc, argv);
 }
