@@ -27,7 +27,7 @@ constexpr const char* RangeCheckMessage = "Range check error";
 constexpr std::size_t MaxWholeNumberLength = 32;
 constexpr std::size_t MaxRealLength = 64;
 /// Bytes of a name line kept: room for 20 characters of up to four bytes each.
-constexpr std::size_t MaxNameBytes = 4 * MaxNameLength;
+constexpr std::size_t MaxNameBytes = std::size_t{4} * MaxNameLength;
 constexpr std::size_t UnlimitedLength = std::numeric_limits<std::size_t>::max() / 2;
 constexpr int DefaultSampleSize = 10;
 constexpr int DefaultSimulationCount = 1000;
