@@ -14,8 +14,9 @@ template <typename Visit>
 void ForEachRespondent(Visit visit)
 {
     const int positions = SamplePositions();
+    const std::int32_t* const sample = SimulationState.sampleUnits.Room(positions);
     for (int j = 1; j <= positions; ++j) {
-        const int unit = SimulationState.sampleUnits[j];
+        const int unit = sample[j];
         if (unit >= 1 && unit <= MaxUnits) {
             visit(unit);
         }

@@ -54,13 +54,23 @@ public:
         }
         return items_[index];
     }
+    // A negative i becomes a huge unsigned index: one comparison checks both ends.
     const T& operator[](int i) const
     {
-        return (i >= 0 && static_cast<std::size_t>(i) < items_.size()) ? items_[static_cast<std::size_t>(i)]
-                                                                       : zero_;
+        const auto index = static_cast<std::size_t>(i);
+        return index < items_.size() ? items_[index] : zero_;
     }
     /// \brief Room for elements 0..last, the ones beyond dropped.
     void resize(int last) { items_.resize(static_cast<std::size_t>(last) + 1); }
+    /// \brief Room for at least elements 0..last (last >= 0); the elements, for
+    /// loops that index them many times. Valid until the storage grows again.
+    T* Room(int last)
+    {
+        if (static_cast<std::size_t>(last) >= items_.size()) {
+            items_.resize(static_cast<std::size_t>(last) + 1);
+        }
+        return items_.data();
+    }
     [[nodiscard]] std::size_t size() const { return items_.size(); }
     auto begin() { return items_.begin(); }
     auto end() { return items_.end(); }
