@@ -13,9 +13,6 @@
 
 namespace {
 
-constexpr const char* NoColumnTickedMessage = "Tick at least one column!";
-constexpr const char* TooManyColumnsMessage = "Tick at most 10 columns!";
-
 QString TypeText(const DelimitedColumn& column)
 {
     if (!column.usable()) {

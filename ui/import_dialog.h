@@ -6,6 +6,9 @@
 #include <vector>
 
 struct DelimitedTable;
+
+inline constexpr const char* NoColumnTickedMessage = "Tick at least one column!";
+inline constexpr const char* TooManyColumnsMessage = "Tick at most 10 columns!";
 class QCheckBox;
 class QLabel;
 class QPushButton;
