@@ -229,8 +229,11 @@ void EstimateDirectStratified()
     strata.count = StratumCount();
     strata.sizes = s.stratumSizes;
     strata.units = PopulationSize();
-    const MeanEstimate result = EstimateStratifiedMean(std::span(s.sampleUnits).subspan(1, SamplePositions()),
-                                                       strata, s.auxiliaryVariable, s.targetVariable);
+    const int positions = SamplePositions();
+    const std::int32_t* const sample = SimulationState.sampleUnits.Room(positions);
+    const MeanEstimate result =
+        EstimateStratifiedMean(std::span(sample + 1, static_cast<std::size_t>(positions)), strata,
+                               s.auxiliaryVariable, s.targetVariable);
     if (!result.valid) {
         return;
     }

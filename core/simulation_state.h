@@ -43,6 +43,10 @@ enum DesignCode : std::int32_t {
 template <typename T>
 class GrowingArray {
 public:
+    GrowingArray() = default;
+    /// \brief Room for elements 0..last from the start.
+    explicit GrowingArray(int last) : items_(static_cast<std::size_t>(last) + 1) {}
+
     T& operator[](int i)
     {
         if (i < 0) {
@@ -112,7 +116,9 @@ struct TSimulationState {
     double theoreticalStdError = 0.0;
     double simulatedMean = 0.0;
     double simulatedStdDev = 0.0;
-    GrowingArray<std::int32_t> sampleUnits{};  ///< 0 marks a nonrespondent
+    /// 0 marks a nonrespondent. The positions of a sample from up to 1000 units are
+    /// there from the start, as they always were; larger samples make room.
+    GrowingArray<std::int32_t> sampleUnits{1000};
     std::int32_t estimatorCode = 0;
     std::int32_t designCode = 0;
     double auxiliaryMean = 0.0;
