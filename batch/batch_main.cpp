@@ -22,6 +22,7 @@
 #include "batch/batch_compare.h"
 #include "batch/batch_options.h"
 #include "batch/batch_output.h"
+#include "batch/batch_population.h"
 #include "batch/batch_settings.h"
 #include "batch/plot_request.h"
 #include "batch/progress_line.h"
@@ -211,6 +212,36 @@ int Simulate(const BatchOptions& options)
     return CloseEstimates(options, estimates);
 }
 
+/// --describe and --write-population: the summary and codes, the population
+/// file, or both; no simulation.
+int DescribeOrWritePopulation(const BatchOptions& options, const VariableLabels& labels)
+{
+    if (options.describe && options.json) {
+        WriteJsonPopulationSummary(std::cout);
+    } else if (options.describe) {
+        WritePopulationSummary(std::cout);
+        WriteVariableCodes(std::cout, labels);
+    }
+    if (!options.writePopulationPath) {
+        return ExitSuccess;
+    }
+    const std::string& path = *options.writePopulationPath;
+    if (path == "-") {
+        WritePopulation(std::cout);
+        return ExitSuccess;
+    }
+    std::ofstream file(path, std::ios::out | std::ios::trunc | std::ios::binary);
+    if (!file) {
+        return Fail(path + ": " + std::strerror(errno), ExitFileError);
+    }
+    WritePopulation(file);
+    file.close();
+    if (!file) {
+        return Fail(path + ": the file could not be written", ExitFileError);
+    }
+    return ExitSuccess;
+}
+
 int RunBatch(int argc, char** argv)
 {
     FillInterfaceTexts();
@@ -228,19 +259,16 @@ int RunBatch(int argc, char** argv)
         std::cout << ProgramName << ' ' << SimulationState.versionText << '\n';
         return ExitSuccess;
     }
-    SimulationState.populationName = options.populationPath;
+    VariableLabels labels;
     try {
-        ReadPopulation();
+        labels = ReadBatchPopulation(options);
     } catch (const PopulationFileError& error) {
         return Fail(options.populationPath + ": " + error.what(), ExitFileError);
+    } catch (const UsageError& error) {
+        return Fail(error.what(), ExitRefused);
     }
-    if (options.describe) {
-        if (options.json) {
-            WriteJsonPopulationSummary(std::cout);
-        } else {
-            WritePopulationSummary(std::cout);
-        }
-        return ExitSuccess;
+    if (options.describe || options.writePopulationPath) {
+        return DescribeOrWritePopulation(options, labels);
     }
     if (options.compareVariants) {
         if (const std::string refusal = ApplyCompareSettings(options); !refusal.empty()) {

@@ -140,6 +140,27 @@ bool StoreCompareVariants(const std::string& text, BatchOptions& options)
     return true;
 }
 
+bool StoreWritePopulationPath(const std::string& text, BatchOptions& options)
+{
+    options.writePopulationPath = text;
+    return !text.empty();
+}
+
+/// Names separated by ','; whether they name columns is known only once the
+/// file is read.
+bool StoreColumns(const std::string& text, BatchOptions& options)
+{
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    for (std::size_t comma = text.find(','); comma != std::string::npos; comma = text.find(',', start)) {
+        names.push_back(text.substr(start, comma - start));
+        start = comma + 1;
+    }
+    names.push_back(text.substr(start));
+    options.columns = names;
+    return !text.empty();
+}
+
 bool ParseDesign(const std::string& text, BatchOptions& options)
 {
     if (text == "equal") {
@@ -261,7 +282,7 @@ struct OptionSpec {
     bool (*apply)(const std::string& value, BatchOptions& options);
 };
 
-constexpr std::array<OptionSpec, 24> Options = {{
+constexpr std::array<OptionSpec, 27> Options = {{
     {'t', "target", "K", "target variable, 1..K or its name (default 1)",
      &StoreVariable<&BatchOptions::target>},
     {'n', "sample-size", "N", "sample size, 2..number of units (default min(10, number of units))",
@@ -308,7 +329,8 @@ constexpr std::array<OptionSpec, 24> Options = {{
      "pps:K, stratified:K:proportional|equal|optimal, systematic or systematic:K; ESTIMATOR direct, "
      "ratio:K, regression:K or poststrat:K (replaces -d, -e, -a, --allocation and --order)",
      &StoreCompareVariants},
-    {0, "describe", nullptr, "print the population summary and exit without simulating",
+    {0, "describe", nullptr,
+     "print the population summary and the codes of categorical variables and exit without simulating",
      &SetFlag<&BatchOptions::describe>},
     {0, "seed", "N", "start the random sequence from N, 0..4294967295 (default 0, as the desktop program)",
      &ParseSeed},
@@ -318,6 +340,14 @@ constexpr std::array<OptionSpec, 24> Options = {{
     {0, "json", nullptr,
      "write one JSON document instead of the tables (with --describe: the summary as JSON)",
      &SetFlag<&BatchOptions::json>},
+    {0, "columns", "NAME,...",
+     "columns of a CSV, TSV or TXT file by their header names, at most 10 (default: the first 10 usable)",
+     &StoreColumns},
+    {0, "drop-missing", nullptr, "leave out the rows of such a file with a missing value in a chosen column",
+     &SetFlag<&BatchOptions::dropMissing>},
+    {0, "write-population", "FILE",
+     "write the population read as a .pop file (\"-\" is standard output) and exit without simulating",
+     &StoreWritePopulationPath},
     {'h', "help", nullptr, "usage", &SetFlag<&BatchOptions::help>},
     {0, "version", nullptr, "program version", &SetFlag<&BatchOptions::version>},
 }};

@@ -54,6 +54,9 @@ struct BatchOptions {
     std::optional<std::uint32_t> seed;
     bool monteCarloErrors = false;
     bool json = false;
+    std::optional<std::vector<std::string>> columns;  ///< header names of a delimited file
+    bool dropMissing = false;
+    std::optional<std::string> writePopulationPath;
     bool help = false;
     bool version = false;
     std::string populationPath;

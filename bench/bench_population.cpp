@@ -40,11 +40,22 @@ const char* EstimatorName(EstimatorCode estimator)
     }
 }
 
+std::string& ConfiguredPath()
+{
+    static std::string path = TARVEK_BENCH_POPULATION;
+    return path;
+}
+
 }  // namespace
 
 std::string BenchPopulationPath()
 {
-    return TARVEK_BENCH_POPULATION;
+    return ConfiguredPath();
+}
+
+void SetBenchPopulationPath(const std::string& path)
+{
+    ConfiguredPath() = path;
 }
 
 std::string ReadBenchPopulation()

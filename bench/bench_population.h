@@ -7,8 +7,12 @@
 
 #include "core/simulation_state.h"
 
-/// \brief Path of the 1000-unit, 10-variable population the benchmarks read.
+/// \brief Path of the population the benchmarks read: the 1000-unit,
+/// 10-variable population file unless another was set.
 std::string BenchPopulationPath();
+
+/// \brief Makes the benchmarks read the population file at `path` instead.
+void SetBenchPopulationPath(const std::string& path);
 
 /// \brief One combination of settings under measurement.
 struct BenchSettings {

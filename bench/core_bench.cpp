@@ -22,6 +22,8 @@ constexpr std::array Designs = {DesignEqualProbabilities, DesignProportionalToSi
 constexpr std::array Estimators = {EstimatorDirect, EstimatorRatio, EstimatorRegression,
                                    EstimatorPostStratified};
 constexpr std::array SampleSizes = {10, 100, 1000};
+/// The units of the benchmark population and of the sorted lists.
+constexpr int PopulationUnits = 1000;
 
 /// The cost of one accepted sample: the draw, its redraws and the estimate, as
 /// a window's "Next" asks for it. A new run starts, untimed, whenever one ends.
@@ -62,11 +64,11 @@ enum class Ordering { Random, Sorted, AllEqual };
 void FillSortPopulation(Ordering ordering)
 {
     SimulationState = TSimulationState{};
-    SimulationState.unitCount = MaxUnits;
+    SimulationState.unitCount = PopulationUnits;
     SimulationState.variableCount = 1;
     std::mt19937 generator(20240601u);
     std::uniform_real_distribution<double> uniform(0.0, 1000.0);
-    for (int unit = 1; unit <= MaxUnits; ++unit) {
+    for (int unit = 1; unit <= PopulationUnits; ++unit) {
         double value = 5.0;
         if (ordering == Ordering::Random) {
             value = uniform(generator);
@@ -134,7 +136,7 @@ void RegisterWholeRuns()
     for (const DesignCode design : Designs) {
         for (const EstimatorCode estimator : Estimators) {
             for (const bool intervals : {false, true}) {
-                const BenchSettings settings{design, estimator, MaxUnits, intervals, false};
+                const BenchSettings settings{design, estimator, PopulationUnits, intervals, false};
                 benchmark::RegisterBenchmark(("WholeRun/" + BenchSettingsName(settings)).c_str(), WholeRun,
                                              settings)
                     ->Unit(benchmark::kMillisecond);

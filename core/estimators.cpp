@@ -340,7 +340,9 @@ EstimatorInputs RecordEstimatorInputs()
 
 SampleUnitsView RecordSample()
 {
-    return {std::span<const std::int32_t>(SimulationState.sampleUnits.data() + 1, SamplePositions()),
+    const int positions = SamplePositions();
+    return {std::span<const std::int32_t>(SimulationState.sampleUnits.Room(positions) + 1,
+                                          static_cast<std::size_t>(positions)),
             SimulationState.respondentCount};
 }
 

@@ -39,50 +39,77 @@ void PrepareStratumSizes()
 void SortUnitsByVariable(int k, UnitList& list)
 {
     const int units = PopulationSize();
+    list.assign(static_cast<std::size_t>(units) + 1, 0);
     for (int i = 1; i <= units; ++i) {
         list[i] = i;
     }
     QuickSortUnits(k, list, 1, units);
 }
 
+namespace {
+
+/// Whether positions lo..hi hold non-decreasing values. On such a range the
+/// scheme below never exchanges (the last value is the largest) and goes on with
+/// lo..hi-1, which is again non-decreasing: it leaves the range as it is. NaN
+/// fails every comparison here, so a range holding one is sorted the long way.
+template <typename Value>
+bool InAscendingOrder(const Value& value, int lo, int hi)
+{
+    for (int p = lo; p < hi; ++p) {
+        if (!(value(p) <= value(p + 1))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 // The pivot starts at the right end and travels with every exchange; only strictly
-// greater values are exchanged, which fixes the order of equal values.
+// greater values are exchanged, which fixes the order of equal values. The two
+// parts are disjoint, so sorting the smaller one first by recursion and the larger
+// one in this loop gives the same list with a recursion depth of log2(N).
 void QuickSortUnits(int k, UnitList& list, int lo, int hi)
 {
     lo = std::max(lo, 1);
-    hi = std::min(hi, MaxUnits);
+    hi = std::min(hi, static_cast<int>(list.size()) - 1);
     const int column = VariableColumn(k);
     const auto value = [&](int position) { return UnitValue(list[position], column); };
     const auto exchange = [&](int a, int b) { std::swap(list[a], list[b]); };
-    int left = lo;
-    int right = hi;
-    bool exchanged = true;
-    while (exchanged && left < right) {
-        exchanged = false;
-        for (; left < right; ++left) {
-            if (value(left) > value(right)) {
-                exchange(left, right);
-                exchanged = true;
+    while (lo < hi && !InAscendingOrder(value, lo, hi)) {
+        int left = lo;
+        int right = hi;
+        bool exchanged = true;
+        while (exchanged && left < right) {
+            exchanged = false;
+            for (; left < right; ++left) {
+                if (value(left) > value(right)) {
+                    exchange(left, right);
+                    exchanged = true;
+                    break;
+                }
+            }
+            if (!exchanged) {
                 break;
             }
-        }
-        if (!exchanged) {
-            break;
-        }
-        exchanged = false;
-        for (; left < right; --right) {
-            if (value(left) > value(right)) {
-                exchange(left, right);
-                exchanged = true;
-                break;
+            exchanged = false;
+            for (; left < right; --right) {
+                if (value(left) > value(right)) {
+                    exchange(left, right);
+                    exchanged = true;
+                    break;
+                }
             }
         }
-    }
-    if (lo < left - 1) {
-        QuickSortUnits(k, list, lo, left - 1);
-    }
-    if (right + 1 < hi) {
-        QuickSortUnits(k, list, right + 1, hi);
+        const int leftHi = left - 1;
+        const int rightLo = right + 1;
+        if (leftHi - lo < hi - rightLo) {
+            QuickSortUnits(k, list, lo, leftHi);
+            lo = rightLo;
+        } else {
+            QuickSortUnits(k, list, rightLo, hi);
+            hi = leftHi;
+        }
     }
 }
 

@@ -4,16 +4,20 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "core/simulation_state.h"
 
-/// \brief Unit numbers at positions 1..1000 (position 0 unused), owned by the caller.
-using UnitList = std::array<std::int32_t, MaxUnits + 1>;
+/// \brief Unit numbers at positions 1..N (position 0 unused), owned by the caller.
+using UnitList = std::vector<std::int32_t>;
 
-/// \brief list[i] := i for i = 1..N, then sorts 1..N ascending by variable k.
+/// \brief Sizes list to N + 1 positions, list[i] := i for i = 1..N, then sorts
+/// 1..N ascending by variable k.
 void SortUnitsByVariable(int k, UnitList& list);
-/// \brief Sorts positions lo..hi of list by variable k; ties keep the order the
-/// scheme gives them (strict comparisons).
+/// \brief Sorts positions lo..hi of list (brought into the list) by variable k;
+/// ties keep the order the scheme gives them (strict comparisons). A range that
+/// is already in ascending order is left as it is at once, which is what the
+/// scheme does with it, only in one pass.
 void QuickSortUnits(int k, UnitList& list, int lo, int hi);
 
 /// \brief The post-stratum of a value: nearest(value), halves to even.

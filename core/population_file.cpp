@@ -11,9 +11,12 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <utility>
 
+#include "core/delimited_file.h"
 #include "core/settings.h"
 #include "core/simulation_state.h"
+#include "core/text_encoding.h"
 
 namespace {
 
@@ -23,6 +26,8 @@ constexpr const char* RangeCheckMessage = "Range check error";
 
 constexpr std::size_t MaxWholeNumberLength = 32;
 constexpr std::size_t MaxRealLength = 64;
+/// Bytes of a name line kept: room for 20 characters of up to four bytes each.
+constexpr std::size_t MaxNameBytes = std::size_t{4} * MaxNameLength;
 constexpr std::size_t UnlimitedLength = std::numeric_limits<std::size_t>::max() / 2;
 constexpr int DefaultSampleSize = 10;
 constexpr int DefaultSimulationCount = 1000;
@@ -144,11 +149,13 @@ public:
             }
             throw PopulationFileError("Cannot open \"" + path + "\": " + SystemReason(errno));
         }
+        SkipByteOrderMark();
     }
 
-    /// The rest of the current line, of which at most maxLength characters are
-    /// kept; the reader moves on to the next line.
-    std::string ReadLine(std::size_t maxLength)
+    /// The rest of the current line, of which at most maxLength bytes are kept
+    /// (`cut` tells whether the line was longer); the reader moves on to the
+    /// next line.
+    std::string ReadLine(std::size_t maxLength, bool* cut = nullptr)
     {
         std::string kept;
         std::size_t lineLength = 0;
@@ -165,7 +172,25 @@ public:
         if (kept.size() > maxLength) {
             kept.resize(maxLength);
         }
+        if (cut != nullptr) {
+            *cut = !wholeLineKept;
+        }
         return kept;
+    }
+
+    /// A description line, in UTF-8.
+    std::string ReadText() { return TextAsUtf8(ReadLine(UnlimitedLength)); }
+
+    /// A name line's first 20 characters, in UTF-8: UTF-8 characters when the
+    /// line's kept bytes are UTF-8, otherwise Windows-1252 bytes.
+    std::string ReadName()
+    {
+        bool cut = false;
+        const std::string kept = ReadLine(MaxNameBytes, &cut);
+        if (IsValidUtf8(kept, cut)) {
+            return FirstCharacters(kept, MaxNameLength);
+        }
+        return Windows1252ToUtf8(std::string_view(kept).substr(0, MaxNameLength));
     }
 
     void SkipLine()
@@ -193,6 +218,16 @@ public:
     }
 
 private:
+    void SkipByteOrderMark()
+    {
+        constexpr std::string_view mark = "\xEF\xBB\xBF";
+        char start[3] = {};
+        const std::size_t got = std::fread(start, 1, mark.size(), file_.get());
+        if (std::string_view(start, got) != mark) {
+            std::rewind(file_.get());
+        }
+    }
+
     template <typename T>
     static T ValueOrFailure(const std::optional<T>& value)
     {
@@ -246,25 +281,28 @@ private:
     std::unique_ptr<std::FILE, FileCloser> file_;
 };
 
-void ReadContents(PopulationTextReader& reader, TSimulationState& state)
+void ReadContents(PopulationTextReader& reader, PopulationContents& contents)
 {
-    state.populationName = reader.ReadLine(UnlimitedLength);
-    state.unitCount = reader.ReadWholeNumber();
-    state.variableCount = reader.ReadWholeNumber();
+    contents.description = reader.ReadText();
+    contents.unitCount = reader.ReadWholeNumber();
+    contents.variableCount = reader.ReadWholeNumber();
     reader.SkipLine();
-    if (state.unitCount < 0 || state.variableCount < 0) {
+    if (contents.unitCount < 0 || contents.variableCount < 0) {
         throw PopulationFileError(RangeCheckMessage);
     }
-    state.unitCount = std::min(state.unitCount, MaxUnits);
-    for (int k = 1; k <= state.variableCount; ++k) {
+    if (contents.unitCount > MaxUnits) {
+        throw PopulationFileError(TooManyUnitsMessage);
+    }
+    for (int k = 1; k <= contents.variableCount; ++k) {
         if (k > MaxVariables) {
             throw PopulationFileError(RangeCheckMessage);
         }
-        state.variableNames[k] = reader.ReadLine(MaxNameLength);
+        contents.variableNames[k] = reader.ReadName();
     }
-    for (int i = 1; i <= state.unitCount; ++i) {
-        for (int k = 1; k <= state.variableCount; ++k) {
-            state.populationData[i][k] = reader.ReadReal();
+    contents.rows.resize(contents.unitCount);
+    for (int i = 1; i <= contents.unitCount; ++i) {
+        for (int k = 1; k <= contents.variableCount; ++k) {
+            contents.rows[i][k] = reader.ReadReal();
         }
         reader.SkipLine();
     }
@@ -297,17 +335,66 @@ void ApplyDefaults(TSimulationState& state)
 
 }  // namespace
 
+PopulationContents ReadPopulationFile(const std::string& path)
+{
+    PopulationContents contents;
+    PopulationTextReader reader(path);
+    ReadContents(reader, contents);
+    return contents;
+}
+
+// Everything is read into its own record first, so that a failed read leaves
+// the current population and settings untouched.
 void ReadPopulation()
 {
-    // Everything goes into a copy first, so that a failed read leaves the
-    // current population and settings untouched.
-    auto scratch = std::make_unique<TSimulationState>(SimulationState);
-    {
-        PopulationTextReader reader(scratch->populationName);
-        ReadContents(reader, *scratch);
+    const std::string& path = SimulationState.populationName;
+    if (IsDelimitedFileName(path)) {
+        const DelimitedTable table = ReadDelimitedFile(path);
+        AdoptPopulation(DelimitedPopulation(table, FirstUsableColumns(table), false));
+    } else {
+        AdoptPopulation(ReadPopulationFile(path));
     }
-    ApplyDefaults(*scratch);
-    SimulationState = std::move(*scratch);
+}
+
+void AdoptPopulation(PopulationContents contents)
+{
+    TSimulationState& state = SimulationState;
+    state.populationName = std::move(contents.description);
+    state.unitCount = contents.unitCount;
+    state.variableCount = contents.variableCount;
+    state.variableNames = std::move(contents.variableNames);
+    state.populationData = std::move(contents.rows);
+    ApplyDefaults(state);
+}
+
+void WritePopulation(std::ostream& out)
+{
+    const TSimulationState& state = SimulationState;
+    const int units = PopulationSize();
+    const int variables = std::clamp(state.variableCount, 0, MaxVariables);
+    out << state.populationName << '\n' << units << ' ' << variables << '\n';
+    for (int k = 1; k <= variables; ++k) {
+        out << state.variableNames[k] << '\n';
+    }
+    std::string line;
+    for (int i = 1; i <= units; ++i) {
+        line.clear();
+        for (int k = 1; k <= variables; ++k) {
+            char text[32];
+            const auto result = std::to_chars(text, text + sizeof text, UnitValue(i, k));
+            if (k > 1) {
+                line.push_back(' ');
+            }
+            line.append(text, result.ptr);
+        }
+        line.push_back('\n');
+        out << line;
+    }
+}
+
+std::optional<double> ParseRealText(std::string_view text)
+{
+    return ParseReal(text);
 }
 
 bool ParseIntInRange(const std::string& text, int low, int high, int& value)

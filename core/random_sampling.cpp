@@ -30,10 +30,10 @@ void MarkPositionsEmpty(int from, int to)
 
 /// The partial shuffle over a fresh list of all units, in place in sampleUnits:
 /// one random number per position, positions beyond the sample left holding the
-/// units not drawn.
-void ShuffleAllUnits(int units, int drawn)
+/// units not drawn. The sample lies on the heap, apart from the generator's seed:
+/// saying so lets the seed stay in a register through the loop.
+void ShuffleAllUnits(std::int32_t* __restrict sample, int units, int drawn)
 {
-    auto& sample = SimulationState.sampleUnits;
     for (int i = 1; i <= units; ++i) {
         sample[i] = i;
     }
@@ -126,7 +126,7 @@ void DrawSampleEqualProbabilities()
     if (drawn * FewUnitsRatio < units) {
         ShuffleFewUnits(units, drawn);
     } else {
-        ShuffleAllUnits(units, drawn);
+        ShuffleAllUnits(SimulationState.sampleUnits.Room(units), units, drawn);
     }
     MarkPositionsEmpty(drawn + 1, positions);
     SimulationState.respondentCount = drawn;
@@ -175,15 +175,16 @@ void GenerateNonresponse()
         return;
     }
     const int positions = SamplePositions();
+    std::int32_t* const sample = SimulationState.sampleUnits.Room(positions);
     for (int j = 1; j <= positions; ++j) {
-        const int unit = SimulationState.sampleUnits[j];
+        const int unit = sample[j];
         if (unit == 0) {
             continue;
         }
         const double probability = UnitValue(unit, variable) * SimulationState.nonresponseSlope +
                                    SimulationState.nonresponseIntercept;
         if (RandomFraction() < probability) {
-            SimulationState.sampleUnits[j] = 0;
+            sample[j] = 0;
             --SimulationState.respondentCount;
         }
     }

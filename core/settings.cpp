@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "core/ordering.h"
 #include "core/simulation_state.h"
@@ -92,19 +93,32 @@ std::string SetNonresponseLine(int variable, int percentAtMinimum, int percentAt
 
 namespace {
 
-/// sum / m; when the sum of the m finite target values at positions first,
-/// first + step, ... of list overflowed, their mean summed as shares value / m in
-/// the same order. Rounding of the shares can still carry a mean of values near
-/// the largest double beyond it; the true mean is finite, so it is then taken as
-/// the largest finite value of its sign.
-double MeanOfSum(double sum, int m, const UnitList& list, int first, int step)
+/// The target values of units 1..N in ascending order, NaN last.
+std::vector<double> SortedTargetValues(int units)
+{
+    std::vector<double> values;
+    values.reserve(static_cast<std::size_t>(units));
+    for (int i = 1; i <= units; ++i) {
+        values.push_back(TargetValue(i));
+    }
+    std::sort(values.begin(), values.end(),
+              [](double a, double b) { return a < b || (std::isnan(b) && !std::isnan(a)); });
+    return values;
+}
+
+/// sum / m; when the sum of the m finite values at positions first, first + step,
+/// ... of `values` overflowed, their mean summed as shares value / m in the same
+/// order. Rounding of the shares can still carry a mean of values near the
+/// largest double beyond it; the true mean is finite, so it is then taken as the
+/// largest finite value of its sign.
+double MeanOfSum(double sum, int m, const std::vector<double>& values, int first, int step)
 {
     if (std::isfinite(sum)) {
         return sum / m;
     }
     double mean = 0.0;
     for (int i = 0, p = first; i < m; ++i, p += step) {
-        mean += TargetValue(list[p]) / m;
+        mean += values[static_cast<std::size_t>(p)] / m;
     }
     constexpr double largest = std::numeric_limits<double>::max();
     return std::clamp(mean, -largest, largest);
@@ -112,6 +126,11 @@ double MeanOfSum(double sum, int m, const UnitList& list, int first, int step)
 
 }  // namespace
 
+// The m smallest and m largest values are summed in the order of the units sorted
+// by the target variable. Units with equal values may come in any order: the
+// sequence of values summed is the same (and a sum that starts at +0 is not
+// changed by adding -0 or +0), so sorting the values alone gives the same scale
+// as sorting the units, in O(N log N) whatever the order of the values.
 void SetScaleForSampleSize()
 {
     const int units = PopulationSize();
@@ -120,16 +139,15 @@ void SetScaleForSampleSize()
     if (!IsVariableNumber(target) || m < 1 || m > units) {
         return;
     }
-    UnitList list{};
-    SortUnitsByVariable(target, list);
+    const std::vector<double> values = SortedTargetValues(units);
     double smallest = 0.0;
-    for (int p = 1; p <= m; ++p) {
-        smallest += TargetValue(list[p]);
+    for (int p = 0; p < m; ++p) {
+        smallest += values[static_cast<std::size_t>(p)];
     }
     double largest = 0.0;
-    for (int p = units; p > units - m; --p) {
-        largest += TargetValue(list[p]);
+    for (int p = units - 1; p > units - 1 - m; --p) {
+        largest += values[static_cast<std::size_t>(p)];
     }
-    SimulationState.scaleLower = MeanOfSum(smallest, m, list, 1, 1);
-    SimulationState.scaleUpper = MeanOfSum(largest, m, list, units, -1);
+    SimulationState.scaleLower = MeanOfSum(smallest, m, values, 0, 1);
+    SimulationState.scaleUpper = MeanOfSum(largest, m, values, units - 1, -1);
 }

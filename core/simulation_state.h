@@ -4,11 +4,13 @@
 // writes it directly. Arrays are indexed from 1; index 0 is never used.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
-inline constexpr int MaxUnits = 1000;
+inline constexpr int MaxUnits = 100000;
 inline constexpr int MaxVariables = 10;
 inline constexpr int MaxSamples = 1000;
 inline constexpr int MaxStrata = 10;
@@ -33,13 +35,67 @@ enum DesignCode : std::int32_t {
     DesignSystematic = 13,  ///< along the list ordered by systematicOrder
 };
 
-using PopulationMatrix = std::array<std::array<double, MaxVariables + 1>, MaxUnits + 1>;
+/// \brief Elements numbered from 0 (index 0 unused by the record) that take only
+/// the room of what was stored: writing element i makes room for it, and reading
+/// past the stored elements through a const reference gives a zero element. So
+/// memory follows the population read, not the capacity, and a stray index
+/// reads zeros instead of leaving the storage.
+template <typename T>
+class GrowingArray {
+public:
+    GrowingArray() = default;
+    /// \brief Room for elements 0..last from the start.
+    explicit GrowingArray(int last) : items_(static_cast<std::size_t>(last) + 1) {}
+
+    T& operator[](int i)
+    {
+        if (i < 0) {
+            throw std::out_of_range("negative index");
+        }
+        const auto index = static_cast<std::size_t>(i);
+        if (index >= items_.size()) {
+            items_.resize(index + 1);
+        }
+        return items_[index];
+    }
+    // A negative i becomes a huge unsigned index: one comparison checks both ends.
+    const T& operator[](int i) const
+    {
+        const auto index = static_cast<std::size_t>(i);
+        return index < items_.size() ? items_[index] : zero_;
+    }
+    /// \brief Room for elements 0..last, the ones beyond dropped.
+    void resize(int last) { items_.resize(static_cast<std::size_t>(last) + 1); }
+    /// \brief Room for at least elements 0..last (last >= 0); the elements, for
+    /// loops that index them many times. Valid until the storage grows again.
+    T* Room(int last)
+    {
+        if (static_cast<std::size_t>(last) >= items_.size()) {
+            items_.resize(static_cast<std::size_t>(last) + 1);
+        }
+        return items_.data();
+    }
+    [[nodiscard]] std::size_t size() const { return items_.size(); }
+    auto begin() { return items_.begin(); }
+    auto end() { return items_.end(); }
+    [[nodiscard]] auto begin() const { return items_.begin(); }
+    [[nodiscard]] auto end() const { return items_.end(); }
+    bool operator==(const GrowingArray&) const = default;
+
+private:
+    static constexpr T zero_{};
+    std::vector<T> items_;
+};
+
+/// \brief One unit's values, variable k at index k (index 0 always 0).
+using UnitRow = std::array<double, MaxVariables + 1>;
+using PopulationMatrix = GrowingArray<UnitRow>;
 
 struct TSimulationState {
     std::string versionText;
     /// Before a read: the path to read; after a successful read: the file's first line.
     std::string populationName;
-    PopulationMatrix populationData{};  ///< [unit 1..1000][variable 1..10]
+    PopulationMatrix populationData{};  ///< [unit 1..N][variable 1..10]
     std::array<std::string, MaxVariables + 1> variableNames{};
     /// [sample 1..]: room for MaxSamples from the start; a longer run of the batch
     /// simulator grows it to its number of samples.
@@ -60,7 +116,9 @@ struct TSimulationState {
     double theoreticalStdError = 0.0;
     double simulatedMean = 0.0;
     double simulatedStdDev = 0.0;
-    std::array<std::int32_t, MaxUnits + 1> sampleUnits{};  ///< 0 marks a nonrespondent
+    /// 0 marks a nonrespondent. The positions of a sample from up to 1000 units are
+    /// there from the start, as they always were; larger samples make room.
+    GrowingArray<std::int32_t> sampleUnits{1000};
     std::int32_t estimatorCode = 0;
     std::int32_t designCode = 0;
     double auxiliaryMean = 0.0;
@@ -101,11 +159,12 @@ extern TSimulationState SimulationState;
 /// \brief Value of variable `variable` for unit `unit` (both numbered from 1).
 inline double UnitValue(int unit, int variable)
 {
-    return SimulationState.populationData[unit][variable];
+    const PopulationMatrix& rows = SimulationState.populationData;
+    return rows[unit][variable];
 }
 
-/// \brief unitCount brought into 0..MaxUnits, so that loops over the units can
-/// never leave the matrix whatever the record holds.
+/// \brief unitCount brought into 0..MaxUnits, so that loops over the units stay
+/// bounded whatever the record holds.
 int PopulationSize();
 
 /// \brief sampleSize brought into 0..MaxUnits, for the same reason.

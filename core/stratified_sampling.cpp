@@ -86,9 +86,12 @@ int DrawStratifiedSample(const StratifiedFrame& frame, const StratumCounts& samp
 
 void DrawSampleStratified(const StratifiedPlan& plan)
 {
-    auto& units = SimulationState.sampleUnits;
     const int positions = SamplePositions();
-    const int drawn = DrawStratifiedSample(plan.frame, plan.sampleSizes, std::span(units).subspan(1));
+    // Room for the whole frame, which the draw copies before it shuffles.
+    const int room = std::max(positions, static_cast<int>(plan.frame.units.size()));
+    std::int32_t* const units = SimulationState.sampleUnits.Room(room);
+    const int drawn = DrawStratifiedSample(plan.frame, plan.sampleSizes,
+                                           std::span(units + 1, static_cast<std::size_t>(room)));
     for (int j = drawn + 1; j <= positions; ++j) {
         units[j] = 0;
     }

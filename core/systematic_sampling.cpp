@@ -43,9 +43,10 @@ int DrawSystematicSample(std::span<const std::int32_t> order, int n, std::span<s
 
 void DrawSampleSystematic(std::span<const std::int32_t> order)
 {
-    auto& units = SimulationState.sampleUnits;
     const int positions = SamplePositions();
-    const int drawn = DrawSystematicSample(order, positions, std::span(units).subspan(1));
+    std::int32_t* const units = SimulationState.sampleUnits.Room(positions);
+    const int drawn =
+        DrawSystematicSample(order, positions, std::span(units + 1, static_cast<std::size_t>(positions)));
     for (int j = drawn + 1; j <= positions; ++j) {
         units[j] = 0;
     }

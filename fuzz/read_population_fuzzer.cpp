@@ -13,6 +13,7 @@
 
 #include "core/population_file.h"
 #include "core/simulation_state.h"
+#include "core/text_encoding.h"
 #include "fuzz/fuzz_check.h"
 
 namespace {
@@ -103,8 +104,12 @@ void CheckReadRecord()
     FUZZ_CHECK(s.estimatorCode == EstimatorDirect && s.designCode == DesignEqualProbabilities);
     FUZZ_CHECK(s.simulationCount == 1000 && s.verticalCompression == 1 && s.auxiliaryVariable == 0);
     FUZZ_CHECK(!s.confidenceIntervalMode && !s.nonresponseOn && s.nonresponseVariable == 0);
+    FUZZ_CHECK(IsValidUtf8(s.populationName));
     for (int k = 1; k <= s.variableCount; ++k) {
-        FUZZ_CHECK(s.variableNames[k].size() <= MaxNameLength);
+        // Texts are UTF-8, names cut to 20 characters (up to four bytes each).
+        const std::string& name = s.variableNames[k];
+        FUZZ_CHECK(IsValidUtf8(name));
+        FUZZ_CHECK(FirstCharacters(name, MaxNameLength) == name);
     }
     for (int i = 1; i <= s.unitCount; ++i) {
         for (int k = 1; k <= s.variableCount; ++k) {

@@ -8,9 +8,9 @@ build=${TARVEK_FUZZ_BUILD_DIR:-$root/build-fuzz}
 seconds=${1:-60}
 
 CXX=clang++ cmake -S "$root/fuzz" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --parallel "$(nproc)" --target read_population_fuzzer run_engine_fuzzer
+cmake --build "$build" --parallel "$(nproc)" --target read_population_fuzzer read_delimited_fuzzer run_engine_fuzzer
 
-for target in read_population run_engine; do
+for target in read_population read_delimited run_engine; do
     # New inputs go to a scratch folder, so the seed corpus in the repository stays as it is.
     scratch="$build/corpus/$target"
     mkdir -p "$scratch"

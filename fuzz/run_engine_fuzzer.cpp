@@ -32,6 +32,9 @@
 namespace {
 
 constexpr std::size_t SettingByteCount = 64;
+/// Populations of up to 1000 units keep each run to seconds under the sanitizers
+/// and keep the meaning of the seed corpus; larger ones take the same paths.
+constexpr int FuzzedUnits = 1000;
 
 /// Magnitudes that have hurt numerical code before: extremes, subnormals, zeros.
 constexpr std::array<double, 12> SpecialValues = {
@@ -78,7 +81,7 @@ void FillPopulation(FuzzedDataProvider& sizes, FuzzedDataProvider& values)
 {
     SimulationState = TSimulationState{};
     SimulationState.populationName = "fuzz";
-    SimulationState.unitCount = MostlySmall(sizes, 0, MaxUnits);
+    SimulationState.unitCount = MostlySmall(sizes, 0, FuzzedUnits);
     SimulationState.variableCount = sizes.ConsumeIntegralInRange(0, MaxVariables);
     for (int k = 1; k <= SimulationState.variableCount; ++k) {
         SimulationState.variableNames[k] = "v" + std::to_string(k);
@@ -110,7 +113,7 @@ void ChooseSettings(FuzzedDataProvider& input)
         s.targetVariable = target;
     }
     s.auxiliaryVariable = input.ConsumeIntegralInRange(-1, MaxVariables + 1);
-    s.sampleSize = MostlySmall(input, -2, MaxUnits + 2);
+    s.sampleSize = MostlySmall(input, -2, FuzzedUnits + 2);
     s.simulationCount = MostlySmall(input, -5, MaxSamples + 5);
     s.estimatorCode = input.ConsumeIntegralInRange(EstimatorDirect - 1, EstimatorPostStratified + 1);
     s.designCode = input.ConsumeIntegralInRange(DesignEqualProbabilities - 1, DesignSystematic + 1);
@@ -153,7 +156,7 @@ void ChooseScale(FuzzedDataProvider& input)
         case 0:
             break;
         case 1:
-            s.scaleSampleSize = input.ConsumeIntegralInRange(-1, MaxUnits + 1);
+            s.scaleSampleSize = input.ConsumeIntegralInRange(-1, FuzzedUnits + 1);
             SetScaleForSampleSize();
             break;
         case 2:

@@ -139,6 +139,10 @@ int RunApplication(int argc, char** argv)
     QApplication::setWindowIcon(EmblemIcon());
     CreateForms();
     Forms.Main->show();
+    if (const QString population = PopulationArgument(QApplication::arguments().mid(1));
+        !population.isEmpty()) {
+        Forms.Main->OpenPopulation(population);
+    }
     const int exitCode = QApplication::exec();
     DestroyForms();
     return exitCode;

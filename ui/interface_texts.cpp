@@ -41,6 +41,7 @@ void ApplyMenuCaptions(TMain& main)
     main.Population1->setTitle(QStringLiteral("Population"));
     main.Readpopulation1->setText(QStringLiteral("Read population"));
     main.Displayvariable1->setText(QStringLiteral("Display variable"));
+    main.Savepopulation1->setText(QStringLiteral("Save population"));
     main.Exit1->setText(QStringLiteral("Stop"));
     main.Sample1->setTitle(QStringLiteral("Sample"));
     main.Targetvariable1->setText(QStringLiteral("Target variabele"));
@@ -76,7 +77,9 @@ void ApplyPanelCaptions(TMain& main)
 void ApplyOpenDialogTexts(TMain& main)
 {
     main.OpenDialog->setWindowTitle(QStringLiteral(" Select population file"));
-    main.OpenDialog->setNameFilter(QStringLiteral("Population files (*.pop)"));
+    main.OpenDialog->setNameFilters({QStringLiteral("Population files (*.pop)"),
+                                     QStringLiteral("CSV files (*.csv *.tsv *.txt)"),
+                                     QStringLiteral("All population files (*.pop *.csv *.tsv *.txt)")});
 }
 
 void ApplyMainWindowTexts(TMain& main)

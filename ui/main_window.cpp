@@ -10,10 +10,18 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
+#include <QUrl>
+#include <cerrno>
+#include <cstring>
 #include <exception>
+#include <fstream>
 
+#include "core/delimited_file.h"
 #include "core/population_file.h"
 #include "core/rounding.h"
 #include "core/simulation_state.h"
@@ -26,6 +34,7 @@
 #include "ui/example_data.h"
 #include "ui/forms.h"
 #include "ui/help_viewer.h"
+#include "ui/import_dialog.h"
 #include "texts/interface_text_table.h"
 #include "ui/interface_texts.h"
 #include "ui/settings_commands.h"
@@ -107,6 +116,19 @@ QString PopulationStartFolder()
     return examples.isEmpty() ? QDir::currentPath() : examples;
 }
 
+QString PopulationArgument(const QStringList& arguments)
+{
+    for (qsizetype i = arguments.size() - 1; i >= 0; --i) {
+        const QString& argument = arguments[i];
+        const bool valueOfOption = i > 0 && arguments[i - 1].startsWith(QLatin1String("--")) &&
+                                   !arguments[i - 1].contains(QLatin1Char('='));
+        if (!argument.startsWith(QLatin1Char('-')) && !valueOfOption) {
+            return argument;
+        }
+    }
+    return {};
+}
+
 TMain::TMain(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("Main"));
@@ -117,6 +139,8 @@ TMain::TMain(QWidget* parent) : QMainWindow(parent)
     CreateMenu();
     CreateOpenDialog();
     CreateInfoPanel();
+    ImportDialog = new TImportDialog(this);
+    setAcceptDrops(true);
 }
 
 void TMain::CreateMenu()
@@ -130,6 +154,8 @@ void TMain::CreateMenu()
                                  &TMain::Readpopulation1Click);
     Displayvariable1 = AddCommand(Population1, "Displayvariable1", QKeySequence(Qt::CTRL | Qt::Key_D),
                                   &TMain::Displayvariable1Click);
+    Savepopulation1 =
+        AddCommand(Population1, "Savepopulation1", QKeySequence(), &TMain::Savepopulation1Click);
     N1 = Population1->addSeparator();
     N1->setObjectName(QStringLiteral("N1"));
     Exit1 = AddCommand(Population1, "Exit1", QKeySequence(Qt::ALT | Qt::Key_X), &TMain::Exit1Click);
@@ -216,6 +242,15 @@ void TMain::CreateOpenDialog()
     OpenDialog->setFileMode(QFileDialog::ExistingFile);
     // Later uses open where the previous one ended: the dialog keeps its folder.
     OpenDialog->setDirectory(PopulationStartFolder());
+
+    SavePopulationDialog = new QFileDialog(this);
+    SavePopulationDialog->setObjectName(QStringLiteral("SavePopulationDialog"));
+    SavePopulationDialog->setOption(QFileDialog::DontUseNativeDialog);
+    SavePopulationDialog->setAcceptMode(QFileDialog::AcceptSave);
+    SavePopulationDialog->setFileMode(QFileDialog::AnyFile);
+    SavePopulationDialog->setDefaultSuffix(QStringLiteral("pop"));
+    SavePopulationDialog->setWindowTitle(QStringLiteral(" Save population"));
+    SavePopulationDialog->setNameFilter(QStringLiteral("Population files (*.pop)"));
 }
 
 void TMain::CreateInfoPanel()
@@ -319,22 +354,94 @@ void TMain::Readpopulation1Click()
     if (chosen.isEmpty()) {
         return;
     }
-    ReadPopulationFrom(chosen.first());
-    UpdateInfo();
+    if (ReadPopulationFrom(chosen.first())) {
+        UpdateInfo();
+    }
 }
 
-void TMain::ReadPopulationFrom(const QString& path)
+bool TMain::ReadPopulationFrom(const QString& path)
 {
+    const std::string file = QFile::encodeName(path).toStdString();
+    if (IsDelimitedFileName(file)) {
+        return ImportDelimitedFile(file);
+    }
     // The reader keeps the previous population when a file fails; putting the
     // previous description back keeps the record consistent with that population.
     const std::string previousName = SimulationState.populationName;
-    SimulationState.populationName = QFile::encodeName(path).toStdString();
+    SimulationState.populationName = file;
     try {
         ReadPopulation();
     } catch (...) {
         SimulationState.populationName = previousName;
         throw;
     }
+    return true;
+}
+
+// The population changes only when the user confirms columns that read.
+bool TMain::ImportDelimitedFile(const std::string& path)
+{
+    const DelimitedTable table = ReadDelimitedFile(path);
+    ImportChoice choice;
+    if (!ImportDialog->Execute(table, choice)) {
+        return false;
+    }
+    AdoptPopulation(DelimitedPopulation(table, choice.columns, choice.dropMissing));
+    return true;
+}
+
+void TMain::OpenPopulation(const QString& path)
+{
+    RunCommand([this, path] {
+        if (ReadPopulationFrom(path)) {
+            UpdateInfo();
+        }
+    });
+}
+
+void TMain::dragEnterEvent(QDragEnterEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() == 1 && urls.first().isLocalFile()) {
+        event->acceptProposedAction();
+    }
+}
+
+void TMain::dropEvent(QDropEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.size() == 1 && urls.first().isLocalFile()) {
+        event->acceptProposedAction();
+        OpenPopulation(urls.first().toLocalFile());
+    }
+}
+
+void TMain::Savepopulation1Click()
+{
+    if (SimulationState.variableCount <= 0) {
+        ShowErrorMessage(Text(InterfaceTexts.messageTexts[1]));
+        return;
+    }
+    if (SavePopulationDialog->exec() != QDialog::Accepted ||
+        SavePopulationDialog->selectedFiles().isEmpty()) {
+        return;
+    }
+    SavePopulationTo(SavePopulationDialog->selectedFiles().constFirst());
+}
+
+void TMain::SavePopulationTo(const QString& path)
+{
+    RunCommand([path] {
+        const std::string file = QFile::encodeName(path).toStdString();
+        std::ofstream out(file, std::ios::out | std::ios::trunc | std::ios::binary);
+        if (out) {
+            WritePopulation(out);
+            out.close();
+        }
+        if (!out) {
+            throw PopulationFileError("Cannot write \"" + file + "\": " + std::strerror(errno));
+        }
+    });
 }
 
 void TMain::Displayvariable1Click()

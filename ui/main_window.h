@@ -8,14 +8,18 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 class QAction;
+class QDragEnterEvent;
+class QDropEvent;
 class QFileDialog;
 class QFrame;
 class QKeySequence;
 class QLabel;
 class QMenu;
 class QMenuBar;
+class TImportDialog;
 
 /// \brief Outer size and position of the main window and the place of its
 /// information panel, all in pixels.
@@ -44,6 +48,11 @@ QString PopulationStartFolder();
 
 inline constexpr const char* TargetVariableMissingMessage = "You must specify a target variable!";
 
+/// \brief The population file named on the command line (arguments after the
+/// program's name): the last argument that is not an option nor the value of
+/// the option before it; empty when there is none.
+QString PopulationArgument(const QStringList& arguments);
+
 class TMain : public QMainWindow {
 public:
     explicit TMain(QWidget* parent = nullptr);
@@ -64,8 +73,18 @@ public:
     /// report and the program goes on.
     void RunCommand(const std::function<void()>& command);
 
+    /// \brief Reads a population file, a delimited one through the import
+    /// dialog, and refreshes the information panel; a failure goes to the
+    /// general error report and changes nothing. For the command line and files
+    /// dropped on the window.
+    void OpenPopulation(const QString& path);
+    /// \brief Writes the population as a population file; a failure goes to the
+    /// general error report.
+    void SavePopulationTo(const QString& path);
+
     void Readpopulation1Click();
     void Displayvariable1Click();
+    void Savepopulation1Click();
     void Exit1Click();
     void Targetvariable1Click();
     void Samplingdesign1Click();
@@ -85,6 +104,7 @@ public:
     QMenu* Population1 = nullptr;
     QAction* Readpopulation1 = nullptr;
     QAction* Displayvariable1 = nullptr;
+    QAction* Savepopulation1 = nullptr;
     QAction* N1 = nullptr;
     QAction* Exit1 = nullptr;
     QMenu* Sample1 = nullptr;
@@ -109,6 +129,8 @@ public:
     QAction* Help2 = nullptr;
     QAction* Aboutthisprogram1 = nullptr;
     QFileDialog* OpenDialog = nullptr;
+    QFileDialog* SavePopulationDialog = nullptr;
+    TImportDialog* ImportDialog = nullptr;
     QFrame* InfoPanel = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
@@ -131,6 +153,8 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateMenu();
@@ -141,7 +165,9 @@ private:
     void CreateViewSwitches();
     QAction* AddSwitch(const char* name, const char* caption, const std::function<void(bool)>& apply);
     QLabel* AddPanelLabel(const char* name, int left, int top);
-    void ReadPopulationFrom(const QString& path);
+    /// True when a population was read, false when the import was cancelled.
+    bool ReadPopulationFrom(const QString& path);
+    bool ImportDelimitedFile(const std::string& path);
     void OpenHelpContents();
     /// \brief The checks of Begin: a population, a sample size of two, a target
     /// variable; false after the message of the first that fails.

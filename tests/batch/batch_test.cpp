@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -349,6 +350,84 @@ TEST(BatchDescribeTest, FewUnitsGiveDashes)
     result = RunBatch({"--describe", path});
     std::remove(path.c_str());
     EXPECT_EQ(result.out, "No units\nunits 0\nvariables 2\n1\tA\t-\t-\t-\t-\n2\tB\t-\t-\t-\t-\n");
+}
+
+const std::string SchoolsCsv =
+    "cds;api;school type;enroll\n"
+    "1;600,5;E;100\n"
+    "2;700;H;NA\n"
+    "3;650;M;300\n"
+    "4;720;E;400\n";
+
+TEST(BatchDelimitedTest, ChosenColumnsTheirCodesAndTheSavedPopulation)
+{
+    const std::string csv = TempPath("schools.csv");
+    WriteWhole(csv, SchoolsCsv);
+    const BatchResult described = RunBatch({"--columns", "school type,api", "--describe", csv});
+    EXPECT_EQ(described.status, 0) << described.err;
+    EXPECT_EQ(Lines(described.out).at(1), "units 4");
+    EXPECT_EQ(Lines(described.out).at(3), "1\tschool type\t1.000\t3.000\t1.750\t0.957");
+    EXPECT_EQ(Lines(described.out).back(), "Codes of school type: 1 E, 2 H, 3 M");
+
+    const std::string pop = TempPath("schools.pop");
+    const BatchResult written =
+        RunBatch({"--columns", "school type,api", "--write-population", pop, "--describe", csv});
+    EXPECT_EQ(written.status, 0) << written.err;
+    EXPECT_EQ(written.out, described.out);
+    EXPECT_EQ(RunBatch({"--write-population", "-", pop}).out, ReadWhole(pop));
+    const std::string codes = "Codes of school type: 1 E, 2 H, 3 M\n";
+    EXPECT_EQ(RunBatch({"--describe", pop}).out + codes, described.out);
+
+    const BatchResult dropped = RunBatch({"--drop-missing", "--write-population", "-", csv});
+    EXPECT_EQ(dropped.out,
+              std::filesystem::path(csv).stem().string() +
+                  "\n3 4\ncds\napi\nschool type\nenroll\n1 600.5 1 100\n3 650 3 300\n4 720 1 400\n");
+    const BatchResult simulated =
+        RunBatch({"--columns", "api,school type", "-e", "poststrat", "-a", "2", csv});
+    EXPECT_EQ(simulated.status, 0) << simulated.err;
+    std::remove(csv.c_str());
+    std::remove(pop.c_str());
+}
+
+TEST(BatchDelimitedTest, RefusesColumnsThatDoNotFitTheFile)
+{
+    const std::string csv = TempPath("schools.csv");
+    WriteWhole(csv, SchoolsCsv + "5;;;\n");
+    struct Case {
+        std::vector<std::string> arguments;
+        int status;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {{"--columns", "api,x", csv}, 2, "--columns: there is no column 'x'"},
+        {{"--columns", "api,api", csv}, 2, "--columns: column 'api' is named twice"},
+        {{"--columns", "a,b,c,d,e,f,g,h,i,j,k", csv}, 2, "--columns names more than 10 columns"},
+        {{"--columns", "api", Small}, 2, "--columns needs a CSV, TSV or TXT file"},
+        {{"--columns", "cds,enroll", csv}, 1, csv + ": Line 3: missing value in column enroll!"},
+        {{"--columns", "api,cds", csv}, 1, csv + ": Line 6: missing value in column api!"},
+        {{"--write-population", "/nonexistent-folder/p.pop", "--columns", "cds", csv},
+         1,
+         "/nonexistent-folder/p.pop: No such file or directory"},
+    };
+    for (const Case& c : cases) {
+        const BatchResult result = RunBatch(c.arguments);
+        EXPECT_EQ(result.status, c.status) << c.message;
+        EXPECT_EQ(result.err, "tarvek-batch: " + c.message + "\n");
+    }
+    WriteWhole(csv, "a;b\n;1\n");
+    const BatchResult unusable = RunBatch({"--columns", "a", csv});
+    EXPECT_EQ(unusable.err, "tarvek-batch: --columns: column 'a' holds no value\n");
+    std::remove(csv.c_str());
+}
+
+TEST(BatchDescribeTest, WindowsTextsAreWrittenInUtf8)
+{
+    const std::string path = TempPath("windows.pop");
+    WriteWhole(path, "R\xE9gion Li\xE8ge\r\n1 1\r\nM\xE9tier\r\n2\r\n");
+    const BatchResult result = RunBatch({"--describe", path});
+    std::remove(path.c_str());
+    EXPECT_EQ(result.out,
+              "R\xC3\xA9gion Li\xC3\xA8ge\nunits 1\nvariables 1\n1\tM\xC3\xA9tier\t2.000\t2.000\t2.000\t-\n");
 }
 
 TEST(BatchRefusalTest, SettingsOutsideTheirRanges)

@@ -49,6 +49,17 @@ TEST(SortUnitsByVariable, SortsAThousandUnitsWithManyTies)
     EXPECT_EQ(std::adjacent_find(sortedUnits.begin(), sortedUnits.end()), sortedUnits.end());
 }
 
+TEST(SortUnitsByVariable, LeavesOneHundredThousandOrderedUnitsInOnePass)
+{
+    std::vector<double> values;
+    for (int i = 0; i < MaxUnits; ++i) {
+        values.push_back(i / 7);
+    }
+    const std::vector<int> units = SortedUnits(values);
+    EXPECT_TRUE(std::is_sorted(units.begin(), units.end()));
+    EXPECT_EQ(units.back(), MaxUnits);
+}
+
 TEST(PostStratumOf, RoundsHalvesToEven)
 {
     EXPECT_EQ(PostStratumOf(0.6), 1);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "core/simulation_state.h"
 #include "tests/core/core_test_support.h"
@@ -86,17 +87,55 @@ TEST_F(PopulationFileTest, AFileThatEndsEarlyGivesEmptyNamesAndZeroValues)
     EXPECT_EQ(ColumnOf(1), (std::vector<double>{7, 8, 0}));
 }
 
-TEST_F(PopulationFileTest, UnitsBeyondOneThousandAreNeitherReadNorChecked)
+TEST_F(PopulationFileTest, ReadsUpToOneHundredThousandUnitsWholeAndRefusesMore)
 {
-    std::string content = "big\n1500 1\nv\n";
-    for (int i = 1; i <= 1000; ++i) {
-        content += std::to_string(i) + "\n";
+    std::string values;
+    for (int i = 1; i <= MaxUnits; ++i) {
+        values += std::to_string(i) + "\n";
     }
-    content += "garbage that is no number\n";
-    ASSERT_EQ(Read(content), "");
-    EXPECT_EQ(SimulationState.unitCount, 1000);
-    EXPECT_EQ(UnitValue(1000, 1), 1000.0);
+    ASSERT_EQ(Read("big\n100000 1\nv\n" + values), "");
+    EXPECT_EQ(SimulationState.unitCount, MaxUnits);
+    EXPECT_EQ(UnitValue(MaxUnits, 1), MaxUnits);
     EXPECT_EQ(SimulationState.sampleSize, 10);
+
+    EXPECT_EQ(Read("bigger\n100001 1\nv\n" + values + "1\n"), TooManyUnitsMessage);
+    EXPECT_EQ(SimulationState.unitCount, MaxUnits);
+    // A thousand units are no longer a limit: what follows them is read.
+    EXPECT_EQ(Read("d\n1500 1\nv\n" + values.substr(0, values.find("1001\n")) + "garbage\n"),
+              "Invalid numeric input");
+}
+
+TEST_F(PopulationFileTest, ReadsTextsWrittenOnWindowsAndCutsNamesByCharacters)
+{
+    struct Case {
+        std::string file;
+        std::string description;
+        std::string name;
+    };
+    const std::vector<Case> cases = {
+        {"R\xE9gion Li\xE8ge\n1 1\nM\xE9tier\n1\n", "R\u00e9gion Li\u00e8ge", "M\u00e9tier"},
+        {"\xEF\xBB\xBFR\xC3\xA9gion\n1 1\nM\xC3\xA9tier\n1\n", "R\u00e9gion", "M\u00e9tier"},
+        {"\x80 \x81\n1 1\n\x93q\x94\n1\n", "\u20ac \u0081", "\u201cq\u201d"},
+        // Twenty two-byte characters are kept whole, the rest of the line dropped.
+        {"d\n1 1\n\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9"
+         "\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e8\u00e8\n1\n",
+         "d",
+         "\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9"
+         "\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9"},
+        // Windows-1252 names are cut at 20 bytes, which are 20 characters.
+        {"d\n1 1\n\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE9\xE8\n1\n",
+         "d",
+         "\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9"
+         "\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9"},
+        // A mark anywhere but at the start belongs to the text.
+        {"d\xEF\xBB\xBF\n1 1\nv\n1\n", "d\uFEFF", "v"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(Read(c.file), "") << c.file;
+        EXPECT_EQ(SimulationState.populationName, c.description) << c.file;
+        EXPECT_EQ(SimulationState.variableNames[1], c.name) << c.file;
+        EXPECT_EQ(UnitValue(1, 1), 1.0) << c.file;
+    }
 }
 
 TEST_F(PopulationFileTest, AcceptsEveryFormOfTheNumberSyntax)

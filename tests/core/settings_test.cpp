@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <vector>
+
+#include "core/ordering.h"
+#include "core/random_sampling.h"
+
 #include "core/simulation_state.h"
 #include "tests/core/core_test_support.h"
 
@@ -135,6 +141,48 @@ TEST(SetScaleForSampleSize, TakesTheMeansOfTheSmallestAndLargestValues)
     SimulationState.scaleLower = -1.0;
     SetScaleForSampleSize();
     EXPECT_EQ(SimulationState.scaleLower, -1.0);
+}
+
+// The scale depends only on the sorted values: it equals the means of the units
+// in the order the exchange scheme sorts them, ties and signed zeros included.
+TEST(SetScaleForSampleSize, GivesTheMeansOfTheUnitsInTheSchemesOrder)
+{
+    std::vector<std::vector<double>> cases = {
+        {2, 1, 2, 1, 0.1, 0.1, 0.7},
+        {0.0, -0.0, 0.0, -0.0, 1e-300, -0.0},
+        {9, 8, 7, 6, 5, 4, 3, 2, 1},
+        {1e308, 1.5e308, -1e308, 1.7e308, 1.7e308},
+    };
+    std::vector<double> ties;
+    RandomGenerator.seed = 11;
+    for (int i = 0; i < 1000; ++i) {
+        ties.push_back(RandomInteger(7) * 0.1);
+    }
+    cases.push_back(ties);
+    for (const std::vector<double>& values : cases) {
+        InstallSingleVariable(values);
+        SimulationState.targetVariable = 1;
+        UnitList list;
+        SortUnitsByVariable(1, list);
+        const int units = static_cast<int>(values.size());
+        for (const int m : {1, 3, units}) {
+            double smallest = 0.0;
+            double largest = 0.0;
+            for (int p = 1; p <= m; ++p) {
+                smallest += UnitValue(list[p], 1);
+                largest += UnitValue(list[units + 1 - p], 1);
+            }
+            SimulationState.scaleSampleSize = m;
+            SetScaleForSampleSize();
+            if (std::isfinite(smallest) && std::isfinite(largest)) {
+                EXPECT_EQ(SimulationState.scaleLower, smallest / m) << units << " " << m;
+                EXPECT_EQ(SimulationState.scaleUpper, largest / m) << units << " " << m;
+                EXPECT_EQ(std::signbit(SimulationState.scaleLower), std::signbit(smallest / m));
+            } else {
+                EXPECT_TRUE(std::isfinite(SimulationState.scaleUpper));
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -18,6 +18,7 @@ set(expected
     ${DATADIR}/tarvek/examples/mu284.pop
     ${DATADIR}/tarvek/examples/belgium.pop
     ${DATADIR}/tarvek/examples/schools.pop
+    ${DATADIR}/tarvek/examples/classroom.csv
     ${DATADIR}/applications/${app_id}.desktop
     ${DATADIR}/metainfo/${app_id}.metainfo.xml
     ${DATADIR}/mime/packages/${app_id}.xml)

@@ -151,6 +151,16 @@ TEST(ExamplePopulations, TheRefusalsThePageAnnouncesHappen)
     EXPECT_EQ(CountNonPositiveValues(VariableNamed(QStringLiteral("Population 2004"))), 0);
 }
 
+TEST(ExamplePopulations, TheClassroomCsvFileHoldsTheSamePupilsWithTheSetsAsText)
+{
+    ASSERT_NO_THROW(Read(QStringLiteral("classroom.pop")));
+    const TSimulationState fromPopulationFile = SimulationState;
+    ASSERT_NO_THROW(Read(QStringLiteral("classroom.csv")));
+    EXPECT_EQ(SimulationState.populationName, "classroom");
+    EXPECT_EQ(SimulationState.variableNames, fromPopulationFile.variableNames);
+    EXPECT_EQ(SimulationState.populationData, fromPopulationFile.populationData);
+}
+
 TEST(ExamplePopulations, TheClassroomSetsHoldTheStatedNumbersOfPupils)
 {
     ASSERT_NO_THROW(Read(QStringLiteral("classroom.pop")));

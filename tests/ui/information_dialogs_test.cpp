@@ -15,6 +15,7 @@
 #include "engine/run_engine.h"
 #include "texts/interface_text_table.h"
 #include "tests/ui/forms_fixture.h"
+#include "ui/import_dialog.h"
 #include "ui/about_box.h"
 #include "ui/emblem.h"
 #include "ui/error_message.h"
@@ -98,6 +99,8 @@ TEST_F(FormsTest, ErrorFieldHoldsEveryMessageOfTheProgram)
         ConstantNonresponseVariableMessage,
         RejectionBoundMessage,
         SampleTooSmallForStrataMessage,
+        NoColumnTickedMessage,
+        TooManyColumnsMessage,
     };
     for (const QString& message : messages) {
         auto end = std::make_shared<int>(0);

@@ -90,6 +90,7 @@ TEST_F(FormsTest, MainWindowAndTitlesShowTheirTexts)
     const QStringList expected = {"Population",
                                   "Read population",
                                   "Display variable",
+                                  "Save population",
                                   "Stop",
                                   "Sample",
                                   "Target variabele",
@@ -121,6 +122,8 @@ TEST_F(FormsTest, MainWindowAndTitlesShowTheirTexts)
                                   "Simulations:",
                                   " Select population file",
                                   "Population files (*.pop)",
+                                  "CSV files (*.csv *.tsv *.txt)",
+                                  "All population files (*.pop *.csv *.tsv *.txt)",
                                   " Error message",
                                   " About Tarvek"};
     EXPECT_EQ(VisibleTexts(), expected);

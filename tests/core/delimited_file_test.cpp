@@ -1,0 +1,265 @@
+#include "core/delimited_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/settings.h"
+#include "core/simulation_state.h"
+#include "tests/core/core_test_support.h"
+
+namespace {
+
+/// A column as the tests describe it: name, labels ("" for a numeric column, else
+/// the labels joined by "|"), missing count and values (NaN written as -999).
+struct ColumnView {
+    std::string name;
+    std::string labels;
+    int missing = 0;
+    std::vector<double> values;
+    bool operator==(const ColumnView&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const ColumnView& c)
+{
+    out << c.name << " [" << c.labels << "] missing " << c.missing << ":";
+    for (const double v : c.values) {
+        out << ' ' << v;
+    }
+    return out;
+}
+
+std::vector<ColumnView> Columns(const std::string& bytes)
+{
+    const DelimitedTable table = ParseDelimitedText(bytes, "d");
+    std::vector<ColumnView> views;
+    for (const DelimitedColumn& column : table.columns) {
+        ColumnView view{column.name, "", column.missingCount, {}};
+        for (std::size_t i = 0; i < column.labels.size(); ++i) {
+            view.labels += (i > 0 ? "|" : "") + column.labels[i];
+        }
+        EXPECT_EQ(column.numeric, column.labels.empty() || !column.usable());
+        for (const double v : column.values) {
+            view.values.push_back(std::isnan(v) ? -999 : v);
+        }
+        views.push_back(view);
+    }
+    return views;
+}
+
+std::string ErrorOf(const std::string& bytes)
+{
+    try {
+        ParseDelimitedText(bytes, "d");
+    } catch (const PopulationFileError& error) {
+        return error.what();
+    }
+    return "";
+}
+
+TEST(DelimitedFile, ReadsFieldsTypesAndCodes)
+{
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::vector<ColumnView> columns;
+    };
+    const std::vector<Case> cases = {
+        {"comma, CR LF, blank lines, no last line end",
+         "a, b\r\n\r\n  \n1,x\r\n 2.5 ,y",
+         {{"a", "", 0, {1, 2.5}}, {"b", "x|y", 0, {1, 2}}}},
+        {"semicolon and decimal commas",
+         "a;b\n1,5;,5\n2;5,\n",
+         {{"a", "", 0, {1.5, 2}}, {"b", "", 0, {0.5, 5}}}},
+        {"tab beats semicolon and comma",
+         "a;x\tb,y\n1;2\t3,5\n",
+         {{"a;x", "1;2", 0, {1}}, {"b,y", "", 0, {3.5}}}},
+        {"quotes hold delimiters, quotes and line ends",
+         "\"a,\"\"q\"\"\",b\n\" NA \",\"1\n2\"\n\"3\",4\n",
+         {{"a,\"q\"", "", 1, {-999, 3}}, {"b", "1 2|4", 0, {1, 2}}}},
+        {"missing values; labels by code point",
+         "c,n\nb,NA\n.,1e-400\nB,\n10,7\n9,8\n1.0,9\n",
+         {{"c", "1.0|10|9|B|b", 1, {5, -999, 4, 2, 3, 1}}, {"n", "", 2, {-999, 0, -999, 7, 8, 9}}}},
+        {"no number syntax but the population file's",
+         "a,b,c,d\n1e400,NaN,Inf,0x1\n",
+         {{"a", "1e400", 0, {1}}, {"b", "NaN", 0, {1}}, {"c", "Inf", 0, {1}}, {"d", "0x1", 0, {1}}}},
+        {"no decimal comma in comma files, no grouping",
+         "a;b\n1.000,5;1,000\n",
+         {{"a", "1.000,5", 0, {1}}, {"b", "", 0, {1}}}},
+        {"empty names, names cut by characters",
+         ",\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"
+         "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9!\n1,2\n",
+         {{"Column 1", "", 0, {1}},
+          {"\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9"
+           "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9",
+           "",
+           0,
+           {2}}}},
+        {"Windows-1252",
+         "M\xE9tier;n\nCaf\xE9;1\n",
+         {{"M\xC3\xA9tier", "Caf\xC3\xA9", 0, {1}}, {"n", "", 0, {1}}}},
+        {"UTF-8 with its mark", "\xEF\xBB\xBFM\xC3\xA9tier\nx\n", {{"M\xC3\xA9tier", "x", 0, {1}}}},
+        {"UTF-16 with its mark",
+         std::string("\xFF\xFE"
+                     "a\0\t\0b\0\n\0"
+                     "1\0\t\0\xE9\0",
+                     16),
+         {{"a", "", 0, {1}}, {"b", "\xC3\xA9", 0, {1}}}},
+        {"an unusable column", "a,b\n,1\nNA,2\n", {{"a", "", 2, {-999, -999}}, {"b", "", 0, {1, 2}}}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Columns(c.bytes), c.columns) << c.what;
+    }
+}
+
+TEST(DelimitedFile, RefusesWithTheLineAndTheReason)
+{
+    struct Case {
+        std::string bytes;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {"a,b\n1,2\n\n\"x\ny\",3,4\n", "Line 4 has 3 fields, the header has 2!"},
+        {"\"\",a,b\n1,2\n", "Line 2 has 2 fields, the header has 3!"},
+        {"a\n\"1\n", "Line 2: a quoted field is not closed!"},
+        {"a,b\n", NoUsableColumnMessage},
+        {"a,b\n,NA\n", NoUsableColumnMessage},
+        {" \n\n", NoUsableColumnMessage},
+        {"", NoUsableColumnMessage},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ErrorOf(c.bytes), c.message) << c.bytes;
+    }
+}
+
+class DelimitedPopulationTest : public ::testing::Test {
+protected:
+    void SetUp() override { SimulationState = TSimulationState{}; }
+
+    std::string Read(const std::string& name, const std::string& content)
+    {
+        SimulationState.populationName = folder_.Write(name, content);
+        try {
+            ReadPopulation();
+        } catch (const PopulationFileError& error) {
+            return error.what();
+        }
+        return "";
+    }
+
+    TemporaryFolder folder_;
+};
+
+TEST_F(DelimitedPopulationTest, ReadsTheFirstTenUsableColumnsWithTheDefaults)
+{
+    ASSERT_EQ(Read("Class 3B.CSV",
+                   "a,empty,b,c,d,e,f,g,h,i,j,k\n1,,2,3,4,5,6,7,8,9,10,11\n4,NA,5,6,7,8,9,10,11,12,13,14\n"),
+              "");
+    EXPECT_EQ(SimulationState.populationName, "Class 3B");
+    EXPECT_EQ(SimulationState.unitCount, 2);
+    EXPECT_EQ(SimulationState.variableCount, 10);
+    EXPECT_EQ(SimulationState.variableNames[2], "b");
+    EXPECT_EQ(SimulationState.variableNames[10], "j");
+    EXPECT_EQ(ColumnOf(10), (std::vector<double>{10, 13}));
+    EXPECT_EQ(SimulationState.sampleSize, 2);
+    EXPECT_EQ(SimulationState.scaleUpper, 4.0);
+
+    // Any other name is a population file.
+    EXPECT_EQ(Read("class.csv.pop", "a,b\n1,2\n"), "Invalid numeric input");
+    EXPECT_EQ(SimulationState.populationName, (folder_.path() / "class.csv.pop").string());
+    EXPECT_EQ(SimulationState.unitCount, 2);
+}
+
+TEST_F(DelimitedPopulationTest, ChosenColumnsAndRowsWithMissingValues)
+{
+    const DelimitedTable table = ParseDelimitedText("id,x,type\n1,NA,E\n2,5,H\n3,6,\n4,7,M\n", "schools");
+    struct Case {
+        std::vector<int> columns;
+        bool dropMissing;
+        std::string error;
+        std::vector<double> lastColumn;
+    };
+    const std::vector<Case> cases = {
+        {{2, 0}, false, "Line 4: missing value in column type!", {}},
+        {{1, 2}, false, "Line 2: missing value in column x!", {}},
+        {{2, 1}, false, "Line 2: missing value in column x!", {}},
+        {{2, 1}, true, "", {5, 7}},
+        {{0}, false, "", {1, 2, 3, 4}},
+        {{}, false, NoUsableColumnMessage, {}},
+        {{3}, false, NoUsableColumnMessage, {}},
+    };
+    for (const Case& c : cases) {
+        try {
+            const PopulationContents contents = DelimitedPopulation(table, c.columns, c.dropMissing);
+            EXPECT_EQ(c.error, "");
+            std::vector<double> last;
+            for (int i = 1; i <= contents.unitCount; ++i) {
+                last.push_back(contents.rows[i][contents.variableCount]);
+            }
+            EXPECT_EQ(last, c.lastColumn);
+        } catch (const PopulationFileError& error) {
+            EXPECT_EQ(error.what(), c.error);
+        }
+    }
+}
+
+TEST_F(DelimitedPopulationTest, ACategoricalColumnServesAsPostStratificationVariable)
+{
+    ASSERT_EQ(Read("schools.tsv", "api\tstype\n600\tH\n700\tE\n650\tM\n720\tE\n610\tH\n"), "");
+    SimulationState.auxiliaryVariable = 2;
+    SimulationState.estimatorCode = EstimatorPostStratified;
+    EXPECT_EQ(CheckPostStrata(), "");
+    EXPECT_EQ(SimulationState.stratumCount, 3);
+    EXPECT_EQ(ColumnOf(2), (std::vector<double>{2, 1, 3, 1, 2}));
+}
+
+TEST_F(DelimitedPopulationTest, ReadsOneHundredThousandUnitsAndRefusesMore)
+{
+    std::string content = "y,label\n";
+    for (int i = 1; i <= MaxUnits; ++i) {
+        content += std::to_string(i) + (i % 2 == 0 ? ",even\n" : ",odd\n");
+    }
+    ASSERT_EQ(Read("big.csv", content), "");
+    EXPECT_EQ(SimulationState.unitCount, MaxUnits);
+    EXPECT_EQ(UnitValue(MaxUnits, 1), MaxUnits);
+    EXPECT_EQ(UnitValue(MaxUnits, 2), 1.0);
+
+    EXPECT_EQ(Read("bigger.csv", content + "0,odd\n"), TooManyUnitsMessage);
+    EXPECT_EQ(SimulationState.populationName, (folder_.path() / "bigger.csv").string());
+    EXPECT_EQ(SimulationState.unitCount, MaxUnits);
+}
+
+TEST_F(DelimitedPopulationTest, SavedPopulationsReadBackBitForBit)
+{
+    const std::vector<double> values = {0.1,  -0.0,          1e-320,   4.9e-324, 1.7976931348623157e308,
+                                        -2.5, 123456789.125, 1.0 / 3.0};
+    ASSERT_EQ(Read(
+                  "values.csv", "name \xC3\xA9,b\n" +
+                                    [&] {
+                                        std::ostringstream rows;
+                                        rows.precision(17);
+                                        for (const double v : values) {
+                                            rows << v << ",x\n";
+                                        }
+                                        return rows.str();
+                                    }()),
+              "");
+    const TSimulationState before = SimulationState;
+    std::ostringstream saved;
+    WritePopulation(saved);
+    ASSERT_EQ(Read("values.pop", saved.str()), "");
+    EXPECT_EQ(SimulationState.populationName, before.populationName);
+    EXPECT_EQ(SimulationState.variableNames, before.variableNames);
+    EXPECT_EQ(SimulationState.unitCount, before.unitCount);
+    for (int i = 1; i <= before.unitCount; ++i) {
+        for (int k = 1; k <= 2; ++k) {
+            EXPECT_EQ(std::signbit(UnitValue(i, k)), std::signbit(before.populationData[i][k]));
+            EXPECT_EQ(UnitValue(i, k), before.populationData[i][k]) << i;
+        }
+    }
+}
+
+}  // namespace
