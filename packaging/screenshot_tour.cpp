@@ -76,7 +76,8 @@ void ShowSlowMotion(Tour& tour)
 {
     TSimula* window = Forms.Simula;
     window->FastButtonClick();
-    while (window->samplesDrawn() < 200) {
+    // A run that stops by the bound on rejected draws, or has fewer samples, ends sooner.
+    while (window->samplesDrawn() < 200 && !window->runEngine().finished()) {
         QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     tour.Save(window, QStringLiteral("slow_motion.png"));

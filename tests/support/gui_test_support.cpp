@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <memory>
@@ -25,6 +27,19 @@ void OnNextModal(std::function<void(QWidget*)> action)
         action(modal);
     });
     poll->start();
+}
+
+void TypeIntoFileDialog(QWidget* modal, const QString& path)
+{
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    auto* name = dialog == nullptr ? nullptr : dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (name == nullptr) {
+        ADD_FAILURE() << "a file dialog was expected";
+        return;
+    }
+    name->setText(path);
+    // QFileDialog's own accept is protected.
+    static_cast<QDialog*>(dialog)->accept();
 }
 
 class ModalWatchdog::Impl {

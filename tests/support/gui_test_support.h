@@ -12,6 +12,11 @@ namespace testing_support {
 /// calls exec().
 void OnNextModal(std::function<void(QWidget*)> action);
 
+/// \brief Types `path` into the name field of the file dialog `modal`, as the
+/// user would (selectFile leaves a focused name field alone), and accepts it as
+/// its button does, which checks the choice. Fails the test for another widget.
+void TypeIntoFileDialog(QWidget* modal, const QString& path);
+
 /// \brief Watches for modal widgets left open: while it lives, any modal widget
 /// that stays open longer than `seconds` fails the current test and is closed, so
 /// a test never hangs.

@@ -6,7 +6,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
-#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -39,12 +38,10 @@ void SaveAsOnNextModal(const QString& fileName, QString* openedIn = nullptr)
 {
     testing_support::OnNextModal([fileName, openedIn](QWidget* modal) {
         auto* dialog = qobject_cast<QFileDialog*>(modal);
-        ASSERT_NE(dialog, nullptr);
-        if (openedIn != nullptr) {
+        if (openedIn != nullptr && dialog != nullptr) {
             *openedIn = dialog->directory().absolutePath();
         }
-        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(fileName);
-        static_cast<QDialog*>(dialog)->accept();
+        testing_support::TypeIntoFileDialog(modal, fileName);
     });
 }
 

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QFileDialog>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QString>
 #include <functional>
@@ -37,12 +36,7 @@ protected:
             if (afterwards) {
                 testing_support::OnNextModal(afterwards);
             }
-            // Typed as the user would: selectFile leaves a focused name field alone.
-            auto* fileName = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            ASSERT_NE(fileName, nullptr);
-            fileName->setText(path);
-            // QFileDialog's own accept is protected; the dialog's accept checks the choice.
-            static_cast<QDialog*>(dialog)->accept();
+            testing_support::TypeIntoFileDialog(dialog, path);
         });
     }
 

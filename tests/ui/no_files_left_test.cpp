@@ -5,11 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDialog>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
-#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
@@ -32,13 +29,10 @@ QString graphPath;
 void ChooseInNextFileDialog(const QString& path, const std::function<void(QWidget*)>& afterwards = {})
 {
     testing_support::OnNextModal([path, afterwards](QWidget* modal) {
-        auto* dialog = qobject_cast<QFileDialog*>(modal);
-        ASSERT_NE(dialog, nullptr);
         if (afterwards) {
             testing_support::OnNextModal(afterwards);
         }
-        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
-        static_cast<QDialog*>(dialog)->accept();
+        testing_support::TypeIntoFileDialog(modal, path);
     });
 }
 
