@@ -11,6 +11,7 @@
 #include "core/simulation_state.h"
 #include "engine/run_engine.h"
 #include "engine/statistics_rows.h"
+#include "texts/option_names.h"
 
 namespace {
 
@@ -61,21 +62,15 @@ bool ParseDesignPart(const std::string& text, CompareVariantOption& option)
         option.settings.order = VariableArgument{variable, {}};
         return true;
     }
-    static constexpr std::array<std::pair<const char*, AllocationCode>, 3> allocations = {{
-        {"proportional", AllocationProportional},
-        {"equal", AllocationEqual},
-        {"optimal", AllocationOptimal},
-    }};
-    if (fields.size() == 3 && fields[0] == "stratified") {
-        for (const auto& [name, code] : allocations) {
-            if (fields[2] == name) {
-                option.variant.design = {DesignStratified, variable, code};
-                option.settings.design = DesignStratified;
-                option.settings.auxiliary = VariableArgument{variable, {}};
-                option.settings.allocation = code;
-                return true;
-            }
-        }
+    const std::optional<AllocationCode> allocation = fields.size() == 3 && fields[0] == "stratified"
+                                                         ? CodeNamed(fields[2], AllocationNames)
+                                                         : std::nullopt;
+    if (allocation) {
+        option.variant.design = {DesignStratified, variable, *allocation};
+        option.settings.design = DesignStratified;
+        option.settings.auxiliary = VariableArgument{variable, {}};
+        option.settings.allocation = allocation;
+        return true;
     }
     return false;
 }
@@ -83,11 +78,6 @@ bool ParseDesignPart(const std::string& text, CompareVariantOption& option)
 /// Reads ESTIMATOR into `option`; false when malformed.
 bool ParseEstimatorPart(const std::string& text, CompareVariantOption& option)
 {
-    static constexpr std::array<std::pair<const char*, EstimatorCode>, 3> withVariable = {{
-        {"ratio", EstimatorRatio},
-        {"regression", EstimatorRegression},
-        {"poststrat", EstimatorPostStratified},
-    }};
     if (text == "direct") {
         option.variant.estimator = EstimatorDirect;
         option.variant.auxiliaryVariable = option.variant.design.variable;
@@ -99,20 +89,20 @@ bool ParseEstimatorPart(const std::string& text, CompareVariantOption& option)
     if (fields.size() != 2 || !ParseVariable(fields[1], variable)) {
         return false;
     }
-    for (const auto& [name, code] : withVariable) {
-        if (fields[0] == name) {
-            option.variant.estimator = code;
-            option.variant.auxiliaryVariable = variable;
-            option.settings.estimator = code;
-            // Under a design with a variable of its own, -a names that one; the
-            // single-setting run then refuses the estimator as it would.
-            if (!option.settings.auxiliary) {
-                option.settings.auxiliary = VariableArgument{variable, {}};
-            }
-            return true;
-        }
+    // Only direct stands without a variable.
+    const std::optional<EstimatorCode> estimator = CodeNamed(fields[0], EstimatorNames);
+    if (!estimator || *estimator == EstimatorDirect) {
+        return false;
     }
-    return false;
+    option.variant.estimator = *estimator;
+    option.variant.auxiliaryVariable = variable;
+    option.settings.estimator = estimator;
+    // Under a design with a variable of its own, -a names that one; the
+    // single-setting run then refuses the estimator as it would.
+    if (!option.settings.auxiliary) {
+        option.settings.auxiliary = VariableArgument{variable, {}};
+    }
+    return true;
 }
 
 /// The single-setting run of a variant: the shared options with its design,

@@ -13,6 +13,7 @@
 #include "core/theory.h"
 #include "core/variable_summary.h"
 #include "engine/run_engine.h"
+#include "texts/option_names.h"
 
 namespace {
 
@@ -96,29 +97,13 @@ std::size_t Utf8SequenceLength(const std::string& text, std::size_t position)
     return 0;
 }
 
-const char* DesignName()
-{
-    switch (SimulationState.designCode) {
-        case DesignProportionalToSize:
-            return "pps";
-        case DesignStratified:
-            return "stratified";
-        case DesignSystematic:
-            return "systematic";
-        default:
-            return "equal";
-    }
-}
-
 /// The allocation of the stratified design, as --allocation names it.
 std::string AllocationSetting()
 {
     if (SimulationState.designCode != DesignStratified) {
         return Null;
     }
-    constexpr std::array<const char*, 3> names = {"proportional", "equal", "optimal"};
-    const int code = SimulationState.allocationCode;
-    return JsonString(code >= 0 && code < static_cast<int>(names.size()) ? names[code] : names[0]);
+    return JsonString(NameOf(SimulationState.allocationCode, AllocationNames));
 }
 
 /// The variable the systematic design's list is ordered by; "" for file order.
@@ -129,20 +114,6 @@ std::string OrderSetting()
     }
     const int order = SimulationState.systematicOrder;
     return order == 0 ? JsonString("") : JsonVariable(order);
-}
-
-const char* EstimatorName()
-{
-    switch (SimulationState.estimatorCode) {
-        case EstimatorRatio:
-            return "ratio";
-        case EstimatorRegression:
-            return "regression";
-        case EstimatorPostStratified:
-            return "poststrat";
-        default:
-            return "direct";
-    }
 }
 
 bool UsesAuxiliaryVariable()
@@ -234,10 +205,10 @@ JsonReport::JsonReport(const BatchOptions& options)
             .Add("variables", s.variableCount)
             .Add("target_variable", JsonVariable(s.targetVariable))
             .Add("sample_size", s.sampleSize)
-            .Add("design", JsonString(DesignName()))
+            .Add("design", JsonString(NameOf(SimulationState.designCode, DesignNames)))
             .Add("allocation", AllocationSetting())
             .Add("order", OrderSetting())
-            .Add("estimator", JsonString(EstimatorName()))
+            .Add("estimator", JsonString(NameOf(SimulationState.estimatorCode, EstimatorNames)))
             .Add("auxiliary_variable", UsesAuxiliaryVariable() ? JsonVariable(s.auxiliaryVariable) : Null)
             .Add("nonresponse", NonresponseSettings(options))
             .Add("simulations", s.simulationCount)

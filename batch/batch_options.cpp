@@ -9,6 +9,7 @@
 
 #include "batch/batch_compare.h"
 #include "core/population_file.h"
+#include "texts/option_names.h"
 
 namespace {
 
@@ -161,55 +162,31 @@ bool StoreColumns(const std::string& text, BatchOptions& options)
     return !text.empty();
 }
 
-bool ParseDesign(const std::string& text, BatchOptions& options)
-{
-    if (text == "equal") {
-        options.design = DesignEqualProbabilities;
-    } else if (text == "pps") {
-        options.design = DesignProportionalToSize;
-    } else if (text == "stratified") {
-        options.design = DesignStratified;
-    } else if (text == "systematic") {
-        options.design = DesignSystematic;
-    } else {
-        return false;
-    }
-    return true;
-}
-
 /// Stores the code that `text` names; false when it names none.
 template <typename Code, std::size_t Count>
-bool StoreNamedCode(const std::string& text, const std::array<std::pair<const char*, Code>, Count>& names,
+bool StoreNamedCode(const std::string& text, const std::array<NamedCode<Code>, Count>& names,
                     std::optional<Code>& field)
 {
-    for (const auto& [name, code] : names) {
-        if (text == name) {
-            field = code;
-            return true;
-        }
+    const std::optional<Code> code = CodeNamed(text, names);
+    if (code) {
+        field = code;
     }
-    return false;
+    return code.has_value();
+}
+
+bool ParseDesign(const std::string& text, BatchOptions& options)
+{
+    return StoreNamedCode(text, DesignNames, options.design);
 }
 
 bool ParseEstimator(const std::string& text, BatchOptions& options)
 {
-    static constexpr std::array<std::pair<const char*, EstimatorCode>, 4> names = {{
-        {"direct", EstimatorDirect},
-        {"ratio", EstimatorRatio},
-        {"regression", EstimatorRegression},
-        {"poststrat", EstimatorPostStratified},
-    }};
-    return StoreNamedCode(text, names, options.estimator);
+    return StoreNamedCode(text, EstimatorNames, options.estimator);
 }
 
 bool ParseAllocation(const std::string& text, BatchOptions& options)
 {
-    static constexpr std::array<std::pair<const char*, AllocationCode>, 3> names = {{
-        {"proportional", AllocationProportional},
-        {"equal", AllocationEqual},
-        {"optimal", AllocationOptimal},
-    }};
-    return StoreNamedCode(text, names, options.allocation);
+    return StoreNamedCode(text, AllocationNames, options.allocation);
 }
 
 /// "K:MIN:MAX"; K may be a name, which may itself hold colons: the last two

@@ -3,6 +3,7 @@
 #include "core/population_file.h"
 #include "core/random_sampling.h"
 #include "core/settings.h"
+#include "texts/option_names.h"
 
 namespace {
 
@@ -19,25 +20,6 @@ constexpr int NonresponseAtMaximum = 30;
 int AuxiliaryFor(EstimatorCode estimator)
 {
     return estimator == EstimatorPostStratified ? StratumVariable : ScoreAuxiliary;
-}
-
-const char* DesignName(DesignCode design)
-{
-    return design == DesignProportionalToSize ? "pps" : "equal";
-}
-
-const char* EstimatorName(EstimatorCode estimator)
-{
-    switch (estimator) {
-        case EstimatorRatio:
-            return "ratio";
-        case EstimatorRegression:
-            return "regression";
-        case EstimatorPostStratified:
-            return "poststrat";
-        default:
-            return "direct";
-    }
 }
 
 std::string& ConfiguredPath()
@@ -95,7 +77,8 @@ std::string ApplyBenchSettings(const BenchSettings& settings)
 
 std::string BenchSettingsName(const BenchSettings& settings)
 {
-    std::string name = std::string(DesignName(settings.design)) + "/" + EstimatorName(settings.estimator) +
+    std::string name = std::string(NameOf(settings.design, DesignNames)) + "/" +
+                       NameOf(settings.estimator, EstimatorNames) +
                        "/n:" + std::to_string(settings.sampleSize);
     if (settings.intervals) {
         name += "/intervals";

@@ -13,6 +13,7 @@
 #include "core/allocation.h"
 #include "core/systematic_sampling.h"
 #include "engine/run_engine.h"
+#include "texts/option_names.h"
 
 namespace {
 
@@ -112,13 +113,7 @@ void RegisterWholeRuns()
 
 void RegisterSystematicTheory()
 {
-    const std::array<std::pair<const char*, EstimatorCode>, 4> estimators = {{
-        {"direct", EstimatorDirect},
-        {"ratio", EstimatorRatio},
-        {"regression", EstimatorRegression},
-        {"poststrat", EstimatorPostStratified},
-    }};
-    for (const auto& [name, estimator] : estimators) {
+    for (const auto& [name, estimator] : EstimatorNames) {
         benchmark::RegisterBenchmark((std::string("SystematicTheory/N:100000/") + name).c_str(),
                                      SystematicTheoryOf100000, estimator)
             ->Args({2})
