@@ -5,10 +5,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMenu>
 #include <QShortcut>
+#include <QStandardPaths>
 #include <QTableWidget>
 
 #include "ui/error_message.h"
@@ -93,14 +95,22 @@ void ReportUnwritableFile(const QString& fileName, const QString& reason)
 }
 
 /// Shows `dialog` and returns the confirmed name, or an empty text.
+/// The folder this session's last picture was saved in; never stored.
+QString& LastPictureFolder()
+{
+    static QString folder;
+    return folder;
+}
+
+/// The dialog's property that holds the name it last saved, offered again.
+constexpr const char* LastPictureName = "tarvekLastPictureName";
+
 QString AskForFileName(QFileDialog* dialog)
 {
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
         return {};
     }
-    const QString fileName = dialog->selectedFiles().constFirst();
-    dialog->selectFile(fileName);
-    return fileName;
+    return dialog->selectedFiles().constFirst();
 }
 
 void SaveTableAsCsv(QWidget* owner, const QTableWidget* table, bool withHeader)
@@ -138,12 +148,32 @@ void SetUpPictureSaveDialog(QFileDialog* dialog)
     });
 }
 
+QString SaveDialogFolder(const QString& lastFolder)
+{
+    if (!lastFolder.isEmpty()) {
+        return lastFolder;
+    }
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QDir(pictures).exists()) {
+        return pictures;
+    }
+    return QDir::homePath();
+}
+
 void SavePictureThroughDialog(QFileDialog* dialog, const QImage& raster, const PaintPicture& paint)
 {
-    const QString fileName = AskForFileName(dialog);
-    if (!fileName.isEmpty()) {
-        WritePictureOrReport(fileName, raster, paint);
+    const QString previousName = dialog->property(LastPictureName).toString();
+    dialog->setDirectory(SaveDialogFolder(LastPictureFolder()));
+    if (!previousName.isEmpty()) {
+        dialog->selectFile(QFileInfo(previousName).fileName());
     }
+    const QString fileName = AskForFileName(dialog);
+    if (fileName.isEmpty()) {
+        return;
+    }
+    dialog->setProperty(LastPictureName, fileName);
+    LastPictureFolder() = QFileInfo(fileName).absolutePath();
+    WritePictureOrReport(fileName, raster, paint);
 }
 
 void WritePictureOrReport(const QString& fileName, const QImage& raster, const PaintPicture& paint)

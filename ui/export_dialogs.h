@@ -16,10 +16,16 @@ class QWidget;
 /// PNG, SVG and PDF; the suffix added to a bare name follows the chosen filter.
 void SetUpPictureSaveDialog(QFileDialog* dialog);
 
-/// \brief Shows `dialog`; when the user confirms a name, writes the picture in
-/// the format the name asks for (`raster` for BMP and PNG, `paint` for SVG and
-/// PDF) and reports a file that cannot be created. The dialog offers that name
-/// next time.
+/// \brief The folder a save dialog opens in: `lastFolder` (the one last used in
+/// this session) when there is one, otherwise the user's pictures folder when it
+/// exists, otherwise the home folder.
+QString SaveDialogFolder(const QString& lastFolder);
+
+/// \brief Shows `dialog` in the folder of the session's last picture (see
+/// SaveDialogFolder); when the user confirms a name, writes the picture in the
+/// format the name asks for (`raster` for BMP and PNG, `paint` for SVG and PDF)
+/// and reports a file that cannot be created. The dialog offers that name next
+/// time.
 void SavePictureThroughDialog(QFileDialog* dialog, const QImage& raster, const PaintPicture& paint);
 
 /// \brief Writes the picture to `fileName` in the format the name asks for

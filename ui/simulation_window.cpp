@@ -1,7 +1,5 @@
 #include "ui/simulation_window.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QFileDialog>
 #include <QFrame>
 #include <QKeyEvent>
@@ -10,7 +8,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegion>
-#include <QStandardPaths>
 #include <QTimer>
 #include <algorithm>
 
@@ -29,31 +26,12 @@ constexpr const char* GaugeStyle =
     "QProgressBar { border: 1px solid gray; background: white; color: black; }"
     "QProgressBar::chunk { background: red; }";
 
-/// The folder the save dialogs of this session last saved in; never stored.
-QString& LastSaveFolder()
-{
-    static QString folder;
-    return folder;
-}
-
 }  // namespace
 
 SimulationViewOptions& ViewOptions()
 {
     static SimulationViewOptions options;
     return options;
-}
-
-QString SaveDialogFolder(const QString& lastFolder)
-{
-    if (!lastFolder.isEmpty()) {
-        return lastFolder;
-    }
-    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    if (!pictures.isEmpty() && QDir(pictures).exists()) {
-        return pictures;
-    }
-    return QDir::homePath();
 }
 
 int GaugePercent(int part, int whole)
@@ -236,18 +214,9 @@ void SimulationWindow::SaveButtonClick()
     // Copied before the dialog opens, so the picture never shows the dialog.
     const QImage picture = image_.copy(PlotFrameRect());
     const RunGraph graph = graph_;
-    SaveBMP->setDirectory(SaveDialogFolder(LastSaveFolder()));
-    if (!lastFileName_.isEmpty()) {
-        SaveBMP->selectFile(QFileInfo(lastFileName_).fileName());
-    }
-    if (SaveBMP->exec() != QDialog::Accepted || SaveBMP->selectedFiles().isEmpty()) {
-        return;
-    }
-    const QString fileName = SaveBMP->selectedFiles().constFirst();
-    lastFileName_ = fileName;
-    LastSaveFolder() = QFileInfo(fileName).absolutePath();
-    WritePictureOrReport(fileName, picture,
-                         [&graph](QPainter& painter) { PaintPlotFrame(painter, graph, ViewOptions().plot); });
+    SavePictureThroughDialog(SaveBMP, picture, [&graph](QPainter& painter) {
+        PaintPlotFrame(painter, graph, ViewOptions().plot);
+    });
 }
 
 void SimulationWindow::OKButtonClick()

@@ -31,11 +31,6 @@ SimulationViewOptions& ViewOptions();
 /// Milliseconds between two samples of Automatic in slow motion.
 inline constexpr int SlowMotionInterval = 5;
 
-/// \brief The folder a save dialog opens in: `lastFolder` (the one last used in
-/// this session) when there is one, otherwise the user's pictures folder when it
-/// exists, otherwise the home folder.
-QString SaveDialogFolder(const QString& lastFolder);
-
 class SimulationWindow : public QDialog {
     Q_OBJECT
 
@@ -112,7 +107,6 @@ private:
     RunGraph graph_;
     QImage image_;
     QTimer* slowMotion_ = nullptr;
-    QString lastFileName_;
 };
 
 /// \brief nearest(part * 100 / whole), 0 for an empty whole.

@@ -20,6 +20,7 @@
 #include "tests/support/gui_test_support.h"
 #include "tests/ui/window_test_setup.h"
 #include "ui/distribution_window.h"
+#include "ui/export_dialogs.h"
 #include "ui/forms.h"
 #include "ui/interval_window.h"
 #include "ui/statistics_table.h"
