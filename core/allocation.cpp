@@ -1,61 +1,48 @@
 #include "core/allocation.h"
 
 #include <algorithm>
-#include <cmath>
-#include <type_traits>
 
 namespace {
 
 enum class Bound { Free, Lower, Upper };
 
-/// Guards against a loop that rounding might keep from ending; a proper
-/// allocation needs a few passes per stratum at most.
+/// Guards against a loop that might not end; a proper allocation needs a few
+/// passes per stratum at most.
 constexpr int MaxPasses = 100 * MaxStrata;
 
-template <typename Weight>
-using StratumWeights = std::array<Weight, MaxStrata + 1>;
+using StratumWeights = std::array<std::int64_t, MaxStrata + 1>;
 
-/// The share a_h = R w_h / W of one free stratum, in the arithmetic of its weights:
-/// whole numbers compare R w_h with L_h W and split it by W into quotient and
-/// remainder (all remainders share the denominator W); doubles use a_h itself.
-template <typename Weight>
+int Lower(const Strata& strata, int h)
+{
+    return std::min(2, strata.sizes[h]);
+}
+
+int Upper(const Strata& strata, int h)
+{
+    return strata.sizes[h];
+}
+
+/// The share a_h = R w_h / W of one free stratum, compared with its bounds and
+/// split by W into quotient and remainder (all remainders share the denominator W).
 struct Share {
     bool belowLower = false;
     bool aboveUpper = false;
     std::int64_t whole = 0;
-    Weight rest{};
+    std::int64_t rest = 0;
 };
 
-template <typename Weight>
-Share<Weight> ShareOf(std::int64_t rest, Weight weight, Weight total, int lower, int upper)
+Share ShareOf(std::int64_t rest, std::int64_t weight, std::int64_t total, int lower, int upper)
 {
-    Share<Weight> share;
-    if constexpr (std::is_integral_v<Weight>) {
-        const std::int64_t product = rest * weight;
-        share.belowLower = product < lower * total;
-        share.aboveUpper = product > upper * total;
-        share.whole = product / total;
-        share.rest = product % total;
-    } else {
-        double a = (static_cast<double>(rest) * weight) / total;
-        if (!std::isfinite(a)) {
-            a = 0.0;  // only weights beyond the largest double come here
-        }
-        const double whole = std::floor(a);
-        share.belowLower = a < lower;
-        share.aboveUpper = a > upper;
-        share.whole = static_cast<std::int64_t>(std::clamp(whole, 0.0, static_cast<double>(upper)));
-        share.rest = a - whole;
-    }
-    return share;
+    const std::int64_t product = rest * weight;
+    return {product<lower * total, product> upper * total, product / total, product % total};
 }
 
+/// Shares n out by whole-number weights: strata whose share falls below L_h
+/// (first) or above U_h are fixed there and the rest shared again among the
+/// free strata, which get floor(a_h) and the units left by largest remainder.
 class Allocator {
 public:
     Allocator(int n, const Strata& strata) : n_(n), strata_(strata) {}
-
-    int Lower(int h) const { return std::min(2, strata_.sizes[h]); }
-    int Upper(int h) const { return strata_.sizes[h]; }
 
     /// R: n minus the n_h of the fixed strata.
     std::int64_t Rest() const
@@ -84,44 +71,33 @@ public:
         }
     }
 
-    template <typename Weight>
-    Weight FreeTotal(const StratumWeights<Weight>& weights) const
-    {
-        Weight total{};
-        for (int h = 1; h <= strata_.count; ++h) {
-            if (bound_[h] == Bound::Free) {
-                total += weights[h];
-            }
-        }
-        return total;
-    }
-
     /// One pass over the free strata; true when the allocation is complete.
-    template <typename Weight>
-    bool Pass(const StratumWeights<Weight>& weights)
+    bool Pass(const StratumWeights& weights)
     {
         const std::int64_t rest = Rest();
-        const Weight total = FreeTotal(weights);
-        std::array<Share<Weight>, MaxStrata + 1> shares{};
+        std::int64_t total = 0;
+        for (int h = 1; h <= strata_.count; ++h) {
+            total += bound_[h] == Bound::Free ? weights[h] : 0;
+        }
+        std::array<Share, MaxStrata + 1> shares{};
         bool anyBelow = false;
         bool anyAbove = false;
         for (int h = 1; h <= strata_.count; ++h) {
             if (bound_[h] == Bound::Free) {
-                shares[h] = ShareOf(rest, weights[h], total, Lower(h), Upper(h));
+                shares[h] = ShareOf(rest, weights[h], total, Lower(strata_, h), Upper(strata_, h));
                 anyBelow = anyBelow || shares[h].belowLower;
                 anyAbove = anyAbove || shares[h].aboveUpper;
             }
         }
         if (anyBelow || anyAbove) {
             for (int h = 1; h <= strata_.count; ++h) {
-                const Share<Weight>& share = shares[h];
                 if (bound_[h] != Bound::Free) {
                     continue;
                 }
-                if (anyBelow && share.belowLower) {
-                    Fix(h, Bound::Lower, Lower(h));
-                } else if (!anyBelow && share.aboveUpper) {
-                    Fix(h, Bound::Upper, Upper(h));
+                if (anyBelow && shares[h].belowLower) {
+                    Fix(h, Bound::Lower, Lower(strata_, h));
+                } else if (!anyBelow && shares[h].aboveUpper) {
+                    Fix(h, Bound::Upper, Upper(strata_, h));
                 }
             }
             return false;
@@ -140,12 +116,10 @@ private:
     }
 
     /// floor(a_h) to each free stratum, then the units left one each by largest
-    /// remainder, ties to the lower h. Rounding of double shares could leave one
-    /// unit too many given: it is taken back from the smallest remainder.
-    template <typename Weight>
-    void GiveWholeParts(const std::array<Share<Weight>, MaxStrata + 1>& shares, std::int64_t rest)
+    /// remainder, ties to the lower h.
+    void GiveWholeParts(const std::array<Share, MaxStrata + 1>& shares, std::int64_t rest)
     {
-        std::array<bool, MaxStrata + 1> adjusted{};
+        std::array<bool, MaxStrata + 1> given{};
         std::int64_t left = rest;
         for (int h = 1; h <= strata_.count; ++h) {
             if (bound_[h] == Bound::Free) {
@@ -153,23 +127,19 @@ private:
                 left -= shares[h].whole;
             }
         }
-        for (; left != 0; left += left > 0 ? -1 : 1) {
+        for (; left > 0; --left) {
             int chosen = 0;
             for (int h = 1; h <= strata_.count; ++h) {
-                if (bound_[h] != Bound::Free || adjusted[h]) {
-                    continue;
-                }
-                const bool better =
-                    left > 0 ? shares[h].rest > shares[chosen].rest : shares[h].rest <= shares[chosen].rest;
-                if (chosen == 0 || better) {
+                if (bound_[h] == Bound::Free && !given[h] &&
+                    (chosen == 0 || shares[h].rest > shares[chosen].rest)) {
                     chosen = h;
                 }
             }
             if (chosen == 0) {
                 return;
             }
-            adjusted[chosen] = true;
-            sizes_[chosen] += left > 0 ? 1 : -1;
+            given[chosen] = true;
+            ++sizes_[chosen];
         }
     }
 
@@ -179,22 +149,61 @@ private:
     StratumCounts sizes_{};
 };
 
-StratumWeights<std::int64_t> WholeWeights(const Strata& strata, AllocationCode allocation)
+std::optional<StratumCounts> AllocateByWholeWeights(int n, const Strata& strata, AllocationCode allocation)
 {
-    StratumWeights<std::int64_t> weights{};
+    StratumWeights weights{};
     for (int h = 1; h <= strata.count; ++h) {
         weights[h] = allocation == AllocationEqual ? 1 : strata.sizes[h];
     }
-    return weights;
+    Allocator allocator(n, strata);
+    for (int pass = 0; pass < MaxPasses; ++pass) {
+        if (!allocator.AnyFree()) {
+            if (allocator.Rest() <= 0) {
+                return allocator.sizes();
+            }
+            allocator.FreeLowerStrata();
+            continue;
+        }
+        if (allocator.Pass(weights)) {
+            return allocator.sizes();
+        }
+    }
+    return std::nullopt;
 }
 
-StratumWeights<double> OptimalWeights(const Strata& strata, const StratumValues& deviations)
+/// The variance of the stratified mean is sum w_h^2 / n_h (less a constant) over
+/// the strata, a sum of convex terms: giving each unit in turn where it lowers
+/// that sum most, g_h = w_h^2 / (n_h (n_h + 1)), reaches the smallest sum over all
+/// whole-number allocations within the bounds. Every factor is a double, since
+/// n_h (n_h + 1) overflows 32 bits for large strata.
+StratumCounts AllocateByLargestGain(int n, const Strata& strata, const std::array<double, MaxStrata + 1>& w)
 {
-    StratumWeights<double> weights{};
+    StratumCounts sizes{};
+    int given = 0;
     for (int h = 1; h <= strata.count; ++h) {
-        weights[h] = strata.sizes[h] * deviations[h];
+        sizes[h] = Lower(strata, h);
+        given += sizes[h];
     }
-    return weights;
+    for (; given < n; ++given) {
+        int chosen = 0;
+        double best = 0.0;
+        for (int h = 1; h <= strata.count; ++h) {
+            if (sizes[h] >= Upper(strata, h)) {
+                continue;
+            }
+            const double nh = sizes[h];
+            const double gain = (w[h] * w[h]) / (nh * (nh + 1.0));
+            if (chosen == 0 || gain > best) {
+                chosen = h;
+                best = gain;
+            }
+        }
+        if (chosen == 0) {
+            break;
+        }
+        ++sizes[chosen];
+    }
+    return sizes;
 }
 
 int UnitsOf(const Strata& strata)
@@ -215,24 +224,17 @@ std::optional<StratumCounts> AllocateSample(int n, const Strata& strata, Allocat
         n > UnitsOf(strata)) {
         return std::nullopt;
     }
-    const bool optimal = allocation == AllocationOptimal;
-    const StratumWeights<std::int64_t> whole =
-        WholeWeights(strata, optimal ? AllocationProportional : allocation);
-    const StratumWeights<double> real = OptimalWeights(strata, deviations);
-    Allocator allocator(n, strata);
-    for (int pass = 0; pass < MaxPasses; ++pass) {
-        if (!allocator.AnyFree()) {
-            if (allocator.Rest() <= 0) {
-                return allocator.sizes();
-            }
-            allocator.FreeLowerStrata();
-            continue;
-        }
-        // Optimal weights all 0 among the free strata: they share by size.
-        const bool useReal = optimal && allocator.FreeTotal(real) != 0.0;
-        if (useReal ? allocator.Pass(real) : allocator.Pass(whole)) {
-            return allocator.sizes();
-        }
+    if (allocation != AllocationOptimal) {
+        return AllocateByWholeWeights(n, strata, allocation);
     }
-    return std::nullopt;
+    std::array<double, MaxStrata + 1> w{};
+    bool anyVaries = false;
+    for (int h = 1; h <= strata.count; ++h) {
+        w[h] = static_cast<double>(strata.sizes[h]) * deviations[h];
+        anyVaries = anyVaries || w[h] != 0.0;
+    }
+    if (!anyVaries) {
+        return AllocateByWholeWeights(n, strata, AllocationProportional);
+    }
+    return AllocateByLargestGain(n, strata, w);
 }

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
+#include <random>
 #include <vector>
 
 #include "core/allocation.h"
@@ -50,6 +52,13 @@ TEST(AllocateSample, FollowsTheBoundsTheRemaindersAndTheirTies)
         {"optimal with a share below L", {4, 4}, AllocationOptimal, {1, 3}, 6, {{2, 4}}},
         {"optimal weights all 0 share by size", {3, 4, 8}, AllocationOptimal, {0, 0, 0}, 12, {{3, 3, 6}}},
         {"all fixed with units left frees the lower ones", {10, 3}, AllocationOptimal, {0, 1}, 6, {{3, 3}}},
+        {"optimal after a take-all stratum", {3, 10, 30}, AllocationOptimal, {500, 5, 5}, 35, {{3, 8, 24}}},
+        {"optimal zero gains to the lowest stratum with room",
+         {3, 10, 30},
+         AllocationOptimal,
+         {0, 0, 5},
+         40,
+         {{3, 7, 30}}},
         {"the whole population", {3, 4}, AllocationEqual, {}, 7, {{3, 4}}},
         {"below the sum of the L_h", {1, 5}, AllocationProportional, {}, 2, std::nullopt},
         {"above N", {3, 4}, AllocationProportional, {}, 8, std::nullopt},
@@ -67,6 +76,61 @@ TEST(AllocateSample, FollowsTheBoundsTheRemaindersAndTheirTies)
         }
         const std::vector<int> got(sizes->begin() + 1, sizes->begin() + 1 + c.sizes.size());
         EXPECT_EQ(got, *c.expected) << c.what;
+    }
+}
+
+/// sum w_h^2 / n_h: the part of the stratified mean's variance that the allocation decides.
+double AllocationCost(const std::vector<int>& sizes, const std::vector<double>& w)
+{
+    double cost = 0.0;
+    for (std::size_t h = 0; h < sizes.size(); ++h) {
+        cost += w[h] * w[h] / sizes[h];
+    }
+    return cost;
+}
+
+/// The smallest cost over every allocation of n within min(2, N_h)..N_h.
+double SmallestCost(const std::vector<int>& strataSizes, const std::vector<double>& w, int n)
+{
+    double best = INFINITY;
+    std::vector<int> sizes(strataSizes.size());
+    const auto search = [&](auto&& self, std::size_t h, int left) -> void {
+        if (h == sizes.size()) {
+            if (left == 0) {
+                best = std::min(best, AllocationCost(sizes, w));
+            }
+            return;
+        }
+        for (int nh = std::min(2, strataSizes[h]); nh <= std::min(strataSizes[h], left); ++nh) {
+            sizes[h] = nh;
+            self(self, h + 1, left - nh);
+        }
+    };
+    search(search, 0, n);
+    return best;
+}
+
+TEST(AllocateSample, OptimalIsTheSmallestVarianceOfAllWholeNumberAllocations)
+{
+    std::mt19937 random(20);
+    for (int trial = 0; trial < 300; ++trial) {
+        const int count = 2 + static_cast<int>(random() % 3);
+        std::vector<int> sizes;
+        std::vector<double> w;
+        StratumValues deviations{};
+        for (int h = 1; h <= count; ++h) {
+            sizes.push_back(1 + static_cast<int>(random() % 9));
+            deviations[h] = (random() % 4 == 0) ? 0.0 : static_cast<double>(random() % 1000) / 7.0;
+            w.push_back(sizes.back() * deviations[h]);
+        }
+        const Strata strata = StrataOfSizes(sizes);
+        for (int n = MinimumStratifiedSampleSize(strata); n <= strata.units; ++n) {
+            const std::optional<StratumCounts> got = AllocateSample(n, strata, AllocationOptimal, deviations);
+            ASSERT_TRUE(got.has_value());
+            const std::vector<int> allocation(got->begin() + 1, got->begin() + 1 + count);
+            EXPECT_LE(AllocationCost(allocation, w), SmallestCost(sizes, w, n) * (1.0 + 1e-12))
+                << "trial " << trial << ", n " << n;
+        }
     }
 }
 

@@ -85,6 +85,7 @@ const std::vector<CitedRun>& CitedRuns()
          "-d stratified -a 4 --allocation proportional -n 12 classroom.pop",
          {{TheoryMean, "68.950"}, {TheorySE, "0.908"}}},
         {"designs_example.html", "-n 12 classroom.pop", {{TheorySE, "2.420"}}},
+        {"designs.html", "-d stratified -a 3 --allocation optimal -n 25 schools.pop", {{TheorySE, "25.342"}}},
         {"designs_example.html", "-n 10 classroom.pop", {{TheorySE, "2.964"}}},
         {"designs_example.html",
          "-d systematic -n 10 --intervals classroom.pop",
