@@ -3,10 +3,12 @@
 #include <charconv>
 #include <cmath>
 #include <ostream>
+#include <vector>
 
 #include "core/number_format.h"
 #include "core/simulation_state.h"
 #include "core/variable_summary.h"
+#include "engine/monte_carlo_errors.h"
 #include "engine/run_engine.h"
 #include "engine/statistics_rows.h"
 #include "texts/interface_text_table.h"
@@ -36,6 +38,17 @@ std::string FormatFixed3OrDash(const std::optional<double>& value)
     return FormatFixed3Or(value.value_or(0.0), value.has_value());
 }
 
+/// The percentage of correct intervals: whole as the window shows it, or with
+/// one decimal beside its Monte Carlo error.
+std::string CorrectIntervalsValue(const RunEngine& engine, bool precise)
+{
+    if (!precise) {
+        return std::to_string(engine.correctIntervalPercentage());
+    }
+    const int samples = engine.samplesDrawn();
+    return FormatFixed1(samples > 0 ? engine.correctIntervals() * 100.0 / samples : 0.0);
+}
+
 }  // namespace
 
 void WriteStatisticsTable(std::ostream& out, const RunEngine& engine, bool monteCarloErrors)
@@ -54,7 +67,8 @@ void WriteStatisticsTable(std::ostream& out, const RunEngine& engine, bool monte
             << '\n';
     }
     if (SimulationState.confidenceIntervalMode) {
-        out << InterfaceTexts.correctIntervalsText << '\t' << engine.correctIntervalPercentage() << '\n';
+        out << InterfaceTexts.correctIntervalsText << '\t' << CorrectIntervalsValue(engine, monteCarloErrors)
+            << '\n';
         if (monteCarloErrors) {
             out << "Monte Carlo error of the percentage\t" << FormatFixed3OrDash(errors.percentage) << '\n';
         }
@@ -63,16 +77,16 @@ void WriteStatisticsTable(std::ostream& out, const RunEngine& engine, bool monte
 
 MonteCarloErrors ComputeMonteCarloErrors(const RunEngine& engine)
 {
-    const double samples = engine.samplesDrawn();
+    const TSimulationState& s = SimulationState;
+    const int samples = engine.samplesDrawn();
     MonteCarloErrors errors;
-    if (SimulationState.simulatedStdDevAvailable && samples >= 2) {
-        const double deviation = SimulationState.simulatedStdDev;
-        errors.mean = deviation / std::sqrt(samples);
-        errors.standardError = deviation / std::sqrt(2.0 * (samples - 1.0));
+    if (s.simulatedStdDevAvailable && samples >= 2) {
+        const std::vector<double> estimates(s.estimates.begin() + 1, s.estimates.begin() + 1 + samples);
+        errors.mean = MonteCarloErrorOfMean(s.simulatedStdDev, samples);
+        errors.standardError = MonteCarloErrorOfStandardError(estimates, s.simulatedMean, s.simulatedStdDev);
     }
-    if (SimulationState.confidenceIntervalMode && samples >= 1) {
-        const double fraction = engine.correctIntervals() / samples;
-        errors.percentage = 100.0 * std::sqrt(fraction * (1.0 - fraction) / samples);
+    if (s.confidenceIntervalMode && samples >= 1) {
+        errors.percentage = MonteCarloErrorOfPercentage(engine.correctIntervals(), samples);
     }
     return errors;
 }

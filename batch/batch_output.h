@@ -13,7 +13,8 @@ struct SampleResult;
 /// line ("label<TAB>value", an empty line for a spacer row), and in interval mode
 /// the percentage of correct intervals. With `monteCarloErrors` the Monte Carlo
 /// error of the mean and of the standard error follow the simulated standard
-/// error, and that of the percentage follows the percentage.
+/// error, and that of the percentage follows the percentage, which then shows one
+/// decimal.
 void WriteStatisticsTable(std::ostream& out, const RunEngine& engine, bool monteCarloErrors = false);
 
 /// \brief The Monte Carlo errors of a run's simulated statistics over its S
@@ -22,7 +23,7 @@ void WriteStatisticsTable(std::ostream& out, const RunEngine& engine, bool monte
 /// statistics from SimulationState, so they must be computed first.
 struct MonteCarloErrors {
     std::optional<double> mean;           ///< sd / sqrt(S)
-    std::optional<double> standardError;  ///< sd / sqrt(2 (S - 1))
+    std::optional<double> standardError;  ///< MonteCarloErrorOfStandardError
     std::optional<double> percentage;     ///< 100 sqrt(p (1 - p) / S), interval mode only
 };
 MonteCarloErrors ComputeMonteCarloErrors(const RunEngine& engine);

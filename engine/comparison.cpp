@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr double IntervalHalfWidthFactor = 1.96;
-
 /// A design ready to draw: what a run of it prepares when it starts.
 class DesignDraw {
 public:
@@ -123,7 +121,7 @@ EstimatorInputs InputsOf(const ComparisonVariant& variant)
                                   variant.auxiliaryVariable);
 }
 
-VariantSample EstimateVariant(const EstimatorInputs& inputs, bool intervals, double populationMean)
+VariantSample EstimateVariant(const EstimatorInputs& inputs, bool intervals, const CoverageTarget& target)
 {
     VariantSample sample;
     const SampleEstimate result = EstimateOnSample(RecordSample(), inputs, intervals);
@@ -138,12 +136,12 @@ VariantSample EstimateVariant(const EstimatorInputs& inputs, bool intervals, dou
         sample.lower = result.estimate - IntervalHalfWidthFactor * result.standardError;
         sample.upper = result.estimate + IntervalHalfWidthFactor * result.standardError;
         sample.covered =
-            ClassifyInterval(sample.lower, sample.upper, populationMean) == IntervalOutcome::Covered;
+            ClassifyEstimate(sample.estimate, sample.standardError, target) == IntervalOutcome::Covered;
     }
     return sample;
 }
 
-void Count(VariantTally& tally, const VariantSample& sample, bool intervals, double populationMean)
+void Count(VariantTally& tally, const VariantSample& sample, bool intervals, const CoverageTarget& target)
 {
     if (!sample.valid) {
         return;
@@ -156,7 +154,7 @@ void Count(VariantTally& tally, const VariantSample& sample, bool intervals, dou
         ++tally.withoutStandardError;
         return;
     }
-    switch (ClassifyInterval(sample.lower, sample.upper, populationMean)) {
+    switch (ClassifyEstimate(sample.estimate, sample.standardError, target)) {
         case IntervalOutcome::Covered:
             ++tally.covered;
             break;
@@ -276,17 +274,6 @@ std::vector<ComparisonVariant> VariantsOfSettings()
     return variants;
 }
 
-IntervalOutcome ClassifyInterval(double lower, double upper, double populationMean)
-{
-    if (lower < populationMean && populationMean < upper) {
-        return IntervalOutcome::Covered;
-    }
-    if (upper <= populationMean) {
-        return IntervalOutcome::MissedLow;
-    }
-    return IntervalOutcome::MissedHigh;
-}
-
 std::optional<double> MeanSquaredError(const std::vector<double>& estimates, double populationMean)
 {
     if (estimates.empty()) {
@@ -330,10 +317,9 @@ VariantSummary SummarizeVariant(const VariantTally& tally, const std::optional<T
         }
         summary.simulatedStdError = std::sqrt(squares / (m - 1));
     }
-    const int withInterval = tally.covered + tally.missedLow + tally.missedHigh;
-    summary.coveredPercent = Percent(tally.covered, withInterval);
-    summary.missedLowPercent = Percent(tally.missedLow, withInterval);
-    summary.missedHighPercent = Percent(tally.missedHigh, withInterval);
+    summary.coveredPercent = Percent(tally.covered, m);
+    summary.missedLowPercent = Percent(tally.missedLow, m);
+    summary.missedHighPercent = Percent(tally.missedHigh, m);
     summary.withoutStandardError = tally.withoutStandardError;
     return summary;
 }
@@ -398,7 +384,8 @@ ComparisonResult RunComparison(const std::vector<ComparisonVariant>& variants, i
                                const std::function<void(const VariantSample&)>& observe)
 {
     ComparisonResult result;
-    result.populationMean = PopulationMean();
+    const CoverageTarget target = CoverageTargetOfPopulation();
+    result.populationMean = target.populationMean;
     result.tallies.resize(variants.size());
     std::vector<EstimatorInputs> inputs;
     for (const ComparisonVariant& variant : variants) {
@@ -419,11 +406,11 @@ ComparisonResult RunComparison(const std::vector<ComparisonVariant>& variants, i
             }
             ++accepted;
             for (const int v : group) {
-                VariantSample sample = EstimateVariant(inputs[v], intervals, result.populationMean);
+                VariantSample sample = EstimateVariant(inputs[v], intervals, target);
                 sample.variant = v;
                 sample.sample = accepted;
                 sample.rejectedDraws = rejected;
-                Count(result.tallies[v], sample, intervals, result.populationMean);
+                Count(result.tallies[v], sample, intervals, target);
                 if (observe) {
                     observe(sample);
                 }

@@ -16,6 +16,7 @@
 
 #include "core/simulation_state.h"
 #include "core/theory.h"
+#include "engine/interval_rule.h"
 
 inline constexpr int MinComparisonSamples = 10;
 inline constexpr int MaxComparisonSamples = 1000;
@@ -72,12 +73,6 @@ struct VariantSample {
     bool covered = false;
 };
 
-/// \brief Where an interval falls: lower < Ybar < upper covers; else upper <= Ybar
-/// is missed low; else missed high.
-enum class IntervalOutcome { Covered, MissedLow, MissedHigh };
-
-IntervalOutcome ClassifyInterval(double lower, double upper, double populationMean);
-
 /// \brief What a variant collected over its design's accepted samples.
 struct VariantTally {
     std::vector<double> estimates;  ///< the valid estimates e_1..e_m in draw order
@@ -98,7 +93,8 @@ struct VariantSummary {
     std::optional<double> rootMeanSquareError;
     std::optional<double> relativeEfficiency;
     int noEstimate = 0;
-    // With intervals: percentages of the intervals with a standard error.
+    // With intervals: percentages of the samples with an estimate (m), so that
+    // they add up to 100 with the samples without a standard error.
     std::optional<double> coveredPercent;
     std::optional<double> missedLowPercent;
     std::optional<double> missedHighPercent;

@@ -10,10 +10,9 @@
 #include "core/simulation_state.h"
 #include "core/stratified_sampling.h"
 #include "core/systematic_sampling.h"
+#include "engine/interval_rule.h"
 
 namespace {
-
-constexpr double IntervalHalfWidthFactor = 1.96;
 
 bool NeedsAuxiliaryQuantities()
 {
@@ -94,7 +93,7 @@ void RunEngine::StartRun()
     if (scale_.range == 0.0) {
         scale_.range = 1.0;
     }
-    populationMean_ = PopulationMean();
+    coverage_ = CoverageTargetOfPopulation();
     if (NeedsAuxiliaryQuantities()) {
         PrepareAuxiliaryQuantities();
     }
@@ -186,7 +185,7 @@ void RunEngine::AddInterval(SampleResult& result)
     }
     result.intervalLower = result.estimate - IntervalHalfWidthFactor * standardError;
     result.intervalUpper = result.estimate + IntervalHalfWidthFactor * standardError;
-    result.covered = populationMean_ > result.intervalLower && populationMean_ < result.intervalUpper;
+    result.covered = ClassifyEstimate(result.estimate, standardError, coverage_) == IntervalOutcome::Covered;
     if (result.covered) {
         ++correctIntervals_;
     }

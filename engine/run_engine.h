@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/stratified_sampling.h"
+#include "engine/interval_rule.h"
 
 /// The most samples a run may hold: the desktop program offers up to
 /// MaxSamples, the batch simulator up to this.
@@ -33,7 +34,7 @@ struct SampleResult {
     double standardError = -1.0;
     double intervalLower = 0.0;  ///< estimate - 1.96 * standardError; the estimate when not available
     double intervalUpper = 0.0;  ///< estimate + 1.96 * standardError; the estimate when not available
-    bool covered = false;        ///< lower < populationMean < upper, strictly
+    bool covered = false;        ///< as ClassifyEstimate judges it against the population mean
 };
 
 enum class DrawStatus {
@@ -74,7 +75,7 @@ public:
     bool finished() const { return stopped_ || samplesDrawn_ >= simulationCount_; }
     bool stoppedByBound() const { return stopped_; }
     const RunScale& scale() const { return scale_; }
-    double populationMean() const { return populationMean_; }
+    double populationMean() const { return coverage_.populationMean; }
 
 private:
     void AddInterval(SampleResult& result);
@@ -85,7 +86,7 @@ private:
     bool DrawAcceptableSample() const;
 
     RunScale scale_;
-    double populationMean_ = 0.0;
+    CoverageTarget coverage_;
     int simulationCount_ = 0;
     int samplesDrawn_ = 0;
     int correctIntervals_ = 0;

@@ -150,7 +150,8 @@ TEST(BatchOutputTest, IntervalModeAddsThePercentageOfCorrectIntervals)
 {
     BatchResult result = RunBatch({"-n", "8", "-s", "10", "--intervals", Small});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(Lines(result.out).back(), "Percentage of correct intervals\t0") << "width 0 never covers";
+    EXPECT_EQ(Lines(result.out).back(), "Percentage of correct intervals\t100")
+        << "a census's intervals of width 0 at the mean are correct";
 
     result = RunBatch({"-n", "3", "-s", "200", "--intervals", Small});
     const int percentage = std::stoi(TableValue(result.out, "Percentage of correct intervals"));
@@ -654,6 +655,13 @@ TEST(BatchStudyTest, SeedStartsTheGenerator)
     EXPECT_EQ(RunBatch({"--seed", "0", "-n", "3", Small}).out, RunBatch({"-n", "3", Small}).out);
 }
 
+std::string Fixed(double value, int decimals)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+    return buffer;
+}
+
 std::string Fixed3(double value)
 {
     char text[64];
@@ -707,16 +715,23 @@ TEST(BatchStudyTest, HundredThousandSamplesFollowTheDefinitions)
         squares += (estimate - mean) * (estimate - mean);
     }
     const double deviation = std::sqrt(squares / (samples - 1));
+    double m2 = 0.0;
+    double m4 = 0.0;
+    for (const double estimate : estimates) {
+        m2 += std::pow(estimate - mean, 2) / samples;
+        m4 += std::pow(estimate - mean, 4) / samples;
+    }
+    const double kurtosis = m4 / (m2 * m2);
     const double fraction = covered / static_cast<double>(samples);
     EXPECT_EQ(TableValue(result.out, "Simulations"), std::to_string(samples));
     EXPECT_EQ(TableValue(result.out, "Mean (simulated)"), Fixed3(mean));
     EXPECT_EQ(TableValue(result.out, "Standard error (simulated)"), Fixed3(deviation));
-    EXPECT_EQ(TableValue(result.out, "Percentage of correct intervals"),
-              std::to_string(static_cast<int>(std::nearbyint(100.0 * fraction))));
+    EXPECT_EQ(TableValue(result.out, "Percentage of correct intervals"), Fixed(100.0 * fraction, 1));
     EXPECT_EQ(TableValue(result.out, "Monte Carlo error of the mean"),
               Fixed3(deviation / std::sqrt(samples)));
-    EXPECT_EQ(TableValue(result.out, "Monte Carlo error of the standard error"),
-              Fixed3(deviation / std::sqrt(2.0 * (samples - 1))));
+    EXPECT_EQ(
+        TableValue(result.out, "Monte Carlo error of the standard error"),
+        Fixed3(deviation * std::sqrt((kurtosis - (samples - 3.0) / (samples - 1.0)) / (4.0 * samples))));
     EXPECT_EQ(TableValue(result.out, "Monte Carlo error of the percentage"),
               Fixed3(100.0 * std::sqrt(fraction * (1 - fraction) / samples)));
 }
@@ -775,8 +790,7 @@ TEST(BatchStudyTest, JsonReadsBackAsTheTable)
     }
     EXPECT_EQ(run["percentage_of_correct_intervals"].get<double>(),
               run["correct_intervals"].get<int>() / 5.0);
-    EXPECT_EQ(std::to_string(
-                  static_cast<int>(std::nearbyint(run["percentage_of_correct_intervals"].get<double>()))),
+    EXPECT_EQ(Fixed(run["percentage_of_correct_intervals"].get<double>(), 1),
               TableValue(secondTable, "Percentage of correct intervals"));
 }
 
@@ -825,13 +839,6 @@ struct SmallUnit {
 };
 const std::vector<SmallUnit> SmallUnits = {{12.5, 3, 1}, {20, 5, 1},  {7.25, 2, 2}, {30, 6, 2},
                                            {15, 4, 1},   {9, 2.5, 2}, {22, 5.5, 1}, {18, 4, 2}};
-
-std::string Fixed(double value, int decimals)
-{
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-    return buffer;
-}
 
 /// Theoretical standard errors of the variants below, from the textbook formulas.
 std::vector<double> SmallTheoreticalErrors(int n)
@@ -979,21 +986,21 @@ TEST(BatchCompareTest, EveryFieldAgreesWithAnIndependentComputation)
         if (v == 0) {
             referenceMse = mse;
         }
-        const int intervals = covered + low + high;
-        const std::vector<std::string> expected = {
-            variants[v],
-            Fixed(ybar, 3),
-            Fixed(mean, 3),
-            Fixed(mean - ybar, 3),
-            Fixed(theoryErrors[v], 3),
-            Fixed(std::sqrt(squares / (m - 1)), 3),
-            Fixed(std::sqrt(mse), 3),
-            Fixed(referenceMse / mse, 3),
-            std::to_string(S - static_cast<int>(m)),
-            intervals > 0 ? Fixed(covered * 100.0 / intervals, 1) : "-",
-            intervals > 0 ? Fixed(low * 100.0 / intervals, 1) : "-",
-            intervals > 0 ? Fixed(high * 100.0 / intervals, 1) : "-",
-            std::to_string(withoutSe)};
+        // Percentages of the samples with an estimate.
+        const auto percent = [&](int count) { return m > 0 ? Fixed(count * 100.0 / m, 1) : "-"; };
+        const std::vector<std::string> expected = {variants[v],
+                                                   Fixed(ybar, 3),
+                                                   Fixed(mean, 3),
+                                                   Fixed(mean - ybar, 3),
+                                                   Fixed(theoryErrors[v], 3),
+                                                   Fixed(std::sqrt(squares / (m - 1)), 3),
+                                                   Fixed(std::sqrt(mse), 3),
+                                                   Fixed(referenceMse / mse, 3),
+                                                   std::to_string(S - static_cast<int>(m)),
+                                                   percent(covered),
+                                                   percent(low),
+                                                   percent(high),
+                                                   std::to_string(withoutSe)};
         EXPECT_EQ(Fields(lines[7 + v], '\t'), expected) << variants[v];
     }
     for (int sample = 0; sample < S; ++sample) {

@@ -157,18 +157,17 @@ TEST(Comparison, SummaryFieldsOfKnownEstimates)
         std::vector<std::string> expected;
     };
     // Ybar = 3, no theory; estimates 1, 2, 3, 6 of 5 samples: mean 3, sd sqrt(14/3),
-    // mse 14/4; an mse of 0 or none gives no efficiency.
-    VariantTally four{{1, 2, 3, 6}, 5, 2, 1, 1, 0};
+    // mse 14/4; an mse of 0 or none gives no efficiency. The percentages are of the
+    // samples with an estimate, those without a standard error included.
+    VariantTally four{{1, 2, 3, 6}, 5, 2, 1, 0, 1};
     VariantTally one{{3}, 4, 0, 0, 0, 1};
     const std::vector<Case> cases = {
-        {four,
-         7.0,
-         {"-", "3.000", "0.000", "-", "2.160", "1.871", "2.000", "1", "50.0", "25.0", "25.0", "0"}},
-        {one, 7.0, {"-", "3.000", "0.000", "-", "-", "0.000", "-", "3", "-", "-", "-", "1"}},
+        {four, 7.0, {"-", "3.000", "0.000", "-", "2.160", "1.871", "2.000", "1", "50.0", "25.0", "0.0", "1"}},
+        {one, 7.0, {"-", "3.000", "0.000", "-", "-", "0.000", "-", "3", "0.0", "0.0", "0.0", "1"}},
         {VariantTally{{}, 10}, 7.0, {"-", "-", "-", "-", "-", "-", "-", "10", "-", "-", "-", "0"}},
         {four,
          std::nullopt,
-         {"-", "3.000", "0.000", "-", "2.160", "1.871", "-", "1", "50.0", "25.0", "25.0", "0"}},
+         {"-", "3.000", "0.000", "-", "2.160", "1.871", "-", "1", "50.0", "25.0", "0.0", "1"}},
     };
     for (const Case& c : cases) {
         const VariantSummary summary = SummarizeVariant(c.tally, std::nullopt, 3.0, c.referenceMse);
@@ -190,6 +189,30 @@ TEST(Comparison, IntervalsCoverOrMissOnOneSide)
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ClassifyInterval(c.lower, c.upper, 3.0), c.outcome) << c.lower << " " << c.upper;
+    }
+}
+
+TEST(Comparison, OnlyAZeroWidthIntervalAtTheMeanCoversByTolerance)
+{
+    struct Case {
+        const char* what;
+        double estimate;
+        double standardError;
+        IntervalOutcome outcome;
+    };
+    // Ybar = 3 in a population whose largest |y| is 1000: the tolerance is 1e-6.
+    const CoverageTarget target{3.0, 1e-6};
+    const std::vector<Case> cases = {
+        {"zero width at the mean", 3.0, 0.0, IntervalOutcome::Covered},
+        {"zero width within rounding of the mean", 3.0 + 5e-7, 0.0, IntervalOutcome::Covered},
+        {"zero width beside the mean", 3.0 - 2e-6, 0.0, IntervalOutcome::MissedLow},
+        {"upper end exactly at the mean", 3.0 - 1.96, 1.0, IntervalOutcome::MissedLow},
+        {"lower end exactly at the mean", 3.0 + 1.96, 1.0, IntervalOutcome::MissedHigh},
+        {"a positive standard error within the tolerance", 3.0, 1e-12, IntervalOutcome::Covered},
+        {"a tiny interval beside the mean", 3.0 + 5e-7, 1e-12, IntervalOutcome::MissedHigh},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ClassifyEstimate(c.estimate, c.standardError, target), c.outcome) << c.what;
     }
 }
 

@@ -219,17 +219,32 @@ TEST_F(RunEngineTest, IntervalsCountCoverageStrictly)
     EXPECT_LT(covered, 40);
 }
 
-TEST_F(RunEngineTest, AnIntervalOfWidthZeroAtThePopulationMeanIsNotCorrect)
+TEST_F(RunEngineTest, ACensusAndAnExactRatioGiveCorrectIntervalsOfWidthZero)
 {
-    // n = N: every estimate is the population mean and its standard error 0.
-    SetPopulation({{1, 2, 3, 6}}, 4, 10);
-    SimulationState.confidenceIntervalMode = true;
-    engine.StartRun();
-    ASSERT_EQ(engine.NextSample(result), DrawStatus::Accepted);
-    EXPECT_EQ(result.estimate, 3.0);
-    EXPECT_EQ(result.intervalLower, 3.0);
-    EXPECT_FALSE(result.covered);
-    EXPECT_EQ(engine.correctIntervalPercentage(), 0);
+    // n = N: every estimate is the population mean, summed in another order, and
+    // its standard error 0. x = 2y makes the ratio and its residuals exact.
+    const std::vector<double> y = {0.1, 0.7, 0.3, 2.9, 1.3};
+    std::vector<double> x;
+    for (const double value : y) {
+        x.push_back(value * 2.0);
+    }
+    struct Case {
+        const char* what;
+        int n;
+        std::int32_t estimator;
+    };
+    for (const Case& c : {Case{"census", 5, EstimatorDirect}, Case{"exact ratio", 3, EstimatorRatio}}) {
+        SetPopulation({y, x}, c.n, 10);
+        SimulationState.estimatorCode = c.estimator;
+        SimulationState.auxiliaryVariable = 2;
+        SimulationState.confidenceIntervalMode = true;
+        engine.StartRun();
+        while (engine.NextSample(result) == DrawStatus::Accepted) {
+            EXPECT_EQ(result.standardError, 0.0) << c.what;
+            EXPECT_TRUE(result.covered) << c.what << ": " << result.estimate;
+        }
+        EXPECT_EQ(engine.correctIntervalPercentage(), 100) << c.what;
+    }
 }
 
 TEST_F(RunEngineTest, MissingStandardErrorGivesNoIntervalAndCountsAsNotCorrect)
