@@ -51,6 +51,7 @@ TEST(AllocateSample, FollowsTheBoundsTheRemaindersAndTheirTies)
         {"optimal weights all 0 share by size", {3, 4, 8}, AllocationOptimal, {0, 0, 0}, 12, {{3, 3, 6}}},
         {"all fixed with units left frees the lower ones", {10, 3}, AllocationOptimal, {0, 1}, 6, {{3, 3}}},
         {"the whole population", {3, 4}, AllocationEqual, {}, 7, {{3, 4}}},
+        {"a stratum of one unit at the sum of the L_h", {1, 3}, AllocationProportional, {}, 3, {{1, 2}}},
         {"below the sum of the L_h", {1, 5}, AllocationProportional, {}, 2, std::nullopt},
         {"above N", {3, 4}, AllocationProportional, {}, 8, std::nullopt},
     };
@@ -89,6 +90,10 @@ TEST(CheckStratifiedDesign, RefusesInTheOrderStrataThenSize)
     EXPECT_EQ(CheckStratifiedDesign(2, 3), SampleTooSmallForStrataMessage);
     EXPECT_EQ(CheckStratifiedDesign(1, 2), TooManyStrataMessage);
     EXPECT_EQ(CheckStratifiedDesign(3, 2), EmptyStrataMessage);
+    // A stratum of one unit asks for one sample unit: strata {1, 3} need 3.
+    InstallPopulation({{1, 1}, {2, 2}, {3, 2}, {4, 2}});
+    EXPECT_EQ(CheckStratifiedDesign(2, 3), "");
+    EXPECT_EQ(CheckStratifiedDesign(2, 2), SampleTooSmallForStrataMessage);
 }
 
 // Strata 1 = units 2, 4, 5, 7 and 2 = units 1, 3, 6; from seed 12345 the four
