@@ -74,6 +74,9 @@ TEST(DelimitedFile, ReadsFieldsTypesAndCodes)
         {"semicolon and decimal commas",
          "a;b\n1,5;,5\n2;5,\n",
          {{"a", "", 0, {1.5, 2}}, {"b", "", 0, {0.5, 5}}}},
+        {"a quoted semicolon leaves the comma the delimiter",
+         "\"a;x\",b\n\"1;2\",3\n",
+         {{"a;x", "1;2", 0, {1}}, {"b", "", 0, {3}}}},
         {"tab beats semicolon and comma",
          "a;x\tb,y\n1;2\t3,5\n",
          {{"a;x", "1;2", 0, {1}}, {"b,y", "", 0, {3.5}}}},
@@ -101,6 +104,9 @@ TEST(DelimitedFile, ReadsFieldsTypesAndCodes)
         {"Windows-1252",
          "M\xE9tier;n\nCaf\xE9;1\n",
          {{"M\xC3\xA9tier", "Caf\xC3\xA9", 0, {1}}, {"n", "", 0, {1}}}},
+        {"Windows-1252 byte at the end that would lead a UTF-8 sequence",
+         "n\nCaf\xE9",
+         {{"n", "Caf\xC3\xA9", 0, {1}}}},
         {"UTF-8 with its mark", "\xEF\xBB\xBFM\xC3\xA9tier\nx\n", {{"M\xC3\xA9tier", "x", 0, {1}}}},
         {"UTF-16 with its mark",
          std::string("\xFF\xFE"
@@ -108,6 +114,12 @@ TEST(DelimitedFile, ReadsFieldsTypesAndCodes)
                      "1\0\t\0\xE9\0",
                      16),
          {{"a", "", 0, {1}}, {"b", "\xC3\xA9", 0, {1}}}},
+        {"big-endian UTF-16, a character beyond U+FFFF as a surrogate pair",
+         std::string("\xFE\xFF"
+                     "\0a\0\n"
+                     "\xD8\x3D\xDE\x00",
+                     10),
+         {{"a", "\xF0\x9F\x98\x80", 0, {1}}}},
         {"an unusable column", "a,b\n,1\nNA,2\n", {{"a", "", 2, {-999, -999}}, {"b", "", 0, {1, 2}}}},
     };
     for (const Case& c : cases) {
@@ -123,6 +135,7 @@ TEST(DelimitedFile, RefusesWithTheLineAndTheReason)
     };
     const std::vector<Case> cases = {
         {"a,b\n1,2\n\n\"x\ny\",3,4\n", "Line 4 has 3 fields, the header has 2!"},
+        {"a,b\n\"x\ny\",1\n3,4,5\n", "Line 4 has 3 fields, the header has 2!"},
         {"\"\",a,b\n1,2\n", "Line 2 has 2 fields, the header has 3!"},
         {"a\n\"1\n", "Line 2: a quoted field is not closed!"},
         {"a,b\n", NoUsableColumnMessage},

@@ -116,6 +116,8 @@ TEST_F(PopulationFileTest, ReadsTextsWrittenOnWindowsAndCutsNamesByCharacters)
         {"R\xE9gion Li\xE8ge\n1 1\nM\xE9tier\n1\n", "R\u00e9gion Li\u00e8ge", "M\u00e9tier"},
         {"\xEF\xBB\xBFR\xC3\xA9gion\n1 1\nM\xC3\xA9tier\n1\n", "R\u00e9gion", "M\u00e9tier"},
         {"\x80 \x81\n1 1\n\x93q\x94\n1\n", "\u20ac \u0081", "\u201cq\u201d"},
+        // A last byte that would lead a UTF-8 sequence is no cut sequence.
+        {"Caf\xE9\n1 1\nCaf\xE9\n1\n", "Caf\u00e9", "Caf\u00e9"},
         // Twenty two-byte characters are kept whole, the rest of the line dropped.
         {"d\n1 1\n\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9"
          "\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e8\u00e8\n1\n",

@@ -60,6 +60,7 @@ TEST(AllocateSample, FollowsTheBoundsTheRemaindersAndTheirTies)
          40,
          {{3, 7, 30}}},
         {"the whole population", {3, 4}, AllocationEqual, {}, 7, {{3, 4}}},
+        {"a stratum of one unit at the sum of the L_h", {1, 3}, AllocationProportional, {}, 3, {{1, 2}}},
         {"below the sum of the L_h", {1, 5}, AllocationProportional, {}, 2, std::nullopt},
         {"above N", {3, 4}, AllocationProportional, {}, 8, std::nullopt},
     };
@@ -153,6 +154,10 @@ TEST(CheckStratifiedDesign, RefusesInTheOrderStrataThenSize)
     EXPECT_EQ(CheckStratifiedDesign(2, 3), SampleTooSmallForStrataMessage);
     EXPECT_EQ(CheckStratifiedDesign(1, 2), TooManyStrataMessage);
     EXPECT_EQ(CheckStratifiedDesign(3, 2), EmptyStrataMessage);
+    // A stratum of one unit asks for one sample unit: strata {1, 3} need 3.
+    InstallPopulation({{1, 1}, {2, 2}, {3, 2}, {4, 2}});
+    EXPECT_EQ(CheckStratifiedDesign(2, 3), "");
+    EXPECT_EQ(CheckStratifiedDesign(2, 2), SampleTooSmallForStrataMessage);
 }
 
 // Strata 1 = units 2, 4, 5, 7 and 2 = units 1, 3, 6; from seed 12345 the four

@@ -45,6 +45,26 @@ TEST(DrawSampleSystematic, TakesEveryKthPlaceOfTheOrderedListFromOneRandomStart)
     }
 }
 
+// Beyond 16 units the library's unstable sort no longer falls back to insertion
+// sort, so ties are where an unstable order shows.
+TEST(SystematicOrder, KeepsTiedUnitsInUnitOrderOnLongLists)
+{
+    std::vector<std::vector<double>> rows;
+    for (int i = 1; i <= 60; ++i) {
+        rows.push_back({static_cast<double>(i * 7 % 4)});
+    }
+    InstallPopulation(rows);
+    std::vector<std::int32_t> expected;
+    for (const double value : {0.0, 1.0, 2.0, 3.0}) {
+        for (int i = 1; i <= 60; ++i) {
+            if (rows[i - 1][0] == value) {
+                expected.push_back(i);
+            }
+        }
+    }
+    EXPECT_EQ(SystematicOrder(1), expected);
+}
+
 /// The estimates of every start: u = (c + 1/2) / n for c = 0..N-1, each sample
 /// drawn by the definition in double and estimated by the record's routines.
 struct BruteForce {
