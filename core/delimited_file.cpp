@@ -2,18 +2,22 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <limits>
+#include <memory>
 #include <optional>
-#include <sstream>
+#include <unordered_map>
+#include <utility>
 
 #include "core/text_encoding.h"
 
 namespace {
 
 constexpr std::size_t MaxNumberLength = 64;
+constexpr std::size_t PieceSize = std::size_t{1} << 16;
+constexpr const char* FileChangedMessage = "The file changed while it was read!";
 constexpr double Missing = std::numeric_limits<double>::quiet_NaN();
 
 bool IsBlank(char c)
@@ -39,143 +43,343 @@ bool IsMissing(std::string_view value)
     return value.empty() || value == "NA" || value == ".";
 }
 
-/// The text in UTF-8, whatever the file's encoding: UTF-16 with its byte-order
-/// mark, UTF-8 with or without one, or else Windows-1252.
-std::string DecodeFile(std::string_view bytes)
-{
-    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
-        return Utf16ToUtf8(bytes.substr(2), bytes.front() == '\xFE');
-    }
-    if (bytes.starts_with("\xEF\xBB\xBF")) {
-        bytes.remove_prefix(3);
-    }
-    return TextAsUtf8(bytes);
-}
+/// The raw bytes of a delimited file a piece at a time, from the start as often
+/// as asked. The first piece holds the first three bytes when there are three.
+class ByteSource {
+public:
+    ByteSource() = default;
+    ByteSource(const ByteSource&) = delete;
+    ByteSource& operator=(const ByteSource&) = delete;
+    virtual ~ByteSource() = default;
 
-/// Splits the decoded text into records of fields by the rules of RFC 4180,
-/// counting lines from 1.
+    /// The next bytes; empty at the end.
+    virtual std::string_view Next() = 0;
+    virtual void Rewind() = 0;
+};
+
+class MemoryBytes final : public ByteSource {
+public:
+    explicit MemoryBytes(std::string_view bytes) : bytes_(bytes) {}
+
+    std::string_view Next() override { return std::exchange(rest_, std::string_view()); }
+    void Rewind() override { rest_ = bytes_; }
+
+private:
+    std::string_view bytes_;
+    std::string_view rest_ = bytes_;
+};
+
+class FileBytes final : public ByteSource {
+public:
+    explicit FileBytes(const std::string& path) : path_(path), file_(std::fopen(path.c_str(), "rb"))
+    {
+        if (!file_) {
+            std::error_code error;
+            throw PopulationFileError(std::filesystem::exists(path, error) || path.empty()
+                                          ? "Cannot open \"" + path + "\""
+                                          : "File not found");
+        }
+    }
+
+    // A regular file gives a whole piece unless it ends or fails.
+    std::string_view Next() override
+    {
+        const std::size_t got = std::fread(buffer_.data(), 1, buffer_.size(), file_.get());
+        if (got == 0 && std::ferror(file_.get())) {
+            throw PopulationFileError("Cannot read \"" + path_ + "\"");
+        }
+        return {buffer_.data(), got};
+    }
+
+    void Rewind() override { std::rewind(file_.get()); }
+
+private:
+    struct FileCloser {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+
+    std::string path_;
+    std::unique_ptr<std::FILE, FileCloser> file_;
+    std::vector<char> buffer_ = std::vector<char>(PieceSize);
+};
+
+/// Keeps track, piece by piece, of whether a text is UTF-8: a sequence cut by
+/// the end of one piece is checked with the next.
+class Utf8Check {
+public:
+    void Add(std::string_view piece)
+    {
+        if (!valid_) {
+            return;
+        }
+        text_.assign(cutSequence_);
+        text_.append(piece);
+        valid_ = IsValidUtf8(text_, true);
+        cutSequence_.clear();
+        if (valid_ && !IsValidUtf8(text_)) {
+            std::size_t lead = text_.size() - 1;
+            while ((static_cast<unsigned char>(text_[lead]) & 0xC0) == 0x80) {
+                --lead;
+            }
+            cutSequence_ = text_.substr(lead);
+        }
+    }
+
+    /// Whether all the text added is UTF-8 (once it is all added).
+    [[nodiscard]] bool Valid() const { return valid_ && cutSequence_.empty(); }
+
+private:
+    bool valid_ = true;
+    std::string cutSequence_;
+    std::string text_;
+};
+
+/// The characters of a delimited file, from the start as often as asked: UTF-16
+/// (known by its byte-order mark) decoded to UTF-8 as it comes, other bytes as
+/// they are after a UTF-8 byte-order mark. Whether those were Windows-1252
+/// rather than UTF-8 is known once the end has been read.
+class DecodedText {
+public:
+    static constexpr int End = -1;
+
+    explicit DecodedText(ByteSource& bytes) : bytes_(bytes) { Rewind(); }
+
+    int Peek()
+    {
+        while (next_ == piece_.size()) {
+            if (atEnd_) {
+                return End;
+            }
+            piece_ = NextPiece();
+            next_ = 0;
+        }
+        return static_cast<unsigned char>(piece_[next_]);
+    }
+
+    int Get()
+    {
+        const int c = Peek();
+        if (c != End) {
+            ++next_;
+        }
+        return c;
+    }
+
+    void Rewind()
+    {
+        bytes_.Rewind();
+        std::string_view first = bytes_.Next();
+        const bool last = first.empty();
+        utf16_ = first.starts_with("\xFF\xFE") || first.starts_with("\xFE\xFF");
+        bigEndian_ = first.starts_with("\xFE\xFF");
+        if (utf16_) {
+            first.remove_prefix(2);
+        } else if (first.starts_with("\xEF\xBB\xBF")) {
+            first.remove_prefix(3);
+        }
+        utf8Check_ = Utf8Check();
+        heldBack_.clear();
+        piece_ = Decoded(first, last);
+        next_ = 0;
+    }
+
+    /// Whether the bytes are read as Windows-1252; known once the end is read.
+    [[nodiscard]] bool IsWindows1252() const { return !utf16_ && !utf8Check_.Valid(); }
+
+private:
+    std::string_view NextPiece()
+    {
+        if (atEnd_) {
+            return {};
+        }
+        const std::string_view raw = bytes_.Next();
+        return Decoded(raw, raw.empty());
+    }
+
+    std::string_view Decoded(std::string_view raw, bool last)
+    {
+        atEnd_ = last;
+        if (!utf16_) {
+            utf8Check_.Add(raw);
+            return raw;
+        }
+        return DecodedUtf16(raw);
+    }
+
+    // UTF-16 units are decoded in whole pairs: an odd byte or a leading
+    // surrogate at the end of a piece waits for the next one.
+    std::string_view DecodedUtf16(std::string_view raw)
+    {
+        heldBack_.append(raw);
+        std::size_t usable = heldBack_.size();
+        if (!atEnd_) {
+            usable -= usable % 2;
+            if (usable >= 2 && IsLeadingSurrogate(heldBack_.substr(usable - 2, 2))) {
+                usable -= 2;
+            }
+        }
+        decoded_ = Utf16ToUtf8(std::string_view(heldBack_).substr(0, usable), bigEndian_);
+        heldBack_.erase(0, usable);
+        return decoded_;
+    }
+
+    [[nodiscard]] bool IsLeadingSurrogate(std::string_view unit) const
+    {
+        const auto high = static_cast<unsigned char>(bigEndian_ ? unit[0] : unit[1]);
+        return high >= 0xD8 && high <= 0xDB;
+    }
+
+    ByteSource& bytes_;
+    bool utf16_ = false;
+    bool bigEndian_ = false;
+    bool atEnd_ = false;
+    Utf8Check utf8Check_;
+    std::string heldBack_;
+    std::string decoded_;
+    std::string_view piece_;
+    std::size_t next_ = 0;
+};
+
+/// Splits the text into records of fields by the rules of RFC 4180, a field at
+/// a time, counting lines from 1. CR, LF and CR LF end a line; inside quotes
+/// they are data.
 class RecordReader {
 public:
-    explicit RecordReader(std::string_view text) : text_(text) {}
+    explicit RecordReader(DecodedText& text) : text_(text) {}
 
-    /// Skips the lines that hold only blanks; false at the end of the text.
+    /// Skips the lines that hold only blanks; false at the end of the text. The
+    /// tabs before a record's first character are kept for the record.
     bool AtRecord()
     {
-        while (position_ < text_.size()) {
-            std::size_t end = position_;
-            while (end < text_.size() && (IsBlank(text_[end]) || text_[end] == '\r')) {
-                ++end;
+        for (;;) {
+            leadingTabs_ = 0;
+            int c = text_.Peek();
+            while (c != DecodedText::End && IsBlank(static_cast<char>(c))) {
+                leadingTabs_ += c == '\t' ? 1 : 0;
+                text_.Get();
+                c = text_.Peek();
             }
-            if (end < text_.size() && text_[end] != '\n') {
+            if (c == DecodedText::End) {
+                return false;
+            }
+            if (!IsLineEnd(c)) {
                 return true;
             }
-            position_ = end + 1;
-            ++line_;
+            SkipLineEnd();
         }
-        return false;
     }
 
     [[nodiscard]] int line() const { return line_; }
 
     /// The delimiter of the record that starts here: a tab if it holds one
     /// outside quotes, otherwise a semicolon if it holds one, otherwise a comma.
-    [[nodiscard]] char DelimiterOfRecord() const
+    /// Reads up to the record's line end.
+    char DelimiterOfRecord()
     {
+        if (leadingTabs_ > 0) {
+            return '\t';
+        }
         bool quoted = false;
         bool semicolon = false;
-        for (std::size_t i = position_; i < text_.size(); ++i) {
-            const char c = text_[i];
+        for (int c = text_.Get(); c != DecodedText::End; c = text_.Get()) {
             if (c == '"') {
                 quoted = !quoted;
             } else if (!quoted && c == '\t') {
                 return '\t';
             } else if (!quoted && c == ';') {
                 semicolon = true;
-            } else if (!quoted && c == '\n') {
+            } else if (!quoted && IsLineEnd(c)) {
                 break;
             }
         }
         return semicolon ? ';' : ',';
     }
 
-    /// Reads the record that starts here into `fields` (values, blanks at both
-    /// ends removed) and moves past its line end.
-    void ReadRecord(char delimiter, std::vector<std::string>& fields)
+    /// Reads the record that starts here, passing each field (its value, blanks
+    /// at both ends removed) with its index to `onField`, and moves past its
+    /// line end. Returns the number of fields.
+    template <typename OnField>
+    std::size_t ReadRecord(char delimiter, OnField&& onField)
     {
         const int firstLine = line_;
-        fields.clear();
+        std::size_t count = 0;
+        for (; delimiter == '\t' && leadingTabs_ > 0; --leadingTabs_) {
+            onField(count++, std::string_view());
+        }
         for (;;) {
-            fields.push_back(ReadField(delimiter, firstLine));
-            if (position_ < text_.size() && text_[position_] == delimiter) {
-                ++position_;
+            ReadField(delimiter, firstLine);
+            onField(count++, Trimmed(field_));
+            const int c = text_.Peek();
+            if (c == delimiter) {
+                text_.Get();
                 continue;
             }
-            if (position_ < text_.size()) {
-                ++position_;  // the line end
-                ++line_;
+            if (c != DecodedText::End) {
+                SkipLineEnd();
             }
-            return;
+            return count;
         }
     }
 
 private:
-    [[nodiscard]] bool AtLineEnd() const
+    static bool IsLineEnd(int c) { return c == '\n' || c == '\r'; }
+
+    void SkipLineEnd()
     {
-        return text_[position_] == '\n' ||
-               (text_[position_] == '\r' && position_ + 1 < text_.size() && text_[position_ + 1] == '\n');
+        if (text_.Get() == '\r' && text_.Peek() == '\n') {
+            text_.Get();
+        }
+        ++line_;
     }
 
-    /// Skips to the delimiter or line end, appending what it passes to `field`.
-    void ReadUnquoted(char delimiter, std::string& field)
+    /// Reads to the delimiter or line end, appending what it passes to the field.
+    void ReadUnquoted(char delimiter)
     {
-        const std::size_t start = position_;
-        while (position_ < text_.size() && text_[position_] != delimiter && !AtLineEnd()) {
-            ++position_;
-        }
-        field.append(text_.substr(start, position_ - start));
-        if (position_ < text_.size() && text_[position_] == '\r') {
-            ++position_;
+        for (int c = text_.Peek(); c != DecodedText::End && c != delimiter && !IsLineEnd(c);
+             c = text_.Peek()) {
+            field_.push_back(static_cast<char>(text_.Get()));
         }
     }
 
-    std::string ReadField(char delimiter, int firstLine)
+    void ReadField(char delimiter, int firstLine)
     {
-        std::size_t start = position_;
-        while (start < text_.size() && IsBlank(text_[start]) && text_[start] != delimiter) {
-            ++start;
+        field_.clear();
+        int c = text_.Peek();
+        while (c != DecodedText::End && IsBlank(static_cast<char>(c)) && c != delimiter) {
+            field_.push_back(static_cast<char>(text_.Get()));
+            c = text_.Peek();
         }
-        std::string field;
-        if (start < text_.size() && text_[start] == '"') {
-            position_ = start + 1;
-            ReadQuoted(field, firstLine);
+        if (c == '"') {
+            field_.clear();
+            text_.Get();
+            ReadQuoted(firstLine);
         }
-        ReadUnquoted(delimiter, field);
-        return std::string(Trimmed(field));
+        ReadUnquoted(delimiter);
     }
 
-    void ReadQuoted(std::string& field, int firstLine)
+    void ReadQuoted(int firstLine)
     {
         for (;;) {
-            const std::size_t quote = text_.find('"', position_);
-            if (quote == std::string_view::npos) {
+            const int c = text_.Get();
+            if (c == DecodedText::End) {
                 throw PopulationFileError("Line " + std::to_string(firstLine) +
                                           ": a quoted field is not closed!");
             }
-            const std::string_view part = text_.substr(position_, quote - position_);
-            line_ += static_cast<int>(std::count(part.begin(), part.end(), '\n'));
-            field.append(part);
-            position_ = quote + 1;
-            if (position_ < text_.size() && text_[position_] == '"') {
-                field.push_back('"');
-                ++position_;
-                continue;
+            if (c == '"') {
+                if (text_.Peek() != '"') {
+                    return;
+                }
+                text_.Get();
+            } else if (c == '\n' || (c == '\r' && text_.Peek() != '\n')) {
+                ++line_;
             }
-            return;
+            field_.push_back(static_cast<char>(c));
         }
     }
 
-    std::string_view text_;
-    std::size_t position_ = 0;
+    DecodedText& text_;
+    std::string field_;
+    int leadingTabs_ = 0;
     int line_ = 1;
 };
 
@@ -208,50 +412,210 @@ std::string ColumnName(const std::string& header, std::size_t index)
     return name.empty() ? "Column " + std::to_string(index + 1) : name;
 }
 
-/// Types the column from its fields and fills its values, codes and labels.
-void TypeColumn(DelimitedColumn& column, const std::vector<std::string>& fields, bool decimalComma)
+/// What the first reading finds out about a column.
+struct ColumnScan {
+    int missingCount = 0;
+    bool numeric = true;
+    bool whole = true;  ///< every number stored exactly as a 32-bit whole number
+};
+
+void ScanField(ColumnScan& scan, std::string_view field, bool decimalComma)
 {
-    column.values.assign(fields.size(), Missing);
-    for (std::size_t row = 0; row < fields.size() && column.numeric; ++row) {
-        if (IsMissing(fields[row])) {
-            continue;
-        }
-        const std::optional<double> number = ParseNumber(fields[row], decimalComma);
-        if (number) {
-            column.values[row] = *number;
-        } else {
-            column.numeric = false;
-        }
-    }
-    column.missingCount = static_cast<int>(std::count_if(fields.begin(), fields.end(), IsMissing));
-    if (column.numeric) {
+    if (IsMissing(field)) {
+        ++scan.missingCount;
         return;
     }
-    std::vector<std::string> labels(fields.size());
-    for (std::size_t row = 0; row < fields.size(); ++row) {
-        if (!IsMissing(fields[row])) {
-            labels[row] = OnOneLine(fields[row]);
-        }
+    if (!scan.numeric) {
+        return;
     }
-    column.labels = labels;
-    std::sort(column.labels.begin(), column.labels.end());
-    column.labels.erase(std::unique(column.labels.begin(), column.labels.end()), column.labels.end());
-    if (!column.labels.empty() && column.labels.front().empty()) {
-        column.labels.erase(column.labels.begin());  // the missing values' place holder
-    }
-    for (std::size_t row = 0; row < fields.size(); ++row) {
-        column.values[row] = Missing;
-        if (!IsMissing(fields[row])) {
-            const auto found = std::lower_bound(column.labels.begin(), column.labels.end(), labels[row]);
-            column.values[row] = static_cast<double>(found - column.labels.begin() + 1);
-        }
-    }
+    const std::optional<double> number = ParseNumber(field, decimalComma);
+    scan.numeric = number.has_value();
+    scan.whole = scan.whole && number && ColumnValues::IsWhole(*number);
 }
+
+/// A categorical column's labels while its values are read: each label gets a
+/// number in the order first seen, which becomes its code once all are known.
+class LabelCoder {
+public:
+    std::int32_t NumberOf(std::string_view field)
+    {
+        const auto [place, added] =
+            numbers_.try_emplace(std::string(field), static_cast<std::int32_t>(texts_.size()));
+        if (added) {
+            texts_.push_back(&place->first);
+        }
+        return place->second;
+    }
+
+    /// The labels, one line each, sorted by code point; `codes` gets the code of
+    /// each label number.
+    std::vector<std::string> Labels(bool windows1252, std::vector<std::int32_t>& codes) const
+    {
+        std::vector<std::string> lines;
+        lines.reserve(texts_.size());
+        for (const std::string* text : texts_) {
+            lines.push_back(OnOneLine(windows1252 ? Windows1252ToUtf8(*text) : *text));
+        }
+        std::vector<std::string> labels = lines;
+        std::sort(labels.begin(), labels.end());
+        labels.erase(std::unique(labels.begin(), labels.end()), labels.end());
+        codes.clear();
+        for (const std::string& line : lines) {
+            const auto found = std::lower_bound(labels.begin(), labels.end(), line);
+            codes.push_back(static_cast<std::int32_t>(found - labels.begin() + 1));
+        }
+        return labels;
+    }
+
+private:
+    std::unordered_map<std::string, std::int32_t> numbers_;
+    std::vector<const std::string*> texts_;
+};
 
 std::string FieldCountMessage(int line, std::size_t fields, std::size_t headerFields)
 {
     return "Line " + std::to_string(line) + " has " + std::to_string(fields) + " fields, the header has " +
            std::to_string(headerFields) + "!";
+}
+
+/// What the first reading finds: the delimiter, the number of columns and data
+/// rows, each column's type and the encoding.
+struct TableScan {
+    char delimiter = ',';
+    std::vector<ColumnScan> columns;
+    std::size_t rows = 0;
+    bool windows1252 = false;
+};
+
+char DelimiterOfFirstRecord(DecodedText& text)
+{
+    RecordReader reader(text);
+    if (!reader.AtRecord()) {
+        throw PopulationFileError(NoUsableColumnMessage);
+    }
+    return reader.DelimiterOfRecord();
+}
+
+/// The first reading: checks every record and types the columns, keeping no field.
+TableScan ScanTable(DecodedText& text)
+{
+    TableScan scan;
+    scan.delimiter = DelimiterOfFirstRecord(text);
+    const bool decimalComma = scan.delimiter != ',';
+    text.Rewind();
+    RecordReader reader(text);
+    reader.AtRecord();
+    const std::size_t columns = reader.ReadRecord(scan.delimiter, [](std::size_t, std::string_view) {});
+    scan.columns.resize(columns);
+    while (reader.AtRecord()) {
+        const int line = reader.line();
+        const std::size_t fields =
+            reader.ReadRecord(scan.delimiter, [&](std::size_t j, std::string_view field) {
+                if (j < columns) {
+                    ScanField(scan.columns[j], field, decimalComma);
+                }
+            });
+        if (fields != columns) {
+            throw PopulationFileError(FieldCountMessage(line, fields, columns));
+        }
+        if (scan.rows == static_cast<std::size_t>(MaxUnits)) {
+            throw PopulationFileError(TooManyUnitsMessage);
+        }
+        ++scan.rows;
+    }
+    scan.windows1252 = text.IsWindows1252();
+    if (std::none_of(scan.columns.begin(), scan.columns.end(), [&](const ColumnScan& column) {
+            return static_cast<std::size_t>(column.missingCount) < scan.rows;
+        })) {
+        throw PopulationFileError(NoUsableColumnMessage);
+    }
+    return scan;
+}
+
+[[noreturn]] void RefuseChangedFile()
+{
+    throw PopulationFileError(FileChangedMessage);
+}
+
+/// The second reading's store of one field: a number, a label's number in the
+/// order first seen (with a coder), or missing.
+void StoreField(DelimitedColumn& column, LabelCoder* coder, bool whole, std::string_view field,
+                bool decimalComma)
+{
+    if (IsMissing(field)) {
+        ++column.missingCount;
+        column.values.Append(Missing);
+    } else if (coder != nullptr) {
+        column.values.Append(coder->NumberOf(field));
+    } else {
+        const std::optional<double> number = ParseNumber(field, decimalComma);
+        if (!number || (whole && !ColumnValues::IsWhole(*number))) {
+            RefuseChangedFile();
+        }
+        column.values.Append(*number);
+    }
+}
+
+/// The second reading: names, values and codes, in the storage the first
+/// reading chose for each column.
+DelimitedTable FillTable(DecodedText& text, const TableScan& scan, std::string description)
+{
+    const std::size_t columns = scan.columns.size();
+    const bool decimalComma = scan.delimiter != ',';
+    DelimitedTable table;
+    table.description = std::move(description);
+    table.columns.resize(columns);
+    table.rowLines.reserve(scan.rows);
+    std::vector<std::unique_ptr<LabelCoder>> coders(columns);
+    for (std::size_t j = 0; j < columns; ++j) {
+        table.columns[j].numeric = scan.columns[j].numeric;
+        table.columns[j].values.Reserve(scan.rows, !scan.columns[j].numeric || scan.columns[j].whole);
+        if (!scan.columns[j].numeric) {
+            coders[j] = std::make_unique<LabelCoder>();
+        }
+    }
+    text.Rewind();
+    RecordReader reader(text);
+    reader.AtRecord();
+    reader.ReadRecord(scan.delimiter, [&](std::size_t j, std::string_view field) {
+        if (j < columns) {
+            table.columns[j].name =
+                ColumnName(scan.windows1252 ? Windows1252ToUtf8(field) : std::string(field), j);
+        }
+    });
+    for (std::size_t row = 0; row < scan.rows; ++row) {
+        if (!reader.AtRecord()) {
+            RefuseChangedFile();
+        }
+        table.rowLines.push_back(reader.line());
+        const std::size_t fields =
+            reader.ReadRecord(scan.delimiter, [&](std::size_t j, std::string_view field) {
+                if (j < columns) {
+                    StoreField(table.columns[j], coders[j].get(), scan.columns[j].whole, field, decimalComma);
+                }
+            });
+        if (fields != columns) {
+            RefuseChangedFile();
+        }
+    }
+    if (reader.AtRecord()) {
+        RefuseChangedFile();
+    }
+    std::vector<std::int32_t> codes;
+    for (std::size_t j = 0; j < columns; ++j) {
+        if (coders[j]) {
+            table.columns[j].labels = coders[j]->Labels(scan.windows1252, codes);
+            table.columns[j].values.Recode(codes);
+        }
+    }
+    return table;
+}
+
+DelimitedTable ReadTable(ByteSource& bytes, std::string description)
+{
+    DecodedText text(bytes);
+    const TableScan scan = ScanTable(text);
+    return FillTable(text, scan, std::move(description));
 }
 
 }  // namespace
@@ -271,59 +635,15 @@ bool IsDelimitedFileName(std::string_view path)
 
 DelimitedTable ReadDelimitedFile(const std::string& path)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        std::error_code error;
-        throw PopulationFileError(std::filesystem::exists(path, error) || path.empty()
-                                      ? "Cannot open \"" + path + "\""
-                                      : "File not found");
-    }
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    if (file.bad()) {
-        throw PopulationFileError("Cannot read \"" + path + "\"");
-    }
-    return ParseDelimitedText(bytes.str(), TextAsUtf8(std::filesystem::path(path).stem().string()));
+    RefuseIfNotRegularFile(path);
+    FileBytes bytes(path);
+    return ReadTable(bytes, TextAsUtf8(std::filesystem::path(path).stem().string()));
 }
 
 DelimitedTable ParseDelimitedText(std::string_view bytes, std::string description)
 {
-    const std::string text = DecodeFile(bytes);
-    RecordReader reader(text);
-    DelimitedTable table;
-    table.description = std::move(description);
-    if (!reader.AtRecord()) {
-        throw PopulationFileError(NoUsableColumnMessage);
-    }
-    const char delimiter = reader.DelimiterOfRecord();
-    std::vector<std::string> header;
-    reader.ReadRecord(delimiter, header);
-    std::vector<std::vector<std::string>> fields(header.size());
-    std::vector<std::string> record;
-    while (reader.AtRecord()) {
-        const int line = reader.line();
-        reader.ReadRecord(delimiter, record);
-        if (record.size() != header.size()) {
-            throw PopulationFileError(FieldCountMessage(line, record.size(), header.size()));
-        }
-        if (table.rowLines.size() == static_cast<std::size_t>(MaxUnits)) {
-            throw PopulationFileError(TooManyUnitsMessage);
-        }
-        table.rowLines.push_back(line);
-        for (std::size_t j = 0; j < record.size(); ++j) {
-            fields[j].push_back(std::move(record[j]));
-        }
-    }
-    table.columns.resize(header.size());
-    for (std::size_t j = 0; j < header.size(); ++j) {
-        table.columns[j].name = ColumnName(header[j], j);
-        TypeColumn(table.columns[j], fields[j], delimiter != ',');
-    }
-    if (std::none_of(table.columns.begin(), table.columns.end(),
-                     [](const DelimitedColumn& column) { return column.usable(); })) {
-        throw PopulationFileError(NoUsableColumnMessage);
-    }
-    return table;
+    MemoryBytes source(bytes);
+    return ReadTable(source, std::move(description));
 }
 
 std::vector<int> FirstUsableColumns(const DelimitedTable& table)

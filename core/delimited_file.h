@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/column_values.h"
 #include "core/population_file.h"
 
 inline constexpr const char* NoUsableColumnMessage = "There is no usable column!";
@@ -19,7 +20,7 @@ struct DelimitedColumn {
     bool numeric = true;
     std::vector<std::string> labels;  ///< categorical columns only
     int missingCount = 0;
-    std::vector<double> values;  ///< one per data row: number or code, NaN when missing
+    ColumnValues values;  ///< one per data row: number or code, NaN when missing
 
     /// \brief Whether the column holds at least one value that is not missing.
     [[nodiscard]] bool usable() const { return missingCount < static_cast<int>(values.size()); }
@@ -38,11 +39,12 @@ struct DelimitedTable {
 bool IsDelimitedFileName(std::string_view path);
 
 /// \brief Reads a delimited file; the description is its name without folder
-/// and extension. Throws PopulationFileError.
+/// and extension. The file is read twice, a piece at a time, so that memory holds
+/// only the columns' values. Throws PopulationFileError.
 DelimitedTable ReadDelimitedFile(const std::string& path);
 
 /// \brief Reads the bytes of a delimited file (encoding, header, fields, types
-/// and codes). Throws PopulationFileError.
+/// and codes); CR, LF and CR LF all end a line. Throws PopulationFileError.
 DelimitedTable ParseDelimitedText(std::string_view bytes, std::string description);
 
 /// \brief The first 10 usable columns, in file order (0-based column indexes).

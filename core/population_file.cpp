@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -28,7 +29,9 @@ constexpr std::size_t MaxWholeNumberLength = 32;
 constexpr std::size_t MaxRealLength = 64;
 /// Bytes of a name line kept: room for 20 characters of up to four bytes each.
 constexpr std::size_t MaxNameBytes = std::size_t{4} * MaxNameLength;
-constexpr std::size_t UnlimitedLength = std::numeric_limits<std::size_t>::max() / 2;
+/// Bytes of a description line kept: far more than the information panel shows,
+/// little enough for a label to lay out at once.
+constexpr std::size_t MaxDescriptionBytes = 4096;
 constexpr int DefaultSampleSize = 10;
 constexpr int DefaultSimulationCount = 1000;
 
@@ -140,8 +143,7 @@ std::string SystemReason(int errorNumber)
 /// a line end belongs to no text; a number asked for after the end reads as 0.
 class PopulationTextReader {
 public:
-    explicit PopulationTextReader(const std::string& path)
-        : path_(path), file_(std::fopen(path.c_str(), "rb"))
+    explicit PopulationTextReader(const std::string& path) : path_(path), file_(OpenRegularFile(path))
     {
         if (!file_) {
             if (errno == ENOENT || path.empty()) {
@@ -178,8 +180,20 @@ public:
         return kept;
     }
 
-    /// A description line, in UTF-8.
-    std::string ReadText() { return TextAsUtf8(ReadLine(UnlimitedLength)); }
+    /// A description line, in UTF-8; of a longer line only the first
+    /// MaxDescriptionBytes bytes, without a character the cut splits.
+    std::string ReadText()
+    {
+        bool cut = false;
+        std::string kept = ReadLine(MaxDescriptionBytes, &cut);
+        if (!IsValidUtf8(kept, cut)) {
+            return Windows1252ToUtf8(kept);
+        }
+        while (!IsValidUtf8(kept)) {
+            kept.pop_back();
+        }
+        return kept;
+    }
 
     /// A name line's first 20 characters, in UTF-8: UTF-8 characters when the
     /// line's kept bytes are UTF-8, otherwise Windows-1252 bytes.
@@ -206,6 +220,25 @@ public:
             return 0;
         }
         return ValueOrFailure(ParseWholeNumber(*token));
+    }
+
+    /// A whole number; one of digits only that no 32-bit count holds reads as
+    /// the largest (or, negative, the smallest), which the range checks refuse.
+    std::int32_t ReadCount()
+    {
+        const std::optional<std::string> token = ReadToken(MaxWholeNumberLength);
+        if (!token) {
+            return 0;
+        }
+        if (const std::optional<std::int32_t> number = ParseWholeNumber(*token)) {
+            return *number;
+        }
+        const bool negative = token->front() == '-';
+        const std::string_view digits = std::string_view(*token).substr(IsSign(token->front()) ? 1 : 0);
+        if (digits.empty() || !std::all_of(digits.begin(), digits.end(), IsDigit)) {
+            throw PopulationFileError(InvalidNumberMessage);
+        }
+        return negative ? std::numeric_limits<std::int32_t>::min() : std::numeric_limits<std::int32_t>::max();
     }
 
     double ReadReal()
@@ -273,6 +306,12 @@ private:
         return c;
     }
 
+    static std::FILE* OpenRegularFile(const std::string& path)
+    {
+        RefuseIfNotRegularFile(path);
+        return std::fopen(path.c_str(), "rb");
+    }
+
     struct FileCloser {
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
@@ -284,7 +323,7 @@ private:
 void ReadContents(PopulationTextReader& reader, PopulationContents& contents)
 {
     contents.description = reader.ReadText();
-    contents.unitCount = reader.ReadWholeNumber();
+    contents.unitCount = reader.ReadCount();
     contents.variableCount = reader.ReadWholeNumber();
     reader.SkipLine();
     if (contents.unitCount < 0 || contents.variableCount < 0) {
@@ -334,6 +373,18 @@ void ApplyDefaults(TSimulationState& state)
 }
 
 }  // namespace
+
+void RefuseIfNotRegularFile(const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (std::filesystem::is_directory(status)) {
+        throw PopulationFileError(path + " is a folder!");
+    }
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        throw PopulationFileError(path + " is not a regular file!");
+    }
+}
 
 PopulationContents ReadPopulationFile(const std::string& path)
 {

@@ -30,6 +30,13 @@ struct PopulationContents {
     PopulationMatrix rows;
 };
 
+/// \brief Refuses a path that names a folder ("PATH is a folder!") or anything
+/// else but a regular file, such as a FIFO or a device ("PATH is not a regular
+/// file!"), before it is opened, so that no reader waits on a pipe or reads
+/// without end. A path that names nothing passes: opening it reports that.
+/// Throws PopulationFileError.
+void RefuseIfNotRegularFile(const std::string& path);
+
 /// \brief Reads the file whose path stands in SimulationState.populationName and
 /// resets every setting to its default. A name ending in .csv, .tsv or .txt is
 /// read as a delimited file with its first usable columns, any other as a

@@ -148,6 +148,35 @@ TEST(DelimitedFile, RefusesWithTheLineAndTheReason)
     }
 }
 
+TEST(DelimitedFile, EndsLinesAtCrLfAndCrLfAlikeButNotInQuotes)
+{
+    const std::vector<ColumnView> columns = {{"a", "", 0, {1, 2}}, {"b", "x|y", 0, {1, 2}}};
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::vector<ColumnView> columns;
+        std::string error;
+    };
+    const std::vector<Case> cases = {
+        {"CR", "a,b\r\r  \r1,x\r2,y\r", columns, "Line 6: a quoted field is not closed!"},
+        {"LF", "a,b\n\n  \n1,x\n2,y\n", columns, "Line 6: a quoted field is not closed!"},
+        {"CR LF", "a,b\r\n\r\n  \r\n1,x\r\n2,y\r\n", columns, "Line 6: a quoted field is not closed!"},
+        {"mixed", "a,b\r\n\n  \r1,x\n2,y\r", columns, "Line 6: a quoted field is not closed!"},
+        {"tab first",
+         "\ta\tb\r\t1\tx\r",
+         {{"Column 1", "", 1, {-999}}, {"a", "", 0, {1}}, {"b", "x", 0, {1}}},
+         "Line 3: a quoted field is not closed!"},
+        {"quoted CR and CR LF",
+         "a,b\r\"1\r2\",x\r\"3\r\n\",y\r",
+         {{"a", "1 2|3", 0, {1, 2}}, {"b", "x|y", 0, {1, 2}}},
+         "Line 6: a quoted field is not closed!"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(Columns(c.bytes), c.columns) << c.what;
+        EXPECT_EQ(ErrorOf(c.bytes + "\"z"), c.error) << c.what;
+    }
+}
+
 class DelimitedPopulationTest : public ::testing::Test {
 protected:
     void SetUp() override { SimulationState = TSimulationState{}; }
@@ -243,6 +272,75 @@ TEST_F(DelimitedPopulationTest, ReadsOneHundredThousandUnitsAndRefusesMore)
     EXPECT_EQ(Read("bigger.csv", content + "0,odd\n"), TooManyUnitsMessage);
     EXPECT_EQ(SimulationState.populationName, (folder_.path() / "bigger.csv").string());
     EXPECT_EQ(SimulationState.unitCount, MaxUnits);
+}
+
+// The dialog keeps the table while the user chooses: a 60 MB file must not take
+// gigabytes. Whole numbers and codes take 4 bytes a value, other numbers 8.
+TEST(DelimitedFile, StoresAWideTableByTheValuesItHolds)
+{
+    constexpr std::size_t rows = 1000;
+    constexpr std::size_t groups = 100;
+    std::string content;
+    for (std::size_t j = 0; j < groups; ++j) {
+        content += "w,r,c,";
+    }
+    content.back() = '\n';
+    for (std::size_t i = 0; i < rows; ++i) {
+        for (std::size_t j = 0; j < groups; ++j) {
+            content += std::to_string(i) + "," + std::to_string(i) + ".5,label" + std::to_string(i % 7) + ",";
+        }
+        content.back() = '\n';
+    }
+    const DelimitedTable table = ParseDelimitedText(content, "wide");
+    ASSERT_EQ(table.columns.size(), 3 * groups);
+    std::size_t stored = 0;
+    for (const DelimitedColumn& column : table.columns) {
+        stored += column.values.StoredBytes();
+    }
+    EXPECT_LE(stored, rows * groups * (4 + 8 + 4));
+    const DelimitedColumn& last = table.columns.back();
+    EXPECT_EQ(last.labels.size(), 7U);
+    EXPECT_EQ(last.values[rows - 1], 1 + static_cast<double>((rows - 1) % 7));
+    EXPECT_EQ(table.columns[3 * groups - 3].values[rows - 1], static_cast<double>(rows - 1));
+    EXPECT_EQ(table.columns[3 * groups - 2].values[rows - 1], static_cast<double>(rows - 1) + 0.5);
+}
+
+// A file is read a piece at a time: a character, a surrogate pair or the byte
+// that makes a file Windows-1252 may fall on the border between pieces.
+TEST_F(DelimitedPopulationTest, ReadsAFileAcrossThePiecesItIsReadIn)
+{
+    // `rest` after blanks from `start` to byte `before`.
+    const auto padded = [](std::string start, std::size_t before, const std::string& rest) {
+        start.resize(before, ' ');
+        return start + rest;
+    };
+    const auto padded16 = [](std::size_t before, const std::string& rest) {
+        std::string start("\xFF\xFEx\0\n\0", 6);
+        while (start.size() < before) {
+            start.append(" \0", 2);
+        }
+        return start + rest;
+    };
+    struct Case {
+        const char* what;
+        std::string content;
+        std::string label;
+    };
+    const std::vector<Case> cases = {
+        {"UTF-8 across", padded("x\n", 65535, "\xC3\xA9\n"), "\xC3\xA9"},
+        {"UTF-8 with its mark", padded("\xEF\xBB\xBFx\n", 65535, "\xE2\x82\xAC\n"), "\xE2\x82\xAC"},
+        {"Windows-1252 late", padded("x\n\xC3\xA9\n", 70000, "\xE9\n"), "\xC3\xA9"},
+        {"Windows-1252 cut", padded("x\n", 65535, "\xC3"), "\xC3\x83"},
+        {"UTF-16 pair across", padded16(65534, std::string("\x3D\xD8\x00\xDE\n\0", 6)), "\xF0\x9F\x98\x80"},
+        {"UTF-16 odd end", padded16(65534, std::string("\xE9\0Z", 3)), "\xC3\xA9\xEF\xBF\xBD"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(Read("pieces.csv", c.content), "") << c.what;
+        const DelimitedTable table = ReadDelimitedFile((folder_.path() / "pieces.csv").string());
+        ASSERT_EQ(table.columns.size(), 1U) << c.what;
+        ASSERT_FALSE(table.columns[0].labels.empty()) << c.what;
+        EXPECT_EQ(table.columns[0].labels.back(), c.label) << c.what;
+    }
 }
 
 TEST_F(DelimitedPopulationTest, SavedPopulationsReadBackBitForBit)
