@@ -25,9 +25,9 @@ bool IsModalWindow(QObject* object)
 /// Waits for the modal widget that a call of OnNextModal means: one shown after
 /// the call, or the one on top at the call while it stays open. A dialog that
 /// closes after the call and opens again (the same instance) counts as new. It
-/// acts once that widget is the active window, as a user can only answer it
-/// then: before, a file dialog's name field does not have the focus and typing
-/// there leaves the name it offered selected.
+/// answers a newly shown one once it is the active window, as a user can only
+/// answer it then: before, a file dialog's name field does not have the focus,
+/// and typing there leaves the name it offered selected.
 class NextModal : public QObject {
 public:
     explicit NextModal(std::function<void(QWidget*)> action)
@@ -54,8 +54,10 @@ private:
     void ActIfReady()
     {
         QWidget* modal = QApplication::activeModalWidget();
-        const bool expected = modal != nullptr && (modal == openAtCall_ || shown_.contains(modal));
-        if (!expected || !modal->isVisible() || !modal->isActiveWindow()) {
+        // The offscreen platform does not activate a dialog again when one above it closes.
+        const bool ready = modal != nullptr && modal->isVisible() &&
+                           (modal == openAtCall_ || (shown_.contains(modal) && modal->isActiveWindow()));
+        if (!ready) {
             return;
         }
         poll_.stop();
