@@ -381,8 +381,14 @@ BoxSummary SummarizeForBoxPlot(std::vector<double> estimates)
 }
 
 ComparisonResult RunComparison(const std::vector<ComparisonVariant>& variants, int samples, bool intervals,
-                               const std::function<void(const VariantSample&)>& observe)
+                               const std::function<void(const VariantSample&)>& observe,
+                               const std::function<bool()>& keepGoing)
 {
+    bool stopped = false;
+    const auto goOn = [&keepGoing, &stopped] {
+        stopped = stopped || (keepGoing && !keepGoing());
+        return !stopped;
+    };
     ComparisonResult result;
     const CoverageTarget target = CoverageTargetOfPopulation();
     result.populationMean = target.populationMean;
@@ -395,7 +401,7 @@ ComparisonResult RunComparison(const std::vector<ComparisonVariant>& variants, i
         const DesignDraw design(variants[group.front()].design);
         int accepted = 0;
         int rejected = 0;
-        while (accepted < samples) {
+        while (accepted < samples && goOn()) {
             design.Draw();
             if (!design.Acceptable()) {
                 if (++rejected >= RejectionBound) {

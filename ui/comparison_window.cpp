@@ -276,6 +276,9 @@ void TComparison::VariantSelected()
 
 void TComparison::AddButtonClick()
 {
+    if (running()) {
+        return;
+    }
     const ComparisonVariant variant = EditedVariant();
     if (!Accepts(variant)) {
         return;
@@ -287,6 +290,9 @@ void TComparison::AddButtonClick()
 
 void TComparison::ChangeButtonClick()
 {
+    if (running()) {
+        return;
+    }
     const int row = VariantList->currentRow();
     const ComparisonVariant variant = EditedVariant();
     if (row < 0 || row >= static_cast<int>(variants_.size()) || !Accepts(variant)) {
@@ -299,6 +305,9 @@ void TComparison::ChangeButtonClick()
 
 void TComparison::RemoveButtonClick()
 {
+    if (running()) {
+        return;
+    }
     const int row = VariantList->currentRow();
     if (row < 0 || row >= static_cast<int>(variants_.size())) {
         return;
@@ -330,8 +339,17 @@ void TComparison::RunButtonClick()
     if (variants_.empty()) {
         return;
     }
-    resultIntervals_ = IntervalsBox->isChecked();
-    result_ = RunComparison(variants_, SampleCount->value(), resultIntervals_);
+    const bool intervals = IntervalsBox->isChecked();
+    std::optional<ComparisonResult> result;
+    const bool ran = slices_.Run([&] {
+        result = RunComparison(variants_, SampleCount->value(), intervals, {},
+                               [this] { return slices_.Continue(); });
+    });
+    if (!ran || slices_.stopped()) {
+        return;
+    }
+    resultIntervals_ = intervals;
+    result_ = std::move(result);
     FillTable();
     ShowPicture();
     FitToContents();
@@ -417,11 +435,21 @@ void TComparison::FitToContents()
 
 void TComparison::SaveButtonClick()
 {
+    if (running()) {
+        return;
+    }
     SavePictureThroughDialog(SavePicture, RenderBoxPlots(),
                              [this](QPainter& painter) { PaintPicture(painter); });
 }
 
 void TComparison::OKButtonClick()
 {
+    slices_.Stop();
     accept();
+}
+
+void TComparison::hideEvent(QHideEvent* event)
+{
+    slices_.Stop();
+    QDialog::hideEvent(event);
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/comparison.h"
+#include "ui/run_slices.h"
 
 class QCheckBox;
 class QComboBox;
@@ -39,7 +40,9 @@ public:
     /// \brief Replaces the selected variant by the editor's, unless it is refused.
     void ChangeButtonClick();
     void RemoveButtonClick();
-    /// \brief Runs every variant on the same samples and shows the table and the box plots.
+    /// \brief Runs every variant on the same samples and shows the table and the box
+    /// plots; the window handles input between slices of the run, and OK or Escape
+    /// abandon it.
     void RunButtonClick();
     /// \brief Writes the box plots to a picture file the user chooses.
     void SaveButtonClick();
@@ -55,6 +58,9 @@ public:
     const std::optional<ComparisonResult>& result() const { return result_; }
     /// \brief The box plots of the last run (an empty axis before any).
     QImage RenderBoxPlots() const;
+    /// \brief True while Run is drawing: the buttons that change the variants, Run
+    /// and Save do nothing.
+    bool running() const { return slices_.running(); }
 
     QGroupBox* GroupBox1 = nullptr;
     QListWidget* VariantList = nullptr;
@@ -77,6 +83,9 @@ public:
     QPushButton* OKButton = nullptr;
     QFileDialog* SavePicture = nullptr;
 
+protected:
+    void hideEvent(QHideEvent* event) override;
+
 private:
     void CreateEditor();
     void PaintPicture(QPainter& painter) const;
@@ -92,4 +101,5 @@ private:
     std::vector<ComparisonVariant> variants_;
     std::optional<ComparisonResult> result_;
     bool resultIntervals_ = false;
+    RunSlices slices_;
 };

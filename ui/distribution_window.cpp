@@ -33,7 +33,7 @@ void TSimula::ApplyInterfaceTexts()
 
 void TSimula::StatButtonClick()
 {
-    if (Forms.Statistics == nullptr) {
+    if (Forms.Statistics == nullptr || automaticDrawing()) {
         return;
     }
     // The table shows the samples drawn when it opened: slow motion waits for it.

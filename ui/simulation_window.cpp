@@ -102,7 +102,7 @@ void SimulationWindow::ApplyRunTexts()
 void SimulationWindow::SetGauge(QProgressBar* gauge, int percent)
 {
     gauge->setValue(percent);
-    // Shown at once: during Automatic no paint event is handled until the end.
+    // Shown at once: within a slice of Automatic no paint event is handled.
     gauge->repaint();
 }
 
@@ -153,7 +153,7 @@ void SimulationWindow::NextSample()
             QPainter painter(&image_);
             changed = DrawAddedSample(painter, graph_, sample, ViewOptions().plot);
         }
-        // Painted now rather than scheduled: Automatic handles no events until it ends.
+        // Painted now rather than scheduled: within a slice of Automatic no event is handled.
         repaint(changed);
     }
     UpdateGauges();
@@ -161,19 +161,26 @@ void SimulationWindow::NextSample()
 
 void SimulationWindow::NextButtonClick()
 {
-    NextSample();
+    if (!automaticDrawing()) {
+        NextSample();
+    }
 }
 
 void SimulationWindow::FastButtonClick()
 {
+    if (automaticDrawing()) {
+        return;
+    }
     const bool wasRunning = PauseSlowMotion();
     if (ViewOptions().slowMotion && !wasRunning && !engine_.finished()) {
         slowMotion_->start();
         return;
     }
-    while (!engine_.finished()) {
-        NextSample();
-    }
+    slices_.Run([this] {
+        while (!engine_.finished() && slices_.Continue()) {
+            NextSample();
+        }
+    });
 }
 
 void SimulationWindow::SlowMotionStep()
@@ -211,6 +218,9 @@ void SimulationWindow::ResumeSlowMotion()
 
 void SimulationWindow::SaveButtonClick()
 {
+    if (automaticDrawing()) {
+        return;
+    }
     // Copied before the dialog opens, so the picture never shows the dialog.
     const QImage picture = image_.copy(PlotFrameRect());
     const RunGraph graph = graph_;
@@ -219,9 +229,15 @@ void SimulationWindow::SaveButtonClick()
     });
 }
 
-void SimulationWindow::OKButtonClick()
+void SimulationWindow::StopAutomatic()
 {
     slowMotion_->stop();
+    slices_.Stop();
+}
+
+void SimulationWindow::OKButtonClick()
+{
+    StopAutomatic();
     accept();
 }
 
@@ -238,7 +254,7 @@ void SimulationWindow::showEvent(QShowEvent* event)
 
 void SimulationWindow::hideEvent(QHideEvent* event)
 {
-    slowMotion_->stop();
+    StopAutomatic();
     QDialog::hideEvent(event);
 }
 

@@ -10,6 +10,7 @@
 #include "engine/plot_frame.h"
 #include "engine/run_engine.h"
 #include "plot/plot_options.h"
+#include "ui/run_slices.h"
 
 class QFileDialog;
 class QFrame;
@@ -37,17 +38,20 @@ class SimulationWindow : public QDialog {
 public:
     /// \brief Draws one sample, unless the run is over.
     void NextButtonClick();
-    /// \brief Draws the remaining samples without handling input, showing each one;
-    /// in slow motion starts drawing them one by one on a timer instead, and
-    /// pressed again while they are being drawn, draws the rest at once.
+    /// \brief Draws the remaining samples, showing each one, in slices between which
+    /// the window handles input (OK and Escape stop the run); in slow motion starts
+    /// drawing them one by one on a timer instead, and pressed again while they are
+    /// being drawn, draws the rest at once.
     void FastButtonClick();
     /// \brief Writes the plot frame, as shown, to a picture file the user chooses,
     /// in the format its extension names (BMP without one).
     void SaveButtonClick();
-    /// \brief Stops a slow-motion run and closes the window.
+    /// \brief Stops Automatic and closes the window.
     void OKButtonClick();
     /// \brief True while Automatic is drawing in slow motion.
     bool slowMotionRunning() const;
+    /// \brief True while Automatic is drawing in slices: the run buttons do nothing.
+    bool automaticDrawing() const { return slices_.running(); }
     /// \brief Shows the target variable's name in Label2, moved right of its
     /// caption where the caption's text is wider than the room before it.
     void FormActivate();
@@ -99,6 +103,8 @@ protected:
 private:
     void NextSample();
     void SlowMotionStep();
+    /// \brief Stops Automatic, in slow motion or in slices.
+    void StopAutomatic();
 
     QLabel* variableCaption_ = nullptr;
     int nameLeft_ = 0;
@@ -107,6 +113,7 @@ private:
     RunGraph graph_;
     QImage image_;
     QTimer* slowMotion_ = nullptr;
+    RunSlices slices_;
 };
 
 /// \brief nearest(part * 100 / whole), 0 for an empty whole.

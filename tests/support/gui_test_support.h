@@ -7,9 +7,11 @@
 
 namespace testing_support {
 
-/// \brief Runs `action` on the next modal widget that opens (polling the event
-/// loop), e.g. to read its texts and click its button. Call before the code that
-/// calls exec().
+/// \brief Runs `action` on the next modal widget that opens after this call (or
+/// on the one open at the call, as long as it stays open), once it is the active
+/// window, e.g. to read its texts and click its button. Call before the code that
+/// calls exec(). A dialog that closes after the call is never answered unless it
+/// opens again.
 void OnNextModal(std::function<void(QWidget*)> action);
 
 /// \brief Types `path` into the name field of the file dialog `modal`, as the
