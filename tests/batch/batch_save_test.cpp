@@ -1,7 +1,6 @@
-// Every file tarvek-batch writes is written whole or not at all. The program
-// runs in a child whose file size limit is lowered, with SIGXFSZ ignored: a
-// write past the limit then fails with EFBIG, as a write on a full disk fails
-// with ENOSPC, without mounting anything.
+// Every file tarvek-batch writes is written whole or not at all: the program
+// runs in a child whose file size limit is lowered, so that its writes fail as
+// on a full disk.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -10,12 +9,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "tests/support/file_size_limit.h"
 
 namespace {
 
@@ -53,7 +53,7 @@ std::vector<std::string> Entries(const fs::path& folder)
 
 /// Runs tarvek-batch with `arguments`; its files may not grow past `limit`
 /// bytes. Standard output goes to /dev/null, where no limit applies.
-Outcome RunBatch(const std::vector<std::string>& arguments, rlim_t limit)
+Outcome RunBatch(const std::vector<std::string>& arguments, rlim_t limit = RLIM_INFINITY)
 {
     int errPipe[2];
     if (pipe(errPipe) != 0) {
@@ -66,11 +66,7 @@ Outcome RunBatch(const std::vector<std::string>& arguments, rlim_t limit)
             argv.push_back(const_cast<char*>(argument.c_str()));
         }
         argv.push_back(nullptr);
-        rlimit size{};
-        getrlimit(RLIMIT_FSIZE, &size);
-        size.rlim_cur = limit;
-        setrlimit(RLIMIT_FSIZE, &size);
-        std::signal(SIGXFSZ, SIG_IGN);
+        const testing_support::FileSizeLimit lowered(limit);
         const int devNull = open("/dev/null", O_WRONLY);
         dup2(devNull, STDOUT_FILENO);
         dup2(errPipe[1], STDERR_FILENO);
@@ -131,7 +127,7 @@ TEST(BatchSaveTest, AFailedWriteKeepsTheOldFileAndLeavesNothingBeside)
         EXPECT_TRUE(ReadWhole(target) == old) << "the old file became " << fs::file_size(target) << " bytes";
         EXPECT_EQ(Entries(folder), std::vector<std::string>{writer.fileName});
 
-        const Outcome written = RunBatch(arguments, RLIM_INFINITY);
+        const Outcome written = RunBatch(arguments);
         EXPECT_EQ(written.status, 0) << written.err;
         EXPECT_GT(fs::file_size(target), FileSizeLimit);
         EXPECT_EQ(Entries(folder), std::vector<std::string>{writer.fileName});
