@@ -2,8 +2,8 @@
 // The output files of tarvek-batch, written whole or not at all: the text goes
 // to a temporary file beside the target, which replaces the target only once
 // every byte is written and on the disk. A run that fails on the way (a full
-// disk, a file too large, an error) leaves the old file as it was and no
-// temporary file behind.
+// disk, a file too large, an error, an interrupt) leaves the old file as it was
+// and no temporary file behind.
 
 #include <fstream>
 #include <string>
@@ -41,5 +41,6 @@ private:
     std::string target_;
     std::string temporary_;  ///< empty when the target itself is written
     int descriptor_ = -1;    ///< the temporary file's, kept to sync it
+    int pendingSlot_ = -1;   ///< where a signal that ends the program finds it
     bool writing_ = false;
 };

@@ -12,7 +12,10 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <chrono>
+#include <csignal>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/support/file_size_limit.h"
@@ -51,6 +54,29 @@ std::vector<std::string> Entries(const fs::path& folder)
     return names;
 }
 
+/// Starts tarvek-batch with `arguments` in a child whose files may not grow
+/// past `limit` bytes; standard output goes to /dev/null, standard error to
+/// `errFile`, which the child closes on its side.
+pid_t StartBatch(const std::vector<std::string>& arguments, rlim_t limit, int errFile)
+{
+    std::vector<char*> argv{const_cast<char*>(TARVEK_BATCH)};
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        const testing_support::FileSizeLimit lowered(limit);
+        std::signal(SIGTERM, SIG_DFL);  // whatever the test runner set
+        const int devNull = open("/dev/null", O_WRONLY);
+        dup2(devNull, STDOUT_FILENO);
+        dup2(errFile, STDERR_FILENO);
+        execv(TARVEK_BATCH, argv.data());
+        _exit(127);
+    }
+    return child;
+}
+
 /// Runs tarvek-batch with `arguments`; its files may not grow past `limit`
 /// bytes. Standard output goes to /dev/null, where no limit applies.
 Outcome RunBatch(const std::vector<std::string>& arguments, rlim_t limit = RLIM_INFINITY)
@@ -59,21 +85,7 @@ Outcome RunBatch(const std::vector<std::string>& arguments, rlim_t limit = RLIM_
     if (pipe(errPipe) != 0) {
         return {};
     }
-    const pid_t child = fork();
-    if (child == 0) {
-        std::vector<char*> argv{const_cast<char*>(TARVEK_BATCH)};
-        for (const std::string& argument : arguments) {
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        }
-        argv.push_back(nullptr);
-        const testing_support::FileSizeLimit lowered(limit);
-        const int devNull = open("/dev/null", O_WRONLY);
-        dup2(devNull, STDOUT_FILENO);
-        dup2(errPipe[1], STDERR_FILENO);
-        close(errPipe[0]);
-        execv(TARVEK_BATCH, argv.data());
-        _exit(127);
-    }
+    const pid_t child = StartBatch(arguments, limit, errPipe[1]);
     close(errPipe[1]);
     Outcome outcome;
     char buffer[4096];
@@ -135,6 +147,34 @@ TEST(BatchSaveTest, AFailedWriteKeepsTheOldFileAndLeavesNothingBeside)
             << "the replaced file's permissions stay";
         fs::remove_all(folder);
     }
+}
+
+TEST(BatchSaveTest, AnInterruptedRunKeepsTheOldFileAndLeavesNothingBeside)
+{
+    const fs::path folder = fs::path(::testing::TempDir()) / ("tarvek_interrupt_" + std::to_string(getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    const fs::path target = folder / "estimates.csv";
+    const std::string old = "the good file\n";
+    WriteWhole(target, old);
+    const int devNull = open("/dev/null", O_WRONLY);
+    // Far more samples than are drawn before the interrupt.
+    const pid_t child =
+        StartBatch({"-s", "1000000", "--runs", "100", "--estimates", target.string(), Population},
+                   RLIM_INFINITY, devNull);
+    close(devNull);
+    int raw = 0;
+    bool ended = false;
+    while (Entries(folder).size() < 2 && !(ended = waitpid(child, &raw, WNOHANG) == child)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_FALSE(ended) << "the run ended before its temporary file was seen";
+    kill(child, SIGTERM);
+    waitpid(child, &raw, 0);
+    EXPECT_TRUE(WIFSIGNALED(raw) && WTERMSIG(raw) == SIGTERM) << "status " << raw;
+    EXPECT_EQ(ReadWhole(target), old);
+    EXPECT_EQ(Entries(folder), std::vector<std::string>{"estimates.csv"});
+    fs::remove_all(folder);
 }
 
 }  // namespace
