@@ -3,10 +3,7 @@
 // performs the runs that Begin and Automatic would perform, on the same random
 // sequence.
 
-#include <cerrno>
-#include <cstring>
 #include <exception>
-#include <fstream>
 #include <iostream>
 #include <locale>
 #include <optional>
@@ -18,6 +15,7 @@
 #include "core/simulation_state.h"
 #include "engine/plot_frame.h"
 #include "engine/run_engine.h"
+#include "batch/atomic_file.h"
 #include "batch/batch_json.h"
 #include "batch/batch_compare.h"
 #include "batch/batch_options.h"
@@ -47,7 +45,7 @@ int Fail(const std::string& message, ExitStatus status)
 
 /// Where the CSV of accepted samples goes, if anywhere.
 struct EstimatesTarget {
-    std::ofstream file;
+    AtomicFile file;
     std::ostream* stream = nullptr;
     std::optional<EstimatesCsv> csv;
     bool toStandardOutput = false;
@@ -64,12 +62,11 @@ std::string OpenEstimates(const BatchOptions& options, EstimatesTarget& target)
         target.stream = &std::cout;
         return "";
     }
-    target.file.open(*options.estimatesPath, std::ios::out | std::ios::trunc);
-    if (!target.file) {
-        return *options.estimatesPath + ": " + std::strerror(errno);
+    if (const std::string failure = target.file.Open(*options.estimatesPath); !failure.empty()) {
+        return *options.estimatesPath + ": " + failure;
     }
-    target.file.imbue(std::locale::classic());
-    target.stream = &target.file;
+    target.file.stream().imbue(std::locale::classic());
+    target.stream = &target.file.stream();
     return "";
 }
 
@@ -145,16 +142,14 @@ private:
     std::optional<JsonReport> json_;
 };
 
-/// Closes the CSV file, if any; a write that failed on the way is reported.
-int CloseEstimates(const BatchOptions& options, EstimatesTarget& estimates)
+/// Puts the CSV file, if any, in place with the rows drawn, also after a run
+/// that stopped early; returns `status`, or reports a write that failed.
+int CloseEstimates(const BatchOptions& options, EstimatesTarget& estimates, int status = ExitSuccess)
 {
-    if (estimates.file.is_open()) {
-        estimates.file.close();
-        if (!estimates.file) {
-            return Fail(*options.estimatesPath + ": the file could not be written", ExitFileError);
-        }
+    if (estimates.file.writing() && !estimates.file.Commit()) {
+        return Fail(*options.estimatesPath + ": the file could not be written", ExitFileError);
     }
-    return ExitSuccess;
+    return status;
 }
 
 int Compare(const BatchOptions& options)
@@ -169,10 +164,7 @@ int Compare(const BatchOptions& options)
     const bool completed =
         RunComparisons(options, std::cout, estimates.stream,
                        [](const std::string& message) { Fail(message, ExitBoundReached); });
-    if (!completed) {
-        return ExitBoundReached;
-    }
-    return CloseEstimates(options, estimates);
+    return CloseEstimates(options, estimates, completed ? ExitSuccess : ExitBoundReached);
 }
 
 int Simulate(const BatchOptions& options)
@@ -198,7 +190,7 @@ int Simulate(const BatchOptions& options)
         results.Add(run, engine);
         if (!completed) {
             results.Finish();
-            return Fail(RejectionBoundMessage, ExitBoundReached);
+            return CloseEstimates(options, estimates, Fail(RejectionBoundMessage, ExitBoundReached));
         }
     }
     results.Finish();
@@ -206,7 +198,8 @@ int Simulate(const BatchOptions& options)
         const std::string failure =
             WritePlotWithModule(MakePlotRequest(*options.plotPath, graph, options.plotOptions));
         if (!failure.empty()) {
-            return Fail(*options.plotPath + ": " + failure, ExitFileError);
+            return CloseEstimates(options, estimates,
+                                  Fail(*options.plotPath + ": " + failure, ExitFileError));
         }
     }
     return CloseEstimates(options, estimates);
@@ -230,13 +223,12 @@ int DescribeOrWritePopulation(const BatchOptions& options, const VariableLabels&
         WritePopulation(std::cout);
         return ExitSuccess;
     }
-    std::ofstream file(path, std::ios::out | std::ios::trunc | std::ios::binary);
-    if (!file) {
-        return Fail(path + ": " + std::strerror(errno), ExitFileError);
+    AtomicFile file;
+    if (const std::string failure = file.Open(path); !failure.empty()) {
+        return Fail(path + ": " + failure, ExitFileError);
     }
-    WritePopulation(file);
-    file.close();
-    if (!file) {
+    WritePopulation(file.stream());
+    if (!file.Commit()) {
         return Fail(path + ": the file could not be written", ExitFileError);
     }
     return ExitSuccess;

@@ -11,11 +11,13 @@
 
 namespace {
 
+/// The program's own folder, an absolute path; empty when it cannot be known,
+/// never the current folder, which anyone may fill.
 std::filesystem::path ProgramFolder()
 {
     std::error_code error;
     const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::filesystem::path(".") : program.parent_path();
+    return error || !program.is_absolute() ? std::filesystem::path() : program.parent_path();
 }
 
 /// The entry point of the module; nullptr with the loader's reason when the
@@ -24,6 +26,10 @@ std::filesystem::path ProgramFolder()
 WritePlotEntry LoadEntry(std::string& reason)
 {
     const std::filesystem::path folder = ProgramFolder();
+    if (folder.empty()) {
+        reason = "the program's folder is unknown";
+        return nullptr;
+    }
     void* module = nullptr;
     for (const std::filesystem::path& candidate :
          {folder / TARVEK_PLOT_MODULE, folder / TARVEK_PLOT_MODULE_FROM_PROGRAM / TARVEK_PLOT_MODULE}) {

@@ -1,7 +1,7 @@
 #include "plot/picture_file.h"
 
-#include <QFile>
 #include <QFileInfo>
+#include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
 #include <QPageSize>
@@ -9,6 +9,8 @@
 #include <QPdfWriter>
 #include <QSvgGenerator>
 #include <array>
+
+#include "plot/atomic_save.h"
 
 namespace {
 
@@ -27,10 +29,10 @@ constexpr std::array<FilterEntry, 4> Filters = {{
 
 constexpr const char* PictureCreator = "Tarvek";
 
-bool PaintSvg(QFile& file, QSize size, const PaintPicture& paint)
+bool PaintSvg(QIODevice& device, QSize size, const PaintPicture& paint)
 {
     QSvgGenerator generator;
-    generator.setOutputDevice(&file);
+    generator.setOutputDevice(&device);
     generator.setSize(size);
     generator.setViewBox(QRect(QPoint(0, 0), size));
     generator.setTitle(QString::fromLatin1(PictureCreator));
@@ -42,9 +44,9 @@ bool PaintSvg(QFile& file, QSize size, const PaintPicture& paint)
     return painter.end();
 }
 
-bool PaintPdf(QFile& file, QSize size, const PaintPicture& paint)
+bool PaintPdf(QIODevice& device, QSize size, const PaintPicture& paint)
 {
-    QPdfWriter writer(&file);
+    QPdfWriter writer(&device);
     writer.setCreator(QString::fromLatin1(PictureCreator));
     // One pixel of the picture is one point of the page.
     writer.setResolution(72);
@@ -56,6 +58,23 @@ bool PaintPdf(QFile& file, QSize size, const PaintPicture& paint)
     }
     paint(painter);
     return painter.end();
+}
+
+/// The picture file's bytes in `format`, drawn in memory so that its writing to
+/// the disk is checked as a whole; empty when drawing failed.
+QByteArray EncodePicture(const QByteArray& format, const QImage& raster, const PaintPicture& paint)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    bool drawn = false;
+    if (format == "SVG") {
+        drawn = PaintSvg(buffer, raster.size(), paint);
+    } else if (format == "PDF") {
+        drawn = PaintPdf(buffer, raster.size(), paint);
+    } else {
+        drawn = raster.convertToFormat(QImage::Format_RGB32).save(&buffer, format.constData());
+    }
+    return drawn ? buffer.data() : QByteArray();
 }
 
 }  // namespace
@@ -102,21 +121,9 @@ QImage RenderPicture(QSize size, const QColor& background, const PaintPicture& p
 std::string WritePicture(const std::string& fileName, const QImage& raster, const PaintPicture& paint)
 {
     const QString name = QString::fromStdString(fileName);
-    const QByteArray format = PictureFormatFor(name);
-    QFile file(name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        return file.errorString().toStdString();
+    const QByteArray contents = EncodePicture(PictureFormatFor(name), raster, paint);
+    if (contents.isEmpty()) {
+        return "The picture could not be drawn in this format.";
     }
-    bool written = false;
-    if (format == "SVG") {
-        written = PaintSvg(file, raster.size(), paint);
-    } else if (format == "PDF") {
-        written = PaintPdf(file, raster.size(), paint);
-    } else {
-        written = raster.convertToFormat(QImage::Format_RGB32).save(&file, format.constData());
-    }
-    if (!written || !file.flush()) {
-        return file.errorString().toStdString();
-    }
-    return "";
+    return SaveAtomically(name, contents).toStdString();
 }

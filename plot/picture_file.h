@@ -37,5 +37,5 @@ QImage RenderPicture(QSize size, const QColor& background, const PaintPicture& p
 /// \brief Writes a picture to `fileName` in the format PictureFormatFor gives:
 /// `paint` on a page of raster's size (one pixel a point) as SVG or PDF, otherwise
 /// the bitmap `raster` in that image format (a BMP uncompressed 24-bit). Returns
-/// "" or why it failed.
+/// "" or why it failed; a failed write leaves the file that was there unchanged.
 std::string WritePicture(const std::string& fileName, const QImage& raster, const PaintPicture& paint);

@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QClipboard>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -13,6 +12,7 @@
 #include <QStandardPaths>
 #include <QTableWidget>
 
+#include "plot/atomic_save.h"
 #include "ui/error_message.h"
 
 namespace {
@@ -127,10 +127,9 @@ void SaveTableAsCsv(QWidget* owner, const QTableWidget* table, bool withHeader)
         return;
     }
     const QByteArray contents = TableAsCsv(table, withHeader).toUtf8();
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(contents) != contents.size() ||
-        !file.flush()) {
-        ReportUnwritableFile(fileName, file.errorString());
+    const QString failure = SaveAtomically(fileName, contents);
+    if (!failure.isEmpty()) {
+        ReportUnwritableFile(fileName, failure);
     }
 }
 

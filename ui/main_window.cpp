@@ -16,16 +16,15 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QUrl>
-#include <cerrno>
-#include <cstring>
 #include <exception>
-#include <fstream>
+#include <sstream>
 
 #include "core/delimited_file.h"
 #include "core/population_file.h"
 #include "core/rounding.h"
 #include "core/simulation_state.h"
 #include "core/strata.h"
+#include "plot/atomic_save.h"
 #include "ui/distribution_window.h"
 #include "ui/comparison_window.h"
 #include "ui/interval_window.h"
@@ -432,14 +431,12 @@ void TMain::Savepopulation1Click()
 void TMain::SavePopulationTo(const QString& path)
 {
     RunCommand([path] {
-        const std::string file = QFile::encodeName(path).toStdString();
-        std::ofstream out(file, std::ios::out | std::ios::trunc | std::ios::binary);
-        if (out) {
-            WritePopulation(out);
-            out.close();
-        }
-        if (!out) {
-            throw PopulationFileError("Cannot write \"" + file + "\": " + std::strerror(errno));
+        std::ostringstream text;
+        WritePopulation(text);
+        const QString failure = SaveAtomically(path, QByteArray::fromStdString(std::move(text).str()));
+        if (!failure.isEmpty()) {
+            throw PopulationFileError("Cannot write \"" + QFile::encodeName(path).toStdString() +
+                                      "\": " + failure.toLocal8Bit().toStdString());
         }
     });
 }

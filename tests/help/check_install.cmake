@@ -1,6 +1,7 @@
 # Installs the build tree into a fresh prefix and checks that the installed tree
 # holds the programs, the help file, the examples and the desktop integration.
-#   cmake -DBUILD_DIR=... -DPREFIX=... -DBINDIR=bin -DLIBDIR=lib -DDATADIR=share -P check_install.cmake
+#   cmake -DBUILD_DIR=... -DPREFIX=... -DBINDIR=bin -DLIBDIR=lib -DDATADIR=share
+#         -DREADELF=... -DSEARCH_PATH_CHECK=.../check_search_paths.cmake -P check_install.cmake
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
                 RESULT_VARIABLE result OUTPUT_QUIET ERROR_VARIABLE errors)
@@ -54,6 +55,14 @@ execute_process(COMMAND ${PREFIX}/${BINDIR}/tarvek-batch -s 10 --plot ${picture}
                 RESULT_VARIABLE result OUTPUT_QUIET ERROR_VARIABLE errors)
 if(NOT result EQUAL 0 OR NOT EXISTS ${picture})
     message(SEND_ERROR "the installed tarvek-batch wrote no picture (${result}): ${errors}")
+endif()
+
+# No installed binary searches the current directory for libraries.
+execute_process(COMMAND ${CMAKE_COMMAND} -DREADELF=${READELF} -DFOLDER=${PREFIX}
+                        "-DREQUIRED=tarvek;tarvek-batch;tarvek-batch-plot.so" -P ${SEARCH_PATH_CHECK}
+                RESULT_VARIABLE result OUTPUT_QUIET ERROR_VARIABLE errors)
+if(NOT result EQUAL 0)
+    message(SEND_ERROR "${errors}")
 endif()
 
 if(missing)

@@ -20,6 +20,7 @@
 #include "plot/plot_renderer.h"
 #include "ui/statistics_table.h"
 #include "tests/ui/window_test_setup.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/gui_test_support.h"
 #include "ui/error_message.h"
 #include "ui/interval_window.h"
@@ -258,6 +259,36 @@ TEST_F(DistributionWindowTest, AFileThatCannotBeCreatedIsReported)
         << report.toStdString();
     EXPECT_TRUE(window.isVisible());
     EXPECT_FALSE(QFile::exists(fileName));
+}
+
+TEST_F(DistributionWindowTest, AFailedSaveIsReportedAndKeepsTheOldPicture)
+{
+    Open(10);
+    window.FastButtonClick();
+    // The replace question is not what is tested here.
+    window.SaveBMP->setOption(QFileDialog::DontConfirmOverwrite);
+    const QByteArray old = "the good picture\n";
+    for (const char* name : {"graph.bmp", "graph.svg"}) {
+        SCOPED_TRACE(name);
+        const QTemporaryDir folder;
+        const QString fileName = folder.filePath(QString::fromLatin1(name));
+        QFile oldFile(fileName);
+        ASSERT_TRUE(oldFile.open(QIODevice::WriteOnly) && oldFile.write(old) == old.size());
+        oldFile.close();
+        QString report;
+        ChooseFileOnNextModal(fileName, nullptr, [&report] { CloseNextModal(&report); });
+        {
+            const testing_support::FileSizeLimit fullDisk(1024);
+            window.SaveButtonClick();
+        }
+        EXPECT_TRUE(report.startsWith(
+            QStringLiteral("Cannot create file \"%1\". ").arg(QDir::toNativeSeparators(fileName))))
+            << report.toStdString();
+        EXPECT_TRUE(ReadFile(fileName) == old)
+            << "the old picture became " << QFile(fileName).size() << " bytes";
+        const QDir::Filters all = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+        EXPECT_EQ(QDir(folder.path()).entryList(all), QStringList{QString::fromLatin1(name)});
+    }
 }
 
 TEST_F(DistributionWindowTest, TheBoundOnRejectedSamplesEndsTheRun)
