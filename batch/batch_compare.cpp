@@ -2,8 +2,10 @@
 
 #include <array>
 #include <limits>
+#include <optional>
 #include <ostream>
 
+#include "batch/batch_json.h"
 #include "batch/batch_output.h"
 #include "batch/batch_settings.h"
 #include "core/number_format.h"
@@ -133,29 +135,38 @@ std::string CheckVariants(const BatchOptions& options, const std::vector<Compare
     return "";
 }
 
-/// The settings lines, as the statistics table writes them.
-void WriteSettingLines(std::ostream& out)
+/// The settings lines, as the statistics table writes them, the population mean
+/// and the allocation of each stratified variant.
+void WriteSettingLines(std::ostream& out, const std::vector<CompareVariantOption>& variants,
+                       const ComparisonResult& result)
 {
     constexpr std::array<int, 5> rowsShown = {0, 3, 1, 5, 6};
     const auto rows = StatisticsTableRows(0);
     for (const int row : rowsShown) {
         out << rows[row].label << '\t' << rows[row].value << '\n';
     }
+    out << "Population mean\t" << FormatFixed3(result.populationMean) << '\n';
+    for (const CompareVariantOption& option : variants) {
+        if (option.variant.design.design == DesignStratified) {
+            out << "Allocation of " << option.text << '\t'
+                << AllocationSizesText(AllocationOfDesign(option.variant.design)) << '\n';
+        }
+    }
 }
 
 void WriteComparisonTable(std::ostream& out, const std::vector<CompareVariantOption>& variants,
-                          const ComparisonResult& result, bool intervals)
+                          const ComparisonResult& result, bool intervals, bool monteCarloErrors)
 {
-    WriteSettingLines(out);
-    out << "\nvariant\ttheoretical_mean\tsimulated_mean\tbias\ttheoretical_se\tsimulated_se\trmse\t"
-           "relative_efficiency\tno_estimate";
-    if (intervals) {
-        out << "\tcovered\tmissed_low\tmissed_high\tno_se";
+    WriteSettingLines(out, variants, result);
+    out << '\n';
+    const std::vector<std::string> columns = ComparisonColumns(intervals, monteCarloErrors);
+    for (std::size_t column = 0; column < columns.size(); ++column) {
+        out << (column == 0 ? "" : "\t") << columns[column];
     }
     out << '\n';
     for (std::size_t v = 0; v < variants.size(); ++v) {
         out << variants[v].text;
-        for (const std::string& field : SummaryFields(result.summaries[v], intervals)) {
+        for (const std::string& field : SummaryFields(result.summaries[v], intervals, monteCarloErrors)) {
             out << '\t' << field;
         }
         out << '\n';
@@ -198,6 +209,23 @@ std::vector<CompareVariantOption> ParseCompareVariants(const std::string& text)
     return variants;
 }
 
+std::vector<std::string> ComparisonColumns(bool intervals, bool monteCarloErrors)
+{
+    std::vector<std::string> columns = {"variant", "theoretical_mean",    "simulated_mean",
+                                        "bias",    "theoretical_se",      "simulated_se",
+                                        "rmse",    "relative_efficiency", "no_estimate"};
+    if (intervals) {
+        columns.insert(columns.end(), {"covered", "missed_low", "missed_high", "no_se"});
+    }
+    if (monteCarloErrors) {
+        columns.emplace_back("relative_efficiency_mc_error");
+        if (intervals) {
+            columns.emplace_back("covered_mc_error");
+        }
+    }
+    return columns;
+}
+
 void CheckCompareCombination(const BatchOptions& options)
 {
     if (!options.compareVariants) {
@@ -207,8 +235,8 @@ void CheckCompareCombination(const BatchOptions& options)
         throw UsageError(
             "--compare cannot be combined with --design, --estimator, --auxiliary, --allocation or --order");
     }
-    if (options.plotPath || options.json || options.monteCarloErrors) {
-        throw UsageError("--compare cannot be combined with --plot, --json or --mc-error");
+    if (options.plotPath) {
+        throw UsageError("--compare cannot be combined with --plot");
     }
 }
 
@@ -230,7 +258,11 @@ bool RunComparisons(const BatchOptions& options, std::ostream& out, std::ostream
         variants.push_back(option.variant);
     }
     const bool intervals = SimulationState.confidenceIntervalMode;
-    const bool printTables = estimates != &out;
+    const bool printTables = estimates != &out && !options.json;
+    std::optional<JsonComparisonReport> json;
+    if (options.json) {
+        json.emplace(options);
+    }
     if (estimates != nullptr) {
         *estimates << "run,variant,sample,estimate,standard_error,lower,upper,covered,rejected\n";
     }
@@ -245,15 +277,24 @@ bool RunComparisons(const BatchOptions& options, std::ostream& out, std::ostream
                 }
             });
         if (printTables) {
-            WriteComparisonTable(out, parsed, result, intervals);
+            WriteComparisonTable(out, parsed, result, intervals, options.monteCarloErrors);
+        }
+        if (json) {
+            json->AddRun(run, parsed, result);
         }
         if (!result.stoppedDesigns.empty()) {
+            if (json) {
+                json->Write(out);
+            }
             out.flush();
             for (const int first : result.stoppedDesigns) {
                 report(parsed[first].designText + ": " + RejectionBoundMessage);
             }
             return false;
         }
+    }
+    if (json) {
+        json->Write(out);
     }
     return true;
 }

@@ -23,6 +23,10 @@ struct CompareVariantOption {
 /// Throws UsageError for a malformed list.
 std::vector<CompareVariantOption> ParseCompareVariants(const std::string& text);
 
+/// \brief The names of the columns of --compare's table, "variant" first: also the
+/// keys of a variant in its JSON document.
+std::vector<std::string> ComparisonColumns(bool intervals, bool monteCarloErrors);
+
 /// \brief Throws UsageError when --compare is combined with an option that the
 /// variants replace.
 void CheckCompareCombination(const BatchOptions& options);

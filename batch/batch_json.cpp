@@ -7,12 +7,15 @@
 #include <ostream>
 #include <utility>
 
+#include "batch/batch_compare.h"
 #include "batch/batch_options.h"
 #include "batch/batch_output.h"
 #include "core/simulation_state.h"
 #include "core/theory.h"
 #include "core/variable_summary.h"
+#include "engine/comparison.h"
 #include "engine/run_engine.h"
+#include "engine/statistics_rows.h"
 #include "texts/option_names.h"
 
 namespace {
@@ -106,6 +109,24 @@ std::string AllocationSetting()
     return JsonString(NameOf(SimulationState.allocationCode, AllocationNames));
 }
 
+/// The n_h of a stratified design as a JSON array; null for other designs.
+std::string JsonSizes(const std::vector<int>& sizes)
+{
+    if (sizes.empty()) {
+        return Null;
+    }
+    std::string text;
+    for (const int size : sizes) {
+        text += (text.empty() ? "[" : ", ") + std::to_string(size);
+    }
+    return text + "]";
+}
+
+std::string AllocationSizesSetting()
+{
+    return SimulationState.designCode == DesignStratified ? JsonSizes(RecordAllocationSizes()) : Null;
+}
+
 /// The variable the systematic design's list is ordered by; "" for file order.
 std::string OrderSetting()
 {
@@ -194,32 +215,69 @@ std::string JsonString(const std::string& text)
     return quoted + "\"";
 }
 
-JsonReport::JsonReport(const BatchOptions& options)
+namespace {
+
+/// The settings as applied; `design` adds the design, its allocation and order,
+/// the estimator and its auxiliary variable, which --compare's variants replace.
+std::string SettingsObject(const BatchOptions& options, bool design)
 {
     const TSimulationState& s = SimulationState;
-    settings_ =
-        JsonObject()
-            .Add("population", JsonString(s.populationName))
-            .Add("population_file", JsonString(options.populationPath))
-            .Add("units", s.unitCount)
-            .Add("variables", s.variableCount)
-            .Add("target_variable", JsonVariable(s.targetVariable))
-            .Add("sample_size", s.sampleSize)
-            .Add("design", JsonString(NameOf(SimulationState.designCode, DesignNames)))
+    JsonObject settings;
+    settings.Add("population", JsonString(s.populationName))
+        .Add("population_file", JsonString(options.populationPath))
+        .Add("units", s.unitCount)
+        .Add("variables", s.variableCount)
+        .Add("target_variable", JsonVariable(s.targetVariable))
+        .Add("sample_size", s.sampleSize);
+    if (design) {
+        settings.Add("design", JsonString(NameOf(SimulationState.designCode, DesignNames)))
             .Add("allocation", AllocationSetting())
+            .Add("allocation_sizes", AllocationSizesSetting())
             .Add("order", OrderSetting())
             .Add("estimator", JsonString(NameOf(SimulationState.estimatorCode, EstimatorNames)))
-            .Add("auxiliary_variable", UsesAuxiliaryVariable() ? JsonVariable(s.auxiliaryVariable) : Null)
-            .Add("nonresponse", NonresponseSettings(options))
-            .Add("simulations", s.simulationCount)
-            .Add("intervals", JsonBool(s.confidenceIntervalMode))
-            .Add("runs", options.runs)
-            .Add("seed", std::to_string(options.seed.value_or(0)))
-            .Add("scale_lower", JsonNumber(s.scaleLower))
-            .Add("scale_upper", JsonNumber(s.scaleUpper))
-            .Add("compression", s.verticalCompression)
-            .Text();
+            .Add("auxiliary_variable", UsesAuxiliaryVariable() ? JsonVariable(s.auxiliaryVariable) : Null);
+    }
+    return settings.Add("nonresponse", NonresponseSettings(options))
+        .Add("simulations", s.simulationCount)
+        .Add("intervals", JsonBool(s.confidenceIntervalMode))
+        .Add("runs", options.runs)
+        .Add("seed", std::to_string(options.seed.value_or(0)))
+        .Add("scale_lower", JsonNumber(s.scaleLower))
+        .Add("scale_upper", JsonNumber(s.scaleUpper))
+        .Add("compression", s.verticalCompression)
+        .Text();
 }
+
+/// A variant of --compare: the table's columns by name, then its allocation.
+std::string VariantObject(const CompareVariantOption& option, const VariantSummary& summary, bool intervals,
+                          bool monteCarloErrors)
+{
+    const std::vector<std::string> columns = ComparisonColumns(intervals, monteCarloErrors);
+    const std::vector<SummaryValue> values = SummaryValues(summary, intervals, monteCarloErrors);
+    JsonObject variant;
+    variant.Add("variant", JsonString(option.text));
+    for (std::size_t column = 1; column < columns.size(); ++column) {
+        const SummaryValue& value = values[column - 1];
+        variant.Add(columns[column].c_str(), value.kind == SummaryValue::Kind::Count && value.value
+                                                 ? std::to_string(static_cast<int>(*value.value))
+                                                 : JsonNumberOr(value.value));
+    }
+    return variant.Add("allocation_sizes", JsonSizes(AllocationOfDesign(option.variant.design))).Text();
+}
+
+/// A simulation's document: the program, its version, the settings and the runs.
+void WriteDocument(std::ostream& out, const std::string& settings, const std::vector<std::string>& runs)
+{
+    out << "{\n  \"program\": \"tarvek-batch\",\n  \"version\": " << JsonString(VersionNumber())
+        << ",\n  \"settings\": " << settings << ",\n  \"runs\": ";
+    WriteArray(out, runs);
+    out << "\n}\n";
+}
+
+}  // namespace
+
+JsonReport::JsonReport(const BatchOptions& options) : settings_(SettingsObject(options, true))
+{}
 
 void JsonReport::AddRun(int run, const RunEngine& engine)
 {
@@ -251,10 +309,37 @@ void JsonReport::AddRun(int run, const RunEngine& engine)
 
 void JsonReport::Write(std::ostream& out) const
 {
-    out << "{\n  \"program\": \"tarvek-batch\",\n  \"version\": " << JsonString(VersionNumber())
-        << ",\n  \"settings\": " << settings_ << ",\n  \"runs\": ";
-    WriteArray(out, runs_);
-    out << "\n}\n";
+    WriteDocument(out, settings_, runs_);
+}
+
+JsonComparisonReport::JsonComparisonReport(const BatchOptions& options)
+    : options_(options), settings_(SettingsObject(options, false))
+{}
+
+void JsonComparisonReport::AddRun(int run, const std::vector<CompareVariantOption>& variants,
+                                  const ComparisonResult& result)
+{
+    const bool intervals = SimulationState.confidenceIntervalMode;
+    std::string objects;
+    for (std::size_t v = 0; v < variants.size(); ++v) {
+        objects += (v == 0 ? "" : ", ") +
+                   VariantObject(variants[v], result.summaries[v], intervals, options_.monteCarloErrors);
+    }
+    std::string stopped;
+    for (const int first : result.stoppedDesigns) {
+        stopped += (stopped.empty() ? "" : ", ") + JsonString(variants[first].designText);
+    }
+    runs_.push_back(JsonObject()
+                        .Add("run", run)
+                        .Add("population_mean", JsonNumber(result.populationMean))
+                        .Add("stopped_designs", "[" + stopped + "]")
+                        .Add("variants", "[" + objects + "]")
+                        .Text());
+}
+
+void JsonComparisonReport::Write(std::ostream& out) const
+{
+    WriteDocument(out, settings_, runs_);
 }
 
 void WriteJsonPopulationSummary(std::ostream& out)

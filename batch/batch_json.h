@@ -8,6 +8,8 @@
 #include <vector>
 
 struct BatchOptions;
+struct CompareVariantOption;
+struct ComparisonResult;
 class RunEngine;
 
 /// \brief The document of one simulation: the settings as applied, then one
@@ -23,6 +25,21 @@ public:
     void Write(std::ostream& out) const;
 
 private:
+    std::string settings_;
+    std::vector<std::string> runs_;
+};
+
+/// \brief The document of --compare: the shared settings, then one object per run
+/// with the population mean and one object per variant, whose members are the
+/// table's columns (and its allocation under the stratified design).
+class JsonComparisonReport {
+public:
+    explicit JsonComparisonReport(const BatchOptions& options);
+    void AddRun(int run, const std::vector<CompareVariantOption>& variants, const ComparisonResult& result);
+    void Write(std::ostream& out) const;
+
+private:
+    const BatchOptions& options_;
     std::string settings_;
     std::vector<std::string> runs_;
 };

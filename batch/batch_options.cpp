@@ -304,7 +304,8 @@ constexpr std::array<OptionSpec, 27> Options = {{
     {0, "compare", "VARIANTS",
      "compare variants on the same samples, separated by commas, each DESIGN/ESTIMATOR: DESIGN equal, "
      "pps:K, stratified:K:proportional|equal|optimal, systematic or systematic:K; ESTIMATOR direct, "
-     "ratio:K, regression:K or poststrat:K (replaces -d, -e, -a, --allocation and --order)",
+     "ratio:K, regression:K or poststrat:K (replaces -d, -e, -a, --allocation and --order); the interval "
+     "percentages are of the samples with an estimate",
      &StoreCompareVariants},
     {0, "describe", nullptr,
      "print the population summary and the codes of categorical variables and exit without simulating",
@@ -312,7 +313,8 @@ constexpr std::array<OptionSpec, 27> Options = {{
     {0, "seed", "N", "start the random sequence from N, 0..4294967295 (default 0, as the desktop program)",
      &ParseSeed},
     {0, "mc-error", nullptr,
-     "add the Monte Carlo errors of the simulated mean, standard error and percentage",
+     "add the Monte Carlo errors of the simulated mean, standard error and percentage (then shown with "
+     "one decimal); with --compare, of the relative efficiency and the covered percentage",
      &SetFlag<&BatchOptions::monteCarloErrors>},
     {0, "json", nullptr,
      "write one JSON document instead of the tables (with --describe: the summary as JSON)",
@@ -457,7 +459,17 @@ std::string UsageText()
         "mean_theoretical, mean_simulated, standard_error_theoretical, standard_error_simulated,\n"
         "monte_carlo_error_of_mean, monte_carlo_error_of_standard_error, correct_intervals,\n"
         "percentage_of_correct_intervals (not rounded) and monte_carlo_error_of_percentage. Reals\n"
-        "are written in full precision; null stands for a value that is undefined or does not apply.\n";
+        "are written in full precision; null stands for a value that is undefined or does not apply.\n"
+        "With --compare, each run holds population_mean, stopped_designs and \"variants\", one object\n"
+        "per variant with the table's columns and allocation_sizes.\n";
+    text +=
+        "\nWith --compare, covered, missed_low and missed_high are percentages of the samples with an\n"
+        "estimate (m); with no_se they add up to 100. With --mc-error, relative_efficiency_mc_error is\n"
+        "the delta method's (A/B) sqrt(V_A/A^2 + V_B/B^2 - 2 C/(A B)) for A and B the mean squared\n"
+        "errors of the first variant and this one (means of a_i = (e_i - Ybar)^2 and b_i), V_A =\n"
+        "sum (a_i - A)^2 / m_a^2, V_B likewise, and C = sum (a_i - A)(b_i - B) / (m_a m_b) over the\n"
+        "samples where both have an estimate when they share a design, 0 across designs; and\n"
+        "covered_mc_error is 100 sqrt(p (1 - p) / m) with p the covered fraction.\n";
     text +=
         "\nExit status: 0 success, 1 a file could not be read or written, 2 a usage error or a\n"
         "refused setting, 3 a run stopped because no acceptable sample was found.\n";

@@ -53,11 +53,15 @@ std::string CorrectIntervalsValue(const RunEngine& engine, bool precise)
 
 void WriteStatisticsTable(std::ostream& out, const RunEngine& engine, bool monteCarloErrors)
 {
-    for (const StatisticsRow& row : StatisticsTableRows(engine.samplesDrawn())) {
-        if (row.label.empty() && row.value.empty()) {
+    const auto rows = StatisticsTableRows(engine.samplesDrawn());
+    for (int row = 0; row < StatisticsRowCount; ++row) {
+        if (rows[row].label.empty() && rows[row].value.empty()) {
             out << '\n';
         } else {
-            out << row.label << '\t' << row.value << '\n';
+            out << rows[row].label << '\t' << rows[row].value << '\n';
+        }
+        if (row == ProbabilitiesRow && SimulationState.designCode == DesignStratified) {
+            out << "Allocation\t" << AllocationSizesText(RecordAllocationSizes()) << '\n';
         }
     }
     const MonteCarloErrors errors = ComputeMonteCarloErrors(engine);

@@ -11,7 +11,9 @@
 #include "core/systematic_sampling.h"
 #include "core/settings.h"
 #include "core/simulation_state.h"
+#include "engine/monte_carlo_errors.h"
 #include "engine/run_engine.h"
+#include "engine/statistics_rows.h"
 #include "texts/interface_text_table.h"
 
 namespace {
@@ -147,6 +149,7 @@ void Count(VariantTally& tally, const VariantSample& sample, bool intervals, con
         return;
     }
     tally.estimates.push_back(sample.estimate);
+    tally.estimateSamples.push_back(sample.sample);
     if (!intervals) {
         return;
     }
@@ -184,6 +187,16 @@ std::optional<double> Percent(int count, int total)
     return count * 100.0 / total;
 }
 
+SquaredErrors SquaredErrorsOf(const VariantTally& tally, double populationMean)
+{
+    SquaredErrors errors;
+    for (const double estimate : tally.estimates) {
+        errors.values.push_back((estimate - populationMean) * (estimate - populationMean));
+    }
+    errors.samples = tally.estimateSamples;
+    return errors;
+}
+
 std::optional<double> Available(bool available, double value)
 {
     return available ? std::optional<double>(value) : std::nullopt;
@@ -206,6 +219,14 @@ std::string DesignChoiceText(const DesignChoice& design)
         default:
             return texts[14];
     }
+}
+
+std::vector<int> AllocationOfDesign(const DesignChoice& design)
+{
+    if (design.design != DesignStratified) {
+        return {};
+    }
+    return StratifiedAllocationSizes(design.variable, static_cast<AllocationCode>(design.allocation));
 }
 
 std::string VariantText(const ComparisonVariant& variant)
@@ -288,7 +309,8 @@ std::optional<double> MeanSquaredError(const std::vector<double>& estimates, dou
 }
 
 VariantSummary SummarizeVariant(const VariantTally& tally, const std::optional<TheoreticalProperties>& theory,
-                                double populationMean, std::optional<double> referenceMse)
+                                double populationMean, std::optional<double> referenceMse,
+                                double roundingLevel)
 {
     VariantSummary summary;
     if (theory) {
@@ -304,7 +326,8 @@ VariantSummary SummarizeVariant(const VariantTally& tally, const std::optional<T
         summary.bias = mean - populationMean;
         const std::optional<double> mse = MeanSquaredError(estimates, populationMean);
         summary.rootMeanSquareError = std::sqrt(*mse);
-        if (referenceMse && *referenceMse != 0.0 && *mse != 0.0) {
+        const bool belowRounding = referenceMse && *referenceMse <= roundingLevel && *mse <= roundingLevel;
+        if (referenceMse && *referenceMse != 0.0 && *mse != 0.0 && !belowRounding) {
             summary.relativeEfficiency = *referenceMse / *mse;
         }
     }
@@ -320,30 +343,53 @@ VariantSummary SummarizeVariant(const VariantTally& tally, const std::optional<T
     summary.coveredPercent = Percent(tally.covered, m);
     summary.missedLowPercent = Percent(tally.missedLow, m);
     summary.missedHighPercent = Percent(tally.missedHigh, m);
+    if (m >= 1) {
+        summary.coveredMcError = MonteCarloErrorOfPercentage(tally.covered, m);
+    }
     summary.withoutStandardError = tally.withoutStandardError;
     return summary;
 }
 
-std::vector<std::string> SummaryFields(const VariantSummary& summary, bool intervals)
+std::vector<SummaryValue> SummaryValues(const VariantSummary& summary, bool intervals, bool monteCarloErrors)
 {
-    const auto real = [](const std::optional<double>& value) { return value ? FormatFixed3(*value) : "-"; };
-    const auto percentage = [](const std::optional<double>& value) {
-        return value ? FormatFixed1(*value) : "-";
-    };
-    std::vector<std::string> fields = {
-        real(summary.theoreticalMean),
-        real(summary.simulatedMean),
-        real(summary.bias),
-        real(summary.theoreticalStdError),
-        real(summary.simulatedStdError),
-        real(summary.rootMeanSquareError),
-        real(summary.relativeEfficiency),
-        std::to_string(summary.noEstimate),
+    using enum SummaryValue::Kind;
+    std::vector<SummaryValue> values = {
+        {summary.theoreticalMean, Real},
+        {summary.simulatedMean, Real},
+        {summary.bias, Real},
+        {summary.theoreticalStdError, Real},
+        {summary.simulatedStdError, Real},
+        {summary.rootMeanSquareError, Real},
+        {summary.relativeEfficiency, Real},
+        {summary.noEstimate, Count},
     };
     if (intervals) {
-        fields.insert(fields.end(),
-                      {percentage(summary.coveredPercent), percentage(summary.missedLowPercent),
-                       percentage(summary.missedHighPercent), std::to_string(summary.withoutStandardError)});
+        values.insert(values.end(), {{summary.coveredPercent, Percentage},
+                                     {summary.missedLowPercent, Percentage},
+                                     {summary.missedHighPercent, Percentage},
+                                     {summary.withoutStandardError, Count}});
+    }
+    if (monteCarloErrors) {
+        values.push_back({summary.relativeEfficiencyMcError, Real});
+        if (intervals) {
+            values.push_back({summary.coveredMcError, Real});
+        }
+    }
+    return values;
+}
+
+std::vector<std::string> SummaryFields(const VariantSummary& summary, bool intervals, bool monteCarloErrors)
+{
+    std::vector<std::string> fields;
+    for (const SummaryValue& value : SummaryValues(summary, intervals, monteCarloErrors)) {
+        if (!value.value) {
+            fields.emplace_back("-");
+        } else if (value.kind == SummaryValue::Kind::Count) {
+            fields.push_back(std::to_string(static_cast<int>(*value.value)));
+        } else {
+            fields.push_back(value.kind == SummaryValue::Kind::Real ? FormatFixed3(*value.value)
+                                                                    : FormatFixed1(*value.value));
+        }
     }
     return fields;
 }
@@ -428,6 +474,7 @@ ComparisonResult RunComparison(const std::vector<ComparisonVariant>& variants, i
         }
     }
     const int sampleSize = SimulationState.sampleSize;
+    const double roundingLevel = target.zeroWidthTolerance * target.zeroWidthTolerance;
     std::optional<double> referenceMse;
     for (std::size_t v = 0; v < variants.size(); ++v) {
         const std::optional<double> mse =
@@ -435,8 +482,15 @@ ComparisonResult RunComparison(const std::vector<ComparisonVariant>& variants, i
         if (v == 0) {
             referenceMse = mse;
         }
-        result.summaries.push_back(SummarizeVariant(result.tallies[v], TheoryOf(inputs[v], sampleSize),
-                                                    result.populationMean, referenceMse));
+        VariantSummary summary = SummarizeVariant(result.tallies[v], TheoryOf(inputs[v], sampleSize),
+                                                  result.populationMean, referenceMse, roundingLevel);
+        if (summary.relativeEfficiency) {
+            summary.relativeEfficiencyMcError =
+                MonteCarloErrorOfRelativeEfficiency(SquaredErrorsOf(result.tallies[0], result.populationMean),
+                                                    SquaredErrorsOf(result.tallies[v], result.populationMean),
+                                                    variants[0].design == variants[v].design);
+        }
+        result.summaries.push_back(summary);
     }
     return result;
 }

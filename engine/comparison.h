@@ -80,7 +80,8 @@ struct VariantTally {
     int covered = 0;
     int missedLow = 0;
     int missedHigh = 0;
-    int withoutStandardError = 0;  ///< estimates without a standard error (intervals only)
+    int withoutStandardError = 0;        ///< estimates without a standard error (intervals only)
+    std::vector<int> estimateSamples{};  ///< the accepted sample of each estimate, ascending
 };
 
 /// \brief The row of a variant in the comparison table; an undefined value is nothing.
@@ -99,20 +100,41 @@ struct VariantSummary {
     std::optional<double> missedLowPercent;
     std::optional<double> missedHighPercent;
     int withoutStandardError = 0;
+    // Monte Carlo errors: of the relative efficiency (delta method) and of the
+    // covered percentage (of m, intervals only).
+    std::optional<double> relativeEfficiencyMcError;
+    std::optional<double> coveredMcError;
 };
 
 /// \brief Mean of (e - Ybar)^2 over the estimates (divisor m); nothing without estimates.
 std::optional<double> MeanSquaredError(const std::vector<double>& estimates, double populationMean);
 
 /// \brief The table row of `tally` against Ybar; `referenceMse` is the mean
-/// squared error of the first variant.
+/// squared error of the first variant. The relative efficiency is undefined when
+/// either mean squared error is 0, or both are at most `roundingLevel` (a census
+/// against a census: rounding noise over rounding noise).
 VariantSummary SummarizeVariant(const VariantTally& tally, const std::optional<TheoreticalProperties>& theory,
-                                double populationMean, std::optional<double> referenceMse);
+                                double populationMean, std::optional<double> referenceMse,
+                                double roundingLevel = 0.0);
+
+/// \brief A value of a table row: a real, a percentage or a count; nothing where undefined.
+struct SummaryValue {
+    enum class Kind { Real, Percentage, Count };
+    std::optional<double> value;
+    Kind kind = Kind::Real;
+};
+
+/// \brief The values of a table row after the variant's name, in the order of the
+/// columns: the eight of every comparison, the four interval values only with
+/// intervals, with `monteCarloErrors` those of the relative efficiency and (with
+/// intervals) of the covered percentage at the end.
+std::vector<SummaryValue> SummaryValues(const VariantSummary& summary, bool intervals, bool monteCarloErrors);
 
 /// \brief The fields of a table row after the variant's name, as both the window
 /// and tarvek-batch show them: reals with three decimals, percentages with one,
-/// counts whole, "-" where undefined; the four interval fields only with intervals.
-std::vector<std::string> SummaryFields(const VariantSummary& summary, bool intervals);
+/// counts whole, "-" where undefined.
+std::vector<std::string> SummaryFields(const VariantSummary& summary, bool intervals,
+                                       bool monteCarloErrors = false);
 
 /// \brief What a box plot shows of a variant's estimates: the quartiles (linear
 /// interpolation between order statistics at p (m - 1)), the whiskers at the most
@@ -129,6 +151,9 @@ struct BoxSummary {
 };
 
 BoxSummary SummarizeForBoxPlot(std::vector<double> estimates);
+
+/// \brief The n_h of a stratified design in stratum order; empty for other designs.
+std::vector<int> AllocationOfDesign(const DesignChoice& design);
 
 struct ComparisonResult {
     double populationMean = 0.0;

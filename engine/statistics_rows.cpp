@@ -2,6 +2,7 @@
 
 #include "core/number_format.h"
 #include "core/simulation_state.h"
+#include "core/stratified_sampling.h"
 #include "core/theory.h"
 #include "engine/run_engine.h"
 #include "texts/interface_text_table.h"
@@ -91,4 +92,29 @@ std::array<StatisticsRow, StatisticsRowCount> StatisticsTableRows(int samplesDra
         rows[row] = {InterfaceTexts.statisticsTexts[row + 1], values[row]};
     }
     return rows;
+}
+
+std::vector<int> StratifiedAllocationSizes(int stratifier, AllocationCode allocation)
+{
+    const StratifiedAllocation result = AllocateStratifiedSample(stratifier, SimulationState.targetVariable,
+                                                                 SimulationState.sampleSize, allocation);
+    if (!result.sampleSizes) {
+        return {};
+    }
+    return {result.sampleSizes->begin() + 1, result.sampleSizes->begin() + 1 + result.check.strata.count};
+}
+
+std::vector<int> RecordAllocationSizes()
+{
+    return StratifiedAllocationSizes(SimulationState.auxiliaryVariable,
+                                     static_cast<AllocationCode>(SimulationState.allocationCode));
+}
+
+std::string AllocationSizesText(const std::vector<int>& sizes)
+{
+    std::string text;
+    for (const int size : sizes) {
+        text += (text.empty() ? "" : ", ") + std::to_string(size);
+    }
+    return text;
 }

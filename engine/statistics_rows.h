@@ -4,8 +4,13 @@
 
 #include <array>
 #include <string>
+#include <vector>
+
+#include "core/allocation.h"
 
 inline constexpr int StatisticsRowCount = 13;
+/// The row of the design ("Probabilities").
+inline constexpr int ProbabilitiesRow = 2;
 
 struct StatisticsRow {
     std::string label;
@@ -16,3 +21,13 @@ struct StatisticsRow {
 /// theoretical ones, and returns the 13 rows (label, value) of the table; values
 /// that are not available read "-".
 std::array<StatisticsRow, StatisticsRowCount> StatisticsTableRows(int samplesDrawn);
+
+/// \brief The n_h of the stratified design by `stratifier` with the record's
+/// target and sample size, in stratum order; empty when they allow none.
+std::vector<int> StratifiedAllocationSizes(int stratifier, AllocationCode allocation);
+
+/// \brief The n_h of the record's stratified design.
+std::vector<int> RecordAllocationSizes();
+
+/// \brief The n_h as a line shows them: "3, 8, 24".
+std::string AllocationSizesText(const std::vector<int>& sizes);

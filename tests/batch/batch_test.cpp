@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -964,16 +965,22 @@ TEST(BatchCompareTest, EveryFieldAgreesWithAnIndependentComputation)
     constexpr int S = 30;
     constexpr int n = 4;
     const BatchResult result = RunBatch({"--compare", list, "-n", std::to_string(n), "-s", std::to_string(S),
-                                         "--intervals", "--estimates", csvPath, Small});
+                                         "--intervals", "--mc-error", "--estimates", csvPath, Small});
     ASSERT_EQ(result.status, 0) << result.err;
+    double ybar = 0;
+    for (const SmallUnit& u : SmallUnits) {
+        ybar += u.y / SmallUnits.size();
+    }
     const std::vector<std::string> lines = Lines(result.out);
-    ASSERT_EQ(lines.size(), 7u + variants.size());
-    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 7),
+    ASSERT_EQ(lines.size(), 8u + variants.size());
+    EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 8),
               (std::vector<std::string>{"Population\tSmall test population", "Target variable\tIncome",
-                                        "Sample size\t4", "Nonresponse\tNo", "Simulations\t30", "",
+                                        "Sample size\t4", "Nonresponse\tNo", "Simulations\t30",
+                                        "Population mean\t" + Fixed(ybar, 3), "",
                                         "variant\ttheoretical_mean\tsimulated_mean\tbias\ttheoretical_se\t"
                                         "simulated_se\trmse\trelative_efficiency\tno_estimate\tcovered\t"
-                                        "missed_low\tmissed_high\tno_se"}));
+                                        "missed_low\tmissed_high\tno_se\trelative_efficiency_mc_error\t"
+                                        "covered_mc_error"}));
 
     // The estimates, in draw order: each design's samples, each sample's variants.
     std::vector<std::vector<std::vector<std::string>>> rows(variants.size());
@@ -996,14 +1003,12 @@ TEST(BatchCompareTest, EveryFieldAgreesWithAnIndependentComputation)
     }
     EXPECT_EQ(order, expectedOrder) << "pps:2 and pps:02 are one design";
 
-    double ybar = 0;
-    for (const SmallUnit& u : SmallUnits) {
-        ybar += u.y / SmallUnits.size();
-    }
     const std::vector<double> theoryErrors = SmallTheoreticalErrors(n);
     double referenceMse = 0;
+    std::map<int, double> referenceErrors;  // (e - Ybar)^2 of the first variant by sample
     for (std::size_t v = 0; v < variants.size(); ++v) {
         std::vector<double> e;
+        std::map<int, double> squaredErrors;
         int covered = 0;
         int low = 0;
         int high = 0;
@@ -1013,6 +1018,7 @@ TEST(BatchCompareTest, EveryFieldAgreesWithAnIndependentComputation)
                 continue;
             }
             e.push_back(std::stod(fields[3]));
+            squaredErrors[std::stoi(fields[2])] = (e.back() - ybar) * (e.back() - ybar);
             if (fields[4].empty()) {
                 ++withoutSe;
                 continue;
@@ -1039,7 +1045,28 @@ TEST(BatchCompareTest, EveryFieldAgreesWithAnIndependentComputation)
         }
         if (v == 0) {
             referenceMse = mse;
+            referenceErrors = squaredErrors;
         }
+        // The delta method on the two mean squared errors, with their covariance
+        // over the shared samples of the same design (the first four variants).
+        const double ma = static_cast<double>(referenceErrors.size());
+        double va = 0;
+        double vb = 0;
+        double c = 0;
+        for (const auto& [sample, a] : referenceErrors) {
+            va += (a - referenceMse) * (a - referenceMse) / (ma * ma);
+            if (v < 4 && squaredErrors.count(sample) == 1) {
+                c += (a - referenceMse) * (squaredErrors[sample] - mse) / (ma * m);
+            }
+        }
+        for (const auto& [sample, b] : squaredErrors) {
+            vb += (b - mse) * (b - mse) / (m * m);
+        }
+        const double efficiency = referenceMse / mse;
+        const double efficiencyError =
+            efficiency * std::sqrt(std::max(0.0, va / (referenceMse * referenceMse) + vb / (mse * mse) -
+                                                     2 * c / (referenceMse * mse)));
+        const double p = covered / m;
         // Percentages of the samples with an estimate.
         const auto percent = [&](int count) { return m > 0 ? Fixed(count * 100.0 / m, 1) : "-"; };
         const std::vector<std::string> expected = {variants[v],
@@ -1049,13 +1076,15 @@ TEST(BatchCompareTest, EveryFieldAgreesWithAnIndependentComputation)
                                                    Fixed(theoryErrors[v], 3),
                                                    Fixed(std::sqrt(squares / (m - 1)), 3),
                                                    Fixed(std::sqrt(mse), 3),
-                                                   Fixed(referenceMse / mse, 3),
+                                                   Fixed(efficiency, 3),
                                                    std::to_string(S - static_cast<int>(m)),
                                                    percent(covered),
                                                    percent(low),
                                                    percent(high),
-                                                   std::to_string(withoutSe)};
-        EXPECT_EQ(Fields(lines[7 + v], '\t'), expected) << variants[v];
+                                                   std::to_string(withoutSe),
+                                                   Fixed(efficiencyError, 3),
+                                                   Fixed(100 * std::sqrt(p * (1 - p) / m), 3)};
+        EXPECT_EQ(Fields(lines[8 + v], '\t'), expected) << variants[v];
     }
     for (int sample = 0; sample < S; ++sample) {
         EXPECT_EQ(rows[4][sample][3], rows[5][sample][3]) << "the same samples give the same estimates";
@@ -1107,10 +1136,10 @@ TEST(BatchCompareTest, SystematicVariantsTakeTheirOrderFromTheDesign)
         RunBatch({"--compare", "systematic:3/ratio:2,systematic:3/direct", "-n", "4", "-s", "10", Small});
     ASSERT_EQ(result.status, 0) << result.err;
     const std::vector<std::string> lines = Lines(result.out);
-    ASSERT_EQ(lines.size(), 9u) << result.out;
+    ASSERT_EQ(lines.size(), 10u) << result.out;
     for (const bool ratio : {true, false}) {
-        const std::vector<std::string> fields = Fields(lines[ratio ? 7 : 8], '\t');
-        ASSERT_EQ(fields.size(), 9u) << lines[ratio ? 7 : 8];
+        const std::vector<std::string> fields = Fields(lines[ratio ? 8 : 9], '\t');
+        ASSERT_EQ(fields.size(), 9u) << lines[ratio ? 8 : 9];
         const auto [mean, standardError] = SystematicByRegion(ratio, 4);
         EXPECT_EQ(fields[1], Fixed(mean, 3)) << fields[0];
         EXPECT_EQ(fields[4], Fixed(standardError, 3)) << fields[0];
@@ -1175,7 +1204,7 @@ TEST(BatchCompareTest, ADesignStoppedByTheBoundShowsWhatItHas)
     ASSERT_EQ(fields.size(), 9u);
     EXPECT_EQ(fields[0], "equal/direct");
     EXPECT_NE(fields[2], "-") << "the equal design's samples were drawn";
-    EXPECT_EQ(Fields(Lines(later.out)[7], '\t')[2], "-");
+    EXPECT_EQ(Fields(Lines(later.out)[9], '\t')[2], "-");
 }
 
 TEST(BatchCompareTest, MalformedOrRefusedVariantsAreUsageErrors)
@@ -1193,7 +1222,7 @@ TEST(BatchCompareTest, MalformedOrRefusedVariantsAreUsageErrors)
         {"--compare", "equal/direct", "-a", "2"},
         {"--compare", "equal/direct", "--allocation", "equal"},
         {"--compare", "equal/direct", "--order", "1"},
-        {"--compare", "equal/direct", "--json"},
+        {"--compare", "equal/direct", "--plot", "x.bmp"},
         {"--compare", "stratified:3/direct"},
         {"--compare", "stratified:3:best/direct"},
         {"--compare", "systematic:/direct"},
@@ -1296,6 +1325,48 @@ TEST(BatchDesignTest, StratifiedAndSystematicRefusalsComeInTheirOrder)
     }
     ExpectRefusal({"-d", "stratified", "-a", "3", "--allocation", "neyman", Small},
                   "invalid value 'neyman' for --allocation (expected proportional|equal|optimal)");
+}
+
+}  // namespace
+
+namespace {
+
+// The allocation stands after the design in the table and in the JSON settings;
+// a comparison of two censuses names their allocation and, its mean squared
+// errors being rounding noise, gives no relative efficiency.
+TEST(BatchCompareTest, AllocationsAndACensusInTablesAndJson)
+{
+    const std::vector<std::string> run = {"-d", "stratified", "-a", "3",  "--allocation", "equal",
+                                          "-n", "6",          "-s", "10", Small};
+    const std::vector<std::string> table = Lines(RunBatch(run).out);
+    ASSERT_GE(table.size(), 4u);
+    EXPECT_EQ(table[2], "Probabilities\tStratified by Region, equal");
+    EXPECT_EQ(table[3], "Allocation\t3, 3");
+    std::vector<std::string> json = run;
+    json.insert(json.begin(), "--json");
+    EXPECT_EQ(nlohmann::json::parse(RunBatch(json).out)["settings"]["allocation_sizes"],
+              nlohmann::json::array({3, 3}));
+
+    const std::vector<std::string> census = {
+        "--compare", "stratified:3:proportional/direct,equal/direct", "-n", "8", "-s", "10", "--intervals",
+        Small};
+    const std::vector<std::string> lines = Lines(RunBatch(census).out);
+    ASSERT_EQ(lines.size(), 11u);
+    EXPECT_EQ(lines[6], "Allocation of stratified:3:proportional/direct\t4, 4");
+    for (const std::size_t row : {9u, 10u}) {
+        const std::vector<std::string> fields = Fields(lines[row], '\t');
+        EXPECT_EQ(fields[7], "-") << lines[row];
+        EXPECT_EQ(fields[9], "100.0") << "the census's intervals of width 0 are correct";
+    }
+    std::vector<std::string> censusJson = census;
+    censusJson.insert(censusJson.begin(), "--json");
+    const nlohmann::json variants = nlohmann::json::parse(RunBatch(censusJson).out)["runs"][0]["variants"];
+    ASSERT_EQ(variants.size(), 2u);
+    EXPECT_EQ(variants[0]["allocation_sizes"], nlohmann::json::array({4, 4}));
+    EXPECT_TRUE(variants[1]["allocation_sizes"].is_null());
+    EXPECT_TRUE(variants[1]["relative_efficiency"].is_null());
+    EXPECT_EQ(variants[1]["covered"], 100.0);
+    EXPECT_EQ(variants[1]["no_se"], 0);
 }
 
 }  // namespace

@@ -192,6 +192,17 @@ TEST(Comparison, IntervalsCoverOrMissOnOneSide)
     }
 }
 
+TEST(Comparison, NoRelativeEfficiencyOfRoundingNoiseOverRoundingNoise)
+{
+    // Two censuses whose sums round differently from Ybar's: errors of 1e-15.
+    const VariantTally census{{3.0 + 1e-15, 3.0 - 1e-15}, 2};
+    const double noise = 1e-30;
+    EXPECT_FALSE(SummarizeVariant(census, std::nullopt, 3.0, noise, 1e-18).relativeEfficiency);
+    EXPECT_TRUE(SummarizeVariant(census, std::nullopt, 3.0, noise, 0.0).relativeEfficiency);
+    EXPECT_TRUE(SummarizeVariant(census, std::nullopt, 3.0, 1.0, 1e-18).relativeEfficiency)
+        << "a census against a real sample keeps its efficiency";
+}
+
 TEST(Comparison, OnlyAZeroWidthIntervalAtTheMeanCoversByTolerance)
 {
     struct Case {
