@@ -14,8 +14,10 @@
 #include <QTableWidget>
 #include <algorithm>
 
+#include "core/number_format.h"
 #include "core/simulation_state.h"
 #include "engine/run_engine.h"
+#include "engine/statistics_rows.h"
 #include "plot/plot_renderer.h"
 #include "texts/interface_text_table.h"
 #include "ui/dialog_fields.h"
@@ -58,8 +60,10 @@ QStringList ColumnHeadings(bool intervals)
                             QStringLiteral("Relative\nefficiency"),
                             QStringLiteral("No\nestimate")};
     if (intervals) {
-        headings << QStringLiteral("Covered\n%") << QStringLiteral("Missed\nlow %")
-                 << QStringLiteral("Missed\nhigh %") << QStringLiteral("No\nSE");
+        // Percentages of the samples with an estimate, which add up to 100 with
+        // the samples without a standard error.
+        headings << QStringLiteral("Covered\n% of estimates") << QStringLiteral("Missed low\n% of estimates")
+                 << QStringLiteral("Missed high\n% of estimates") << QStringLiteral("No\nSE");
     }
     return headings;
 }
@@ -98,6 +102,9 @@ TComparison::TComparison(QWidget* parent) : QDialog(parent)
     IntervalsBox->move(SampleCount->geometry().right() + 24, 22);
     IntervalsBox->adjustSize();
     RunButton = CreateButton(GroupBox2, "RunButton", "Run", 587, 17, ButtonWidth, ButtonHeight);
+
+    ResultInfo = CreateLabel(this, "ResultInfo", Gap, TableTop);
+    ResultInfo->hide();
 
     ResultTable = new QTableWidget(this);
     ResultTable->setObjectName(QStringLiteral("ResultTable"));
@@ -384,6 +391,26 @@ void TComparison::FillTable()
         ResultTable->setRowHeight(row, TableRowHeight);
     }
     ResultTable->resizeColumnsToContents();
+    FillResultInfo();
+}
+
+// The mean the rows are measured against, and how each stratified variant
+// shares its sample over the strata.
+void TComparison::FillResultInfo()
+{
+    if (!result_) {
+        ResultInfo->hide();
+        return;
+    }
+    QStringList lines = {QStringLiteral("Population mean: ") + Text(FormatFixed3(result_->populationMean))};
+    for (const ComparisonVariant& variant : variants_) {
+        if (variant.design.design == DesignStratified) {
+            lines << QStringLiteral("Allocation of ") + Text(VariantText(variant)) + QStringLiteral(": ") +
+                         Text(AllocationSizesText(AllocationOfDesign(variant.design)));
+        }
+    }
+    SetAutoSizedText(ResultInfo, lines.join(QLatin1Char('\n')));
+    ResultInfo->show();
 }
 
 void TComparison::PaintPicture(QPainter& painter) const
@@ -424,8 +451,9 @@ void TComparison::FitToContents()
     const int tableHeight = ResultTable->horizontalHeader()->sizeHint().height() +
                             static_cast<int>(variants_.size()) * TableRowHeight +
                             2 * ResultTable->frameWidth();
-    Place(ResultTable, Gap, TableTop, clientWidth - 2 * Gap, tableHeight);
-    const int pictureTop = TableTop + tableHeight + Gap;
+    const int tableTop = !ResultInfo->isHidden() ? TableTop + ResultInfo->height() + Gap : TableTop;
+    Place(ResultTable, Gap, tableTop, clientWidth - 2 * Gap, tableHeight);
+    const int pictureTop = tableTop + tableHeight + Gap;
     PlotLabel->move((clientWidth - PlotLabel->width()) / 2, pictureTop);
     const int buttonTop = pictureTop + PlotLabel->height() + Gap;
     SaveButton->move(clientWidth - 2 * (ButtonWidth + Gap), buttonTop);

@@ -77,6 +77,7 @@ public:
     QSpinBox* SampleCount = nullptr;
     QCheckBox* IntervalsBox = nullptr;
     QPushButton* RunButton = nullptr;
+    QLabel* ResultInfo = nullptr;  ///< the population mean and the allocations of the last run
     QTableWidget* ResultTable = nullptr;
     QLabel* PlotLabel = nullptr;
     QPushButton* SaveButton = nullptr;
@@ -95,6 +96,7 @@ private:
     void ShowVariant(const ComparisonVariant& variant);
     void VariantsChanged();
     void FillTable();
+    void FillResultInfo();
     void ShowPicture();
     void FitToContents();
 

@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "core/number_format.h"
 #include "core/simulation_state.h"
 #include "tests/support/gui_test_support.h"
 #include "tests/ui/window_test_setup.h"
@@ -118,6 +119,9 @@ TEST_F(ComparisonWindowTest, RunFillsTheTableAndLeavesTheSettingsAlone)
         EXPECT_TRUE(same) << field;
     }
 
+    EXPECT_EQ(window.ResultInfo->text(),
+              QStringLiteral("Population mean: ") + QString::fromStdString(FormatFixed3(result.populationMean)));
+    EXPECT_GT(window.ResultTable->y(), window.ResultInfo->geometry().bottom()) << "the table below the mean";
     ASSERT_EQ(window.ResultTable->columnCount(), 13);
     for (int row = 0; row < 3; ++row) {
         QStringList shown;
