@@ -73,6 +73,12 @@ void ShuffleFewUnits(int units, int drawn)
 /// Below this share of the population (1 in 8) a sample is drawn by ShuffleFewUnits.
 constexpr int FewUnitsRatio = 8;
 
+/// Column 0 holds only zeros and so never accepts a trial.
+bool SizeColumnUsable(int variable)
+{
+    return variable >= 0 && variable <= MaxVariables;
+}
+
 double LargestValue(int units, int variable)
 {
     double largest = 0.0;
@@ -133,21 +139,25 @@ void DrawSampleEqualProbabilities()
     ApplyNonresponseIfOn();
 }
 
-// Without a positive auxiliary value no trial could ever be accepted: the draw
-// then consumes no random numbers and returns a sample without respondents, which
-// the callers reject like any sample with fewer than two respondents.
 void DrawSampleProportionalToSize()
 {
-    DrawSampleProportionalToSizeBy(SimulationState.auxiliaryVariable);
+    DrawSampleProportionalToSize(PrepareProportionalToSizePlan(SimulationState.auxiliaryVariable));
 }
 
-void DrawSampleProportionalToSizeBy(int sizeVariable)
+ProportionalToSizePlan PrepareProportionalToSizePlan(int sizeVariable)
+{
+    return {sizeVariable,
+            SizeColumnUsable(sizeVariable) ? LargestValue(PopulationSize(), sizeVariable) : 0.0};
+}
+
+// Without a positive size no trial could ever be accepted: the draw then consumes
+// no random numbers and returns a sample without respondents, which the callers
+// reject like any sample with fewer than two respondents.
+void DrawSampleProportionalToSize(const ProportionalToSizePlan& plan)
 {
     const int units = PopulationSize();
     const int positions = SamplePositions();
-    const bool usable = sizeVariable >= 0 && sizeVariable <= MaxVariables;
-    const double largest = usable ? LargestValue(units, sizeVariable) : 0.0;
-    if (units == 0 || largest <= 0.0) {
+    if (units == 0 || !SizeColumnUsable(plan.sizeVariable) || plan.largest <= 0.0) {
         MarkPositionsEmpty(1, positions);
         SimulationState.respondentCount = 0;
         return;
@@ -156,8 +166,8 @@ void DrawSampleProportionalToSizeBy(int sizeVariable)
     int accepted = 0;
     while (accepted < positions) {
         const int unit = RandomIndex(units);
-        const double threshold = RandomFraction() * largest;
-        const double size = UnitValue(unit, sizeVariable);
+        const double threshold = RandomFraction() * plan.largest;
+        const double size = UnitValue(unit, plan.sizeVariable);
         if (threshold <= size && size > 0.0) {
             SimulationState.sampleUnits[++accepted] = unit;
         }

@@ -26,9 +26,21 @@ void DrawSampleEqualProbabilities();
 /// \brief Draws sampleSize units with replacement, probability proportional to
 /// the auxiliary variable (acceptance-rejection), then nonresponse.
 void DrawSampleProportionalToSize();
-/// \brief The same draw with `sizeVariable` as the size variable, whatever the
-/// settings name.
-void DrawSampleProportionalToSizeBy(int sizeVariable);
+
+/// \brief What the size-proportional draw needs of the population, computed once
+/// per run: the size variable and its largest value (0 when it has no positive one
+/// or names no column).
+struct ProportionalToSizePlan {
+    int sizeVariable = 0;
+    double largest = 0.0;
+};
+/// \brief The plan of `sizeVariable` over the population in memory.
+ProportionalToSizePlan PrepareProportionalToSizePlan(int sizeVariable);
+/// \brief The size-proportional draw with the plan's size variable: its trials
+/// only, no pass over the population. The record-based draw above is this draw
+/// with the plan of the auxiliary variable.
+void DrawSampleProportionalToSize(const ProportionalToSizePlan& plan);
+
 /// \brief Removes the nonrespondents of the drawn sample (one RandomFraction per
 /// position); part of both drawing operations.
 void GenerateNonresponse();

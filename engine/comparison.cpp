@@ -33,6 +33,8 @@ public:
             }
         } else if (design.design == DesignSystematic) {
             order_ = SystematicOrder(design.variable);
+        } else if (design.design == DesignProportionalToSize) {
+            sizePlan_ = PrepareProportionalToSizePlan(design.variable);
         }
     }
 
@@ -41,7 +43,7 @@ public:
     {
         switch (design_.design) {
             case DesignProportionalToSize:
-                DrawSampleProportionalToSizeBy(design_.variable);
+                DrawSampleProportionalToSize(sizePlan_);
                 break;
             case DesignStratified:
                 DrawSampleStratified(plan_);
@@ -84,6 +86,7 @@ private:
     }
 
     DesignChoice design_;
+    ProportionalToSizePlan sizePlan_;
     StratifiedPlan plan_;
     std::vector<std::int32_t> order_;
 };

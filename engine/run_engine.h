@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/random_sampling.h"
 #include "core/stratified_sampling.h"
 
 /// The most samples a run may hold: the desktop program offers up to
@@ -78,7 +79,8 @@ public:
 
 private:
     void AddInterval(SampleResult& result);
-    /// The frame and allocation of design 12, the ordered list of design 13.
+    /// The largest size of design 11, the frame and allocation of design 12, the
+    /// ordered list of design 13: what depends only on the population and settings.
     void PrepareDesign();
     void DrawSampleOfDesign() const;
     /// One draw with its estimate; false when the sample has to be replaced.
@@ -90,6 +92,7 @@ private:
     int samplesDrawn_ = 0;
     int correctIntervals_ = 0;
     bool stopped_ = false;
+    ProportionalToSizePlan sizePlan_;
     StratifiedPlan stratifiedPlan_;
     std::vector<std::int32_t> systematicOrder_;
 };
