@@ -24,13 +24,9 @@ public:
     explicit DesignDraw(const DesignChoice& design) : design_(design)
     {
         if (design.design == DesignStratified) {
-            const StratifiedAllocation allocation = AllocateStratifiedSample(
-                design.variable, SimulationState.targetVariable, SimulationState.sampleSize,
-                static_cast<AllocationCode>(design.allocation));
-            if (allocation.sampleSizes) {
-                plan_.frame = BuildStratifiedFrame(allocation.check.strata, design.variable);
-                plan_.sampleSizes = *allocation.sampleSizes;
-            }
+            plan_ = PrepareStratifiedPlan(design.variable, SimulationState.targetVariable,
+                                          SimulationState.sampleSize,
+                                          static_cast<AllocationCode>(design.allocation));
         } else if (design.design == DesignSystematic) {
             order_ = SystematicOrder(design.variable);
         } else if (design.design == DesignProportionalToSize) {
