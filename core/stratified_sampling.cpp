@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 #include "core/ordering.h"
 #include "core/random_sampling.h"
@@ -124,17 +125,27 @@ MeanEstimate EstimateStratifiedMean(std::span<const std::int32_t> sample, const 
 {
     const int stratumColumn = VariableColumn(stratifier);
     const int targetColumn = VariableColumn(target);
+    // The stratum values are fetched in a pass of their own: in a large population
+    // the units' rows are mostly out of the cache, and this short loop has many of
+    // them fetched at once; the sums below then find them cached.
+    static std::vector<double> stratumValues;
+    stratumValues.resize(sample.size());
+    for (std::size_t k = 0; k < sample.size(); ++k) {
+        const std::int32_t unit = sample[k];
+        stratumValues[k] = UnitValue(unit >= 1 && unit <= strata.units ? unit : 0, stratumColumn);
+    }
     // Each run of consecutive respondents of one stratum is summed apart and then
     // added to its stratum's tally; the draw places each stratum's units together,
     // so that every total is the sum in position order.
     StratumTallies tallies{};
     StratumTally run;
     int runStratum = 0;
-    for (const std::int32_t unit : sample) {
+    for (std::size_t k = 0; k < sample.size(); ++k) {
+        const std::int32_t unit = sample[k];
         if (unit < 1 || unit > strata.units) {
             continue;
         }
-        const int h = StratumOfValue(UnitValue(unit, stratumColumn));
+        const int h = StratumOfValue(stratumValues[k]);
         if (h < 1 || h > strata.count) {
             continue;
         }
