@@ -3,7 +3,8 @@
 // the parameters dialog on ordered and constant variables, whole runs of 1000
 // samples of n = 1000, the theory and the population-distribution display, and
 // the draws of equal probabilities, strata and size-proportional design side by
-// side for small and large n, where a per-sample cost of order N would show.
+// side for small and large n, per whole run and per sample, where a per-sample
+// cost of order N would show.
 // The population is the benchmark population repeated 100 times, its variable 3
 // (values 1..3) written as text.
 
@@ -122,20 +123,38 @@ constexpr std::array DrawnDesigns = {
     std::pair{"pps", DesignProportionalToSize},
 };
 
-/// A whole run of 1000 samples of the direct estimator under `design`.
-void DesignRun(benchmark::State& state, DesignCode design, int n)
+/// The settings of a run of the direct estimator under `design`.
+bool PrepareDesign(benchmark::State& state, DesignCode design, int n)
 {
     BenchSettings settings;
     settings.sampleSize = n;
     if (!PrepareSettings(state, settings)) {
-        return;
+        return false;
     }
     SimulationState.designCode = design;
     if (design == DesignStratified) {
         SimulationState.auxiliaryVariable = StratumVariable;
         SimulationState.allocationCode = AllocationProportional;
     }
-    MeasureWholeRuns(state);
+    return true;
+}
+
+/// A whole run of 1000 samples, its preparation included.
+void DesignRun(benchmark::State& state, DesignCode design, int n)
+{
+    if (PrepareDesign(state, design, n)) {
+        MeasureWholeRuns(state);
+    }
+}
+
+/// One accepted sample of a run of a million, as tarvek-batch draws them: the
+/// run's preparation is not timed.
+void DesignSample(benchmark::State& state, DesignCode design, int n)
+{
+    if (PrepareDesign(state, design, n)) {
+        SimulationState.simulationCount = MaxRunSamples;
+        MeasureAcceptedSamples(state);
+    }
 }
 
 void Theory(benchmark::State& state, BenchSettings settings)
@@ -213,10 +232,11 @@ void Register()
     }
     for (const int n : {10, 100, 1000}) {
         for (const auto& [name, design] : DrawnDesigns) {
-            benchmark::RegisterBenchmark(
-                (std::string("DesignRun/N:100000/") + name + "/n:" + std::to_string(n)).c_str(), DesignRun,
-                design, n)
+            const std::string suffix = std::string("/N:100000/") + name + "/n:" + std::to_string(n);
+            benchmark::RegisterBenchmark(("DesignRun" + suffix).c_str(), DesignRun, design, n)
                 ->Unit(benchmark::kMillisecond);
+            benchmark::RegisterBenchmark(("DesignSample" + suffix).c_str(), DesignSample, design, n)
+                ->Unit(benchmark::kMicrosecond);
         }
     }
     benchmark::RegisterBenchmark("PopulationDistribution/100000", PopulationDistribution)
