@@ -34,6 +34,25 @@ void MeasureWholeRuns(benchmark::State& state)
     state.counters["samples"] = engine.samplesDrawn();
 }
 
+void MeasureAcceptedSamples(benchmark::State& state)
+{
+    RunEngine engine;
+    engine.StartRun();
+    SampleResult sample;
+    for (auto _ : state) {
+        if (engine.finished()) {
+            state.PauseTiming();
+            engine.StartRun();
+            state.ResumeTiming();
+        }
+        if (engine.NextSample(sample) != DrawStatus::Accepted) {
+            state.SkipWithError(RejectionBoundMessage);
+            break;
+        }
+        benchmark::DoNotOptimize(sample);
+    }
+}
+
 int RunRegisteredBenchmarks(int& argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);

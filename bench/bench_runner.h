@@ -14,6 +14,11 @@ bool PrepareSettings(benchmark::State& state, const BenchSettings& settings);
 /// of the run, as Automatic or one run of the batch simulator performs it.
 void MeasureWholeRuns(benchmark::State& state);
 
+/// \brief Times accepted samples one by one, as a window's "Next" asks for them:
+/// the draw, its redraws and the estimate. A new run starts, untimed, whenever
+/// one ends.
+void MeasureAcceptedSamples(benchmark::State& state);
+
 /// \brief Reads Google Benchmark's options, runs the registered benchmarks and
 /// returns the exit status: 1 for an option it does not know.
 int RunRegisteredBenchmarks(int& argc, char** argv);

@@ -14,7 +14,6 @@
 #include "core/population_file.h"
 #include "core/random_sampling.h"
 #include "core/simulation_state.h"
-#include "engine/run_engine.h"
 
 namespace {
 
@@ -25,27 +24,11 @@ constexpr std::array SampleSizes = {10, 100, 1000};
 /// The units of the benchmark population and of the sorted lists.
 constexpr int PopulationUnits = 1000;
 
-/// The cost of one accepted sample: the draw, its redraws and the estimate, as
-/// a window's "Next" asks for it. A new run starts, untimed, whenever one ends.
+/// The cost of one accepted sample.
 void AcceptedSample(benchmark::State& state, BenchSettings settings)
 {
-    if (!PrepareSettings(state, settings)) {
-        return;
-    }
-    RunEngine engine;
-    engine.StartRun();
-    SampleResult sample;
-    for (auto _ : state) {
-        if (engine.finished()) {
-            state.PauseTiming();
-            engine.StartRun();
-            state.ResumeTiming();
-        }
-        if (engine.NextSample(sample) != DrawStatus::Accepted) {
-            state.SkipWithError(RejectionBoundMessage);
-            break;
-        }
-        benchmark::DoNotOptimize(sample);
+    if (PrepareSettings(state, settings)) {
+        MeasureAcceptedSamples(state);
     }
 }
 

@@ -1,7 +1,10 @@
 // Benchmarks at the largest population the program reads, 100,000 units x 10
 // variables: reading it from a CSV file and from a population file, "Set" of
 // the parameters dialog on ordered and constant variables, whole runs of 1000
-// samples of n = 1000, the theory and the population-distribution display.
+// samples of n = 1000, the theory and the population-distribution display, and
+// the draws of equal probabilities, strata and size-proportional design side by
+// side for small and large n, per whole run and per sample, where a per-sample
+// cost of order N would show.
 // The population is the benchmark population repeated 100 times, its variable 3
 // (values 1..3) written as text.
 
@@ -23,6 +26,7 @@
 #include "core/ordering.h"
 #include "core/random_sampling.h"
 #include "core/settings.h"
+#include "core/allocation.h"
 #include "core/simulation_state.h"
 #include "core/theory.h"
 #include "engine/run_engine.h"
@@ -110,6 +114,49 @@ void WholeRun(benchmark::State& state, BenchSettings settings)
     }
 }
 
+// Variable 3 (the text "level 1".."level 3") forms the strata; variable 2 is
+// the size variable of the size-proportional design.
+constexpr int StratumVariable = 3;
+constexpr std::array DrawnDesigns = {
+    std::pair{"equal", DesignEqualProbabilities},
+    std::pair{"stratified", DesignStratified},
+    std::pair{"pps", DesignProportionalToSize},
+};
+
+/// The settings of a run of the direct estimator under `design`.
+bool PrepareDesign(benchmark::State& state, DesignCode design, int n)
+{
+    BenchSettings settings;
+    settings.sampleSize = n;
+    if (!PrepareSettings(state, settings)) {
+        return false;
+    }
+    SimulationState.designCode = design;
+    if (design == DesignStratified) {
+        SimulationState.auxiliaryVariable = StratumVariable;
+        SimulationState.allocationCode = AllocationProportional;
+    }
+    return true;
+}
+
+/// A whole run of 1000 samples, its preparation included.
+void DesignRun(benchmark::State& state, DesignCode design, int n)
+{
+    if (PrepareDesign(state, design, n)) {
+        MeasureWholeRuns(state);
+    }
+}
+
+/// One accepted sample of a run of a million, as tarvek-batch draws them: the
+/// run's preparation is not timed.
+void DesignSample(benchmark::State& state, DesignCode design, int n)
+{
+    if (PrepareDesign(state, design, n)) {
+        SimulationState.simulationCount = MaxRunSamples;
+        MeasureAcceptedSamples(state);
+    }
+}
+
 void Theory(benchmark::State& state, BenchSettings settings)
 {
     if (!PrepareSettings(state, settings)) {
@@ -181,6 +228,15 @@ void Register()
             benchmark::RegisterBenchmark(("Theory/N:100000/" + BenchSettingsName(settings)).c_str(), Theory,
                                          settings)
                 ->Unit(benchmark::kMillisecond);
+        }
+    }
+    for (const int n : {10, 100, 1000}) {
+        for (const auto& [name, design] : DrawnDesigns) {
+            const std::string suffix = std::string("/N:100000/") + name + "/n:" + std::to_string(n);
+            benchmark::RegisterBenchmark(("DesignRun" + suffix).c_str(), DesignRun, design, n)
+                ->Unit(benchmark::kMillisecond);
+            benchmark::RegisterBenchmark(("DesignSample" + suffix).c_str(), DesignSample, design, n)
+                ->Unit(benchmark::kMicrosecond);
         }
     }
     benchmark::RegisterBenchmark("PopulationDistribution/100000", PopulationDistribution)

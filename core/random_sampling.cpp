@@ -70,8 +70,84 @@ void ShuffleFewUnits(int units, int drawn)
     }
 }
 
-/// Below this share of the population (1 in 8) a sample is drawn by ShuffleFewUnits.
+/// Below this share of the population or list (1 in 8) a sample is drawn without
+/// laying the whole out (ShuffleFewUnits, ShuffleListSparsely).
 constexpr int FewUnitsRatio = 8;
+
+/// Where a partial shuffle has moved units, by place in the list: a place holds
+/// the unit put there in the current draw, or else its own unit of the list. The
+/// draw's number tells its records from older ones, so that neither starting nor
+/// ending a draw touches the places it did not use.
+class MovedUnits {
+public:
+    /// A new draw over a list of `places` places, none of them moved yet.
+    void StartDraw(std::size_t places)
+    {
+        if (slots_.size() < places) {
+            slots_.resize(places);
+        }
+        ++draw_;
+        if (draw_ == 0) {
+            std::fill(slots_.begin(), slots_.end(), Slot{});
+            draw_ = 1;
+        }
+    }
+
+    /// The unit at `place`, `laidOut` being the one there before the draw.
+    std::int32_t At(std::size_t place, std::int32_t laidOut) const
+    {
+        const Slot& slot = slots_[place];
+        return slot.draw == draw_ ? slot.unit : laidOut;
+    }
+
+    void Put(std::size_t place, std::int32_t unit) { slots_[place] = Slot{draw_, unit}; }
+
+private:
+    struct Slot {
+        std::uint32_t draw = 0;
+        std::int32_t unit = 0;
+    };
+    std::vector<Slot> slots_;
+    std::uint32_t draw_ = 0;
+};
+
+/// The partial shuffle over a copy of the whole list: drawn[i - 1] = the unit at
+/// place i after exchanging places i and j = i + RandomIndex(N - i + 1) - 1.
+void ShuffleLaidOutList(std::span<const std::int32_t> list, std::span<std::int32_t> drawn)
+{
+    static std::vector<std::int32_t> laidOut;
+    laidOut.assign(list.begin(), list.end());
+    const int size = static_cast<int>(list.size());
+    const int take = static_cast<int>(drawn.size());
+    for (int i = 1; i <= take; ++i) {
+        const int j = i + RandomIndex(size - i + 1) - 1;
+        std::swap(laidOut[i - 1], laidOut[j - 1]);
+    }
+    std::copy_n(laidOut.begin(), take, drawn.begin());
+}
+
+/// The same shuffle, with the same random numbers and units, keeping only the
+/// places it has changed: place i is never read again once drawn, so only the
+/// unit that moves to place j needs keeping.
+void ShuffleListSparsely(std::span<const std::int32_t> list, std::span<std::int32_t> drawn)
+{
+    static MovedUnits moved;
+    moved.StartDraw(list.size());
+    const int size = static_cast<int>(list.size());
+    const int take = static_cast<int>(drawn.size());
+    for (int i = 1; i <= take; ++i) {
+        const int j = i + RandomIndex(size - i + 1) - 1;
+        const std::int32_t atI = moved.At(i - 1, list[i - 1]);
+        drawn[i - 1] = moved.At(j - 1, list[j - 1]);
+        moved.Put(j - 1, atI);
+    }
+}
+
+/// Column 0 holds only zeros and so never accepts a trial.
+bool SizeColumnUsable(int variable)
+{
+    return variable >= 0 && variable <= MaxVariables;
+}
 
 double LargestValue(int units, int variable)
 {
@@ -133,21 +209,25 @@ void DrawSampleEqualProbabilities()
     ApplyNonresponseIfOn();
 }
 
-// Without a positive auxiliary value no trial could ever be accepted: the draw
-// then consumes no random numbers and returns a sample without respondents, which
-// the callers reject like any sample with fewer than two respondents.
 void DrawSampleProportionalToSize()
 {
-    DrawSampleProportionalToSizeBy(SimulationState.auxiliaryVariable);
+    DrawSampleProportionalToSize(PrepareProportionalToSizePlan(SimulationState.auxiliaryVariable));
 }
 
-void DrawSampleProportionalToSizeBy(int sizeVariable)
+ProportionalToSizePlan PrepareProportionalToSizePlan(int sizeVariable)
+{
+    return {sizeVariable,
+            SizeColumnUsable(sizeVariable) ? LargestValue(PopulationSize(), sizeVariable) : 0.0};
+}
+
+// Without a positive size no trial could ever be accepted: the draw then consumes
+// no random numbers and returns a sample without respondents, which the callers
+// reject like any sample with fewer than two respondents.
+void DrawSampleProportionalToSize(const ProportionalToSizePlan& plan)
 {
     const int units = PopulationSize();
     const int positions = SamplePositions();
-    const bool usable = sizeVariable >= 0 && sizeVariable <= MaxVariables;
-    const double largest = usable ? LargestValue(units, sizeVariable) : 0.0;
-    if (units == 0 || largest <= 0.0) {
+    if (units == 0 || !SizeColumnUsable(plan.sizeVariable) || plan.largest <= 0.0) {
         MarkPositionsEmpty(1, positions);
         SimulationState.respondentCount = 0;
         return;
@@ -156,13 +236,23 @@ void DrawSampleProportionalToSizeBy(int sizeVariable)
     int accepted = 0;
     while (accepted < positions) {
         const int unit = RandomIndex(units);
-        const double threshold = RandomFraction() * largest;
-        const double size = UnitValue(unit, sizeVariable);
+        const double threshold = RandomFraction() * plan.largest;
+        const double size = UnitValue(unit, plan.sizeVariable);
         if (threshold <= size && size > 0.0) {
             SimulationState.sampleUnits[++accepted] = unit;
         }
     }
     ApplyNonresponseIfOn();
+}
+
+void DrawFromList(std::span<const std::int32_t> list, std::span<std::int32_t> drawn)
+{
+    drawn = drawn.first(std::min(drawn.size(), list.size()));
+    if (drawn.size() * FewUnitsRatio < list.size()) {
+        ShuffleListSparsely(list, drawn);
+    } else {
+        ShuffleLaidOutList(list, drawn);
+    }
 }
 
 // Positions that already hold 0 have no unit to ask and consume no random number

@@ -2,6 +2,7 @@
 // The program's single random generator and the two sample-selection schemes.
 
 #include <cstdint>
+#include <span>
 
 /// \brief State of the 32-bit linear congruential generator: seed 0 at program
 /// start, never reseeded by the program (tests set it to start from a known point).
@@ -23,12 +24,29 @@ std::int32_t RandomIndex(std::int32_t n);
 
 /// \brief Draws sampleSize distinct units by partial shuffle, then nonresponse.
 void DrawSampleEqualProbabilities();
+/// \brief The same partial shuffle over `list` instead of 1..N: drawn.size() units
+/// (at most N; places beyond are left as they are) with RandomIndex(N - i + 1),
+/// i = 1, 2, ..., into `drawn` in the order drawn. A list much longer than the
+/// sample is never laid out: the draw then costs about drawn.size().
+void DrawFromList(std::span<const std::int32_t> list, std::span<std::int32_t> drawn);
 /// \brief Draws sampleSize units with replacement, probability proportional to
 /// the auxiliary variable (acceptance-rejection), then nonresponse.
 void DrawSampleProportionalToSize();
-/// \brief The same draw with `sizeVariable` as the size variable, whatever the
-/// settings name.
-void DrawSampleProportionalToSizeBy(int sizeVariable);
+
+/// \brief What the size-proportional draw needs of the population, computed once
+/// per run: the size variable and its largest value (0 when it has no positive one
+/// or names no column).
+struct ProportionalToSizePlan {
+    int sizeVariable = 0;
+    double largest = 0.0;
+};
+/// \brief The plan of `sizeVariable` over the population in memory.
+ProportionalToSizePlan PrepareProportionalToSizePlan(int sizeVariable);
+/// \brief The size-proportional draw with the plan's size variable: its trials
+/// only, no pass over the population. The record-based draw above is this draw
+/// with the plan of the auxiliary variable.
+void DrawSampleProportionalToSize(const ProportionalToSizePlan& plan);
+
 /// \brief Removes the nonrespondents of the drawn sample (one RandomFraction per
 /// position); part of both drawing operations.
 void GenerateNonresponse();

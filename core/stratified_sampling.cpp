@@ -2,12 +2,32 @@
 
 #include <algorithm>
 #include <cmath>
-#include <utility>
+#include <cstdint>
+#include <vector>
 
 #include "core/ordering.h"
 #include "core/random_sampling.h"
 #include "core/simulation_state.h"
 #include "core/standard_error.h"
+
+namespace {
+
+/// Stratum h's units, clamped to 0..N_h.
+int UnitsToTake(const StratifiedFrame& frame, const StratumCounts& sampleSizes, int h)
+{
+    return std::clamp(sampleSizes[h], 0, frame.strata.sizes[h]);
+}
+
+std::size_t UnitsToDraw(const StratifiedFrame& frame, const StratumCounts& sampleSizes)
+{
+    std::size_t total = 0;
+    for (int h = 1; h <= frame.strata.count; ++h) {
+        total += static_cast<std::size_t>(UnitsToTake(frame, sampleSizes, h));
+    }
+    return total;
+}
+
+}  // namespace
 
 StratifiedAllocation AllocateStratifiedSample(int stratifier, int target, int n, AllocationCode allocation)
 {
@@ -48,37 +68,37 @@ StratifiedFrame BuildStratifiedFrame(const Strata& strata, int stratifier)
     return frame;
 }
 
-StratifiedPlan PrepareStratifiedPlan()
+StratifiedPlan PrepareStratifiedPlan(int stratifier, int target, int n, AllocationCode allocation)
 {
-    const TSimulationState& s = SimulationState;
-    const StratifiedAllocation allocation = AllocateStratifiedSample(
-        s.auxiliaryVariable, s.targetVariable, s.sampleSize, static_cast<AllocationCode>(s.allocationCode));
+    const StratifiedAllocation allocated = AllocateStratifiedSample(stratifier, target, n, allocation);
     StratifiedPlan plan;
-    if (allocation.sampleSizes) {
-        plan.frame = BuildStratifiedFrame(allocation.check.strata, s.auxiliaryVariable);
-        plan.sampleSizes = *allocation.sampleSizes;
+    if (allocated.sampleSizes) {
+        plan.frame = BuildStratifiedFrame(allocated.check.strata, stratifier);
+        plan.sampleSizes = *allocated.sampleSizes;
     }
     return plan;
 }
 
-// Stratum h's units are copied to the place right after the units already drawn
-// and shuffled there; the next stratum's copy overwrites the ones not drawn.
+StratifiedPlan PrepareStratifiedPlan()
+{
+    const TSimulationState& s = SimulationState;
+    return PrepareStratifiedPlan(s.auxiliaryVariable, s.targetVariable, s.sampleSize,
+                                 static_cast<AllocationCode>(s.allocationCode));
+}
+
 int DrawStratifiedSample(const StratifiedFrame& frame, const StratumCounts& sampleSizes,
                          std::span<std::int32_t> sample)
 {
-    if (frame.units.size() > sample.size()) {
+    if (UnitsToDraw(frame, sampleSizes) > sample.size()) {
         return 0;
     }
     std::size_t drawn = 0;
     for (int h = 1; h <= frame.strata.count; ++h) {
-        const int size = frame.strata.sizes[h];
-        const int take = std::clamp(sampleSizes[h], 0, size);
-        const auto stratum = frame.units.begin() + frame.first[h];
-        std::copy(stratum, stratum + size, sample.begin() + drawn);
-        for (int i = 1; i <= take; ++i) {
-            const int j = i + RandomIndex(size - i + 1) - 1;
-            std::swap(sample[drawn + i - 1], sample[drawn + j - 1]);
-        }
+        const std::span<const std::int32_t> stratum(frame.units.data() + frame.first[h],
+                                                    static_cast<std::size_t>(frame.strata.sizes[h]));
+        const int take = UnitsToTake(frame, sampleSizes, h);
+        const std::span<std::int32_t> into = sample.subspan(drawn, static_cast<std::size_t>(take));
+        DrawFromList(stratum, into);
         drawn += take;
     }
     return static_cast<int>(drawn);
@@ -87,8 +107,7 @@ int DrawStratifiedSample(const StratifiedFrame& frame, const StratumCounts& samp
 void DrawSampleStratified(const StratifiedPlan& plan)
 {
     const int positions = SamplePositions();
-    // Room for the whole frame, which the draw copies before it shuffles.
-    const int room = std::max(positions, static_cast<int>(plan.frame.units.size()));
+    const int room = std::max(positions, static_cast<int>(UnitsToDraw(plan.frame, plan.sampleSizes)));
     std::int32_t* const units = SimulationState.sampleUnits.Room(room);
     const int drawn = DrawStratifiedSample(plan.frame, plan.sampleSizes,
                                            std::span(units + 1, static_cast<std::size_t>(room)));
@@ -106,17 +125,27 @@ MeanEstimate EstimateStratifiedMean(std::span<const std::int32_t> sample, const 
 {
     const int stratumColumn = VariableColumn(stratifier);
     const int targetColumn = VariableColumn(target);
+    // The stratum values are fetched in a pass of their own: in a large population
+    // the units' rows are mostly out of the cache, and this short loop has many of
+    // them fetched at once; the sums below then find them cached.
+    static std::vector<double> stratumValues;
+    stratumValues.resize(sample.size());
+    for (std::size_t k = 0; k < sample.size(); ++k) {
+        const std::int32_t unit = sample[k];
+        stratumValues[k] = UnitValue(unit >= 1 && unit <= strata.units ? unit : 0, stratumColumn);
+    }
     // Each run of consecutive respondents of one stratum is summed apart and then
     // added to its stratum's tally; the draw places each stratum's units together,
     // so that every total is the sum in position order.
     StratumTallies tallies{};
     StratumTally run;
     int runStratum = 0;
-    for (const std::int32_t unit : sample) {
+    for (std::size_t k = 0; k < sample.size(); ++k) {
+        const std::int32_t unit = sample[k];
         if (unit < 1 || unit > strata.units) {
             continue;
         }
-        const int h = StratumOfValue(UnitValue(unit, stratumColumn));
+        const int h = StratumOfValue(stratumValues[k]);
         if (h < 1 || h > strata.count) {
             continue;
         }

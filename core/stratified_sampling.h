@@ -36,14 +36,18 @@ struct StratifiedPlan {
     StratifiedFrame frame;
     StratumCounts sampleSizes{};
 };
+/// \brief The plan of strata by `stratifier`, the variances of `target` in them
+/// and the allocation of n.
+StratifiedPlan PrepareStratifiedPlan(int stratifier, int target, int n, AllocationCode allocation);
 /// \brief The plan of the settings in force: auxiliaryVariable, targetVariable,
 /// sampleSize and allocationCode.
 StratifiedPlan PrepareStratifiedPlan();
 
 /// \brief For h = 1..H, the partial shuffle of stratum h's units draws n_h of them
 /// with RandomIndex(N_h - i + 1), i = 1..n_h; they fill sample[0], sample[1], ...
-/// stratum after stratum. `sample` works as the shuffle's room and needs as many
-/// places as the frame has units (fewer: nothing is drawn). Returns the units drawn.
+/// stratum after stratum. `sample` needs a place for each unit drawn (fewer:
+/// nothing is drawn). Returns the units drawn. A stratum much larger than its n_h
+/// is never laid out: the draw costs about n, not N.
 int DrawStratifiedSample(const StratifiedFrame& frame, const StratumCounts& sampleSizes,
                          std::span<std::int32_t> sample);
 

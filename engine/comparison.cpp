@@ -24,15 +24,13 @@ public:
     explicit DesignDraw(const DesignChoice& design) : design_(design)
     {
         if (design.design == DesignStratified) {
-            const StratifiedAllocation allocation = AllocateStratifiedSample(
-                design.variable, SimulationState.targetVariable, SimulationState.sampleSize,
-                static_cast<AllocationCode>(design.allocation));
-            if (allocation.sampleSizes) {
-                plan_.frame = BuildStratifiedFrame(allocation.check.strata, design.variable);
-                plan_.sampleSizes = *allocation.sampleSizes;
-            }
+            plan_ = PrepareStratifiedPlan(design.variable, SimulationState.targetVariable,
+                                          SimulationState.sampleSize,
+                                          static_cast<AllocationCode>(design.allocation));
         } else if (design.design == DesignSystematic) {
             order_ = SystematicOrder(design.variable);
+        } else if (design.design == DesignProportionalToSize) {
+            sizePlan_ = PrepareProportionalToSizePlan(design.variable);
         }
     }
 
@@ -41,7 +39,7 @@ public:
     {
         switch (design_.design) {
             case DesignProportionalToSize:
-                DrawSampleProportionalToSizeBy(design_.variable);
+                DrawSampleProportionalToSize(sizePlan_);
                 break;
             case DesignStratified:
                 DrawSampleStratified(plan_);
@@ -84,6 +82,7 @@ private:
     }
 
     DesignChoice design_;
+    ProportionalToSizePlan sizePlan_;
     StratifiedPlan plan_;
     std::vector<std::int32_t> order_;
 };

@@ -109,6 +109,9 @@ void RunEngine::StartRun()
 
 void RunEngine::PrepareDesign()
 {
+    sizePlan_ = SimulationState.designCode == DesignProportionalToSize
+                    ? PrepareProportionalToSizePlan(SimulationState.auxiliaryVariable)
+                    : ProportionalToSizePlan{};
     stratifiedPlan_ =
         SimulationState.designCode == DesignStratified ? PrepareStratifiedPlan() : StratifiedPlan{};
     systematicOrder_.clear();
@@ -121,7 +124,7 @@ void RunEngine::DrawSampleOfDesign() const
 {
     switch (SimulationState.designCode) {
         case DesignProportionalToSize:
-            DrawSampleProportionalToSize();
+            DrawSampleProportionalToSize(sizePlan_);
             break;
         case DesignStratified:
             DrawSampleStratified(stratifiedPlan_);

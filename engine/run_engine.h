@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/random_sampling.h"
 #include "core/stratified_sampling.h"
 #include "engine/interval_rule.h"
 
@@ -79,7 +80,8 @@ public:
 
 private:
     void AddInterval(SampleResult& result);
-    /// The frame and allocation of design 12, the ordered list of design 13.
+    /// The largest size of design 11, the frame and allocation of design 12, the
+    /// ordered list of design 13: what depends only on the population and settings.
     void PrepareDesign();
     void DrawSampleOfDesign() const;
     /// One draw with its estimate; false when the sample has to be replaced.
@@ -91,6 +93,7 @@ private:
     int samplesDrawn_ = 0;
     int correctIntervals_ = 0;
     bool stopped_ = false;
+    ProportionalToSizePlan sizePlan_;
     StratifiedPlan stratifiedPlan_;
     std::vector<std::int32_t> systematicOrder_;
 };

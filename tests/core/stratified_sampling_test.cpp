@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <optional>
 #include <random>
 #include <vector>
@@ -177,6 +178,83 @@ TEST(DrawSampleStratified, ShufflesEachStratumInTurnWithItsOwnIndexes)
     EXPECT_EQ(sample, (std::vector<int>{4, 2, 1, 6}));
     EXPECT_EQ(SimulationState.respondentCount, 4);
     EXPECT_EQ(RandomGenerator.seed, 2377737157u);
+}
+
+/// The reference draw: each stratum's whole list copied and shuffled in place.
+std::vector<std::int32_t> LaidOutStratifiedDraw(const StratifiedFrame& frame,
+                                                const StratumCounts& sampleSizes)
+{
+    std::vector<std::int32_t> sample;
+    for (int h = 1; h <= frame.strata.count; ++h) {
+        const int size = frame.strata.sizes[h];
+        const int take = std::clamp(sampleSizes[h], 0, size);
+        std::vector<std::int32_t> list(frame.units.begin() + frame.first[h],
+                                       frame.units.begin() + frame.first[h] + size);
+        for (int i = 1; i <= take; ++i) {
+            const int j = i + RandomIndex(size - i + 1) - 1;
+            std::swap(list[i - 1], list[j - 1]);
+        }
+        sample.insert(sample.end(), list.begin(), list.begin() + take);
+    }
+    return sample;
+}
+
+/// Strata of the given sizes whose units run backwards (N, N - 1, ..., 1), so
+/// that no unit equals its place in the list.
+StratifiedFrame BackwardFrame(const std::vector<int>& sizes)
+{
+    StratifiedFrame frame;
+    frame.strata = StrataOfSizes(sizes);
+    for (int h = 1; h <= frame.strata.count; ++h) {
+        frame.first[h] = static_cast<int>(frame.units.size());
+        for (int k = 0; k < sizes[h - 1]; ++k) {
+            frame.units.push_back(frame.strata.units - static_cast<int>(frame.units.size()));
+        }
+    }
+    return frame;
+}
+
+struct ShuffleCase {
+    const char* what;
+    std::vector<int> strataSizes;
+    std::vector<int> sampleSizes;
+};
+
+TEST(DrawStratifiedSample, DrawsTheUnitsAndRandomNumbersOfTheLaidOutShuffle)
+{
+    const std::vector<ShuffleCase> cases = {
+        {"a stratum of one unit", {1}, {1}},
+        {"a census", {50}, {50}},
+        {"one of eight units, laid out", {8}, {1}},
+        {"one of nine units, not laid out", {9}, {1}},
+        {"125 of 1000, laid out", {1000}, {125}},
+        {"124 of 1000, not laid out", {1000}, {124}},
+        {"small samples of large strata", {40000, 33000, 27000}, {400, 330, 270}},
+        {"strata with nothing, all and a few to draw", {7, 20000, 3, 500}, {7, 10, 0, 20}},
+        {"n_h beyond N_h and below 0 clamped", {5, 100}, {9, -2}},
+        {"many places met twice", {100000}, {12000}},
+    };
+    for (const ShuffleCase& c : cases) {
+        const StratifiedFrame frame = BackwardFrame(c.strataSizes);
+        StratumCounts sampleSizes{};
+        std::copy(c.sampleSizes.begin(), c.sampleSizes.end(), sampleSizes.begin() + 1);
+        for (const std::uint32_t seed : {0u, 12345u, 4294967295u}) {
+            RandomGenerator.seed = seed;
+            const std::vector<std::int32_t> expected = LaidOutStratifiedDraw(frame, sampleSizes);
+            const std::uint32_t seedAfter = RandomGenerator.seed;
+            RandomGenerator.seed = seed;
+            std::vector<std::int32_t> sample(expected.size() + 1, -7);
+            const int drawn = DrawStratifiedSample(frame, sampleSizes, sample);
+            ASSERT_EQ(drawn, static_cast<int>(expected.size())) << c.what << ", seed " << seed;
+            EXPECT_TRUE(std::equal(expected.begin(), expected.end(), sample.begin()))
+                << c.what << ", seed " << seed;
+            EXPECT_EQ(sample.back(), -7) << c.what << ": written beyond the units drawn";
+            EXPECT_EQ(RandomGenerator.seed, seedAfter) << c.what << ", seed " << seed;
+            sample.resize(expected.size() - 1);
+            EXPECT_EQ(DrawStratifiedSample(frame, sampleSizes, sample), 0) << c.what << ": too little room";
+            EXPECT_EQ(RandomGenerator.seed, seedAfter) << c.what << ": drew without room";
+        }
+    }
 }
 
 struct EstimateCase {
