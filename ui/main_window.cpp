@@ -381,11 +381,11 @@ bool TMain::ReadPopulationFrom(const QString& path)
 bool TMain::ImportDelimitedFile(const std::string& path)
 {
     const DelimitedTable table = ReadDelimitedFile(path);
-    ImportChoice choice;
-    if (!ImportDialog->Execute(table, choice)) {
+    PopulationContents population;
+    if (!ImportDialog->Execute(table, population)) {
         return false;
     }
-    AdoptPopulation(DelimitedPopulation(table, choice.columns, choice.dropMissing));
+    AdoptPopulation(std::move(population));
     return true;
 }
 

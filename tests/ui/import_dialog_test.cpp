@@ -132,6 +132,57 @@ TEST_F(FormsTest, TheImportDialogRefusesNoneOrMoreThanTenColumnsAndCancelChanges
     }
 }
 
+/// The ticks of the dialog's rows, in file order.
+QStringList Ticked(const TImportDialog* dialog)
+{
+    QStringList names;
+    for (const int j : dialog->TickedColumns()) {
+        names << dialog->ColumnList->topLevelItem(j)->text(0);
+    }
+    return names;
+}
+
+TEST_F(FormsTest, ARefusedImportKeepsTheDialogAndItsChoiceAndCountsTheRowsLeftOut)
+{
+    const QString path =
+        WriteTemporaryFile("gaps.csv", "a,b,c,t\n1,2,3,x\n2,,3,y\n3,4,NA,z\n4,,NA,w\n5,6,7,v\n");
+    auto checked = std::make_shared<bool>(false);
+    OnNextModal([checked](QWidget* modal) {
+        auto* dialog = dynamic_cast<TImportDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        const QString all = "Rows with a missing value in a ticked column: 3 of 5";
+        EXPECT_EQ(dialog->MissingRowsLabel->text(), all) << "counted before OK";
+        QTest::mouseClick(dialog->OKButton, Qt::LeftButton);
+        EXPECT_TRUE(dialog->isVisible()) << "a refusal leaves the dialog open";
+        EXPECT_TRUE(dialog->RefusalLabel->isVisible());
+        EXPECT_EQ(dialog->RefusalLabel->text(), "Line 3: missing value in column b!");
+        EXPECT_EQ(Ticked(dialog), QStringList({"a", "b", "c", "t"})) << "the ticks are kept";
+
+        // The count follows the ticks: rows 3 and 5 miss b, rows 4 and 5 miss c.
+        const std::vector<std::pair<QStringList, int>> cases = {
+            {{"a"}, 0}, {{"a", "b"}, 2}, {{"c", "t"}, 2}, {{"a", "b", "c", "t"}, 3}};
+        for (const auto& [names, rows] : cases) {
+            for (int j = 0; j < dialog->ColumnList->topLevelItemCount(); ++j) {
+                QTreeWidgetItem* item = dialog->ColumnList->topLevelItem(j);
+                item->setCheckState(0, names.contains(item->text(0)) ? Qt::Checked : Qt::Unchecked);
+            }
+            EXPECT_EQ(dialog->MissingRowsLabel->text(),
+                      QStringLiteral("Rows with a missing value in a ticked column: %1 of 5").arg(rows))
+                << names.join(',').toStdString();
+        }
+        EXPECT_FALSE(dialog->RefusalLabel->isVisible()) << "a changed choice clears the refusal";
+        dialog->DropMissingBox->setChecked(true);
+        *checked = true;
+        QTest::mouseClick(dialog->OKButton, Qt::LeftButton);
+    });
+    Forms.Main->OpenPopulation(path);
+    ASSERT_TRUE(*checked);
+    EXPECT_EQ(SimulationState.variableCount, 4);
+    ASSERT_EQ(SimulationState.unitCount, 2) << "the rows on lines 2 and 6";
+    EXPECT_EQ(UnitValue(2, 1), 5.0);
+    EXPECT_EQ(Forms.Main->Label10->text(), "gaps");
+}
+
 TEST_F(FormsTest, DroppedFilesAndBadFilesGoThroughTheSameReader)
 {
     const QString path = WriteTemporaryFile("dropped.csv", "y;group\n1,5;A\n2;B\n");
