@@ -7,6 +7,7 @@
 #include <QDropEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -217,6 +218,44 @@ TEST(PopulationArgumentTest, TakesTheLastArgumentThatIsNoOption)
     };
     for (const auto& [arguments, expected] : cases) {
         EXPECT_EQ(PopulationArgument(arguments), expected) << arguments.join(' ').toStdString();
+    }
+}
+
+TEST(ProgramOptionsTest, HelpAndVersionAnswerWithoutAWindowAndUnknownOptionsAreRefused)
+{
+    struct Case {
+        QStringList arguments;
+        int exitCode;
+        QStringList outputHolds;  ///< empty: nothing on standard output
+        QString error;            ///< the last line of standard error
+    };
+    const QStringList usage = {"Usage: tarvek [OPTIONS] [POPULATION_FILE]\n", "--zoom F", "--version",
+                               "--help"};
+    const QString refusal = QStringLiteral("tarvek: unknown option '%1' (see --help)\n");
+    const std::vector<Case> cases = {
+        {{"--help"}, 0, usage, ""},
+        {{"--zoom", "2", "-h", "a.pop"}, 0, usage, ""},
+        {{"--version"}, 0, {"tarvek version 3.11\n"}, ""},
+        {{"--frobnicate", "a.pop"}, 2, {}, refusal.arg("--frobnicate")},
+        {{"--zoom=2", "a.pop", "-x"}, 2, {}, refusal.arg("-x")},
+    };
+    for (const Case& c : cases) {
+        const std::string label = c.arguments.join(' ').toStdString();
+        QProcess program;
+        program.start(QStringLiteral(TARVEK_PROGRAM), c.arguments);
+        // A window would keep the program running: it must end on its own.
+        ASSERT_TRUE(program.waitForFinished(60000)) << label;
+        EXPECT_EQ(program.exitCode(), c.exitCode) << label;
+        const QString output = QString::fromLocal8Bit(program.readAllStandardOutput());
+        EXPECT_EQ(output.isEmpty(), c.outputHolds.isEmpty()) << label;
+        for (const QString& part : c.outputHolds) {
+            EXPECT_TRUE(output.contains(part)) << label << " lacks " << part.toStdString();
+        }
+        // Qt may warn about the environment before the refusal, on lines of its own.
+        const QString error = QString::fromLocal8Bit(program.readAllStandardError());
+        EXPECT_TRUE(c.error.isEmpty() ? error.isEmpty()
+                                      : error.endsWith(QLatin1Char('\n') + c.error) || error == c.error)
+            << label << ": " << error.toStdString();
     }
 }
 
