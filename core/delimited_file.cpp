@@ -611,6 +611,15 @@ DelimitedTable FillTable(DecodedText& text, const TableScan& scan, std::string d
     return table;
 }
 
+/// The first of `columns` whose value in data row `row` is missing, or end().
+std::vector<int>::const_iterator FirstMissingColumn(const DelimitedTable& table,
+                                                    const std::vector<int>& columns, std::size_t row)
+{
+    return std::find_if(columns.begin(), columns.end(), [&](int j) {
+        return std::isnan(table.columns[static_cast<std::size_t>(j)].values[row]);
+    });
+}
+
 DelimitedTable ReadTable(ByteSource& bytes, std::string description)
 {
     DecodedText text(bytes);
@@ -657,6 +666,17 @@ std::vector<int> FirstUsableColumns(const DelimitedTable& table)
     return chosen;
 }
 
+int RowsWithMissingValue(const DelimitedTable& table, const std::vector<int>& columns)
+{
+    int rows = 0;
+    for (std::size_t row = 0; row < table.rowLines.size(); ++row) {
+        if (FirstMissingColumn(table, columns, row) != columns.end()) {
+            ++rows;
+        }
+    }
+    return rows;
+}
+
 PopulationContents DelimitedPopulation(const DelimitedTable& table, const std::vector<int>& columns,
                                        bool dropMissing)
 {
@@ -676,9 +696,7 @@ PopulationContents DelimitedPopulation(const DelimitedTable& table, const std::v
     }
     int unit = 0;
     for (std::size_t row = 0; row < table.rowLines.size(); ++row) {
-        const auto missing = std::find_if(columns.begin(), columns.end(), [&](int j) {
-            return std::isnan(table.columns[static_cast<std::size_t>(j)].values[row]);
-        });
+        const auto missing = FirstMissingColumn(table, columns, row);
         if (missing != columns.end()) {
             if (dropMissing) {
                 continue;

@@ -50,6 +50,11 @@ DelimitedTable ParseDelimitedText(std::string_view bytes, std::string descriptio
 /// \brief The first 10 usable columns, in file order (0-based column indexes).
 std::vector<int> FirstUsableColumns(const DelimitedTable& table);
 
+/// \brief How many data rows have a missing value in at least one of the chosen
+/// columns (0-based indexes): the rows that DelimitedPopulation leaves out with
+/// `dropMissing`.
+int RowsWithMissingValue(const DelimitedTable& table, const std::vector<int>& columns);
+
 /// \brief The population of the chosen columns (0-based indexes, in the order
 /// given), one unit a kept row in file order. A row with a missing value in a
 /// chosen column is left out with `dropMissing`, otherwise it is an error

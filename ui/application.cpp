@@ -5,7 +5,11 @@
 #include <QVariant>
 #include <array>
 #include <cstdio>
+#include <optional>
 #include <string_view>
+
+#include "core/simulation_state.h"
+#include "texts/interface_text_table.h"
 
 #include "ui/distribution_window.h"
 #include "ui/comparison_window.h"
@@ -46,6 +50,50 @@ double ZoomFactorNamed(std::string_view text)
         }
     }
     return 0.0;
+}
+
+constexpr const char* UsageText =
+    "Usage: tarvek [OPTIONS] [POPULATION_FILE]\n"
+    "Opens the sampling simulator; a population file (.pop, .csv, .tsv or .txt) given\n"
+    "is read at start.\n\n"
+    "Options:\n"
+    "  -h, --help      print this usage and exit\n"
+    "      --version   print the program's version and exit\n"
+    "      --zoom F    show every window F times larger: 1, 1.5, 2 or 3\n\n"
+    "Qt's own options, such as -platform NAME or -style NAME, are taken too.\n";
+
+/// With --help or --version the answer is printed and the program ends at once,
+/// without a window: its exit code.
+std::optional<int> AnswerInformationOption(int argc, const char* const* argv)
+{
+    for (int index = 1; index < argc; ++index) {
+        const std::string_view argument = argv[index];
+        if (argument == "--help" || argument == "-h") {
+            std::fputs(UsageText, stdout);
+            return 0;
+        }
+        if (argument == "--version") {
+            FillInterfaceTexts();
+            std::printf("tarvek %s\n", SimulationState.versionText.c_str());
+            return 0;
+        }
+    }
+    return std::nullopt;
+}
+
+/// The first option that is neither the program's nor one that Qt took out of
+/// the arguments; empty when there is none.
+QString UnknownOption(const QStringList& arguments)
+{
+    for (qsizetype index = 1; index < arguments.size(); ++index) {
+        const QString& argument = arguments[index];
+        if (argument == QLatin1String("--zoom")) {
+            ++index;
+        } else if (argument.startsWith(QLatin1Char('-')) && !argument.startsWith(QLatin1String("--zoom="))) {
+            return argument;
+        }
+    }
+    return {};
 }
 
 void SetApplicationHelpFile(const QString& fileName)
@@ -122,6 +170,9 @@ void DestroyForms()
 
 int RunApplication(int argc, char** argv)
 {
+    if (const std::optional<int> exitCode = AnswerInformationOption(argc, argv)) {
+        return *exitCode;
+    }
     const double zoom = ZoomFactorFromArguments(argc, argv);
     if (zoom == 0.0) {
         std::fputs("tarvek: --zoom takes 1, 1.5, 2 or 3\n", stderr);
@@ -132,6 +183,10 @@ int RunApplication(int argc, char** argv)
     }
     KeepNoSettingsFiles();
     QApplication application(argc, argv);
+    if (const QString unknown = UnknownOption(QApplication::arguments()); !unknown.isEmpty()) {
+        std::fprintf(stderr, "tarvek: unknown option '%s' (see --help)\n", unknown.toLocal8Bit().constData());
+        return 2;
+    }
     // The application name is the title on the task bar; a display name would be
     // appended to every window title, so none is set.
     QApplication::setApplicationName(QStringLiteral("Tarvek"));

@@ -9,10 +9,10 @@
 #include <QImage>
 #include <QMenu>
 #include <QShortcut>
-#include <QStandardPaths>
 #include <QTableWidget>
 
 #include "plot/atomic_save.h"
+#include "ui/dialog_folders.h"
 #include "ui/error_message.h"
 
 namespace {
@@ -94,24 +94,8 @@ void ReportUnwritableFile(const QString& fileName, const QString& reason)
         QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(fileName), reason));
 }
 
-/// Shows `dialog` and returns the confirmed name, or an empty text.
-/// The folder this session's last picture was saved in; never stored.
-QString& LastPictureFolder()
-{
-    static QString folder;
-    return folder;
-}
-
 /// The dialog's property that holds the name it last saved, offered again.
 constexpr const char* LastPictureName = "tarvekLastPictureName";
-
-QString AskForFileName(QFileDialog* dialog)
-{
-    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
-        return {};
-    }
-    return dialog->selectedFiles().constFirst();
-}
 
 void SaveTableAsCsv(QWidget* owner, const QTableWidget* table, bool withHeader)
 {
@@ -122,7 +106,7 @@ void SaveTableAsCsv(QWidget* owner, const QTableWidget* table, bool withHeader)
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QStringLiteral("csv"));
     dialog.setNameFilter(QStringLiteral("CSV file (*.csv)"));
-    const QString fileName = AskForFileName(&dialog);
+    const QString fileName = AskForFile(&dialog, FileDialogUse::SaveFile);
     if (fileName.isEmpty()) {
         return;
     }
@@ -149,29 +133,18 @@ void SetUpPictureSaveDialog(QFileDialog* dialog)
 
 QString SaveDialogFolder(const QString& lastFolder)
 {
-    if (!lastFolder.isEmpty()) {
-        return lastFolder;
-    }
-    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    if (!pictures.isEmpty() && QDir(pictures).exists()) {
-        return pictures;
-    }
-    return QDir::homePath();
+    return StartFolder(FileDialogUse::SavePicture, lastFolder);
 }
 
 void SavePictureThroughDialog(QFileDialog* dialog, const QImage& raster, const PaintPicture& paint)
 {
     const QString previousName = dialog->property(LastPictureName).toString();
-    dialog->setDirectory(SaveDialogFolder(LastPictureFolder()));
-    if (!previousName.isEmpty()) {
-        dialog->selectFile(QFileInfo(previousName).fileName());
-    }
-    const QString fileName = AskForFileName(dialog);
+    const QString fileName =
+        AskForFile(dialog, FileDialogUse::SavePicture, QFileInfo(previousName).fileName());
     if (fileName.isEmpty()) {
         return;
     }
     dialog->setProperty(LastPictureName, fileName);
-    LastPictureFolder() = QFileInfo(fileName).absolutePath();
     WritePictureOrReport(fileName, raster, paint);
 }
 

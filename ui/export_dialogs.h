@@ -16,13 +16,12 @@ class QWidget;
 /// PNG, SVG and PDF; the suffix added to a bare name follows the chosen filter.
 void SetUpPictureSaveDialog(QFileDialog* dialog);
 
-/// \brief The folder a save dialog opens in: `lastFolder` (the one last used in
-/// this session) when there is one, otherwise the user's pictures folder when it
-/// exists, otherwise the home folder.
+/// \brief The folder a picture's Save dialog opens in, `lastFolder` being the
+/// session's last folder: StartFolder for pictures.
 QString SaveDialogFolder(const QString& lastFolder);
 
-/// \brief Shows `dialog` in the folder of the session's last picture (see
-/// SaveDialogFolder); when the user confirms a name, writes the picture in the
+/// \brief Shows `dialog` in the session's last folder (see SaveDialogFolder);
+/// when the user confirms a name, writes the picture in the
 /// format the name asks for (`raster` for BMP and PNG, `paint` for SVG and PDF)
 /// and reports a file that cannot be created. The dialog offers that name next
 /// time.

@@ -6,15 +6,23 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QUrl>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <set>
 
 #include "ui/chm_file.h"
 #include "ui/error_message.h"
@@ -66,6 +74,12 @@ private:
     std::shared_ptr<ChmFile> file_;
 };
 
+/// The words of a search, each of which a page must contain.
+QStringList SearchWords(const QString& query)
+{
+    return query.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
 QTreeWidget* NewTopicTree(const QString& name, QWidget* parent)
 {
     auto* tree = new QTreeWidget(parent);
@@ -89,11 +103,8 @@ HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window)
     Tabs->addTab(Contents, QStringLiteral("Contents"));
     Index = NewTopicTree(QStringLiteral("Index"), Tabs);
     Tabs->addTab(Index, QStringLiteral("Index"));
-
-    auto* browser = new ChmBrowser(splitter);
-    browser->setObjectName(QStringLiteral("Page"));
-    browser->setOpenLinks(false);
-    Page = browser;
+    Tabs->addTab(CreateSearchTab(), QStringLiteral("Search"));
+    splitter->addWidget(CreatePageSide());
 
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
@@ -105,11 +116,18 @@ HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window)
     const QSize available = QGuiApplication::primaryScreen()->availableSize();
     resize(qMin(900, available.width() * 9 / 10), qMin(640, available.height() * 9 / 10));
 
-    // Escape and Ctrl+W close the window, wherever the focus is in it.
+    // Escape and Ctrl+W close the window, wherever the focus is in it; so work
+    // the keys of the history and of the search.
     for (const QKeySequence& keys : {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
         auto* closing = new QShortcut(keys, this);
         connect(closing, &QShortcut::activated, this, &QWidget::close);
     }
+    connect(new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Left), this), &QShortcut::activated, Page,
+            &QTextBrowser::backward);
+    connect(new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Right), this), &QShortcut::activated, Page,
+            &QTextBrowser::forward);
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_F), this), &QShortcut::activated, this,
+            &HelpViewer::StartSearch);
 
     connect(Contents, &QTreeWidget::currentItemChanged, this, &HelpViewer::TopicChosen);
     connect(Index, &QTreeWidget::currentItemChanged, this, &HelpViewer::TopicChosen);
@@ -118,6 +136,58 @@ HelpViewer::HelpViewer(QWidget* parent) : QWidget(parent, Qt::Window)
 }
 
 HelpViewer::~HelpViewer() = default;
+
+QWidget* HelpViewer::CreateSearchTab()
+{
+    Search = new QWidget;
+    Search->setObjectName(QStringLiteral("Search"));
+    SearchField = new QLineEdit(Search);
+    SearchField->setObjectName(QStringLiteral("SearchField"));
+    SearchField->setPlaceholderText(QStringLiteral("Words to find"));
+    SearchField->setClearButtonEnabled(true);
+    SearchCount = new QLabel(Search);
+    SearchCount->setObjectName(QStringLiteral("SearchCount"));
+    SearchResults = new QListWidget(Search);
+    SearchResults->setObjectName(QStringLiteral("SearchResults"));
+    auto* layout = new QVBoxLayout(Search);
+    layout->addWidget(SearchField);
+    layout->addWidget(SearchCount);
+    layout->addWidget(SearchResults);
+    connect(SearchField, &QLineEdit::textChanged, this, &HelpViewer::SearchChanged);
+    connect(SearchResults, &QListWidget::currentItemChanged, this, &HelpViewer::ResultChosen);
+    return Search;
+}
+
+QWidget* HelpViewer::CreatePageSide()
+{
+    auto* side = new QWidget;
+    BackButton = new QPushButton(QStringLiteral("Back"), side);
+    BackButton->setObjectName(QStringLiteral("BackButton"));
+    BackButton->setToolTip(QStringLiteral("Alt+Left"));
+    BackButton->setEnabled(false);
+    ForwardButton = new QPushButton(QStringLiteral("Forward"), side);
+    ForwardButton->setObjectName(QStringLiteral("ForwardButton"));
+    ForwardButton->setToolTip(QStringLiteral("Alt+Right"));
+    ForwardButton->setEnabled(false);
+    auto* browser = new ChmBrowser(side);
+    browser->setObjectName(QStringLiteral("Page"));
+    browser->setOpenLinks(false);
+    Page = browser;
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(BackButton);
+    buttons->addWidget(ForwardButton);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(side);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(buttons);
+    layout->addWidget(Page);
+    connect(BackButton, &QPushButton::clicked, Page, &QTextBrowser::backward);
+    connect(ForwardButton, &QPushButton::clicked, Page, &QTextBrowser::forward);
+    connect(Page, &QTextBrowser::backwardAvailable, BackButton, &QWidget::setEnabled);
+    connect(Page, &QTextBrowser::forwardAvailable, ForwardButton, &QWidget::setEnabled);
+    return side;
+}
 
 bool HelpViewer::OpenFile(const QString& path)
 {
@@ -131,14 +201,17 @@ bool HelpViewer::OpenFile(const QString& path)
                    (file_->title().isEmpty() ? QFileInfo(path).fileName() : file_->title()));
 
     const std::vector<HelpTopic> contents = ReadSitemap(file_->contentsPath());
+    contentsPages_ = PagesOf(contents);
+    pageTexts_.clear();
+    SearchField->clear();
     FillTree(Contents, contents);
     FillTree(Index, ReadSitemap(file_->indexPath()));
     Page->clearHistory();
     Tabs->setCurrentWidget(Contents);
 
     QString first = file_->defaultTopic();
-    if (first.isEmpty() && !PagesOf(contents).empty()) {
-        first = PagesOf(contents).front();
+    if (first.isEmpty() && !contentsPages_.empty()) {
+        first = contentsPages_.front();
     }
     ShowPage(first);
     Contents->setFocus();
@@ -150,6 +223,78 @@ void HelpViewer::ShowPage(const QString& local)
     if (!local.isEmpty()) {
         Page->setSource(PageUrl(local), QTextDocument::HtmlResource);
     }
+}
+
+void HelpViewer::StartSearch()
+{
+    Tabs->setCurrentWidget(Search);
+    SearchField->setFocus();
+    SearchField->selectAll();
+}
+
+// Lists the pages that hold every word, in any case, in the order of the contents.
+void HelpViewer::SearchChanged(const QString& query)
+{
+    const QStringList words = SearchWords(query);
+    const QSignalBlocker blocker(SearchResults);
+    SearchResults->clear();
+    if (words.isEmpty()) {
+        SearchCount->clear();
+        return;
+    }
+    for (const PageText& page : PageTexts()) {
+        const auto onPage = [&page](const QString& word) {
+            return page.text.contains(word, Qt::CaseInsensitive);
+        };
+        if (std::all_of(words.begin(), words.end(), onPage)) {
+            auto* item = new QListWidgetItem(page.title, SearchResults);
+            item->setData(LocalRole, page.local);
+        }
+    }
+    const int found = SearchResults->count();
+    SearchCount->setText(found == 0   ? QStringLiteral("No page holds every word.")
+                         : found == 1 ? QStringLiteral("1 page")
+                                      : QStringLiteral("%1 pages").arg(found));
+}
+
+// The page opens at the first place that holds the first word.
+void HelpViewer::ResultChosen(QListWidgetItem* item)
+{
+    if (item == nullptr) {
+        return;
+    }
+    ShowPage(item->data(LocalRole).toString());
+    const QStringList words = SearchWords(SearchField->text());
+    if (!words.isEmpty()) {
+        Page->find(words.front());
+    }
+}
+
+// Every page once: those of the contents in their order, then any other.
+const std::vector<HelpViewer::PageText>& HelpViewer::PageTexts()
+{
+    if (!pageTexts_.empty() || file_ == nullptr) {
+        return pageTexts_;
+    }
+    std::vector<QString> pages = contentsPages_;
+    for (const QString& path : file_->filePaths()) {
+        if (path.endsWith(QLatin1String(".html"), Qt::CaseInsensitive) ||
+            path.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive)) {
+            pages.push_back(path);
+        }
+    }
+    std::set<QString> seen;
+    for (const QString& local : pages) {
+        const QString path = PagePath(PageUrl(local));
+        if (!seen.insert(path).second) {
+            continue;
+        }
+        QTextDocument document;
+        document.setHtml(QString::fromLatin1(file_->read(path).value_or(QByteArray())));
+        const QString title = document.metaInformation(QTextDocument::DocumentTitle);
+        pageTexts_.push_back({path, title, title + QLatin1Char('\n') + document.toPlainText()});
+    }
+    return pageTexts_;
 }
 
 std::vector<HelpTopic> HelpViewer::ReadSitemap(const QString& path) const

@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <algorithm>
+#include <utility>
 
 #include "core/delimited_file.h"
 #include "core/simulation_state.h"
@@ -30,7 +32,7 @@ QString TypeText(const DelimitedColumn& column)
 TImportDialog::TImportDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("ImportDialog"));
-    SetUpSettingsDialog(this, 440, 330);
+    SetUpSettingsDialog(this, 440, 370);
     setWindowTitle(QStringLiteral(" Import population"));
     Label1 = CreateLabel(this, "Label1", 16, 12);
     SetAutoSizedText(Label1, QStringLiteral("Tick the columns to read as variables (at most 10):"));
@@ -52,14 +54,26 @@ TImportDialog::TImportDialog(QWidget* parent) : QDialog(parent)
         new QCheckBox(QStringLiteral("Leave out rows with a missing value in a ticked column"), this);
     DropMissingBox->setObjectName(QStringLiteral("DropMissingBox"));
     Place(DropMissingBox, 16, 260, 408, 20);
-    CancelButton = CreateButton(this, "CancelButton", "Cancel", 272, 292, 65, 25);
-    OKButton = CreateOKButton(this, 352, 292, 65, 25);
+    MissingRowsLabel = CreateLabel(this, "MissingRowsLabel", 36, 282);
+    // A refused choice is said here, in white on red, and the choice stays.
+    RefusalLabel = new QLabel(this);
+    RefusalLabel->setObjectName(QStringLiteral("RefusalLabel"));
+    RefusalLabel->setAutoFillBackground(true);
+    SetBackground(RefusalLabel, tarvek_colors::ErrorBackground);
+    RefusalLabel->setIndent(6);
+    Place(RefusalLabel, 16, 302, 408, 20);
+    RefusalLabel->hide();
+    CancelButton = CreateButton(this, "CancelButton", "Cancel", 272, 332, 65, 25);
+    OKButton = CreateOKButton(this, 352, 332, 65, 25);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(OKButton, &QPushButton::clicked, this, &TImportDialog::OKButtonClick);
+    connect(ColumnList, &QTreeWidget::itemChanged, this, &TImportDialog::ChoiceChanged);
+    connect(DropMissingBox, &QCheckBox::toggled, this, &TImportDialog::ChoiceChanged);
 }
 
-bool TImportDialog::Execute(const DelimitedTable& table, ImportChoice& choice)
+bool TImportDialog::Execute(const DelimitedTable& table, PopulationContents& population)
 {
+    table_ = nullptr;
     ColumnList->clear();
     const std::vector<int> first = FirstUsableColumns(table);
     for (std::size_t j = 0; j < table.columns.size(); ++j) {
@@ -76,12 +90,15 @@ bool TImportDialog::Execute(const DelimitedTable& table, ImportChoice& choice)
         }
     }
     DropMissingBox->setChecked(false);
-    if (exec() != QDialog::Accepted) {
-        return false;
+    table_ = &table;
+    ChoiceChanged();
+    const bool accepted = exec() == QDialog::Accepted;
+    table_ = nullptr;
+    if (accepted) {
+        population = std::move(population_);
     }
-    choice.columns = TickedColumns();
-    choice.dropMissing = DropMissingBox->isChecked();
-    return true;
+    population_ = PopulationContents{};
+    return accepted;
 }
 
 std::vector<int> TImportDialog::TickedColumns() const
@@ -103,6 +120,31 @@ void TImportDialog::OKButtonClick()
     } else if (ticked > MaxVariables) {
         ShowErrorMessage(QString::fromLatin1(TooManyColumnsMessage));
     } else {
-        accept();
+        try {
+            population_ = DelimitedPopulation(*table_, TickedColumns(), DropMissingBox->isChecked());
+            accept();
+        } catch (const PopulationFileError& refusal) {
+            ShowRefusal(QString::fromStdString(refusal.what()));
+        }
     }
+}
+
+// The count follows every tick; a refusal said about the previous choice goes.
+void TImportDialog::ChoiceChanged()
+{
+    if (table_ == nullptr) {
+        return;
+    }
+    ShowRefusal(QString());
+    const int rows = RowsWithMissingValue(*table_, TickedColumns());
+    SetAutoSizedText(MissingRowsLabel,
+                     QStringLiteral("Rows with a missing value in a ticked column: %1 of %2")
+                         .arg(rows)
+                         .arg(static_cast<qsizetype>(table_->rowLines.size())));
+}
+
+void TImportDialog::ShowRefusal(const QString& message)
+{
+    RefusalLabel->setText(message);
+    RefusalLabel->setVisible(!message.isEmpty());
 }

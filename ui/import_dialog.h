@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <vector>
 
+#include "core/population_file.h"
+
 struct DelimitedTable;
 
 inline constexpr const char* NoColumnTickedMessage = "Tick at least one column!";
@@ -14,24 +16,20 @@ class QLabel;
 class QPushButton;
 class QTreeWidget;
 
-/// \brief What the user chose: the columns (0-based, in file order) and whether
-/// rows with a missing value in one of them are left out.
-struct ImportChoice {
-    std::vector<int> columns;
-    bool dropMissing = false;
-};
-
 class TImportDialog : public QDialog {
 public:
     explicit TImportDialog(QWidget* parent = nullptr);
 
     /// \brief Lists the table's columns with their type and missing values, the
-    /// first 10 usable ones ticked, and shows the dialog modally. True with the
-    /// choice when the user confirmed it.
-    bool Execute(const DelimitedTable& table, ImportChoice& choice);
+    /// first 10 usable ones ticked, and shows the dialog modally. True, with the
+    /// population of the ticked columns, when the user confirmed a choice that
+    /// reads.
+    bool Execute(const DelimitedTable& table, PopulationContents& population);
 
-    /// \brief Accepts the ticked columns; refuses none or more than 10 through
-    /// the error-message dialog.
+    /// \brief Refuses none or more than 10 ticked columns through the
+    /// error-message dialog; otherwise makes the population of the ticked
+    /// columns and closes, or shows why it cannot be made and stays open with
+    /// the choice as it is.
     void OKButtonClick();
 
     /// \brief The columns ticked now, in file order.
@@ -40,6 +38,15 @@ public:
     QLabel* Label1 = nullptr;
     QTreeWidget* ColumnList = nullptr;
     QCheckBox* DropMissingBox = nullptr;
+    QLabel* MissingRowsLabel = nullptr;
+    QLabel* RefusalLabel = nullptr;
     QPushButton* CancelButton = nullptr;
     QPushButton* OKButton = nullptr;
+
+private:
+    void ChoiceChanged();
+    void ShowRefusal(const QString& message);
+
+    const DelimitedTable* table_ = nullptr;  ///< the table shown, during Execute only
+    PopulationContents population_;
 };

@@ -77,9 +77,9 @@ void ApplyPanelCaptions(TMain& main)
 void ApplyOpenDialogTexts(TMain& main)
 {
     main.OpenDialog->setWindowTitle(QStringLiteral(" Select population file"));
-    main.OpenDialog->setNameFilters({QStringLiteral("Population files (*.pop)"),
-                                     QStringLiteral("CSV files (*.csv *.tsv *.txt)"),
-                                     QStringLiteral("All population files (*.pop *.csv *.tsv *.txt)")});
+    main.OpenDialog->setNameFilters({QStringLiteral("All populations (*.pop *.csv *.tsv *.txt)"),
+                                     QStringLiteral("Population files (*.pop)"),
+                                     QStringLiteral("CSV files (*.csv *.tsv *.txt)")});
 }
 
 void ApplyMainWindowTexts(TMain& main)

@@ -1,7 +1,6 @@
 #include "ui/main_window.h"
 
 #include <QAction>
-#include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QFileDialog>
@@ -27,10 +26,10 @@
 #include "plot/atomic_save.h"
 #include "ui/distribution_window.h"
 #include "ui/comparison_window.h"
+#include "ui/dialog_folders.h"
 #include "ui/interval_window.h"
 #include "ui/about_box.h"
 #include "ui/error_message.h"
-#include "ui/example_data.h"
 #include "ui/forms.h"
 #include "ui/help_viewer.h"
 #include "ui/import_dialog.h"
@@ -107,12 +106,6 @@ MainWindowGeometry ComputeMainWindowGeometry(int screenWidth, int screenHeight)
     g.panelLeft = nearest((g.outerWidth - InfoPanelWidth) / 2.0);
     g.panelTop = nearest((g.outerHeight - InfoPanelHeight) / 2.0);
     return g;
-}
-
-QString PopulationStartFolder()
-{
-    const QString examples = ExamplesFolder();
-    return examples.isEmpty() ? QDir::currentPath() : examples;
 }
 
 QString PopulationArgument(const QStringList& arguments)
@@ -239,8 +232,8 @@ void TMain::CreateOpenDialog()
     OpenDialog->setOption(QFileDialog::DontUseNativeDialog);
     OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
     OpenDialog->setFileMode(QFileDialog::ExistingFile);
-    // Later uses open where the previous one ended: the dialog keeps its folder.
-    OpenDialog->setDirectory(PopulationStartFolder());
+    // Each use sets the folder again (see AskForFile); before the first, the examples.
+    OpenDialog->setDirectory(StartFolder(FileDialogUse::ReadPopulation, QString()));
 
     SavePopulationDialog = new QFileDialog(this);
     SavePopulationDialog->setObjectName(QStringLiteral("SavePopulationDialog"));
@@ -346,14 +339,8 @@ void TMain::RunCommand(const std::function<void()>& command)
 
 void TMain::Readpopulation1Click()
 {
-    if (OpenDialog->exec() != QDialog::Accepted) {
-        return;
-    }
-    const QStringList chosen = OpenDialog->selectedFiles();
-    if (chosen.isEmpty()) {
-        return;
-    }
-    if (ReadPopulationFrom(chosen.first())) {
+    const QString chosen = AskForFile(OpenDialog, FileDialogUse::ReadPopulation);
+    if (!chosen.isEmpty() && ReadPopulationFrom(chosen)) {
         UpdateInfo();
     }
 }
@@ -381,11 +368,11 @@ bool TMain::ReadPopulationFrom(const QString& path)
 bool TMain::ImportDelimitedFile(const std::string& path)
 {
     const DelimitedTable table = ReadDelimitedFile(path);
-    ImportChoice choice;
-    if (!ImportDialog->Execute(table, choice)) {
+    PopulationContents population;
+    if (!ImportDialog->Execute(table, population)) {
         return false;
     }
-    AdoptPopulation(DelimitedPopulation(table, choice.columns, choice.dropMissing));
+    AdoptPopulation(std::move(population));
     return true;
 }
 
@@ -421,11 +408,10 @@ void TMain::Savepopulation1Click()
         ShowErrorMessage(Text(InterfaceTexts.messageTexts[1]));
         return;
     }
-    if (SavePopulationDialog->exec() != QDialog::Accepted ||
-        SavePopulationDialog->selectedFiles().isEmpty()) {
-        return;
+    const QString chosen = AskForFile(SavePopulationDialog, FileDialogUse::SaveFile);
+    if (!chosen.isEmpty()) {
+        SavePopulationTo(chosen);
     }
-    SavePopulationTo(SavePopulationDialog->selectedFiles().constFirst());
 }
 
 void TMain::SavePopulationTo(const QString& path)

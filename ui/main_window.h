@@ -43,9 +43,6 @@ inline constexpr int InfoPanelHeight = 185;
 /// screen, top edge at 10%, centred horizontally, the panel centred in the outer size.
 MainWindowGeometry ComputeMainWindowGeometry(int screenWidth, int screenHeight);
 
-/// \brief The folder the open dialog shows on its first use.
-QString PopulationStartFolder();
-
 inline constexpr const char* TargetVariableMissingMessage = "You must specify a target variable!";
 
 /// \brief The population file named on the command line (arguments after the

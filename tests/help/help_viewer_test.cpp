@@ -4,14 +4,21 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QKeySequence>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTreeWidget>
 #include <QWidget>
+#include <algorithm>
 
 #include "tests/support/gui_test_support.h"
 #include "ui/example_data.h"
@@ -132,6 +139,86 @@ TEST(HelpViewer, EscapeAndCtrlWCloseTheWindowWhereverTheFocusIs)
             EXPECT_FALSE(viewer.isVisible()) << QKeySequence(keys).toString().toStdString();
         }
     }
+}
+
+/// The titles of the help's source pages that hold every word, in any case, in
+/// their text without markup: what a search must find, worked out apart from it.
+std::string SourcePagesHolding(const QStringList& words)
+{
+    const QRegularExpression tag(QStringLiteral("<[^>]*>"));
+    const QRegularExpression title(QStringLiteral("<title>([^<]*)</title>"));
+    QStringList titles;
+    const QDir folder(QStringLiteral(TARVEK_HELP_SOURCE_FOLDER));
+    for (const QString& name : folder.entryList({QStringLiteral("*.html")})) {
+        QFile page(folder.filePath(name));
+        EXPECT_TRUE(page.open(QIODevice::ReadOnly)) << name.toStdString();
+        const QString html = QString::fromLatin1(page.readAll());
+        const QString text = QString(html).remove(tag);
+        if (std::all_of(words.begin(), words.end(),
+                        [&text](const QString& word) { return text.contains(word, Qt::CaseInsensitive); })) {
+            titles << title.match(html).captured(1);
+        }
+    }
+    titles.sort();
+    return titles.join(QStringLiteral(", ")).toStdString();
+}
+
+TEST(HelpViewer, BackForwardAndSearchOverEveryPage)
+{
+    HelpViewer viewer;
+    ASSERT_TRUE(viewer.OpenFile(BuiltHelpFile));
+    viewer.show();
+    viewer.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&viewer));
+    EXPECT_FALSE(viewer.BackButton->isEnabled());
+    viewer.Contents->setCurrentItem(FindTopic(viewer.Contents, QStringLiteral("Estimators")));
+    emit viewer.Page->anchorClicked(
+        viewer.Page->source().resolved(QUrl(QStringLiteral("worked_example.html"))));
+    const auto shown = [&viewer] {
+        return (viewer.Page->documentTitle() + " | " + viewer.Contents->currentItem()->text(0) + " | " +
+                (viewer.BackButton->isEnabled() ? "back" : "-") +
+                (viewer.ForwardButton->isEnabled() ? " forward" : " -"))
+            .toStdString();
+    };
+    EXPECT_EQ(shown(), "A worked example | A worked example | back -");
+    QTest::keyClick(viewer.Contents, Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(shown(), "Estimators | Estimators | back forward");
+    QTest::keyClick(viewer.Page, Qt::Key_Right, Qt::AltModifier);
+    EXPECT_EQ(shown(), "A worked example | A worked example | back -");
+    QTest::mouseClick(viewer.BackButton, Qt::LeftButton);
+    QTest::mouseClick(viewer.BackButton, Qt::LeftButton);
+    EXPECT_EQ(shown(), "Welcome to Tarvek | Welcome to Tarvek | - forward");
+    QTest::mouseClick(viewer.ForwardButton, Qt::LeftButton);
+    EXPECT_EQ(viewer.Page->documentTitle().toStdString(), "Estimators");
+
+    viewer.Contents->setFocus();
+    QTest::keyClick(viewer.Contents, Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(viewer.Tabs->currentWidget(), viewer.Search);
+    ASSERT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(viewer.SearchField))
+        << "Ctrl+F is ready for typing";
+    // One word, two words (fewer pages hold both) in other capitals, and words no page holds together.
+    for (const QString query : {"Neyman", "zoom PROJECTOR", "neyman projector"}) {
+        viewer.SearchField->selectAll();
+        QTest::keyClicks(viewer.SearchField, query);
+        QStringList found;
+        for (int row = 0; row < viewer.SearchResults->count(); ++row) {
+            found << viewer.SearchResults->item(row)->text();
+        }
+        found.sort();
+        const std::string expected = SourcePagesHolding(query.split(' '));
+        EXPECT_EQ(found.join(", ").toStdString(), expected) << query.toStdString();
+        const QString count = found.isEmpty()     ? "No page holds every word."
+                              : found.size() == 1 ? "1 page"
+                                                  : QString("%1 pages").arg(found.size());
+        EXPECT_EQ(viewer.SearchCount->text(), count) << query.toStdString();
+    }
+    viewer.SearchField->setText("zoom PROJECTOR");
+    ASSERT_GT(viewer.SearchResults->count(), 0);
+    viewer.SearchResults->setCurrentRow(0);
+    EXPECT_EQ(viewer.Page->documentTitle(), viewer.SearchResults->item(0)->text());
+    EXPECT_EQ(viewer.Page->textCursor().selectedText().toLower(), "zoom") << "the page opens at the word";
+    QTest::keyClick(viewer.SearchResults, Qt::Key_Left, Qt::AltModifier);
+    EXPECT_EQ(viewer.Page->documentTitle().toStdString(), "Estimators") << "a found page joins the history";
 }
 
 TEST(OpenHelpFile, AMissingHelpFileIsReportedByName)

@@ -7,6 +7,7 @@
 #include <QDropEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -132,6 +133,57 @@ TEST_F(FormsTest, TheImportDialogRefusesNoneOrMoreThanTenColumnsAndCancelChanges
     }
 }
 
+/// The ticks of the dialog's rows, in file order.
+QStringList Ticked(const TImportDialog* dialog)
+{
+    QStringList names;
+    for (const int j : dialog->TickedColumns()) {
+        names << dialog->ColumnList->topLevelItem(j)->text(0);
+    }
+    return names;
+}
+
+TEST_F(FormsTest, ARefusedImportKeepsTheDialogAndItsChoiceAndCountsTheRowsLeftOut)
+{
+    const QString path =
+        WriteTemporaryFile("gaps.csv", "a,b,c,t\n1,2,3,x\n2,,3,y\n3,4,NA,z\n4,,NA,w\n5,6,7,v\n");
+    auto checked = std::make_shared<bool>(false);
+    OnNextModal([checked](QWidget* modal) {
+        auto* dialog = dynamic_cast<TImportDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        const QString all = "Rows with a missing value in a ticked column: 3 of 5";
+        EXPECT_EQ(dialog->MissingRowsLabel->text(), all) << "counted before OK";
+        QTest::mouseClick(dialog->OKButton, Qt::LeftButton);
+        EXPECT_TRUE(dialog->isVisible()) << "a refusal leaves the dialog open";
+        EXPECT_TRUE(dialog->RefusalLabel->isVisible());
+        EXPECT_EQ(dialog->RefusalLabel->text(), "Line 3: missing value in column b!");
+        EXPECT_EQ(Ticked(dialog), QStringList({"a", "b", "c", "t"})) << "the ticks are kept";
+
+        // The count follows the ticks: rows 3 and 5 miss b, rows 4 and 5 miss c.
+        const std::vector<std::pair<QStringList, int>> cases = {
+            {{"a"}, 0}, {{"a", "b"}, 2}, {{"c", "t"}, 2}, {{"a", "b", "c", "t"}, 3}};
+        for (const auto& [names, rows] : cases) {
+            for (int j = 0; j < dialog->ColumnList->topLevelItemCount(); ++j) {
+                QTreeWidgetItem* item = dialog->ColumnList->topLevelItem(j);
+                item->setCheckState(0, names.contains(item->text(0)) ? Qt::Checked : Qt::Unchecked);
+            }
+            EXPECT_EQ(dialog->MissingRowsLabel->text(),
+                      QStringLiteral("Rows with a missing value in a ticked column: %1 of 5").arg(rows))
+                << names.join(',').toStdString();
+        }
+        EXPECT_FALSE(dialog->RefusalLabel->isVisible()) << "a changed choice clears the refusal";
+        dialog->DropMissingBox->setChecked(true);
+        *checked = true;
+        QTest::mouseClick(dialog->OKButton, Qt::LeftButton);
+    });
+    Forms.Main->OpenPopulation(path);
+    ASSERT_TRUE(*checked);
+    EXPECT_EQ(SimulationState.variableCount, 4);
+    ASSERT_EQ(SimulationState.unitCount, 2) << "the rows on lines 2 and 6";
+    EXPECT_EQ(UnitValue(2, 1), 5.0);
+    EXPECT_EQ(Forms.Main->Label10->text(), "gaps");
+}
+
 TEST_F(FormsTest, DroppedFilesAndBadFilesGoThroughTheSameReader)
 {
     const QString path = WriteTemporaryFile("dropped.csv", "y;group\n1,5;A\n2;B\n");
@@ -166,6 +218,44 @@ TEST(PopulationArgumentTest, TakesTheLastArgumentThatIsNoOption)
     };
     for (const auto& [arguments, expected] : cases) {
         EXPECT_EQ(PopulationArgument(arguments), expected) << arguments.join(' ').toStdString();
+    }
+}
+
+TEST(ProgramOptionsTest, HelpAndVersionAnswerWithoutAWindowAndUnknownOptionsAreRefused)
+{
+    struct Case {
+        QStringList arguments;
+        int exitCode;
+        QStringList outputHolds;  ///< empty: nothing on standard output
+        QString error;            ///< the last line of standard error
+    };
+    const QStringList usage = {"Usage: tarvek [OPTIONS] [POPULATION_FILE]\n", "--zoom F", "--version",
+                               "--help"};
+    const QString refusal = QStringLiteral("tarvek: unknown option '%1' (see --help)\n");
+    const std::vector<Case> cases = {
+        {{"--help"}, 0, usage, ""},
+        {{"--zoom", "2", "-h", "a.pop"}, 0, usage, ""},
+        {{"--version"}, 0, {"tarvek version 3.11\n"}, ""},
+        {{"--frobnicate", "a.pop"}, 2, {}, refusal.arg("--frobnicate")},
+        {{"--zoom=2", "a.pop", "-x"}, 2, {}, refusal.arg("-x")},
+    };
+    for (const Case& c : cases) {
+        const std::string label = c.arguments.join(' ').toStdString();
+        QProcess program;
+        program.start(QStringLiteral(TARVEK_PROGRAM), c.arguments);
+        // A window would keep the program running: it must end on its own.
+        ASSERT_TRUE(program.waitForFinished(60000)) << label;
+        EXPECT_EQ(program.exitCode(), c.exitCode) << label;
+        const QString output = QString::fromLocal8Bit(program.readAllStandardOutput());
+        EXPECT_EQ(output.isEmpty(), c.outputHolds.isEmpty()) << label;
+        for (const QString& part : c.outputHolds) {
+            EXPECT_TRUE(output.contains(part)) << label << " lacks " << part.toStdString();
+        }
+        // Qt may warn about the environment before the refusal, on lines of its own.
+        const QString error = QString::fromLocal8Bit(program.readAllStandardError());
+        EXPECT_TRUE(c.error.isEmpty() ? error.isEmpty()
+                                      : error.endsWith(QLatin1Char('\n') + c.error) || error == c.error)
+            << label << ": " << error.toStdString();
     }
 }
 

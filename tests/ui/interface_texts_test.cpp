@@ -121,9 +121,9 @@ TEST_F(FormsTest, MainWindowAndTitlesShowTheirTexts)
                                   "Nonresponse:",
                                   "Simulations:",
                                   " Select population file",
+                                  "All populations (*.pop *.csv *.tsv *.txt)",
                                   "Population files (*.pop)",
                                   "CSV files (*.csv *.tsv *.txt)",
-                                  "All population files (*.pop *.csv *.tsv *.txt)",
                                   " Error message",
                                   " About Tarvek"};
     EXPECT_EQ(VisibleTexts(), expected);

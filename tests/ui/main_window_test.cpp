@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 #include <functional>
@@ -17,7 +18,9 @@
 #include <vector>
 
 #include "tests/ui/forms_fixture.h"
+#include "ui/dialog_folders.h"
 #include "ui/distribution_window.h"
+#include "ui/example_data.h"
 #include "ui/interval_window.h"
 #include "ui/statistics_table.h"
 #include "ui/about_box.h"
@@ -265,6 +268,99 @@ TEST_F(FormsTest, CommandFailuresGoToTheGeneralReport)
     const QString report =
         GeneralReportOf([] { Forms.Main->RunCommand([] { throw std::runtime_error("Disk full"); }); });
     EXPECT_EQ(report, "Disk full");
+}
+
+/// Points the user's home (and with it Documents and Pictures) at `home` while it lives.
+class HomeOverride {
+public:
+    explicit HomeOverride(const QString& home) : home_(qgetenv("HOME")), config_(qgetenv("XDG_CONFIG_HOME"))
+    {
+        qputenv("HOME", home.toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", (home + "/.config").toLocal8Bit());
+    }
+    ~HomeOverride()
+    {
+        qputenv("HOME", home_);
+        qputenv("XDG_CONFIG_HOME", config_);
+    }
+    HomeOverride(const HomeOverride&) = delete;
+    HomeOverride& operator=(const HomeOverride&) = delete;
+
+private:
+    QByteArray home_;
+    QByteArray config_;
+};
+
+/// The folder `dialog` shows, canonical, then cancels it.
+QString FolderShownAndCancel(QWidget* modal)
+{
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    if (dialog == nullptr) {
+        ADD_FAILURE() << "a file dialog was expected";
+        return {};
+    }
+    const QString folder = dialog->directory().canonicalPath();
+    dialog->reject();
+    return folder;
+}
+
+TEST_F(FormsTest, FileDialogsStartInTheSessionFolderNeverSaveInTheExamplesAndListEveryPopulationFirst)
+{
+    const QString all = "All populations (*.pop *.csv *.tsv *.txt)";
+    EXPECT_EQ(Forms.Main->OpenDialog->nameFilters().value(0), all);
+    EXPECT_EQ(Forms.Main->OpenDialog->selectedNameFilter(), all);
+
+    const QTemporaryDir home;
+    const QTemporaryDir work;
+    const HomeOverride homeOverride(home.path());
+    const QString examples = QDir(ExamplesFolder()).canonicalPath();
+    ASSERT_FALSE(examples.isEmpty());
+    struct Case {
+        const char* name;
+        FileDialogUse use;
+        QString lastFolder;
+        QString withoutUserFolders;
+        QString withUserFolders;
+    };
+    const QString documents = home.path() + "/Documents";
+    const QString pictures = home.path() + "/Pictures";
+    const std::vector<Case> cases = {
+        {"first read", FileDialogUse::ReadPopulation, "", examples, examples},
+        {"read after a read", FileDialogUse::ReadPopulation, work.path(), work.path(), work.path()},
+        {"first save", FileDialogUse::SaveFile, "", home.path(), documents},
+        {"save after reading an example", FileDialogUse::SaveFile, examples, home.path(), documents},
+        {"save after a save", FileDialogUse::SaveFile, work.path(), work.path(), work.path()},
+        {"first picture", FileDialogUse::SavePicture, "", home.path(), pictures},
+        {"picture after an example", FileDialogUse::SavePicture, examples, home.path(), pictures},
+        {"picture after a save", FileDialogUse::SavePicture, work.path(), work.path(), work.path()},
+    };
+    for (const bool userFolders : {false, true}) {
+        if (userFolders) {
+            ASSERT_TRUE(QDir(home.path()).mkdir("Documents") && QDir(home.path()).mkdir("Pictures"));
+        }
+        for (const Case& c : cases) {
+            EXPECT_EQ(StartFolder(c.use, c.lastFolder),
+                      userFolders ? c.withUserFolders : c.withoutUserFolders)
+                << c.name << (userFolders ? ", with" : ", without") << " Documents and Pictures";
+        }
+    }
+
+    // The dialogs themselves: an example read, then Save population and a typed folder.
+    ReadThroughMenu(examples + "/mu284.pop");
+    ASSERT_EQ(SimulationState.unitCount, 284);
+    auto shown = std::make_shared<QStringList>();
+    OnNextModal([shown](QWidget* modal) { *shown << FolderShownAndCancel(modal); });
+    Forms.Main->Savepopulation1->trigger();
+    OnNextModal([shown, &work](QWidget* modal) {
+        *shown << qobject_cast<QFileDialog*>(modal)->directory().canonicalPath();
+        testing_support::TypeIntoFileDialog(modal, work.path());  // a folder: the dialog goes there
+        *shown << FolderShownAndCancel(modal);
+    });
+    Forms.Main->Readpopulation1->trigger();
+    OnNextModal([shown](QWidget* modal) { *shown << FolderShownAndCancel(modal); });
+    Forms.Main->Readpopulation1->trigger();
+    const QString typed = QDir(work.path()).canonicalPath();
+    EXPECT_EQ(*shown, QStringList({documents, examples, typed, typed}));
 }
 
 TEST_F(FormsTest, MenuCarriesTheShortcuts)
