@@ -19,6 +19,11 @@ bool IsVariableNumber(int k)
     return k >= 1 && k <= SimulationState.variableCount && k <= MaxVariables;
 }
 
+std::string VariableNameOrDash(int k)
+{
+    return IsVariableNumber(k) ? SimulationState.variableNames[k] : "-";
+}
+
 ValueRange ScanVariableRange(const TSimulationState& state, int k)
 {
     ValueRange range{1e10, -1e10};

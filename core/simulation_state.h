@@ -193,6 +193,9 @@ inline double AuxiliaryValue(int unit)
 /// \brief Whether k names a stored variable, 1..variableCount (and within capacity).
 bool IsVariableNumber(int k);
 
+/// \brief The name of variable k, or "-" when no such variable exists.
+std::string VariableNameOrDash(int k);
+
 /// \brief Smallest and largest value of one variable over the population.
 struct ValueRange {
     double minimum = 0.0;

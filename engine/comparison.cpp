@@ -18,81 +18,6 @@
 
 namespace {
 
-/// A design ready to draw: what a run of it prepares when it starts.
-class DesignDraw {
-public:
-    explicit DesignDraw(const DesignChoice& design) : design_(design)
-    {
-        if (design.design == DesignStratified) {
-            plan_ = PrepareStratifiedPlan(design.variable, SimulationState.targetVariable,
-                                          SimulationState.sampleSize,
-                                          static_cast<AllocationCode>(design.allocation));
-        } else if (design.design == DesignSystematic) {
-            order_ = SystematicOrder(design.variable);
-        } else if (design.design == DesignProportionalToSize) {
-            sizePlan_ = PrepareProportionalToSizePlan(design.variable);
-        }
-    }
-
-    /// One draw into the record's current sample, as a run draws it.
-    void Draw() const
-    {
-        switch (design_.design) {
-            case DesignProportionalToSize:
-                DrawSampleProportionalToSize(sizePlan_);
-                break;
-            case DesignStratified:
-                DrawSampleStratified(plan_);
-                break;
-            case DesignSystematic:
-                DrawSampleSystematic(order_);
-                break;
-            default:
-                DrawSampleEqualProbabilities();
-                break;
-        }
-    }
-
-    /// A sample is used when at least two units responded and, under the
-    /// stratified design, every stratum has a respondent.
-    bool Acceptable() const
-    {
-        if (SimulationState.respondentCount <= 1) {
-            return false;
-        }
-        return design_.design != DesignStratified || EveryStratumResponded();
-    }
-
-private:
-    bool EveryStratumResponded() const
-    {
-        const Strata& strata = plan_.frame.strata;
-        StratumCounts respondents{};
-        const int column = VariableColumn(design_.variable);
-        for (const std::int32_t unit : RecordSample().positions) {
-            if (unit >= 1 && unit <= MaxUnits) {
-                const int h = StratumOfValue(UnitValue(unit, column));
-                if (h >= 1 && h <= strata.count) {
-                    ++respondents[h];
-                }
-            }
-        }
-        return std::all_of(respondents.begin() + 1, respondents.begin() + 1 + strata.count,
-                           [](int count) { return count > 0; });
-    }
-
-    DesignChoice design_;
-    ProportionalToSizePlan sizePlan_;
-    StratifiedPlan plan_;
-    std::vector<std::int32_t> order_;
-};
-
-/// The name of variable k, or "-" when no such variable exists.
-std::string VariableNameOrDash(int k)
-{
-    return IsVariableNumber(k) ? SimulationState.variableNames[k] : "-";
-}
-
 /// Indices of the variants of each distinct design, designs in the order of
 /// first appearance, variants in list order.
 std::vector<std::vector<int>> VariantsByDesign(const std::vector<ComparisonVariant>& variants)
@@ -115,9 +40,7 @@ std::vector<std::vector<int>> VariantsByDesign(const std::vector<ComparisonVaria
 
 EstimatorInputs InputsOf(const ComparisonVariant& variant)
 {
-    const DesignChoice& design = variant.design;
-    const DesignParameters parameters{design.design, design.allocation,
-                                      design.design == DesignSystematic ? design.variable : 0};
+    const DesignParameters parameters = DesignOf(variant.design.design).EstimatorParameters(variant.design);
     return PrepareEstimatorInputs(variant.estimator, parameters, SimulationState.targetVariable,
                                   variant.auxiliaryVariable);
 }
@@ -203,23 +126,6 @@ std::optional<double> Available(bool available, double value)
 
 }  // namespace
 
-std::string DesignChoiceText(const DesignChoice& design)
-{
-    const auto& texts = InterfaceTexts.statisticsTexts;
-    const auto& details = InterfaceTexts.designDetailTexts;
-    switch (design.design) {
-        case DesignProportionalToSize:
-            return texts[15] + VariableNameOrDash(design.variable);
-        case DesignStratified:
-            return details[1] + VariableNameOrDash(design.variable) + details[2] +
-                   details[3 + std::clamp<int>(design.allocation, AllocationProportional, AllocationOptimal)];
-        case DesignSystematic:
-            return design.variable == 0 ? details[6] : details[7] + VariableNameOrDash(design.variable);
-        default:
-            return texts[14];
-    }
-}
-
 std::vector<int> AllocationOfDesign(const DesignChoice& design)
 {
     if (design.design != DesignStratified) {
@@ -238,24 +144,17 @@ std::string VariantText(const ComparisonVariant& variant)
             estimator += " (" + VariableNameOrDash(variant.auxiliaryVariable) + ")";
         }
     }
-    return DesignChoiceText(variant.design) + " / " + estimator;
+    return DesignCaption(variant.design) + " / " + estimator;
 }
 
 std::string VariantRefusal(const ComparisonVariant& variant)
 {
-    if (variant.design.design == DesignProportionalToSize) {
-        if (variant.estimator != EstimatorDirect) {
-            return PpsOnlyDirectMessage;
-        }
-        if (CountNonPositiveValues(variant.design.variable) > 0) {
-            return AuxiliaryNotPositiveMessage;
-        }
+    const SamplingDesign& design = DesignOf(variant.design.design);
+    if (std::string refusal = design.EstimatorRefusal(variant.estimator); !refusal.empty()) {
+        return refusal;
     }
-    if (variant.design.design == DesignStratified) {
-        if (variant.estimator != EstimatorDirect) {
-            return StratifiedOnlyDirectMessage;
-        }
-        return CheckStratifiedDesign(variant.design.variable, SimulationState.sampleSize);
+    if (std::string refusal = design.Refusal(variant.design, SimulationState.sampleSize); !refusal.empty()) {
+        return refusal;
     }
     if (variant.estimator == EstimatorPostStratified) {
         return PostStrataRefusal(variant.auxiliaryVariable);
@@ -266,28 +165,21 @@ std::string VariantRefusal(const ComparisonVariant& variant)
 std::vector<ComparisonVariant> VariantsOfSettings()
 {
     const TSimulationState& s = SimulationState;
+    const SamplingDesign& design = DesignOf(s.designCode);
     ComparisonVariant direct;
-    direct.design.design = s.designCode;
-    if (s.designCode == DesignProportionalToSize || s.designCode == DesignStratified) {
-        direct.design.variable = s.auxiliaryVariable;
+    direct.design = RecordDesignChoice();
+    if (design.VariableIsAuxiliary()) {
         direct.auxiliaryVariable = s.auxiliaryVariable;
     }
-    if (s.designCode == DesignStratified) {
-        direct.design.allocation = s.allocationCode;
-    }
-    if (s.designCode == DesignSystematic) {
-        direct.design.variable = s.systematicOrder;
-    }
     std::vector<ComparisonVariant> variants = {direct};
-    const bool otherEstimators = s.designCode == DesignEqualProbabilities || s.designCode == DesignSystematic;
-    if (!otherEstimators || !IsVariableNumber(s.auxiliaryVariable)) {
+    if (!IsVariableNumber(s.auxiliaryVariable)) {
         return variants;
     }
     for (const std::int32_t estimator : {EstimatorRatio, EstimatorRegression, EstimatorPostStratified}) {
         ComparisonVariant variant = direct;
         variant.estimator = estimator;
         variant.auxiliaryVariable = s.auxiliaryVariable;
-        if (VariantRefusal(variant).empty()) {
+        if (design.Allows(estimator) && VariantRefusal(variant).empty()) {
             variants.push_back(variant);
         }
     }
@@ -443,12 +335,13 @@ ComparisonResult RunComparison(const std::vector<ComparisonVariant>& variants, i
         inputs.push_back(InputsOf(variant));
     }
     for (const std::vector<int>& group : VariantsByDesign(variants)) {
-        const DesignDraw design(variants[group.front()].design);
+        const DesignChoice& choice = variants[group.front()].design;
+        const std::unique_ptr<PreparedDesign> design = DesignOf(choice.design).Prepare(choice);
         int accepted = 0;
         int rejected = 0;
         while (accepted < samples && goOn()) {
-            design.Draw();
-            if (!design.Acceptable()) {
+            design->Draw();
+            if (!design->Acceptable()) {
                 if (++rejected >= RejectionBound) {
                     result.stoppedDesigns.push_back(group.front());
                     break;

@@ -16,22 +16,11 @@
 
 #include "core/simulation_state.h"
 #include "core/theory.h"
+#include "engine/designs/sampling_design.h"
 #include "engine/interval_rule.h"
 
 inline constexpr int MinComparisonSamples = 10;
 inline constexpr int MaxComparisonSamples = 1000;
-
-/// \brief A design with what it needs: the size variable of the size-proportional
-/// design, the stratification variable and allocation of the stratified design,
-/// the order variable of the systematic design (0: file order). Two choices draw
-/// the same samples when they are equal.
-struct DesignChoice {
-    std::int32_t design = DesignEqualProbabilities;
-    int variable = 0;             ///< 0 where the design has none
-    std::int32_t allocation = 0;  ///< an AllocationCode; 0 except under the stratified design
-
-    bool operator==(const DesignChoice&) const = default;
-};
 
 /// \brief A design with an estimator and its auxiliary variable.
 struct ComparisonVariant {
@@ -40,10 +29,6 @@ struct ComparisonVariant {
     /// Under the size-proportional and the stratified design: the design's variable.
     int auxiliaryVariable = 0;
 };
-
-/// \brief The design as the statistics table names it: "Equal", "Proportional to
-/// NAME", "Stratified by NAME, optimal", "Systematic, ordered by NAME".
-std::string DesignChoiceText(const DesignChoice& design);
 
 /// \brief The variant as the windows name it: its design, " / ", its estimator as
 /// the statistics table names it ("Ratio (NAME)").

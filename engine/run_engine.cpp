@@ -10,6 +10,7 @@
 #include "core/simulation_state.h"
 #include "core/stratified_sampling.h"
 #include "core/systematic_sampling.h"
+#include "engine/designs/sampling_design.h"
 #include "engine/interval_rule.h"
 
 namespace {
@@ -18,8 +19,7 @@ bool NeedsAuxiliaryQuantities()
 {
     const TSimulationState& s = SimulationState;
     return s.estimatorCode == EstimatorRatio || s.estimatorCode == EstimatorRegression ||
-           s.estimatorCode == EstimatorPostStratified || s.designCode == DesignProportionalToSize ||
-           s.designCode == DesignStratified;
+           s.estimatorCode == EstimatorPostStratified || DesignOf(s.designCode).VariableIsAuxiliary();
 }
 
 bool TargetVariableUsable()
@@ -109,39 +109,13 @@ void RunEngine::StartRun()
 
 void RunEngine::PrepareDesign()
 {
-    sizePlan_ = SimulationState.designCode == DesignProportionalToSize
-                    ? PrepareProportionalToSizePlan(SimulationState.auxiliaryVariable)
-                    : ProportionalToSizePlan{};
-    stratifiedPlan_ =
-        SimulationState.designCode == DesignStratified ? PrepareStratifiedPlan() : StratifiedPlan{};
-    systematicOrder_.clear();
-    if (SimulationState.designCode == DesignSystematic) {
-        systematicOrder_ = SystematicOrder(SimulationState.systematicOrder);
-    }
-}
-
-void RunEngine::DrawSampleOfDesign() const
-{
-    switch (SimulationState.designCode) {
-        case DesignProportionalToSize:
-            DrawSampleProportionalToSize(sizePlan_);
-            break;
-        case DesignStratified:
-            DrawSampleStratified(stratifiedPlan_);
-            break;
-        case DesignSystematic:
-            DrawSampleSystematic(systematicOrder_);
-            break;
-        default:
-            DrawSampleEqualProbabilities();
-            break;
-    }
+    prepared_ = DesignOf(SimulationState.designCode).Prepare(RecordDesignChoice());
 }
 
 bool RunEngine::DrawAcceptableSample() const
 {
-    DrawSampleOfDesign();
-    if (SimulationState.respondentCount <= 1) {
+    prepared_->Draw();
+    if (!prepared_->Acceptable()) {
         return false;
     }
     ComputeEstimate();

@@ -4,10 +4,11 @@
 // confidence-interval mode, its interval and coverage. No Qt, no pixels.
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "core/random_sampling.h"
-#include "core/stratified_sampling.h"
+#include "engine/designs/sampling_design.h"
 #include "engine/interval_rule.h"
 
 /// The most samples a run may hold: the desktop program offers up to
@@ -80,10 +81,8 @@ public:
 
 private:
     void AddInterval(SampleResult& result);
-    /// The largest size of design 11, the frame and allocation of design 12, the
-    /// ordered list of design 13: what depends only on the population and settings.
+    /// What the design's draws need: computed once, from the population and settings.
     void PrepareDesign();
-    void DrawSampleOfDesign() const;
     /// One draw with its estimate; false when the sample has to be replaced.
     bool DrawAcceptableSample() const;
 
@@ -93,7 +92,5 @@ private:
     int samplesDrawn_ = 0;
     int correctIntervals_ = 0;
     bool stopped_ = false;
-    ProportionalToSizePlan sizePlan_;
-    StratifiedPlan stratifiedPlan_;
-    std::vector<std::int32_t> systematicOrder_;
+    std::unique_ptr<PreparedDesign> prepared_;
 };

@@ -1,0 +1,56 @@
+// Probabilities proportional to a size variable, with replacement, by acceptance
+// of a unit drawn at random with probability x_i / max x.
+
+#include "core/random_sampling.h"
+#include "core/settings.h"
+#include "engine/designs/compare_fields.h"
+#include "engine/designs/sampling_design.h"
+#include "texts/interface_text_table.h"
+
+namespace {
+
+class Prepared final : public PreparedDesign {
+public:
+    explicit Prepared(int sizeVariable) : plan_(PrepareProportionalToSizePlan(sizeVariable)) {}
+    void Draw() const override { DrawSampleProportionalToSize(plan_); }
+
+private:
+    ProportionalToSizePlan plan_;
+};
+
+class ProportionalToSize final : public SamplingDesign {
+public:
+    std::int32_t Code() const override { return DesignProportionalToSize; }
+    std::string_view Name() const override { return "pps"; }
+    std::string Caption(const DesignChoice& choice) const override
+    {
+        return InterfaceTexts.statisticsTexts[15] + VariableNameOrDash(choice.variable);
+    }
+    std::string EstimatorRefusal(std::int32_t estimator) const override
+    {
+        return estimator == EstimatorDirect ? "" : PpsOnlyDirectMessage;
+    }
+    bool VariableIsAuxiliary() const override { return true; }
+    DesignChoice RecordChoice() const override { return {Code(), SimulationState.auxiliaryVariable, 0}; }
+    std::string Refusal(const DesignChoice& choice, int) const override
+    {
+        return CountNonPositiveValues(choice.variable) > 0 ? AuxiliaryNotPositiveMessage : "";
+    }
+    bool ParseCompareFields(std::span<const std::string> fields, DesignChoice& choice) const override
+    {
+        choice = {Code(), 0, 0};
+        return fields.size() == 1 && ParseCompareVariable(fields[0], choice.variable);
+    }
+    std::unique_ptr<PreparedDesign> Prepare(const DesignChoice& choice) const override
+    {
+        return std::make_unique<Prepared>(choice.variable);
+    }
+};
+
+}  // namespace
+
+const SamplingDesign& ProportionalToSizeDesign()
+{
+    static const ProportionalToSize design;
+    return design;
+}

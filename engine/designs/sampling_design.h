@@ -1,0 +1,88 @@
+#pragma once
+// A sampling design behind one interface: what the run engine, the comparison,
+// tarvek-batch and the windows ask of a design, instead of switching on its code.
+// Each design lives in a file of its own in this folder and is listed once in
+// design_registry.cpp. No Qt.
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/estimators.h"
+#include "core/simulation_state.h"
+
+/// \brief A design with what it needs: the size variable of the size-proportional
+/// design, the stratification variable and allocation of the stratified design,
+/// the order variable of the systematic design (0: file order). Two choices draw
+/// the same samples when they are equal.
+struct DesignChoice {
+    std::int32_t design = DesignEqualProbabilities;
+    int variable = 0;             ///< 0 where the design has none
+    std::int32_t allocation = 0;  ///< an AllocationCode; 0 except under the stratified design
+
+    bool operator==(const DesignChoice&) const = default;
+};
+
+/// \brief A design ready to draw: what depends only on the population and the
+/// settings, computed once when a run starts.
+class PreparedDesign {
+public:
+    virtual ~PreparedDesign() = default;
+    /// \brief One sample into the record's positions and respondent count,
+    /// nonresponse included.
+    virtual void Draw() const = 0;
+    /// \brief Whether the drawn sample can be used: at least two respondents, and
+    /// whatever the design adds.
+    virtual bool Acceptable() const;
+};
+
+class SamplingDesign {
+public:
+    virtual ~SamplingDesign() = default;
+
+    virtual std::int32_t Code() const = 0;
+    /// \brief The name on the command line, in --compare and in JSON.
+    virtual std::string_view Name() const = 0;
+    /// \brief The caption of the information panel, the statistics table and the
+    /// comparison ("Equal", "Proportional to NAME", ...).
+    virtual std::string Caption(const DesignChoice& choice) const = 0;
+    /// \brief The refusal of `estimator` under this design, "" when it is allowed.
+    virtual std::string EstimatorRefusal(std::int32_t estimator) const;
+    bool Allows(std::int32_t estimator) const { return EstimatorRefusal(estimator).empty(); }
+    /// \brief True where the design's variable is the auxiliary variable (the size
+    /// variable, the stratification variable), which its direct estimator reads.
+    virtual bool VariableIsAuxiliary() const { return false; }
+    /// \brief The design's settings as the record holds them.
+    virtual DesignChoice RecordChoice() const { return {Code(), 0, 0}; }
+    /// \brief What the estimators and their theory need to know of the design.
+    virtual DesignParameters EstimatorParameters(const DesignChoice&) const { return {Code(), 0, 0}; }
+    /// \brief The refusal of the design's settings with sample size n, "" when usable.
+    virtual std::string Refusal(const DesignChoice& choice, int n) const;
+    /// \brief Reads the fields after the name of a --compare design ("pps:3" gives
+    /// {"3"}); false when they do not fit the design.
+    virtual bool ParseCompareFields(std::span<const std::string> fields, DesignChoice& choice) const = 0;
+    /// \brief Computes what the draws need.
+    virtual std::unique_ptr<PreparedDesign> Prepare(const DesignChoice& choice) const = 0;
+};
+
+/// \brief Every design, in the order of their codes.
+std::span<const SamplingDesign* const> Designs();
+
+/// \brief The design of a code; nothing for a code no design has.
+const SamplingDesign* FindDesign(std::int32_t code);
+
+/// \brief The design of a code; equal probabilities for a code no design has, as
+/// the draws have always treated one.
+const SamplingDesign& DesignOf(std::int32_t code);
+
+/// \brief The design of a command-line name; nothing for an unknown name.
+const SamplingDesign* DesignNamed(std::string_view name);
+
+/// \brief The record's design with its settings.
+DesignChoice RecordDesignChoice();
+
+/// \brief The caption of a choice, "-" for a code no design has.
+std::string DesignCaption(const DesignChoice& choice);

@@ -1,0 +1,103 @@
+// Stratified sampling: equal probabilities without replacement in each stratum of
+// a stratification variable, the sample shared out by an allocation.
+
+#include <algorithm>
+
+#include "core/settings.h"
+#include "core/strata.h"
+#include "core/stratified_sampling.h"
+#include "engine/designs/compare_fields.h"
+#include "engine/designs/sampling_design.h"
+#include "texts/interface_text_table.h"
+#include "texts/option_names.h"
+
+namespace {
+
+class Prepared final : public PreparedDesign {
+public:
+    explicit Prepared(const DesignChoice& choice)
+        : stratifier_(choice.variable),
+          plan_(PrepareStratifiedPlan(choice.variable, SimulationState.targetVariable,
+                                      SimulationState.sampleSize,
+                                      static_cast<AllocationCode>(choice.allocation)))
+    {}
+
+    void Draw() const override { DrawSampleStratified(plan_); }
+
+    /// The stratified estimate needs a respondent in every stratum.
+    bool Acceptable() const override { return PreparedDesign::Acceptable() && EveryStratumResponded(); }
+
+private:
+    bool EveryStratumResponded() const
+    {
+        const Strata& strata = plan_.frame.strata;
+        StratumCounts respondents{};
+        const int column = VariableColumn(stratifier_);
+        const int positions = SamplePositions();
+        for (int j = 1; j <= positions; ++j) {
+            const std::int32_t unit = SimulationState.sampleUnits[j];
+            if (unit >= 1 && unit <= MaxUnits) {
+                const int h = StratumOfValue(UnitValue(unit, column));
+                if (h >= 1 && h <= strata.count) {
+                    ++respondents[h];
+                }
+            }
+        }
+        return std::all_of(respondents.begin() + 1, respondents.begin() + 1 + strata.count,
+                           [](int count) { return count > 0; });
+    }
+
+    int stratifier_;
+    StratifiedPlan plan_;
+};
+
+class Stratified final : public SamplingDesign {
+public:
+    std::int32_t Code() const override { return DesignStratified; }
+    std::string_view Name() const override { return "stratified"; }
+    std::string Caption(const DesignChoice& choice) const override
+    {
+        const auto& texts = InterfaceTexts.designDetailTexts;
+        const int allocation = std::clamp<int>(choice.allocation, AllocationProportional, AllocationOptimal);
+        return texts[1] + VariableNameOrDash(choice.variable) + texts[2] + texts[3 + allocation];
+    }
+    std::string EstimatorRefusal(std::int32_t estimator) const override
+    {
+        return estimator == EstimatorDirect ? "" : StratifiedOnlyDirectMessage;
+    }
+    bool VariableIsAuxiliary() const override { return true; }
+    DesignChoice RecordChoice() const override
+    {
+        return {Code(), SimulationState.auxiliaryVariable, SimulationState.allocationCode};
+    }
+    DesignParameters EstimatorParameters(const DesignChoice& choice) const override
+    {
+        return {Code(), choice.allocation, 0};
+    }
+    std::string Refusal(const DesignChoice& choice, int n) const override
+    {
+        return CheckStratifiedDesign(choice.variable, n);
+    }
+    bool ParseCompareFields(std::span<const std::string> fields, DesignChoice& choice) const override
+    {
+        choice = {Code(), 0, 0};
+        if (fields.size() != 2 || !ParseCompareVariable(fields[0], choice.variable)) {
+            return false;
+        }
+        const std::optional<AllocationCode> allocation = CodeNamed(fields[1], AllocationNames);
+        choice.allocation = allocation.value_or(AllocationProportional);
+        return allocation.has_value();
+    }
+    std::unique_ptr<PreparedDesign> Prepare(const DesignChoice& choice) const override
+    {
+        return std::make_unique<Prepared>(choice);
+    }
+};
+
+}  // namespace
+
+const SamplingDesign& StratifiedDesign()
+{
+    static const Stratified design;
+    return design;
+}
