@@ -136,20 +136,25 @@ bool ValuesCover(const Clusters& clusters, std::span<const double> values)
 }
 
 /// Nothing when the drawn clusters do not describe `positions` or a drawn cluster
-/// has no respondent. Without auxiliary values x is 1.
+/// has no respondent. x only for the ratio: 1 without auxiliary values.
 std::optional<Respondents> GatherRespondents(std::span<const std::int32_t> positions,
                                              const ClusterSample& drawn, const Clusters& clusters,
                                              std::span<const double> target,
-                                             std::span<const double> auxiliary)
+                                             const ClusterAuxiliary* ratioAuxiliary)
 {
     const std::size_t count = drawn.clusters.size();
     if (count == 0 || drawn.starts.size() != count || !ValuesCover(clusters, target)) {
         return std::nullopt;
     }
     const auto units = static_cast<std::int32_t>(target.size());
-    const bool withAuxiliary = !auxiliary.empty();
+    const std::span<const double> auxiliary =
+        ratioAuxiliary ? ratioAuxiliary->values : std::span<const double>{};
     Respondents respondents;
     respondents.clusters.resize(count);
+    respondents.y.reserve(positions.size());
+    if (ratioAuxiliary) {
+        respondents.x.reserve(positions.size());
+    }
     for (std::size_t j = 0; j < count; ++j) {
         const std::int32_t g = drawn.clusters[j];
         const auto start = static_cast<std::size_t>(drawn.starts[j]);
@@ -167,7 +172,9 @@ std::optional<Respondents> GatherRespondents(std::span<const std::int32_t> posit
                 continue;
             }
             respondents.y.push_back(target[unit - 1]);
-            respondents.x.push_back(withAuxiliary ? auxiliary[unit - 1] : 1.0);
+            if (ratioAuxiliary) {
+                respondents.x.push_back(auxiliary.empty() ? 1.0 : auxiliary[unit - 1]);
+            }
         }
         cluster.count = static_cast<int>(respondents.y.size() - cluster.first);
         if (cluster.count == 0) {
@@ -301,7 +308,8 @@ void DrawClusterSample(TRandomGenerator& generator, const Clusters& clusters, co
 ClusterEstimate EstimateClusterDirect(std::span<const std::int32_t> positions, const ClusterSample& drawn,
                                       const Clusters& clusters, std::span<const double> target)
 {
-    const std::optional<Respondents> respondents = GatherRespondents(positions, drawn, clusters, target, {});
+    const std::optional<Respondents> respondents =
+        GatherRespondents(positions, drawn, clusters, target, nullptr);
     if (!respondents) {
         return {};
     }
@@ -325,7 +333,7 @@ ClusterEstimate EstimateClusterRatio(std::span<const std::int32_t> positions, co
         return {};
     }
     const std::optional<Respondents> respondents =
-        GatherRespondents(positions, drawn, clusters, target, auxiliary.values);
+        GatherRespondents(positions, drawn, clusters, target, &auxiliary);
     if (!respondents) {
         return {};
     }
