@@ -13,10 +13,10 @@ namespace {
 constexpr std::uint32_t Multiplier = 134775813u;
 constexpr double TwoToMinus32 = 1.0 / 4294967296.0;
 
-std::uint32_t AdvanceSeed()
+std::uint32_t AdvanceSeed(TRandomGenerator& generator)
 {
-    RandomGenerator.seed = RandomGenerator.seed * Multiplier + 1u;
-    return RandomGenerator.seed;
+    generator.seed = generator.seed * Multiplier + 1u;
+    return generator.seed;
 }
 
 /// Positions n+1.. of an equal-probability draw that has fewer units than
@@ -113,14 +113,15 @@ private:
 
 /// The partial shuffle over a copy of the whole list: drawn[i - 1] = the unit at
 /// place i after exchanging places i and j = i + RandomIndex(N - i + 1) - 1.
-void ShuffleLaidOutList(std::span<const std::int32_t> list, std::span<std::int32_t> drawn)
+void ShuffleLaidOutList(TRandomGenerator& generator, std::span<const std::int32_t> list,
+                        std::span<std::int32_t> drawn)
 {
     static std::vector<std::int32_t> laidOut;
     laidOut.assign(list.begin(), list.end());
     const int size = static_cast<int>(list.size());
     const int take = static_cast<int>(drawn.size());
     for (int i = 1; i <= take; ++i) {
-        const int j = i + RandomIndex(size - i + 1) - 1;
+        const int j = i + RandomIndex(generator, size - i + 1) - 1;
         std::swap(laidOut[i - 1], laidOut[j - 1]);
     }
     std::copy_n(laidOut.begin(), take, drawn.begin());
@@ -129,14 +130,15 @@ void ShuffleLaidOutList(std::span<const std::int32_t> list, std::span<std::int32
 /// The same shuffle, with the same random numbers and units, keeping only the
 /// places it has changed: place i is never read again once drawn, so only the
 /// unit that moves to place j needs keeping.
-void ShuffleListSparsely(std::span<const std::int32_t> list, std::span<std::int32_t> drawn)
+void ShuffleListSparsely(TRandomGenerator& generator, std::span<const std::int32_t> list,
+                         std::span<std::int32_t> drawn)
 {
     static MovedUnits moved;
     moved.StartDraw(list.size());
     const int size = static_cast<int>(list.size());
     const int take = static_cast<int>(drawn.size());
     for (int i = 1; i <= take; ++i) {
-        const int j = i + RandomIndex(size - i + 1) - 1;
+        const int j = i + RandomIndex(generator, size - i + 1) - 1;
         const std::int32_t atI = moved.At(i - 1, list[i - 1]);
         drawn[i - 1] = moved.At(j - 1, list[j - 1]);
         moved.Put(j - 1, atI);
@@ -172,23 +174,33 @@ void SetRandomSeed(std::uint32_t seed)
     RandomGenerator.seed = seed;
 }
 
-std::int32_t RandomInteger(std::int32_t n)
+std::int32_t RandomInteger(TRandomGenerator& generator, std::int32_t n)
 {
-    const std::uint64_t product = std::uint64_t{AdvanceSeed()} * static_cast<std::uint32_t>(n);
+    const std::uint64_t product = std::uint64_t{AdvanceSeed(generator)} * static_cast<std::uint32_t>(n);
     return static_cast<std::int32_t>(product >> 32);
 }
 
-double RandomFraction()
-{
-    return AdvanceSeed() * TwoToMinus32;
-}
-
-std::int32_t RandomIndex(std::int32_t n)
+std::int32_t RandomIndex(TRandomGenerator& generator, std::int32_t n)
 {
     if (n <= 0) {
         return 0;
     }
-    return RandomInteger(n) + 1;
+    return RandomInteger(generator, n) + 1;
+}
+
+std::int32_t RandomInteger(std::int32_t n)
+{
+    return RandomInteger(RandomGenerator, n);
+}
+
+double RandomFraction()
+{
+    return AdvanceSeed(RandomGenerator) * TwoToMinus32;
+}
+
+std::int32_t RandomIndex(std::int32_t n)
+{
+    return RandomIndex(RandomGenerator, n);
 }
 
 // With more positions than units (a sample size above N) only N units can be
@@ -247,11 +259,17 @@ void DrawSampleProportionalToSize(const ProportionalToSizePlan& plan)
 
 void DrawFromList(std::span<const std::int32_t> list, std::span<std::int32_t> drawn)
 {
+    DrawFromList(RandomGenerator, list, drawn);
+}
+
+void DrawFromList(TRandomGenerator& generator, std::span<const std::int32_t> list,
+                  std::span<std::int32_t> drawn)
+{
     drawn = drawn.first(std::min(drawn.size(), list.size()));
     if (drawn.size() * FewUnitsRatio < list.size()) {
-        ShuffleListSparsely(list, drawn);
+        ShuffleListSparsely(generator, list, drawn);
     } else {
-        ShuffleLaidOutList(list, drawn);
+        ShuffleLaidOutList(generator, list, drawn);
     }
 }
 

@@ -22,6 +22,11 @@ double RandomFraction();
 /// \brief 0 for n <= 0 (seed not advanced), otherwise RandomInteger(n) + 1.
 std::int32_t RandomIndex(std::int32_t n);
 
+/// \brief RandomInteger on `generator` instead of the program's generator.
+std::int32_t RandomInteger(TRandomGenerator& generator, std::int32_t n);
+/// \brief RandomIndex on `generator` instead of the program's generator.
+std::int32_t RandomIndex(TRandomGenerator& generator, std::int32_t n);
+
 /// \brief Draws sampleSize distinct units by partial shuffle, then nonresponse.
 void DrawSampleEqualProbabilities();
 /// \brief The same partial shuffle over `list` instead of 1..N: drawn.size() units
@@ -29,6 +34,9 @@ void DrawSampleEqualProbabilities();
 /// i = 1, 2, ..., into `drawn` in the order drawn. A list much longer than the
 /// sample is never laid out: the draw then costs about drawn.size().
 void DrawFromList(std::span<const std::int32_t> list, std::span<std::int32_t> drawn);
+/// \brief DrawFromList with the random numbers of `generator`.
+void DrawFromList(TRandomGenerator& generator, std::span<const std::int32_t> list,
+                  std::span<std::int32_t> drawn);
 /// \brief Draws sampleSize units with replacement, probability proportional to
 /// the auxiliary variable (acceptance-rejection), then nonresponse.
 void DrawSampleProportionalToSize();
