@@ -127,11 +127,19 @@ bool StoreEstimatesPath(const std::string& text, BatchOptions& options)
     return !text.empty();
 }
 
+#if defined(TARVEK_BATCH_WITHOUT_PICTURES)
+bool StorePlotPath(const std::string&, BatchOptions&)
+{
+    throw UsageError(
+        "option --plot is not available in this build of tarvek-batch (pictures need its desktop build)");
+}
+#else
 bool StorePlotPath(const std::string& text, BatchOptions& options)
 {
     options.plotPath = text;
     return !text.empty();
 }
+#endif
 
 /// The variants are read here so that a malformed list is a usage error.
 bool StoreCompareVariants(const std::string& text, BatchOptions& options)
