@@ -51,12 +51,14 @@ void MultiplyByPower(std::vector<std::uint32_t>& limbs, std::uint64_t base, int 
 
 std::string LimbsText(const std::vector<std::uint32_t>& limbs)
 {
-    std::string text = std::to_string(limbs.back());
-    for (auto limb = limbs.rbegin() + 1; limb != limbs.rend(); ++limb) {
-        const std::string part = std::to_string(*limb);
-        text.append(9 - part.size(), '0');
-        text += part;
+    std::string text(limbs.size() * 9, '0');
+    auto digit = text.rbegin();
+    for (std::uint32_t limb : limbs) {
+        for (int i = 0; i < 9; ++i, limb /= 10) {
+            *digit++ = static_cast<char>('0' + limb % 10);
+        }
     }
+    text.erase(0, std::min(text.find_first_not_of('0'), text.size() - 1));
     return text;
 }
 
@@ -71,6 +73,7 @@ ExactDecimal ExactDigits(double value)
     const auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
     const int twos = binaryExponent - 53;
     std::vector<std::uint32_t> limbs;
+    limbs.reserve(90);  // the most a double's expansion takes: 767 digits
     for (std::uint64_t rest = mantissa; rest != 0; rest /= LimbBase) {
         limbs.push_back(static_cast<std::uint32_t>(rest % LimbBase));
     }
