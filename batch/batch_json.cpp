@@ -10,6 +10,7 @@
 #include "batch/batch_compare.h"
 #include "batch/batch_options.h"
 #include "batch/batch_output.h"
+#include "core/number_text.h"
 #include "core/simulation_state.h"
 #include "core/theory.h"
 #include "core/variable_summary.h"
@@ -27,9 +28,7 @@ std::string JsonNumber(double value)
     if (!std::isfinite(value)) {
         return Null;
     }
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
+    return ShortestText(value);
 }
 
 std::string JsonNumberOr(double value, bool available)

@@ -2,12 +2,12 @@
 
 #include <array>
 #include <cctype>
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <string_view>
 
 #include "batch/batch_compare.h"
+#include "core/number_text.h"
 #include "core/population_file.h"
 #include "texts/option_names.h"
 
@@ -66,9 +66,9 @@ bool ParseReal(const std::string& text, double& value)
     if (!IsDecimalReal(text)) {
         return false;
     }
-    // from_chars takes no "+" sign.
+    // ParseDecimal takes no "+" sign.
     const std::size_t start = text[0] == '+' ? 1 : 0;
-    const auto result = std::from_chars(text.data() + start, text.data() + text.size(), value);
+    const auto result = ParseDecimal(text.data() + start, text.data() + text.size(), value);
     return result.ec == std::errc{} && std::isfinite(value);
 }
 
@@ -127,11 +127,19 @@ bool StoreEstimatesPath(const std::string& text, BatchOptions& options)
     return !text.empty();
 }
 
+#if defined(TARVEK_BATCH_WITHOUT_PICTURES)
+bool StorePlotPath(const std::string&, BatchOptions&)
+{
+    throw UsageError(
+        "option --plot is not available in this build of tarvek-batch (pictures need its desktop build)");
+}
+#else
 bool StorePlotPath(const std::string& text, BatchOptions& options)
 {
     options.plotPath = text;
     return !text.empty();
 }
+#endif
 
 /// The variants are read here so that a malformed list is a usage error.
 bool StoreCompareVariants(const std::string& text, BatchOptions& options)

@@ -10,7 +10,7 @@
 #include "batch/variable_argument.h"
 #include "core/allocation.h"
 #include "core/simulation_state.h"
-#include "plot/plot_options.h"
+#include "engine/plot_options.h"
 
 /// \brief A command line that cannot be understood (unknown option, missing or
 /// malformed value); what() is the one line shown to the user.

@@ -1,11 +1,11 @@
 #include "batch/batch_output.h"
 
-#include <charconv>
 #include <cmath>
 #include <ostream>
 #include <vector>
 
 #include "core/number_format.h"
+#include "core/number_text.h"
 #include "core/simulation_state.h"
 #include "core/variable_summary.h"
 #include "engine/monte_carlo_errors.h"
@@ -97,9 +97,7 @@ MonteCarloErrors ComputeMonteCarloErrors(const RunEngine& engine)
 
 std::string FormatSignificant17(double value)
 {
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17);
-    return std::string(buffer, result.ptr);
+    return SignificantText(value, 17);
 }
 
 EstimatesCsv::EstimatesCsv(std::ostream& out) : out_(out)

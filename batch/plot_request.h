@@ -12,7 +12,7 @@
 
 #include "core/simulation_state.h"
 #include "engine/plot_frame.h"
-#include "plot/plot_options.h"
+#include "engine/plot_options.h"
 
 /// \brief The picture of the last run: the file to write (its extension
 /// chooses the format), the graph as numbers and the options of the picture.

@@ -1,7 +1,8 @@
 #include "core/number_format.h"
 
-#include <charconv>
 #include <cmath>
+
+#include "core/number_text.h"
 
 namespace {
 
@@ -10,11 +11,7 @@ std::string FormatFixed(double value, int decimals)
     if (!std::isfinite(value)) {
         return "-";
     }
-    // to_chars is locale-independent and rounds the exact binary value.
-    char buffer[400];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    return std::string(buffer, result.ptr);
+    return FixedText(value, decimals);
 }
 
 }  // namespace
@@ -38,6 +35,6 @@ double ShownFixed3Value(double value)
 {
     const std::string text = FormatFixed3(value);
     double shown = value;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), shown);
+    const auto result = ParseDecimal(text.data(), text.data() + text.size(), shown);
     return result.ec == std::errc{} ? shown : value;
 }

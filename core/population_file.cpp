@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -15,6 +14,7 @@
 #include <utility>
 
 #include "core/delimited_file.h"
+#include "core/number_text.h"
 #include "core/settings.h"
 #include "core/simulation_state.h"
 #include "core/text_encoding.h"
@@ -119,7 +119,7 @@ std::optional<double> ParseReal(std::string_view text)
     }
     double magnitude = 0.0;
     const char* end = text.data() + text.size();
-    const auto [ptr, error] = std::from_chars(text.data() + mantissaStart, end, magnitude);
+    const auto [ptr, error] = ParseDecimal(text.data() + mantissaStart, end, magnitude);
     if (error == std::errc::result_out_of_range) {
         // Within 64 characters only an exponent can leave the double range: a
         // negative one underflows towards zero, a positive one overflows.
@@ -431,12 +431,10 @@ void WritePopulation(std::ostream& out)
     for (int i = 1; i <= units; ++i) {
         line.clear();
         for (int k = 1; k <= variables; ++k) {
-            char text[32];
-            const auto result = std::to_chars(text, text + sizeof text, UnitValue(i, k));
             if (k > 1) {
                 line.push_back(' ');
             }
-            line.append(text, result.ptr);
+            line += ShortestText(UnitValue(i, k));
         }
         line.push_back('\n');
         out << line;

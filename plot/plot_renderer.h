@@ -12,7 +12,7 @@
 
 #include "engine/comparison.h"
 #include "engine/plot_frame.h"
-#include "plot/plot_options.h"
+#include "engine/plot_options.h"
 
 class QByteArray;
 class QFont;

@@ -8,6 +8,7 @@ packages=(
     qt6-base-dev qt6-svg-dev qt6-qpa-plugins fonts-dejavu-core
     fonts-liberation2 fonts-comic-neue
     libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
+    libfast-float-dev libdragonbox-dev emscripten
     libchm-dev fp-utils-3.2.2
     clang libclang-rt-14-dev
     desktop-file-utils appstream

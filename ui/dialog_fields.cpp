@@ -6,9 +6,9 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QRegularExpression>
-#include <charconv>
 #include <cmath>
 
+#include "core/number_text.h"
 #include "core/simulation_state.h"
 #include "ui/window_style.h"
 
@@ -68,11 +68,11 @@ bool ParseDecimal(const QString& text, double& value)
     if (!match.hasMatch()) {
         return false;
     }
-    // from_chars takes no "+" and no blanks, and reads "." whatever the locale.
+    // ParseDecimal takes no "+" and no blanks, and reads "." whatever the locale.
     const std::string number =
         (match.captured(1) == QLatin1String("-") ? "-" : "") + match.captured(2).toStdString();
     double parsed = 0.0;
-    const auto result = std::from_chars(number.data(), number.data() + number.size(), parsed);
+    const auto result = ParseDecimal(number.data(), number.data() + number.size(), parsed);
     if (result.ec != std::errc() || result.ptr != number.data() + number.size() || !std::isfinite(parsed)) {
         return false;
     }

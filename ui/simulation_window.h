@@ -9,7 +9,7 @@
 
 #include "engine/plot_frame.h"
 #include "engine/run_engine.h"
-#include "plot/plot_options.h"
+#include "engine/plot_options.h"
 #include "ui/run_slices.h"
 
 class QFileDialog;

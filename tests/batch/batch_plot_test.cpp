@@ -16,7 +16,7 @@
 #include "core/simulation_state.h"
 #include "engine/plot_frame.h"
 #include "engine/run_engine.h"
-#include "plot/plot_options.h"
+#include "engine/plot_options.h"
 #include "plot/plot_renderer.h"
 
 namespace {
