@@ -241,6 +241,17 @@ VariantSummary SummarizeVariant(const VariantTally& tally, const std::optional<T
     return summary;
 }
 
+std::optional<double> TheoreticalRelativeEfficiency(const VariantSummary& reference,
+                                                    const VariantSummary& summary)
+{
+    const std::optional<double>& referenceError = reference.theoreticalStdError;
+    const std::optional<double>& error = summary.theoreticalStdError;
+    if (!referenceError || !error || *referenceError == 0.0 || *error == 0.0) {
+        return std::nullopt;
+    }
+    return (*referenceError * *referenceError) / (*error * *error);
+}
+
 std::vector<SummaryValue> SummaryValues(const VariantSummary& summary, bool intervals, bool monteCarloErrors)
 {
     using enum SummaryValue::Kind;

@@ -102,6 +102,12 @@ VariantSummary SummarizeVariant(const VariantTally& tally, const std::optional<T
                                 double populationMean, std::optional<double> referenceMse,
                                 double roundingLevel = 0.0);
 
+/// \brief The relative efficiency the theory expects: the theoretical variance of
+/// `reference` (the first variant) over that of `summary`; nothing where either
+/// standard error is undefined or 0.
+std::optional<double> TheoreticalRelativeEfficiency(const VariantSummary& reference,
+                                                    const VariantSummary& summary);
+
 /// \brief A value of a table row: a real, a percentage or a count; nothing where undefined.
 struct SummaryValue {
     enum class Kind { Real, Percentage, Count };

@@ -94,6 +94,17 @@ std::array<StatisticsRow, StatisticsRowCount> StatisticsTableRows(int samplesDra
     return rows;
 }
 
+std::string SamplesDrawnText(int samplesDrawn, int simulationCount)
+{
+    return std::to_string(samplesDrawn) + " of " + std::to_string(simulationCount);
+}
+
+std::string SimulationsProgressValue(int samplesDrawn, int simulationCount)
+{
+    return samplesDrawn < simulationCount ? SamplesDrawnText(samplesDrawn, simulationCount)
+                                          : std::to_string(simulationCount);
+}
+
 std::vector<int> StratifiedAllocationSizes(int stratifier, AllocationCode allocation)
 {
     const StratifiedAllocation result = AllocateStratifiedSample(stratifier, SimulationState.targetVariable,

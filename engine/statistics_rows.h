@@ -11,6 +11,8 @@
 inline constexpr int StatisticsRowCount = 13;
 /// The row of the design ("Probabilities").
 inline constexpr int ProbabilitiesRow = 2;
+/// The row of the number of samples ("Simulations").
+inline constexpr int SimulationsRow = 6;
 
 struct StatisticsRow {
     std::string label;
@@ -21,6 +23,13 @@ struct StatisticsRow {
 /// theoretical ones, and returns the 13 rows (label, value) of the table; values
 /// that are not available read "-".
 std::array<StatisticsRow, StatisticsRowCount> StatisticsTableRows(int samplesDrawn);
+
+/// \brief The progress of a run: "250 of 1000".
+std::string SamplesDrawnText(int samplesDrawn, int simulationCount);
+
+/// \brief The "Simulations" value of a run shown before its end: "250 of 1000"
+/// while samples remain to be drawn, the plain count once they are drawn.
+std::string SimulationsProgressValue(int samplesDrawn, int simulationCount);
 
 /// \brief The n_h of the stratified design by `stratifier` with the record's
 /// target and sample size, in stratum order; empty when they allow none.

@@ -182,7 +182,7 @@ int BoxLabelWidth(const QFontMetrics& metrics, const std::vector<BoxPlotRow>& ro
     for (const BoxPlotRow& row : rows) {
         widest = std::max(widest, metrics.horizontalAdvance(row.label));
     }
-    return std::min(widest, BoxLabelRoom);
+    return widest;
 }
 
 void DrawBox(QPainter& painter, const BoxScale& scale, const BoxSummary& box, int centreY)
@@ -347,14 +347,20 @@ std::string SavePlotPicture(const RunGraph& graph, const std::string& fileName, 
                         [&](QPainter& painter) { PaintPlotFrame(painter, graph, options); });
 }
 
-QSize BoxPlotSize(int rows)
+QSize BoxPlotSize(const std::vector<BoxPlotRow>& rows)
 {
-    return {BoxPictureWidth, BoxTopMargin + std::max(rows, 1) * BoxRowHeight + BoxAxisGap + BoxBottomRoom};
+    // Measured as a bitmap draws the labels, so that every format of the picture
+    // has the bitmap's size.
+    const QImage bitmap(1, 1, QImage::Format_RGB32);
+    const int labelWidth = BoxLabelWidth(QFontMetrics(PlotLabelFont(), &bitmap), rows);
+    const int rowCount = std::max(static_cast<int>(rows.size()), 1);
+    return {BoxPictureWidth + std::max(labelWidth - BoxLabelRoom, 0),
+            BoxTopMargin + rowCount * BoxRowHeight + BoxAxisGap + BoxBottomRoom};
 }
 
 void PaintBoxPlots(QPainter& painter, const std::vector<BoxPlotRow>& rows, double populationMean)
 {
-    const QSize size = BoxPlotSize(static_cast<int>(rows.size()));
+    const QSize size = BoxPlotSize(rows);
     painter.fillRect(QRect(QPoint(0, 0), size), tarvek_colors::PlotBackground);
     painter.setFont(PlotLabelFont());
     painter.setPen(Qt::black);
@@ -365,8 +371,7 @@ void PaintBoxPlots(QPainter& painter, const std::vector<BoxPlotRow>& rows, doubl
     const int axisY = BoxTopMargin + std::max(static_cast<int>(rows.size()), 1) * BoxRowHeight + BoxAxisGap;
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const int centreY = BoxTopMargin + static_cast<int>(r) * BoxRowHeight + BoxRowHeight / 2;
-        const QString label = metrics.elidedText(rows[r].label, Qt::ElideRight, labelWidth);
-        DrawTextAt(painter, BoxLabelLeft, centreY - metrics.height() / 2, label);
+        DrawTextAt(painter, BoxLabelLeft, centreY - metrics.height() / 2, rows[r].label);
         if (rows[r].box.available) {
             DrawBox(painter, scale, rows[r].box, centreY);
         }

@@ -80,8 +80,9 @@ struct BoxPlotRow {
     BoxSummary box;
 };
 
-/// \brief Size of the comparison picture of `rows` rows.
-QSize BoxPlotSize(int rows);
+/// \brief Size of the comparison picture of `rows`: wider than the usual 640
+/// pixels where a label needs more than 200 for its whole text.
+QSize BoxPlotSize(const std::vector<BoxPlotRow>& rows);
 
 /// \brief The comparison picture, (0, 0) at its top left: one horizontal box plot
 /// per row on one common axis, each row's name left of its box, and the

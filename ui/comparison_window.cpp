@@ -10,7 +10,10 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTableWidget>
 #include <algorithm>
 
@@ -33,6 +36,8 @@ constexpr int TableRowHeight = 18;
 constexpr int Gap = 8;
 constexpr int ButtonWidth = 65;
 constexpr int ButtonHeight = 25;
+/// The strip below the scrolled contents that holds Save and OK.
+constexpr int ButtonRowHeight = ButtonHeight + 2 * Gap;
 constexpr int EditorLabelLeft = 356;
 constexpr int EditorListLeft = 460;
 constexpr int EditorListWidth = 190;
@@ -57,7 +62,8 @@ QStringList ColumnHeadings(bool intervals)
                             QStringLiteral("SE\n(theoretical)"),
                             QStringLiteral("SE\n(simulated)"),
                             QStringLiteral("RMSE"),
-                            QStringLiteral("Relative\nefficiency"),
+                            QStringLiteral("Relative efficiency\n(theoretical)"),
+                            QStringLiteral("Relative efficiency\n(simulated \u00b1 MC error)"),
                             QStringLiteral("No\nestimate")};
     if (intervals) {
         // Percentages of the samples with an estimate, which add up to 100 with
@@ -71,6 +77,38 @@ QStringList ColumnHeadings(bool intervals)
 QString Text(const std::string& text)
 {
     return QString::fromStdString(text);
+}
+
+/// The place of the relative efficiency among SummaryFields.
+constexpr int RelativeEfficiencyField = 6;
+
+/// The simulated relative efficiency with its Monte Carlo error: "1.153 \u00b1 0.120".
+QString SimulatedEfficiencyText(const VariantSummary& summary)
+{
+    if (!summary.relativeEfficiency) {
+        return QStringLiteral("-");
+    }
+    QString text = Text(FormatFixed3(*summary.relativeEfficiency));
+    if (summary.relativeEfficiencyMcError) {
+        text += QStringLiteral(" \u00b1 ") + Text(FormatFixed3(*summary.relativeEfficiencyMcError));
+    }
+    return text;
+}
+
+/// A row's cells after the variant's name: the fields tarvek-batch shows, with
+/// the theoretical relative efficiency beside the simulated one and its error.
+QStringList ResultCells(const ComparisonResult& result, int row, bool intervals)
+{
+    const VariantSummary& summary = result.summaries[row];
+    QStringList cells;
+    for (const std::string& field : SummaryFields(summary, intervals)) {
+        cells << Text(field);
+    }
+    const std::optional<double> theoretical = TheoreticalRelativeEfficiency(result.summaries[0], summary);
+    cells[RelativeEfficiencyField] = SimulatedEfficiencyText(summary);
+    cells.insert(RelativeEfficiencyField,
+                 theoretical ? Text(FormatFixed3(*theoretical)) : QStringLiteral("-"));
+    return cells;
 }
 
 QLabel* EditorLabel(QWidget* parent, const char* name, const char* caption, int top)
@@ -87,9 +125,16 @@ TComparison::TComparison(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("Comparison"));
     setWindowTitle(QStringLiteral(" Compare"));
     SetUpSettingsDialog(this, ClientWidth, TableTop);
+    // Everything but Save and OK scrolls where the window would not fit on its screen.
+    Scroller = new QScrollArea(this);
+    Scroller->setObjectName(QStringLiteral("Scroller"));
+    Scroller->setFrameShape(QFrame::NoFrame);
+    Contents = new QWidget;
+    Contents->setObjectName(QStringLiteral("Contents"));
+    Scroller->setWidget(Contents);
     CreateEditor();
 
-    GroupBox2 = CreateGroupBox(this, "GroupBox2", 8, 242, 664, 52);
+    GroupBox2 = CreateGroupBox(Contents, "GroupBox2", 8, 242, 664, 52);
     GroupBox2->setTitle(QStringLiteral(" Simulations "));
     QLabel* samplesCaption = CreateLabel(GroupBox2, "Label5", 12, 24);
     SetAutoSizedText(samplesCaption, QStringLiteral("Number of samples:"));
@@ -103,10 +148,10 @@ TComparison::TComparison(QWidget* parent) : QDialog(parent)
     IntervalsBox->adjustSize();
     RunButton = CreateButton(GroupBox2, "RunButton", "Run", 587, 17, ButtonWidth, ButtonHeight);
 
-    ResultInfo = CreateLabel(this, "ResultInfo", Gap, TableTop);
+    ResultInfo = CreateLabel(Contents, "ResultInfo", Gap, TableTop);
     ResultInfo->hide();
 
-    ResultTable = new QTableWidget(this);
+    ResultTable = new QTableWidget(Contents);
     ResultTable->setObjectName(QStringLiteral("ResultTable"));
     ResultTable->verticalHeader()->hide();
     ResultTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -120,7 +165,7 @@ TComparison::TComparison(QWidget* parent) : QDialog(parent)
     ResultTable->setPalette(cells);
     AddTableExport(this, ResultTable, true);
 
-    PlotLabel = new QLabel(this);
+    PlotLabel = new QLabel(Contents);
     PlotLabel->setObjectName(QStringLiteral("PlotLabel"));
     SaveButton = CreateButton(this, "SaveButton", "Save", 0, 0, ButtonWidth, ButtonHeight);
     OKButton = CreateOKButton(this, 0, 0, ButtonWidth, ButtonHeight);
@@ -143,7 +188,7 @@ TComparison::TComparison(QWidget* parent) : QDialog(parent)
 
 void TComparison::CreateEditor()
 {
-    GroupBox1 = CreateGroupBox(this, "GroupBox1", 8, 8, 664, 226);
+    GroupBox1 = CreateGroupBox(Contents, "GroupBox1", 8, 8, 664, 226);
     GroupBox1->setTitle(QStringLiteral(" Variants "));
     VariantList = new QListWidget(GroupBox1);
     VariantList->setObjectName(QStringLiteral("VariantList"));
@@ -376,9 +421,7 @@ void TComparison::FillTable()
     for (int row = 0; row < static_cast<int>(variants_.size()); ++row) {
         QStringList cells = {Text(VariantText(variants_[row]))};
         if (result_) {
-            for (const std::string& field : SummaryFields(result_->summaries[row], intervals)) {
-                cells << Text(field);
-            }
+            cells << ResultCells(*result_, row, intervals);
         }
         for (int column = 0; column < cells.size(); ++column) {
             auto* cell = new QTableWidgetItem(cells[column]);
@@ -413,7 +456,7 @@ void TComparison::FillResultInfo()
     ResultInfo->show();
 }
 
-void TComparison::PaintPicture(QPainter& painter) const
+std::vector<BoxPlotRow> TComparison::BoxRows() const
 {
     std::vector<BoxPlotRow> rows;
     for (std::size_t v = 0; v < variants_.size(); ++v) {
@@ -423,12 +466,17 @@ void TComparison::PaintPicture(QPainter& painter) const
         }
         rows.push_back(row);
     }
-    PaintBoxPlots(painter, rows, result_ ? result_->populationMean : PopulationMean());
+    return rows;
+}
+
+void TComparison::PaintPicture(QPainter& painter) const
+{
+    PaintBoxPlots(painter, BoxRows(), result_ ? result_->populationMean : PopulationMean());
 }
 
 QImage TComparison::RenderBoxPlots() const
 {
-    return RenderPicture(BoxPlotSize(static_cast<int>(variants_.size())), tarvek_colors::PlotBackground,
+    return RenderPicture(BoxPlotSize(BoxRows()), tarvek_colors::PlotBackground,
                          [this](QPainter& painter) { PaintPicture(painter); });
 }
 
@@ -440,25 +488,62 @@ void TComparison::ShowPicture()
 }
 
 // The table grows with the variants and its columns, the picture below it; the
-// buttons follow.
+// window grows with them up to the room its screen has, and scrolls beyond.
 void TComparison::FitToContents()
 {
     int tableWidth = 2 * ResultTable->frameWidth();
     for (int column = 0; column < ResultTable->columnCount(); ++column) {
         tableWidth += ResultTable->columnWidth(column);
     }
-    const int clientWidth = std::max(ClientWidth, tableWidth + 2 * Gap);
+    const int contentsWidth = std::max({ClientWidth, tableWidth + 2 * Gap, PlotLabel->width() + 2 * Gap});
     const int tableHeight = ResultTable->horizontalHeader()->sizeHint().height() +
                             static_cast<int>(variants_.size()) * TableRowHeight +
                             2 * ResultTable->frameWidth();
     const int tableTop = !ResultInfo->isHidden() ? TableTop + ResultInfo->height() + Gap : TableTop;
-    Place(ResultTable, Gap, tableTop, clientWidth - 2 * Gap, tableHeight);
+    Place(ResultTable, Gap, tableTop, contentsWidth - 2 * Gap, tableHeight);
     const int pictureTop = tableTop + tableHeight + Gap;
-    PlotLabel->move((clientWidth - PlotLabel->width()) / 2, pictureTop);
-    const int buttonTop = pictureTop + PlotLabel->height() + Gap;
-    SaveButton->move(clientWidth - 2 * (ButtonWidth + Gap), buttonTop);
-    OKButton->move(clientWidth - ButtonWidth - Gap, buttonTop);
-    setFixedSize(clientWidth, buttonTop + ButtonHeight + Gap);
+    PlotLabel->move((contentsWidth - PlotLabel->width()) / 2, pictureTop);
+    Contents->setFixedSize(contentsWidth, pictureTop + PlotLabel->height());
+
+    const QSize client = ClientSizeFor(Contents->size());
+    Place(Scroller, 0, 0, client.width(), client.height() - ButtonRowHeight);
+    const int buttonTop = client.height() - ButtonHeight - Gap;
+    SaveButton->move(client.width() - 2 * (ButtonWidth + Gap), buttonTop);
+    OKButton->move(client.width() - ButtonWidth - Gap, buttonTop);
+    setFixedSize(client);
+    KeepOnScreen();
+}
+
+// The contents with the buttons below them, cut to the room the screen has, with
+// a scroll bar's room added in each direction that has to scroll.
+QSize TComparison::ClientSizeFor(QSize contents) const
+{
+    const QSize decoration = frameGeometry().size() - size();
+    const QSize room = screen()->availableGeometry().size() - decoration;
+    const int scrollBar = Scroller->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, Scroller);
+    QSize wanted(contents.width(), contents.height() + ButtonRowHeight);
+    bool scrollsDown = wanted.height() > room.height();
+    const bool scrollsAcross = wanted.width() + (scrollsDown ? scrollBar : 0) > room.width();
+    if (scrollsAcross) {
+        wanted.rheight() += scrollBar;
+        scrollsDown = wanted.height() > room.height();
+    }
+    if (scrollsDown) {
+        wanted.rwidth() += scrollBar;
+    }
+    return wanted.boundedTo(room);
+}
+
+// A window that grew keeps its title bar and its buttons on the screen.
+void TComparison::KeepOnScreen()
+{
+    const QRect room = screen()->availableGeometry();
+    QRect frame = frameGeometry();
+    frame.moveRight(std::min(frame.right(), room.right()));
+    frame.moveBottom(std::min(frame.bottom(), room.bottom()));
+    frame.moveLeft(std::max(frame.left(), room.left()));
+    frame.moveTop(std::max(frame.top(), room.top()));
+    move(frame.topLeft());
 }
 
 void TComparison::SaveButtonClick()
@@ -474,6 +559,13 @@ void TComparison::OKButtonClick()
 {
     slices_.Stop();
     accept();
+}
+
+void TComparison::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // Once shown, the window's frame is known and counts against the screen's room.
+    FitToContents();
 }
 
 void TComparison::hideEvent(QHideEvent* event)

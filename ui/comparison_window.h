@@ -20,8 +20,10 @@ class QLabel;
 class QListWidget;
 class QPainter;
 class QPushButton;
+class QScrollArea;
 class QSpinBox;
 class QTableWidget;
+struct BoxPlotRow;
 
 class TComparison : public QDialog {
     Q_OBJECT
@@ -62,6 +64,8 @@ public:
     /// and Save do nothing.
     bool running() const { return slices_.running(); }
 
+    QScrollArea* Scroller = nullptr;  ///< scrolls everything above Save and OK
+    QWidget* Contents = nullptr;
     QGroupBox* GroupBox1 = nullptr;
     QListWidget* VariantList = nullptr;
     QComboBox* DesignList = nullptr;
@@ -85,10 +89,12 @@ public:
     QFileDialog* SavePicture = nullptr;
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
     void CreateEditor();
+    std::vector<BoxPlotRow> BoxRows() const;
     void PaintPicture(QPainter& painter) const;
     ComparisonVariant EditedVariant() const;
     /// \brief False, after the refusal's message, when `variant` cannot be run.
@@ -99,6 +105,8 @@ private:
     void FillResultInfo();
     void ShowPicture();
     void FitToContents();
+    QSize ClientSizeFor(QSize contents) const;
+    void KeepOnScreen();
 
     std::vector<ComparisonVariant> variants_;
     std::optional<ComparisonResult> result_;

@@ -13,6 +13,7 @@
 
 #include "core/rounding.h"
 #include "core/simulation_state.h"
+#include "engine/statistics_rows.h"
 #include "plot/plot_renderer.h"
 #include "ui/error_message.h"
 #include "ui/export_dialogs.h"
@@ -109,6 +110,9 @@ void SimulationWindow::SetGauge(QProgressBar* gauge, int percent)
 void SimulationWindow::UpdateGauges()
 {
     SetGauge(Gauge1, GaugePercent(engine_.samplesDrawn(), engine_.simulationCount()));
+    // The count lives in the tooltip, so that the window keeps its look.
+    Gauge1->setToolTip(
+        QString::fromStdString(SamplesDrawnText(engine_.samplesDrawn(), engine_.simulationCount())));
 }
 
 void SimulationWindow::FormActivate()

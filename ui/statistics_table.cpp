@@ -6,6 +6,7 @@
 #include <QStyle>
 #include <QTableWidget>
 
+#include "core/simulation_state.h"
 #include "engine/statistics_rows.h"
 #include "ui/export_dialogs.h"
 #include "ui/window_style.h"
@@ -55,7 +56,9 @@ void TStatistics::SetCell(int row, int column, const std::string& text)
 
 void TStatistics::FormActivate()
 {
-    const auto rows = StatisticsTableRows(samplesDrawn_);
+    auto rows = StatisticsTableRows(samplesDrawn_);
+    // Opened during a run, the table says how far the run has come.
+    rows[SimulationsRow].value = SimulationsProgressValue(samplesDrawn_, SimulationState.simulationCount);
     for (int row = 0; row < StatisticsRowCount; ++row) {
         Tab->setRowHeight(row, row == ShortRow ? ShortRowHeight : RowHeight);
         SetCell(row, LabelColumn, rows[row].label);

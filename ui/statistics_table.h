@@ -18,7 +18,8 @@ public:
 
     /// \brief Shows the table modally for a run that has drawn `samplesDrawn` samples.
     void ShowForRun(int samplesDrawn);
-    /// \brief Fills the 13 rows from SimulationState and the run's estimates.
+    /// \brief Fills the 13 rows from SimulationState and the run's estimates;
+    /// "Simulations" reads "250 of 1000" while the run is incomplete.
     void FormActivate();
     void OKButtonClick();
 

@@ -175,6 +175,32 @@ TEST(Comparison, SummaryFieldsOfKnownEstimates)
     }
 }
 
+TEST(Comparison, TheoreticalRelativeEfficiencyIsARatioOfVariances)
+{
+    struct Case {
+        std::optional<double> referenceError;
+        std::optional<double> error;
+        std::optional<double> expected;
+    };
+    const std::vector<Case> cases = {
+        {2.0, 1.0, 4.0},
+        {1.0, 2.0, 0.25},
+        {3.0, 3.0, 1.0},
+        {std::nullopt, 1.0, std::nullopt},
+        {1.0, std::nullopt, std::nullopt},
+        {1.0, 0.0, std::nullopt},
+        {0.0, 1.0, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        VariantSummary reference;
+        reference.theoreticalStdError = c.referenceError;
+        VariantSummary summary;
+        summary.theoreticalStdError = c.error;
+        EXPECT_EQ(TheoreticalRelativeEfficiency(reference, summary), c.expected)
+            << c.referenceError.value_or(-1) << " over " << c.error.value_or(-1);
+    }
+}
+
 TEST(Comparison, IntervalsCoverOrMissOnOneSide)
 {
     struct Case {

@@ -8,6 +8,7 @@
 
 #include "core/simulation_state.h"
 #include "engine/run_engine.h"
+#include "plot/picture_file.h"
 #include "ui/window_style.h"
 
 namespace {
@@ -206,6 +207,51 @@ TEST_F(PlotRendererTest, RenderedFrameEqualsTheFrameOfTheCanvas)
     const QImage rendered = RenderPlotFrame(graph);
     EXPECT_EQ(rendered.size(), QSize(481, 257));
     EXPECT_EQ(rendered, canvas.copy(PlotFrameRect()));
+}
+
+// A label wider than the usual label column widens the picture and is drawn whole:
+// the columns of the picture that hold its ink are those of the text drawn alone.
+TEST(BoxPlotTest, ALongLabelIsDrawnWhole)
+{
+    const QString longLabel =
+        QStringLiteral("Equal / Regression (api00, Academic Performance Index of 1999)");
+    struct Case {
+        QString label;
+        bool wider;
+    };
+    for (const Case& c : {Case{QStringLiteral("Equal / Direct"), false}, Case{longLabel, true}}) {
+        const std::vector<BoxPlotRow> rows = {{c.label, {}}};
+        const QImage picture =
+            RenderPicture(BoxPlotSize(rows), tarvek_colors::PlotBackground,
+                          [&rows](QPainter& painter) { PaintBoxPlots(painter, rows, 1.0); });
+        EXPECT_EQ(picture.width() > 640, c.wider) << c.label.toStdString();
+
+        QImage alone(picture.size(), QImage::Format_RGB32);
+        alone.fill(tarvek_colors::PlotBackground);
+        {
+            QPainter painter(&alone);
+            painter.setFont(PlotLabelFont());
+            painter.setPen(Qt::black);
+            painter.drawText(8, 24, c.label);
+        }
+        const QFontMetrics metrics(PlotLabelFont(), &alone);
+        const auto inkColumns = [](const QImage& image, int bottom) {
+            std::vector<int> columns;
+            for (int x = 0; x < image.width(); ++x) {
+                for (int y = 0; y < bottom; ++y) {
+                    if (image.pixelColor(x, y) == Black) {
+                        columns.push_back(x);
+                        break;
+                    }
+                }
+            }
+            return columns;
+        };
+        std::vector<int> labelInk = inkColumns(picture, 12 + 24);  // the first row's band
+        const int textEnd = 8 + metrics.horizontalAdvance(c.label);
+        std::erase_if(labelInk, [textEnd](int x) { return x > textEnd; });
+        EXPECT_EQ(labelInk, inkColumns(alone, alone.height())) << c.label.toStdString();
+    }
 }
 
 }  // namespace

@@ -119,21 +119,33 @@ TEST_F(ComparisonWindowTest, RunFillsTheTableAndLeavesTheSettingsAlone)
         EXPECT_TRUE(same) << field;
     }
 
-    EXPECT_EQ(window.ResultInfo->text(),
-              QStringLiteral("Population mean: ") + QString::fromStdString(FormatFixed3(result.populationMean)));
+    EXPECT_EQ(window.ResultInfo->text(), QStringLiteral("Population mean: ") +
+                                             QString::fromStdString(FormatFixed3(result.populationMean)));
     EXPECT_GT(window.ResultTable->y(), window.ResultInfo->geometry().bottom()) << "the table below the mean";
-    ASSERT_EQ(window.ResultTable->columnCount(), 13);
+    // The fields of tarvek-batch, with the relative efficiency as the theory
+    // expects it (a ratio of variances) beside the simulated one and its error.
+    ASSERT_EQ(window.ResultTable->columnCount(), 14);
+    EXPECT_EQ(window.ResultTable->horizontalHeaderItem(7)->text(),
+              QStringLiteral("Relative efficiency\n(theoretical)"));
+    const auto fixed3 = [](double value) { return QString::fromStdString(FormatFixed3(value)); };
     for (int row = 0; row < 3; ++row) {
         QStringList shown;
-        for (int column = 1; column < 13; ++column) {
+        for (int column = 1; column < 14; ++column) {
             shown << window.ResultTable->item(row, column)->text();
         }
+        const VariantSummary& summary = result.summaries[row];
         QStringList expected;
-        for (const std::string& field : SummaryFields(result.summaries[row], true)) {
+        for (const std::string& field : SummaryFields(summary, true)) {
             expected << QString::fromStdString(field);
         }
+        const double referenceError = *result.summaries[0].theoreticalStdError;
+        const double error = *summary.theoreticalStdError;
+        expected[6] = fixed3(*summary.relativeEfficiency) + QStringLiteral(" \u00b1 ") +
+                      fixed3(*summary.relativeEfficiencyMcError);
+        expected.insert(6, fixed3(referenceError * referenceError / (error * error)));
         EXPECT_EQ(shown, expected) << row;
     }
+    EXPECT_EQ(window.ResultTable->item(0, 7)->text(), QStringLiteral("1.000"));
 
     window.show();
     window.activateWindow();
@@ -146,7 +158,7 @@ TEST_F(ComparisonWindowTest, RunFillsTheTableAndLeavesTheSettingsAlone)
         << lines[0].toStdString();
     EXPECT_TRUE(lines[2].startsWith(QStringLiteral("Equal / Ratio (Last mark)\t") +
                                     QString::fromStdString(SummaryFields(result.summaries[1], true)[0])));
-    EXPECT_EQ(lines[3].count(QLatin1Char('\t')), 12);
+    EXPECT_EQ(lines[3].count(QLatin1Char('\t')), 13);
     EXPECT_EQ(
         TableAsCsv(window.ResultTable, true).split(QLatin1Char('\n'))[2].section(QLatin1Char(','), 0, 0),
         QStringLiteral("Equal / Ratio (Last mark)"));

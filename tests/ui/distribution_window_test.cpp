@@ -134,9 +134,11 @@ TEST_F(DistributionWindowTest, AutomaticAfterThreeNextsFinishesTheRun)
         window.NextButtonClick();
     }
     EXPECT_EQ(window.Gauge1->value(), 30);
+    EXPECT_EQ(window.Gauge1->toolTip(), QStringLiteral("3 of 10"));
     window.FastButtonClick();
     EXPECT_EQ(window.samplesDrawn(), 10);
     EXPECT_EQ(window.Gauge1->value(), 100);
+    EXPECT_EQ(window.Gauge1->toolTip(), QStringLiteral("10 of 10"));
     EXPECT_EQ(HistogramTotal(), 10);
     EXPECT_EQ(ShownFrame(), RenderPlotFrame(window.runGraph()))
         << "the bars drawn one by one equal the histogram drawn at once";
@@ -318,16 +320,19 @@ TEST_F(DistributionWindowTest, StatisticsShowsTheSamplesDrawnSoFar)
     TStatistics statistics;
     Forms.Statistics = &statistics;
     QString simulatedMean;
-    testing_support::OnNextModal([&simulatedMean](QWidget* modal) {
+    QString simulations;
+    testing_support::OnNextModal([&simulatedMean, &simulations](QWidget* modal) {
         auto* table = qobject_cast<TStatistics*>(modal);
         ASSERT_NE(table, nullptr);
         simulatedMean = table->Tab->item(9, 1)->text();
+        simulations = table->Tab->item(6, 0)->text() + QLatin1Char(' ') + table->Tab->item(6, 1)->text();
         table->OKButtonClick();
     });
     window.StatButtonClick();
     Forms.Statistics = nullptr;
     const double mean = (SimulationState.estimates[1] + SimulationState.estimates[2]) / 2;
     EXPECT_EQ(simulatedMean, QString::number(mean, 'f', 3));
+    EXPECT_EQ(simulations, QStringLiteral("Simulations 2 of 10"));
 }
 
 TEST_F(DistributionWindowTest, TheBatchPlotEqualsTheFrameAfterAutomatic)

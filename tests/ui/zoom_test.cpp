@@ -3,15 +3,26 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFrame>
 #include <QImage>
+#include <QLabel>
+#include <QListWidget>
 #include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QTest>
 #include <cmath>
 #include <vector>
 
 #include "plot/plot_renderer.h"
 #include "tests/ui/window_test_setup.h"
 #include "ui/application.h"
+#include "ui/comparison_window.h"
 #include "ui/distribution_window.h"
 #include "ui/forms.h"
 #include "ui/main_window.h"
@@ -76,6 +87,62 @@ TEST(ZoomTest, WindowsGrowAndTheGraphKeepsSharpPixels)
     EXPECT_EQ(RenderPlotFrame(window.runGraph()).size(), frame.size()) << "the saved picture keeps its size";
     window.hide();
     DestroyForms();
+}
+
+// Eight variants with intervals make the comparison window taller and wider than
+// the offscreen screen at every factor: it keeps to the screen and scrolls, with
+// Save and OK in view.
+TEST(ZoomTest, TheComparisonWindowKeepsToItsScreen)
+{
+    window_test::ReadExamplePopulation("classroom.pop");
+    SimulationState.sampleSize = 10;
+    SimulationState.auxiliaryVariable = 4;
+    TComparison window;
+    window.StartFromSettings();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const QRect room = window.screen()->availableGeometry();
+    if (window.Contents->height() + window.SaveButton->height() * 2 < room.height()) {
+        EXPECT_EQ(window.Scroller->size(), window.Contents->size()) << "no scroll bar where all fits";
+    }
+
+    struct Added {
+        int design;  ///< equal, stratified, systematic, proportional to size
+        int variable;
+        int estimator;
+    };
+    // Classroom: 1 Mark, 2 Last mark, 3 Homework, 4 Set, 5 Travel.
+    for (const Added& added : {Added{0, 2, 1}, Added{0, 2, 2}, Added{2, 3, 0}, Added{3, 3, 0}}) {
+        window.DesignList->setCurrentIndex(added.design);
+        window.DesignVariableList->setCurrentIndex(added.variable - 1);
+        window.OrderList->setCurrentIndex(added.variable);
+        window.EstimatorList->setCurrentIndex(added.estimator);
+        window.AuxiliaryList->setCurrentIndex(added.variable - 1);
+        window.AddButtonClick();
+    }
+    ASSERT_EQ(window.variants().size(), 8U);
+    window.SampleCount->setValue(10);
+    window.IntervalsBox->setChecked(true);
+    window.RunButtonClick();
+    ASSERT_TRUE(window.result().has_value());
+
+    EXPECT_TRUE(room.contains(window.frameGeometry()))
+        << window.frameGeometry().width() << " x " << window.frameGeometry().height() << " on "
+        << room.width() << " x " << room.height();
+    for (const QPushButton* button : {window.SaveButton, window.OKButton}) {
+        EXPECT_TRUE(window.rect().contains(button->geometry())) << button->text().toStdString();
+    }
+    const QRect plot = window.PlotLabel->geometry();
+    EXPECT_TRUE(window.Contents->rect().contains(plot)) << "the box plots within the scrolled contents";
+    // The scroll bars reach every part of the contents once the layout request is handled.
+    const QScrollArea& scroller = *window.Scroller;
+    const auto everythingReachable = [&scroller, &window] {
+        const QSize view = scroller.viewport()->size();
+        return scroller.horizontalScrollBar()->maximum() + view.width() >= window.Contents->width() &&
+               scroller.verticalScrollBar()->maximum() + view.height() >= window.Contents->height();
+    };
+    EXPECT_TRUE(QTest::qWaitFor(everythingReachable));
+    window.hide();
 }
 
 }  // namespace
