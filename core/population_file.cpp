@@ -363,6 +363,10 @@ void ApplyDefaults(TSimulationState& state)
         ApplyTargetVariable(state, 1);
     }
     state.auxiliaryVariable = 0;
+    state.clusterVariable = 0;
+    state.clusterCount = 2;
+    state.unitsPerCluster = 2;
+    state.drawnPositions = 0;
     state.sampleSize = std::min(DefaultSampleSize, state.unitCount);
     state.scaleSampleSize = state.sampleSize;
     state.confidenceIntervalMode = false;

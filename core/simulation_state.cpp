@@ -11,7 +11,9 @@ int PopulationSize()
 
 int SamplePositions()
 {
-    return std::clamp(SimulationState.sampleSize, 0, MaxUnits);
+    const int positions =
+        SimulationState.drawnPositions > 0 ? SimulationState.drawnPositions : SimulationState.sampleSize;
+    return std::clamp(positions, 0, MaxUnits);
 }
 
 bool IsVariableNumber(int k)

@@ -33,6 +33,8 @@ enum DesignCode : std::int32_t {
     DesignProportionalToSize = 11,
     DesignStratified = 12,  ///< by auxiliaryVariable, allocation by allocationCode
     DesignSystematic = 13,  ///< along the list ordered by systematicOrder
+    DesignCluster = 14,     ///< clusterCount clusters of clusterVariable, every unit of each
+    DesignTwoStage = 15,    ///< clusterCount clusters, then unitsPerCluster units in each
 };
 
 /// \brief Elements numbered from 0 (index 0 unused by the record) that take only
@@ -151,6 +153,14 @@ struct TSimulationState {
     std::int32_t systematicOrder = 0;  ///< under design 13: 0 file order, else the variable sorted by
     /// N_h of the strata of design 12, prepared with stratumWeights when a run starts.
     std::array<std::int32_t, MaxStrata + 1> stratumSizes{};
+
+    // The cluster designs 14 and 15: their sample's size varies from draw to draw.
+    std::int32_t clusterVariable = 0;
+    std::int32_t clusterCount = 2;     ///< m
+    std::int32_t unitsPerCluster = 2;  ///< k, under design 15
+    /// The positions of the current sample when its design decides their number;
+    /// 0: sampleSize.
+    std::int32_t drawnPositions = 0;
 };
 
 /// \brief The process-wide record.
@@ -167,7 +177,8 @@ inline double UnitValue(int unit, int variable)
 /// bounded whatever the record holds.
 int PopulationSize();
 
-/// \brief sampleSize brought into 0..MaxUnits, for the same reason.
+/// \brief The positions of the current sample (drawnPositions, else sampleSize) brought
+/// into 0..MaxUnits, for the same reason.
 int SamplePositions();
 
 /// \brief The matrix column of variable k: k itself within 1..MaxVariables,

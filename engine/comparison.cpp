@@ -347,7 +347,7 @@ ComparisonResult RunComparison(const std::vector<ComparisonVariant>& variants, i
     }
     for (const std::vector<int>& group : VariantsByDesign(variants)) {
         const DesignChoice& choice = variants[group.front()].design;
-        const std::unique_ptr<PreparedDesign> design = DesignOf(choice.design).Prepare(choice);
+        const std::unique_ptr<PreparedDesign> design = PrepareDraws(choice);
         int accepted = 0;
         int rejected = 0;
         while (accepted < samples && goOn()) {

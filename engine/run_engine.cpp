@@ -109,7 +109,7 @@ void RunEngine::StartRun()
 
 void RunEngine::PrepareDesign()
 {
-    prepared_ = DesignOf(SimulationState.designCode).Prepare(RecordDesignChoice());
+    prepared_ = PrepareDraws(RecordDesignChoice());
 }
 
 bool RunEngine::DrawAcceptableSample() const

@@ -30,6 +30,16 @@ bool PreparedDesign::Acceptable() const
     return SimulationState.respondentCount > 1;
 }
 
+std::optional<SampleEstimate> PreparedDesign::Estimate(std::int32_t, int, bool) const
+{
+    return std::nullopt;
+}
+
+std::optional<TheoreticalProperties> SamplingDesign::Theory(const DesignChoice&, std::int32_t, int) const
+{
+    return std::nullopt;
+}
+
 std::string SamplingDesign::EstimatorRefusal(std::int32_t) const
 {
     return "";
@@ -69,6 +79,12 @@ DesignChoice RecordDesignChoice()
 {
     const SamplingDesign* design = FindDesign(SimulationState.designCode);
     return design != nullptr ? design->RecordChoice() : DesignChoice{SimulationState.designCode, 0, 0};
+}
+
+std::unique_ptr<PreparedDesign> PrepareDraws(const DesignChoice& choice)
+{
+    SimulationState.drawnPositions = 0;
+    return DesignOf(choice.design).Prepare(choice);
 }
 
 std::string DesignCaption(const DesignChoice& choice)

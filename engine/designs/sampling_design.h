@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -13,15 +14,19 @@
 
 #include "core/estimators.h"
 #include "core/simulation_state.h"
+#include "core/theory.h"
 
 /// \brief A design with what it needs: the size variable of the size-proportional
 /// design, the stratification variable and allocation of the stratified design,
-/// the order variable of the systematic design (0: file order). Two choices draw
-/// the same samples when they are equal.
+/// the order variable of the systematic design (0: file order), the cluster
+/// variable with m (and k) of the cluster designs. Two choices draw the same
+/// samples when they are equal.
 struct DesignChoice {
     std::int32_t design = DesignEqualProbabilities;
     int variable = 0;             ///< 0 where the design has none
     std::int32_t allocation = 0;  ///< an AllocationCode; 0 except under the stratified design
+    int clusters = 0;             ///< m under the cluster designs
+    int unitsPerCluster = 0;      ///< k under two-stage sampling
 
     bool operator==(const DesignChoice&) const = default;
 };
@@ -37,6 +42,11 @@ public:
     /// \brief Whether the drawn sample can be used: at least two respondents, and
     /// whatever the design adds.
     virtual bool Acceptable() const;
+    /// \brief The design's own estimator on the sample last drawn, where it has
+    /// one (the cluster designs); nothing where the core's estimators serve.
+    /// `auxiliaryVariable` 0 stands for the units themselves (x = 1).
+    virtual std::optional<SampleEstimate> Estimate(std::int32_t estimator, int auxiliaryVariable,
+                                                   bool withStandardError) const;
 };
 
 class SamplingDesign {
@@ -64,6 +74,15 @@ public:
     /// \brief Reads the fields after the name of a --compare design ("pps:3" gives
     /// {"3"}); false when they do not fit the design.
     virtual bool ParseCompareFields(std::span<const std::string> fields, DesignChoice& choice) const = 0;
+    /// \brief The theoretical mean and standard error of an estimator where the
+    /// design has its own theory; nothing where the core's theory serves.
+    virtual std::optional<TheoreticalProperties> Theory(const DesignChoice& choice, std::int32_t estimator,
+                                                        int auxiliaryVariable) const;
+    /// \brief The expected number of units of a sample of size n (the design
+    /// effect's nbar).
+    virtual double ExpectedUnits(const DesignChoice&, int n) const { return n; }
+    /// \brief The sample size as the windows and tables show it.
+    virtual std::string SampleSizeText(const DesignChoice&, int n) const { return std::to_string(n); }
     /// \brief Computes what the draws need.
     virtual std::unique_ptr<PreparedDesign> Prepare(const DesignChoice& choice) const = 0;
 };
@@ -83,6 +102,10 @@ const SamplingDesign* DesignNamed(std::string_view name);
 
 /// \brief The record's design with its settings.
 DesignChoice RecordDesignChoice();
+
+/// \brief What a run draws with: the design of `choice` prepared, the record
+/// back at the sample size's positions.
+std::unique_ptr<PreparedDesign> PrepareDraws(const DesignChoice& choice);
 
 /// \brief The caption of a choice, "-" for a code no design has.
 std::string DesignCaption(const DesignChoice& choice);
