@@ -43,9 +43,14 @@ int GaugePercent(int part, int whole)
 }
 
 SimulationWindow::SimulationWindow(GraphKind kind, int clientWidth, int clientHeight, QWidget* parent)
-    : QDialog(parent), kind_(kind), image_(clientWidth, clientHeight, QImage::Format_RGB32)
+    : QDialog(parent), kind_(kind)
 {
     SetUpSettingsDialog(this, clientWidth, clientHeight);
+    // At the screen's pixel ratio, so that a zoomed window draws its graph and
+    // labels at the zoomed size instead of enlarging a small picture.
+    const qreal ratio = devicePixelRatioF();
+    image_ = QImage(QSize(clientWidth, clientHeight) * ratio, QImage::Format_RGB32);
+    image_.setDevicePixelRatio(ratio);
     image_.fill(tarvek_colors::SettingsBackground);
     slowMotion_ = new QTimer(this);
     slowMotion_->setTimerType(Qt::PreciseTimer);
@@ -222,11 +227,21 @@ void SimulationWindow::SaveButtonClick()
         return;
     }
     // Copied before the dialog opens, so the picture never shows the dialog.
-    const QImage picture = image_.copy(PlotFrameRect());
+    const QImage picture = PlotPicture();
     const RunGraph graph = graph_;
     SavePictureThroughDialog(SaveBMP, picture, [&graph](QPainter& painter) {
         PaintPlotFrame(painter, graph, ViewOptions().plot);
     });
+}
+
+QImage SimulationWindow::PlotPicture() const
+{
+    const qreal ratio = image_.devicePixelRatio();
+    const QRect frame = PlotFrameRect();
+    QImage picture = image_.copy(QRect(frame.topLeft() * ratio, frame.size() * ratio));
+    // Saved with the pixels it holds, whatever the screen's ratio.
+    picture.setDevicePixelRatio(1.0);
+    return picture;
 }
 
 void SimulationWindow::StopAutomatic()

@@ -59,7 +59,12 @@ public:
     /// by itself when the window is shown with simulationRestart set.
     void StartFreshRun();
 
+    /// \brief The client area as painted, at the window's device pixel ratio:
+    /// under a zoom the graph is drawn at the zoomed size.
     const QImage& clientImage() const { return image_; }
+    /// \brief The plot frame as shown, as saved to a bitmap: 481 x 257 at zoom 1,
+    /// at the zoomed size otherwise.
+    QImage PlotPicture() const;
     const PlotFrame& plotFrame() const { return graph_.frame; }
     const RunGraph& runGraph() const { return graph_; }
     const RunEngine& runEngine() const { return engine_; }
