@@ -13,6 +13,8 @@
 
 #include "core/rounding.h"
 #include "core/simulation_state.h"
+#include "core/theory.h"
+#include "engine/fitted_scale.h"
 #include "plot/plot_renderer.h"
 #include "ui/error_message.h"
 #include "ui/export_dialogs.h"
@@ -130,7 +132,11 @@ void SimulationWindow::StartFreshRun()
 {
     slowMotion_->stop();
     engine_.StartRun();
-    graph_ = StartRunGraph(kind_, engine_.scale(), engine_.populationMean());
+    if (ViewOptions().fitScale) {
+        FitScaleToTheory();
+    } else {
+        graph_ = StartRunGraph(kind_, engine_.scale(), engine_.populationMean());
+    }
     image_.fill(tarvek_colors::SettingsBackground);
     {
         QPainter painter(&image_);
@@ -139,6 +145,22 @@ void SimulationWindow::StartFreshRun()
     UpdateGauges();
     SimulationState.simulationRestart = false;
     update();
+}
+
+void SimulationWindow::FitScaleToTheory()
+{
+    // After StartRun: the theory of the stratified design reads the strata it prepared.
+    ComputeTheoreticalProperties();
+    const TSimulationState& s = SimulationState;
+    const TheoreticalProperties theory{s.theoreticalMean, s.theoreticalMeanAvailable, s.theoreticalStdError,
+                                       s.theoreticalStdErrorAvailable};
+    const FittedScale fitted = FitScaleToEstimator(theory, {s.targetMinimum, s.targetMaximum},
+                                                   engine_.simulationCount(), s.verticalCompression);
+    engine_.UseScale(fitted.scale);
+    graph_ = StartRunGraph(kind_, fitted.scale, engine_.populationMean());
+    if (kind_ == GraphKind::Histogram) {
+        graph_.barUnit = BarUnit(graph_.frame.stepHeight, fitted.verticalCompression);
+    }
 }
 
 void SimulationWindow::NextSample()
@@ -152,6 +174,7 @@ void SimulationWindow::NextSample()
     if (status != DrawStatus::Accepted) {
         return;
     }
+    emit sampleAccepted();
     if (AddSample(graph_, sample)) {
         QRegion changed;
         {

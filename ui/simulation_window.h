@@ -23,6 +23,8 @@ class QTimer;
 struct SimulationViewOptions {
     /// Automatic draws one sample every SlowMotionInterval milliseconds.
     bool slowMotion = false;
+    /// A run's scale and compression from the estimator's theory (FitScaleToEstimator).
+    bool fitScale = false;
     PlotOptions plot;
 };
 
@@ -80,6 +82,10 @@ public:
     QPushButton* OKButton = nullptr;
     QFileDialog* SaveBMP = nullptr;
 
+signals:
+    /// \brief A sample has been accepted and is in the record.
+    void sampleAccepted();
+
 protected:
     SimulationWindow(GraphKind kind, int clientWidth, int clientHeight, QWidget* parent);
 
@@ -107,6 +113,9 @@ protected:
 
 private:
     void NextSample();
+    /// \brief Under "Fit the scale to the estimator": the run's scale from the
+    /// theory, and the graph's bar unit from the fitted compression.
+    void FitScaleToTheory();
     void SlowMotionStep();
     /// \brief Stops Automatic, in slow motion or in slices.
     void StopAutomatic();
