@@ -46,6 +46,8 @@ TSampleWindow::TSampleWindow(QWidget* parent) : QDialog(parent)
     Table->setObjectName(QStringLiteral("Table"));
     Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Table->verticalHeader()->hide();
+    // At most five columns: they share the window's width, without a scroll bar.
+    Table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     layout->addWidget(Table);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
