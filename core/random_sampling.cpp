@@ -278,12 +278,13 @@ void DrawFromList(TRandomGenerator& generator, std::span<const std::int32_t> lis
 // outside 1..10 removes nobody.
 void GenerateNonresponse()
 {
+    const int positions = SamplePositions();
+    std::int32_t* const sample = SimulationState.sampleUnits.Room(positions);
+    std::copy_n(sample, positions + 1, SimulationState.drawnUnits.Room(positions));
     const int variable = SimulationState.nonresponseVariable;
     if (variable < 1 || variable > MaxVariables) {
         return;
     }
-    const int positions = SamplePositions();
-    std::int32_t* const sample = SimulationState.sampleUnits.Room(positions);
     for (int j = 1; j <= positions; ++j) {
         const int unit = sample[j];
         if (unit == 0) {

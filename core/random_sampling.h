@@ -56,5 +56,6 @@ ProportionalToSizePlan PrepareProportionalToSizePlan(int sizeVariable);
 void DrawSampleProportionalToSize(const ProportionalToSizePlan& plan);
 
 /// \brief Removes the nonrespondents of the drawn sample (one RandomFraction per
-/// position); part of both drawing operations.
+/// position); part of both drawing operations. The units as drawn stay in
+/// drawnUnits.
 void GenerateNonresponse();

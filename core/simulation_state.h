@@ -121,6 +121,9 @@ struct TSimulationState {
     /// 0 marks a nonrespondent. The positions of a sample from up to 1000 units are
     /// there from the start, as they always were; larger samples make room.
     GrowingArray<std::int32_t> sampleUnits{1000};
+    /// The units at positions 1..n as drawn, before nonresponse emptied some of
+    /// them; written by GenerateNonresponse, read only to list the sample.
+    GrowingArray<std::int32_t> drawnUnits;
     std::int32_t estimatorCode = 0;
     std::int32_t designCode = 0;
     double auxiliaryMean = 0.0;

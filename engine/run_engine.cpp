@@ -84,21 +84,24 @@ void ComputeSimulatedStatistics(int samplesDrawn)
     s.simulatedStdDev = std::sqrt(squares / (count - 1));
 }
 
+RunScale ScaleBetween(double lower, double upper)
+{
+    RunScale scale{lower, upper, upper - lower};
+    if (scale.range == 0.0) {
+        scale.range = 1.0;
+    }
+    return scale;
+}
+
 void RunEngine::StartRun()
 {
-    const TSimulationState& s = SimulationState;
-    scale_.lower = s.scaleLower;
-    scale_.upper = s.scaleUpper;
-    scale_.range = scale_.upper - scale_.lower;
-    if (scale_.range == 0.0) {
-        scale_.range = 1.0;
-    }
+    scale_ = ScaleBetween(SimulationState.scaleLower, SimulationState.scaleUpper);
     coverage_ = CoverageTargetOfPopulation();
     if (NeedsAuxiliaryQuantities()) {
         PrepareAuxiliaryQuantities();
     }
     PrepareDesign();
-    simulationCount_ = std::clamp<int>(s.simulationCount, 0, MaxRunSamples);
+    simulationCount_ = std::clamp<int>(SimulationState.simulationCount, 0, MaxRunSamples);
     if (SimulationState.estimates.size() <= static_cast<std::size_t>(simulationCount_)) {
         SimulationState.estimates.resize(simulationCount_ + 1);
     }

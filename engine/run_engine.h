@@ -39,6 +39,9 @@ struct SampleResult {
     bool covered = false;        ///< as ClassifyEstimate judges it against the population mean
 };
 
+/// \brief The scale from `lower` to `upper` (range 1.0 when they are equal).
+RunScale ScaleBetween(double lower, double upper);
+
 enum class DrawStatus {
     Accepted,      ///< a sample was drawn and stored
     RunComplete,   ///< the run was already over (complete or stopped); nothing drawn
@@ -77,6 +80,8 @@ public:
     bool finished() const { return stopped_ || samplesDrawn_ >= simulationCount_; }
     bool stoppedByBound() const { return stopped_; }
     const RunScale& scale() const { return scale_; }
+    /// \brief Classes the samples still to come under `scale` instead of the settings' scale.
+    void UseScale(const RunScale& scale) { scale_ = scale; }
     double populationMean() const { return coverage_.populationMean; }
 
 private:

@@ -23,6 +23,7 @@
 #include "ui/main_window.h"
 #include "ui/nonresponse_dialog.h"
 #include "ui/parameters_dialog.h"
+#include "ui/sample_window.h"
 #include "ui/population_distribution_dialog.h"
 #include "ui/sampling_design_dialog.h"
 #include "ui/select_variable_dialog.h"
@@ -160,6 +161,12 @@ void CreateForms()
     Forms.StratifiedDesign = new TStratifiedDesign(Forms.Main);
     Forms.SystematicDesign = new TSystematicDesign(Forms.Main);
     Forms.Comparison = new TComparison(Forms.Main);
+    Forms.SampleWindow = new TSampleWindow(Forms.Main);
+    for (SimulationWindow* window : {static_cast<SimulationWindow*>(Forms.Simula),
+                                     static_cast<SimulationWindow*>(Forms.ConfidenceIntervals)}) {
+        QObject::connect(window, &SimulationWindow::sampleAccepted, Forms.SampleWindow,
+                         &TSampleWindow::SampleDrawn);
+    }
 }
 
 void DestroyForms()

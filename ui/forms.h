@@ -18,6 +18,7 @@ class TErrorMessage;
 class TStratifiedDesign;
 class TSystematicDesign;
 class TComparison;
+class TSampleWindow;
 
 struct TForms {
     TMain* Main = nullptr;
@@ -36,6 +37,7 @@ struct TForms {
     TStratifiedDesign* StratifiedDesign = nullptr;
     TSystematicDesign* SystematicDesign = nullptr;
     TComparison* Comparison = nullptr;
+    TSampleWindow* SampleWindow = nullptr;
 };
 
 /// \brief The one instance of each window; a null pointer before it is created.

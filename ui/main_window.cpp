@@ -16,10 +16,12 @@
 #include <QScreen>
 #include <QUrl>
 #include <exception>
+#include <optional>
 #include <sstream>
 
 #include "core/delimited_file.h"
 #include "core/population_file.h"
+#include "core/random_sampling.h"
 #include "core/rounding.h"
 #include "core/simulation_state.h"
 #include "core/strata.h"
@@ -28,6 +30,8 @@
 #include "ui/comparison_window.h"
 #include "ui/dialog_folders.h"
 #include "ui/interval_window.h"
+#include "ui/sample_window.h"
+#include "ui/seed_dialog.h"
 #include "ui/about_box.h"
 #include "ui/error_message.h"
 #include "ui/forms.h"
@@ -132,6 +136,7 @@ TMain::TMain(QWidget* parent) : QMainWindow(parent)
     CreateOpenDialog();
     CreateInfoPanel();
     ImportDialog = new TImportDialog(this);
+    SeedDialog = new TSeedDialog(this);
     setAcceptDrops(true);
 }
 
@@ -184,6 +189,15 @@ void TMain::CreateMenu()
     N3 = Simulation1->addSeparator();
     N3->setObjectName(QStringLiteral("N3"));
     Compare1 = AddCommand(Simulation1, "Compare1", QKeySequence(), &TMain::Compare1Click);
+    N4 = Simulation1->addSeparator();
+    N4->setObjectName(QStringLiteral("N4"));
+    FitScale1 = AddSwitch("FitScale1", "Fit the scale to the estimator",
+                          [](bool on) { ViewOptions().fitScale = on; });
+    Showsample1 = AddCommand(Simulation1, "Showsample1", QKeySequence(), &TMain::Showsample1Click);
+    Showsample1->setText(QStringLiteral("Show sample"));
+    Newrandomstart1 =
+        AddCommand(Simulation1, "Newrandomstart1", QKeySequence(), &TMain::Newrandomstart1Click);
+    Newrandomstart1->setText(QStringLiteral("New random start"));
 
     Help1 = MainMenu1->addMenu(QString());
     Help1->setObjectName(QStringLiteral("Help1"));
@@ -274,6 +288,11 @@ void TMain::CreateInfoPanel()
     Label16 = AddPanelLabel("Label16", ValueLeft, 120);
     Label17 = AddPanelLabel("Label17", ValueLeft, 136);
     Label18 = AddPanelLabel("Label18", ValueLeft, 152);
+    Label19 = AddPanelLabel("Label19", CaptionLeft, 168);
+    SetAutoSizedText(Label19, QStringLiteral("Seed:"));
+    Label20 = AddPanelLabel("Label20", ValueLeft, 168);
+    Label19->hide();
+    Label20->hide();
 }
 
 QLabel* TMain::AddPanelLabel(const char* name, int left, int top)
@@ -324,6 +343,9 @@ void TMain::UpdateInfo()
     SetAutoSizedText(Label16, EstimatorLine());
     SetAutoSizedText(Label17, NonresponseLine());
     SetAutoSizedText(Label18, QString::number(s.simulationCount));
+    SetAutoSizedText(Label20, QString::number(randomStart_));
+    Label19->setVisible(randomStart_ != 0);
+    Label20->setVisible(randomStart_ != 0);
 }
 
 void TMain::RunCommand(const std::function<void()>& command)
@@ -499,6 +521,23 @@ void TMain::Compare1Click()
 {
     if (SimulationCanBegin()) {
         Forms.Comparison->Execute();
+    }
+}
+
+void TMain::Showsample1Click()
+{
+    Forms.SampleWindow->show();
+    Forms.SampleWindow->raise();
+    Forms.SampleWindow->activateWindow();
+}
+
+void TMain::Newrandomstart1Click()
+{
+    const std::optional<std::uint32_t> seed = SeedDialog->Execute(ClockSeed());
+    if (seed) {
+        SetRandomSeed(*seed);
+        randomStart_ = *seed;
+        UpdateInfo();
     }
 }
 

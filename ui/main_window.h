@@ -20,6 +20,7 @@ class QLabel;
 class QMenu;
 class QMenuBar;
 class TImportDialog;
+class TSeedDialog;
 
 /// \brief Outer size and position of the main window and the place of its
 /// information panel, all in pixels.
@@ -94,6 +95,13 @@ public:
     void Startsimulation1Click();
     /// \brief Opens the comparison window, with the checks of Begin.
     void Compare1Click();
+    /// \brief Opens the window that lists the sample last drawn.
+    void Showsample1Click();
+    /// \brief Asks for a seed, proposed from the clock, and starts the random
+    /// generator there; the information panel then shows it.
+    void Newrandomstart1Click();
+    /// \brief The seed of the last new random start; 0 before any.
+    std::uint32_t randomStart() const { return randomStart_; }
     void Help2Click();
     void Aboutthisprogram1Click();
 
@@ -122,12 +130,17 @@ public:
     QAction* MarkFull1 = nullptr;
     QAction* N3 = nullptr;
     QAction* Compare1 = nullptr;
+    QAction* N4 = nullptr;
+    QAction* FitScale1 = nullptr;
+    QAction* Showsample1 = nullptr;
+    QAction* Newrandomstart1 = nullptr;
     QMenu* Help1 = nullptr;
     QAction* Help2 = nullptr;
     QAction* Aboutthisprogram1 = nullptr;
     QFileDialog* OpenDialog = nullptr;
     QFileDialog* SavePopulationDialog = nullptr;
     TImportDialog* ImportDialog = nullptr;
+    TSeedDialog* SeedDialog = nullptr;
     QFrame* InfoPanel = nullptr;
     QLabel* Label1 = nullptr;
     QLabel* Label2 = nullptr;
@@ -147,6 +160,9 @@ public:
     QLabel* Label16 = nullptr;
     QLabel* Label17 = nullptr;
     QLabel* Label18 = nullptr;
+    /// The seed of a new random start, below the other lines; hidden at seed 0.
+    QLabel* Label19 = nullptr;
+    QLabel* Label20 = nullptr;
 
 protected:
     bool event(QEvent* event) override;
@@ -171,4 +187,5 @@ private:
     bool SimulationCanBegin();
 
     bool shown_ = false;
+    std::uint32_t randomStart_ = 0;
 };

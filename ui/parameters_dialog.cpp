@@ -43,8 +43,7 @@ TSetSim::TSetSim(QWidget* parent) : QDialog(parent)
     Edit3 = CreateEntryField(SetRange, "Edit3", 164, 84, 33, 21);
     GroupBox2 = CreateGroupBox(this, "GroupBox2", 244, 104, 197, 65);
     Label4 = CreateLabel(GroupBox2, "Label4", 12, 24);
-    SpinEdit1 =
-        CreateArrowsOnlySpinField(GroupBox2, "SpinEdit1", 148, 24, 33, 22, MinCompression, MaxCompression);
+    SpinEdit1 = CreateSpinField(GroupBox2, "SpinEdit1", 148, 24, 33, 22, MinCompression, MaxCompression);
     CancelButton = CreateButton(this, "CancelButton", "Cancel", 296, 204, 67, 25);
     OKButton = CreateOKButton(this, 376, 204, 67, 25);
 
@@ -81,12 +80,24 @@ void TSetSim::Execute()
 
 void TSetSim::FormActivate()
 {
+    FollowSampleSize();
     simulationCountField_->ShowSetting();
     scaleSampleSizeField_->ShowSetting();
     ShowBounds();
     SpinEdit1->setValue(SimulationState.verticalCompression);
     RadioButton1->setChecked(!SimulationState.confidenceIntervalMode);
     RadioButton2->setChecked(SimulationState.confidenceIntervalMode);
+}
+
+// Only a change of the sample size moves the size for "Set": one chosen here
+// stays until the sample size changes again.
+void TSetSim::FollowSampleSize()
+{
+    const int sampleSize = SimulationState.sampleSize;
+    if (sampleSize != followedSampleSize_ && sampleSize >= 2 && sampleSize <= SimulationState.unitCount) {
+        SimulationState.scaleSampleSize = sampleSize;
+    }
+    followedSampleSize_ = sampleSize;
 }
 
 void TSetSim::ShowBounds()

@@ -64,7 +64,11 @@ private:
     /// every button: a click that took the focus from an invalid field does nothing.
     bool FieldsAccepted();
     void ShowBounds();
+    /// \brief The size for "Set" becomes the sample size when that has changed
+    /// since the dialog last showed.
+    void FollowSampleSize();
 
     WholeNumberField* simulationCountField_ = nullptr;
     WholeNumberField* scaleSampleSizeField_ = nullptr;
+    int followedSampleSize_ = -1;
 };

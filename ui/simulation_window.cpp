@@ -14,6 +14,8 @@
 #include "core/rounding.h"
 #include "core/simulation_state.h"
 #include "engine/statistics_rows.h"
+#include "core/theory.h"
+#include "engine/fitted_scale.h"
 #include "plot/plot_renderer.h"
 #include "ui/error_message.h"
 #include "ui/export_dialogs.h"
@@ -44,9 +46,14 @@ int GaugePercent(int part, int whole)
 }
 
 SimulationWindow::SimulationWindow(GraphKind kind, int clientWidth, int clientHeight, QWidget* parent)
-    : QDialog(parent), kind_(kind), image_(clientWidth, clientHeight, QImage::Format_RGB32)
+    : QDialog(parent), kind_(kind)
 {
     SetUpSettingsDialog(this, clientWidth, clientHeight);
+    // At the screen's pixel ratio, so that a zoomed window draws its graph and
+    // labels at the zoomed size instead of enlarging a small picture.
+    const qreal ratio = devicePixelRatioF();
+    image_ = QImage(QSize(clientWidth, clientHeight) * ratio, QImage::Format_RGB32);
+    image_.setDevicePixelRatio(ratio);
     image_.fill(tarvek_colors::SettingsBackground);
     slowMotion_ = new QTimer(this);
     slowMotion_->setTimerType(Qt::PreciseTimer);
@@ -129,7 +136,11 @@ void SimulationWindow::StartFreshRun()
 {
     slowMotion_->stop();
     engine_.StartRun();
-    graph_ = StartRunGraph(kind_, engine_.scale(), engine_.populationMean());
+    if (ViewOptions().fitScale) {
+        FitScaleToTheory();
+    } else {
+        graph_ = StartRunGraph(kind_, engine_.scale(), engine_.populationMean());
+    }
     image_.fill(tarvek_colors::SettingsBackground);
     {
         QPainter painter(&image_);
@@ -138,6 +149,22 @@ void SimulationWindow::StartFreshRun()
     UpdateGauges();
     SimulationState.simulationRestart = false;
     update();
+}
+
+void SimulationWindow::FitScaleToTheory()
+{
+    // After StartRun: the theory of the stratified design reads the strata it prepared.
+    ComputeTheoreticalProperties();
+    const TSimulationState& s = SimulationState;
+    const TheoreticalProperties theory{s.theoreticalMean, s.theoreticalMeanAvailable, s.theoreticalStdError,
+                                       s.theoreticalStdErrorAvailable};
+    const FittedScale fitted = FitScaleToEstimator(theory, {s.targetMinimum, s.targetMaximum},
+                                                   engine_.simulationCount(), s.verticalCompression);
+    engine_.UseScale(fitted.scale);
+    graph_ = StartRunGraph(kind_, fitted.scale, engine_.populationMean());
+    if (kind_ == GraphKind::Histogram) {
+        graph_.barUnit = BarUnit(graph_.frame.stepHeight, fitted.verticalCompression);
+    }
 }
 
 void SimulationWindow::NextSample()
@@ -151,6 +178,7 @@ void SimulationWindow::NextSample()
     if (status != DrawStatus::Accepted) {
         return;
     }
+    emit sampleAccepted();
     if (AddSample(graph_, sample)) {
         QRegion changed;
         {
@@ -226,11 +254,21 @@ void SimulationWindow::SaveButtonClick()
         return;
     }
     // Copied before the dialog opens, so the picture never shows the dialog.
-    const QImage picture = image_.copy(PlotFrameRect());
+    const QImage picture = PlotPicture();
     const RunGraph graph = graph_;
     SavePictureThroughDialog(SaveBMP, picture, [&graph](QPainter& painter) {
         PaintPlotFrame(painter, graph, ViewOptions().plot);
     });
+}
+
+QImage SimulationWindow::PlotPicture() const
+{
+    const qreal ratio = image_.devicePixelRatio();
+    const QRect frame = PlotFrameRect();
+    QImage picture = image_.copy(QRect(frame.topLeft() * ratio, frame.size() * ratio));
+    // Saved with the pixels it holds, whatever the screen's ratio.
+    picture.setDevicePixelRatio(1.0);
+    return picture;
 }
 
 void SimulationWindow::StopAutomatic()

@@ -23,6 +23,8 @@ class QTimer;
 struct SimulationViewOptions {
     /// Automatic draws one sample every SlowMotionInterval milliseconds.
     bool slowMotion = false;
+    /// A run's scale and compression from the estimator's theory (FitScaleToEstimator).
+    bool fitScale = false;
     PlotOptions plot;
 };
 
@@ -59,7 +61,12 @@ public:
     /// by itself when the window is shown with simulationRestart set.
     void StartFreshRun();
 
+    /// \brief The client area as painted, at the window's device pixel ratio:
+    /// under a zoom the graph is drawn at the zoomed size.
     const QImage& clientImage() const { return image_; }
+    /// \brief The plot frame as shown, as saved to a bitmap: 481 x 257 at zoom 1,
+    /// at the zoomed size otherwise.
+    QImage PlotPicture() const;
     const PlotFrame& plotFrame() const { return graph_.frame; }
     const RunGraph& runGraph() const { return graph_; }
     const RunEngine& runEngine() const { return engine_; }
@@ -74,6 +81,10 @@ public:
     QPushButton* FastButton = nullptr;
     QPushButton* OKButton = nullptr;
     QFileDialog* SaveBMP = nullptr;
+
+signals:
+    /// \brief A sample has been accepted and is in the record.
+    void sampleAccepted();
 
 protected:
     SimulationWindow(GraphKind kind, int clientWidth, int clientHeight, QWidget* parent);
@@ -102,6 +113,9 @@ protected:
 
 private:
     void NextSample();
+    /// \brief Under "Fit the scale to the estimator": the run's scale from the
+    /// theory, and the graph's bar unit from the fitted compression.
+    void FitScaleToTheory();
     void SlowMotionStep();
     /// \brief Stops Automatic, in slow motion or in slices.
     void StopAutomatic();

@@ -219,14 +219,12 @@ QComboBox* CreateVariableList(QWidget* parent, const char* name, int left, int t
     return list;
 }
 
-QSpinBox* CreateArrowsOnlySpinField(QWidget* parent, const char* name, int left, int top, int width,
-                                    int height, int low, int high)
+QSpinBox* CreateSpinField(QWidget* parent, const char* name, int left, int top, int width, int height,
+                          int low, int high)
 {
     auto* spin = new QSpinBox(parent);
     spin->setObjectName(QString::fromLatin1(name));
     spin->setRange(low, high);
-    // The editor is the spin box's own child; making it read-only keeps the arrows.
-    spin->findChild<QLineEdit*>()->setReadOnly(true);
     SetEntryColors(spin);
     Place(spin, left, top, width, height);
     return spin;

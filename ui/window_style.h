@@ -77,10 +77,10 @@ QLineEdit* CreateEntryField(QWidget* parent, const char* name, int left, int top
 /// \brief A drop-down list that cannot be typed into, so it always yields a
 /// listed item.
 QComboBox* CreateVariableList(QWidget* parent, const char* name, int left, int top, int width);
-/// \brief A spin field limited to low..high whose text cannot be typed into:
-/// only its arrows change it.
-QSpinBox* CreateArrowsOnlySpinField(QWidget* parent, const char* name, int left, int top, int width,
-                                    int height, int low, int high);
+/// \brief A spin field limited to low..high: its arrows change it, and typed
+/// digits within the range.
+QSpinBox* CreateSpinField(QWidget* parent, const char* name, int left, int top, int width, int height,
+                          int low, int high);
 /// \brief A read-only text grid in the cell colour, without row headings, scroll
 /// bars, selection or focus.
 QTableWidget* CreateReadOnlyGrid(QWidget* parent, const char* name, int rows, int columns, int left, int top,

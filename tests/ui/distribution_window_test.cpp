@@ -12,7 +12,11 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <functional>
+#include <set>
+#include <string_view>
+#include <vector>
 #include <numeric>
 
 #include "core/simulation_state.h"
@@ -27,6 +31,7 @@
 #include "ui/application.h"
 #include "ui/forms.h"
 #include "ui/main_window.h"
+#include "ui/sample_window.h"
 #include "ui/window_style.h"
 
 namespace {
@@ -398,6 +403,95 @@ TEST_F(BeginTest, OpensTheIntervalWindowInIntervalMode)
         EXPECT_EQ(Forms.ConfidenceIntervals->Label4->text(),
                   QStringLiteral("Percentage of correct intervals"));
     });
+}
+
+// Units 1..10 always respond and 11..20 never do (probability Y - 10), so the
+// window must list the drawn units 11..20 that the record holds as 0.
+TEST_F(BeginTest, TheSampleWindowListsTheDrawnUnitsAndFollowsNextAndAutomatic)
+{
+    struct Case {
+        const char* name;
+        int design;
+        int sampleSize;
+        const char* groupHeading;  ///< the last column's heading
+    };
+    const std::vector<Case> cases = {
+        {"equal probabilities", DesignEqualProbabilities, 5, "Responded"},
+        {"stratified by unit parity", DesignStratified, 8, "Stratum"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        window_test::SetUpPopulation(10);
+        TSimulationState& s = SimulationState;
+        s.variableCount = 2;
+        s.variableNames[2] = "parity";
+        for (int unit = 1; unit <= s.unitCount; ++unit) {
+            s.populationData[unit][2] = 1 + unit % 2;
+        }
+        s.auxiliaryVariable = 2;
+        s.designCode = c.design;
+        s.sampleSize = c.sampleSize;
+        s.nonresponseOn = true;
+        s.nonresponseVariable = 1;
+        s.nonresponseSlope = 1.0;
+        s.nonresponseIntercept = -10.0;
+        Forms.Main->Showsample1Click();
+        const QTableWidget& table = *Forms.SampleWindow->Table;
+        const auto text = [&table](int row, int column) { return table.item(row, column)->text(); };
+        const auto listedRespondents = [&] {
+            std::vector<int> listed;
+            for (int row = 0; row < table.rowCount(); ++row) {
+                if (text(row, 3) == "yes") {
+                    listed.push_back(text(row, 0).toInt());
+                }
+            }
+            return listed;
+        };
+        const int last = static_cast<int>(std::string_view(c.groupHeading) == "Responded" ? 3 : 4);
+        TSimula& window = *Forms.Simula;
+        window.show();
+        // Two Nexts, then Automatic to the end of the run: the window shows its last sample.
+        for (int step = 0; step < 3; ++step) {
+            if (step < 2) {
+                window.NextButtonClick();
+            } else {
+                window.FastButtonClick();
+                ASSERT_TRUE(window.runEngine().finished());
+            }
+            std::vector<int> respondents;
+            for (int j = 1; j <= c.sampleSize; ++j) {
+                if (s.sampleUnits[j] != 0) {
+                    respondents.push_back(s.sampleUnits[j]);
+                }
+            }
+            ASSERT_TRUE(QTest::qWaitFor([&] {
+                return table.rowCount() == c.sampleSize && listedRespondents() == respondents;
+            })) << "after step "
+                << step + 1;
+            ASSERT_EQ(table.columnCount(), last + 1);
+            EXPECT_EQ(table.horizontalHeaderItem(last)->text(), c.groupHeading);
+            std::set<int> units;
+            int nonrespondents = 0;
+            int previousGroup = 0;
+            for (int row = 0; row < table.rowCount(); ++row) {
+                const int unit = text(row, 0).toInt();
+                units.insert(unit);
+                EXPECT_EQ(text(row, 1), QString::number(unit));
+                EXPECT_EQ(text(row, 2), QString::number(1 + unit % 2));
+                EXPECT_EQ(text(row, 3), unit <= 10 ? "yes" : "no") << unit;
+                nonrespondents += unit > 10 ? 1 : 0;
+                if (c.design == DesignStratified) {
+                    EXPECT_EQ(text(row, 4).toInt(), 1 + unit % 2);
+                    EXPECT_GE(text(row, 4).toInt(), previousGroup) << "grouped by stratum";
+                    previousGroup = text(row, 4).toInt();
+                }
+            }
+            EXPECT_EQ(static_cast<int>(units.size()), c.sampleSize) << "distinct units";
+            EXPECT_GT(nonrespondents, 0);
+        }
+        window.hide();
+        Forms.SampleWindow->hide();
+    }
 }
 
 }  // namespace

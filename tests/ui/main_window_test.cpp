@@ -9,7 +9,9 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QLineEdit>
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <iterator>
@@ -17,6 +19,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "core/random_sampling.h"
 #include "tests/ui/forms_fixture.h"
 #include "ui/dialog_folders.h"
 #include "ui/distribution_window.h"
@@ -30,6 +33,7 @@
 #include "ui/parameters_dialog.h"
 #include "ui/population_distribution_dialog.h"
 #include "ui/sampling_design_dialog.h"
+#include "ui/seed_dialog.h"
 #include "ui/select_variable_dialog.h"
 #include "ui/target_variable_dialog.h"
 
@@ -243,12 +247,17 @@ TEST_F(FormsTest, BeginRefusesInOrder)
     EXPECT_FALSE(SimulationState.simulationRestart);
 }
 
-TEST_F(FormsTest, CompareEndsTheSimulationMenuAndRefusesLikeBegin)
+TEST_F(FormsTest, CompareAndTheClassroomItemsEndTheSimulationMenuAndCompareRefusesLikeBegin)
 {
-    const QList<QAction*> actions = Forms.Main->Simulation1->actions();
-    ASSERT_GE(actions.size(), 2);
-    EXPECT_EQ(actions.back(), Forms.Main->Compare1);
-    EXPECT_TRUE(actions[actions.size() - 2]->isSeparator());
+    const TMain& m = *Forms.Main;
+    const QList<QAction*> actions = m.Simulation1->actions();
+    ASSERT_GE(actions.size(), 6);
+    const QList<QAction*> end = {m.Compare1, m.N4, m.FitScale1, m.Showsample1, m.Newrandomstart1};
+    EXPECT_EQ(actions.mid(actions.size() - end.size()), end);
+    EXPECT_TRUE(actions[actions.size() - end.size() - 1]->isSeparator());
+    EXPECT_TRUE(m.N4->isSeparator());
+    EXPECT_EQ(QStringList({m.FitScale1->text(), m.Showsample1->text(), m.Newrandomstart1->text()}),
+              QStringList({"Fit the scale to the estimator", "Show sample", "New random start"}));
     const auto compare = [] { Forms.Main->Compare1->trigger(); };
     EXPECT_EQ(ErrorMessageOf(compare), "You must first read a population!");
     SimulationState.variableCount = 2;
@@ -410,16 +419,16 @@ TEST_F(FormsTest, ShortcutsWorkOnTheActiveMainWindow)
 namespace {
 
 // Compare follows them after a separator, at the end of the menu.
-TEST_F(FormsTest, TheSimulationMenuHasThreeSwitchesThatStartOff)
+TEST_F(FormsTest, TheSimulationMenuHasFourSwitchesThatStartOff)
 {
     const TMain& m = *Forms.Main;
     const QList<QAction*> items = m.Simulation1->actions();
-    ASSERT_GE(items.size(), 5);
-    const std::vector<QAction*> switches = {m.SlowMotion1, m.ColourMissed1, m.MarkFull1};
-    EXPECT_TRUE(std::equal(switches.begin(), switches.end(), items.end() - 5));
+    ASSERT_GE(items.size(), 9);
+    const std::vector<QAction*> switches = {m.SlowMotion1, m.ColourMissed1, m.MarkFull1, m.FitScale1};
+    EXPECT_TRUE(std::equal(switches.begin(), switches.end() - 1, items.end() - 9));
     const std::vector<std::function<bool()>> options = {
         [] { return ViewOptions().slowMotion; }, [] { return ViewOptions().plot.colourMissedIntervals; },
-        [] { return ViewOptions().plot.markFullClasses; }};
+        [] { return ViewOptions().plot.markFullClasses; }, [] { return ViewOptions().fitScale; }};
     for (std::size_t i = 0; i < switches.size(); ++i) {
         EXPECT_TRUE(switches[i]->isCheckable());
         EXPECT_FALSE(switches[i]->isChecked());
@@ -428,6 +437,56 @@ TEST_F(FormsTest, TheSimulationMenuHasThreeSwitchesThatStartOff)
         EXPECT_TRUE(options[i]()) << switches[i]->text().toStdString();
         switches[i]->trigger();
         EXPECT_FALSE(options[i]());
+    }
+}
+
+// The seed dialog proposes the clock's seed; an accepted seed restarts the
+// generator and shows on the panel's last line unless it is 0; a refused one
+// keeps the dialog open and changes nothing.
+TEST_F(FormsTest, NewRandomStartSetsTheGeneratorAndThePanelLine)
+{
+    const TMain& m = *Forms.Main;
+    Forms.Main->UpdateInfo();
+    EXPECT_FALSE(m.Label19->isVisibleTo(m.InfoPanel)) << "nothing at seed 0";
+    struct Case {
+        QString typed;
+        bool accepted;
+        std::uint32_t seed;
+    };
+    const std::vector<Case> cases = {
+        {"12345", true, 12345},   {" 4294967295 ", true, 4294967295u},
+        {"4294967296", false, 0}, {"-1", false, 0},
+        {"12a", false, 0},        {"", false, 0},
+        {"0", true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        RandomGenerator.seed = 777;
+        const std::uint32_t before = ClockSeed();
+        auto proposed = std::make_shared<QString>();
+        auto refusal = std::make_shared<QString>();
+        OnNextModal([c, proposed, refusal](QWidget* modal) {
+            ASSERT_EQ(modal, Forms.Main->SeedDialog);
+            *proposed = Forms.Main->SeedDialog->Edit1->text();
+            Forms.Main->SeedDialog->Edit1->setText(c.typed);
+            if (!c.accepted) {
+                *refusal = ErrorMessageOf([] { Forms.Main->SeedDialog->OKButton->click(); });
+                EXPECT_TRUE(Forms.Main->SeedDialog->isVisible());
+                Forms.Main->SeedDialog->CancelButton->click();
+                return;
+            }
+            Forms.Main->SeedDialog->OKButton->click();
+        });
+        Forms.Main->Newrandomstart1->trigger();
+        // Modulo 2^32, as the clock's seed is.
+        const std::uint32_t after = ClockSeed();
+        EXPECT_LE(after - proposed->toUInt(), after - before) << proposed->toStdString();
+        EXPECT_EQ(RandomGenerator.seed, c.accepted ? c.seed : 777u);
+        EXPECT_EQ(*refusal, c.accepted ? QString() : QString::fromLatin1(SeedRefusedMessage));
+        if (c.accepted) {
+            EXPECT_EQ(m.Label19->isVisibleTo(m.InfoPanel), c.seed != 0);
+            EXPECT_EQ(m.Label20->text(), QString::number(c.seed));
+        }
     }
 }
 

@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "core/simulation_state.h"
 #include "tests/ui/settings_dialog_fixture.h"
@@ -164,12 +166,16 @@ TEST_F(ParametersTest, OkStoresBoundsOutputAndCompressionWhileCancelDoesNot)
     EXPECT_DOUBLE_EQ(SimulationState.scaleUpper, 25.0);
 }
 
-TEST_F(ParametersTest, CompressionFieldCannotBeTypedIntoAndStaysWithinOneToFour)
+TEST_F(ParametersTest, CompressionFieldTakesTypedDigitsAndStaysWithinOneToFour)
 {
     OpenParameters([](TSetSim& dialog) {
         QSpinBox& spin = *dialog.SpinEdit1;
-        QTest::keyClicks(&spin, "3");
-        EXPECT_EQ(spin.value(), 1);
+        for (const auto& [typed, value] :
+             std::vector<std::pair<const char*, int>>{{"3", 3}, {"5", 3}, {"0", 3}, {"4", 4}}) {
+            spin.selectAll();
+            QTest::keyClicks(&spin, typed);
+            EXPECT_EQ(spin.value(), value) << typed;
+        }
         spin.stepBy(10);
         EXPECT_EQ(spin.value(), 4);
         spin.stepBy(-10);
@@ -209,6 +215,30 @@ TEST_F(ParametersTest, CompressionArrowsAreVisible)
         EXPECT_LT(darkest, 128);
         dialog.CancelButton->click();
     });
+}
+
+// The size for "Set" follows a changed sample size, and only a changed one: a
+// size chosen in the dialog stays while the sample size stays.
+TEST_F(ParametersTest, TheSizeForSetFollowsTheSampleSize)
+{
+    struct Step {
+        int sampleSize;
+        const char* typed;  ///< typed into the field, or nullptr
+        int shown;
+    };
+    const std::vector<Step> steps = {
+        {10, "4", 10}, {10, nullptr, 4}, {7, nullptr, 7}, {7, "9", 7}, {3, nullptr, 3}};
+    for (const Step& step : steps) {
+        SimulationState.sampleSize = step.sampleSize;
+        OpenParameters([step](TSetSim& dialog) {
+            EXPECT_EQ(dialog.Edit3->text(), QString::number(step.shown)) << step.sampleSize;
+            if (step.typed != nullptr) {
+                SettingsDialogTest::TypeAndLeave(dialog.Edit3, step.typed);
+            }
+            dialog.OKButton->click();
+        });
+    }
+    EXPECT_EQ(SimulationState.scaleSampleSize, 3);
 }
 
 }  // namespace
