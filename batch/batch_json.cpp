@@ -14,6 +14,7 @@
 #include "core/simulation_state.h"
 #include "core/theory.h"
 #include "core/variable_summary.h"
+#include "engine/designs/sampling_design.h"
 #include "engine/comparison.h"
 #include "engine/run_engine.h"
 #include "engine/statistics_rows.h"
@@ -281,7 +282,7 @@ JsonReport::JsonReport(const BatchOptions& options) : settings_(SettingsObject(o
 void JsonReport::AddRun(int run, const RunEngine& engine)
 {
     ComputeSimulatedStatistics(engine.samplesDrawn());
-    ComputeTheoreticalProperties();
+    ComputeDesignTheory();
     const TSimulationState& s = SimulationState;
     const MonteCarloErrors errors = ComputeMonteCarloErrors(engine);
     const bool intervals = s.confidenceIntervalMode;

@@ -45,10 +45,11 @@ EstimatorInputs InputsOf(const ComparisonVariant& variant)
                                   variant.auxiliaryVariable);
 }
 
-VariantSample EstimateVariant(const EstimatorInputs& inputs, bool intervals, const CoverageTarget& target)
+VariantSample EstimateVariant(const PreparedDesign& design, const EstimatorInputs& inputs, bool intervals,
+                              const CoverageTarget& target)
 {
     VariantSample sample;
-    const SampleEstimate result = EstimateOnSample(RecordSample(), inputs, intervals);
+    const SampleEstimate result = EstimateOnDrawnSample(design, inputs, intervals);
     sample.valid = result.valid;
     sample.estimate = result.estimate;
     if (!result.valid || !intervals) {
@@ -136,15 +137,8 @@ std::vector<int> AllocationOfDesign(const DesignChoice& design)
 
 std::string VariantText(const ComparisonVariant& variant)
 {
-    const int code = variant.estimator;
-    std::string estimator = "-";
-    if (code >= EstimatorDirect && code <= EstimatorPostStratified) {
-        estimator = InterfaceTexts.estimatorNames[code - EstimatorDirect + 1];
-        if (code != EstimatorDirect) {
-            estimator += " (" + VariableNameOrDash(variant.auxiliaryVariable) + ")";
-        }
-    }
-    return DesignCaption(variant.design) + " / " + estimator;
+    return DesignCaption(variant.design) + " / " +
+           EstimatorCaption(variant.estimator, variant.auxiliaryVariable, variant.design.design);
 }
 
 std::string VariantRefusal(const ComparisonVariant& variant)
@@ -361,7 +355,7 @@ ComparisonResult RunComparison(const std::vector<ComparisonVariant>& variants, i
             }
             ++accepted;
             for (const int v : group) {
-                VariantSample sample = EstimateVariant(inputs[v], intervals, target);
+                VariantSample sample = EstimateVariant(*design, inputs[v], intervals, target);
                 sample.variant = v;
                 sample.sample = accepted;
                 sample.rejectedDraws = rejected;
@@ -385,8 +379,9 @@ ComparisonResult RunComparison(const std::vector<ComparisonVariant>& variants, i
         if (v == 0) {
             referenceMse = mse;
         }
-        VariantSummary summary = SummarizeVariant(result.tallies[v], TheoryOf(inputs[v], sampleSize),
-                                                  result.populationMean, referenceMse, roundingLevel);
+        VariantSummary summary =
+            SummarizeVariant(result.tallies[v], TheoryOfChoice(variants[v].design, inputs[v], sampleSize),
+                             result.populationMean, referenceMse, roundingLevel);
         if (summary.relativeEfficiency) {
             summary.relativeEfficiencyMcError =
                 MonteCarloErrorOfRelativeEfficiency(SquaredErrorsOf(result.tallies[0], result.populationMean),

@@ -121,7 +121,7 @@ bool RunEngine::DrawAcceptableSample() const
     if (!prepared_->Acceptable()) {
         return false;
     }
-    ComputeEstimate();
+    EstimateDrawnSample(*prepared_);
     return SimulationState.estimateValid;
 }
 

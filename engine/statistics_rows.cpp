@@ -4,49 +4,13 @@
 #include "core/simulation_state.h"
 #include "core/stratified_sampling.h"
 #include "core/theory.h"
+#include "engine/designs/sampling_design.h"
 #include "engine/run_engine.h"
 #include "texts/interface_text_table.h"
 
 namespace {
 
 constexpr const char* NotAvailable = "-";
-constexpr int EqualDesignText = 14;
-constexpr int ProportionalDesignText = 15;
-
-/// The name of variable k, or "-" when no such variable exists.
-std::string VariableNameOrDash(int k)
-{
-    if (k < 1 || k > SimulationState.variableCount || k > MaxVariables) {
-        return NotAvailable;
-    }
-    return SimulationState.variableNames[k];
-}
-
-std::string DesignValue()
-{
-    const auto& texts = InterfaceTexts.statisticsTexts;
-    if (std::string text = StratifiedOrSystematicDesignText(); !text.empty()) {
-        return text;
-    }
-    if (SimulationState.designCode == DesignEqualProbabilities) {
-        return texts[EqualDesignText];
-    }
-    return texts[ProportionalDesignText] + VariableNameOrDash(SimulationState.auxiliaryVariable);
-}
-
-std::string EstimatorValue()
-{
-    const int code = SimulationState.estimatorCode;
-    if (code < EstimatorDirect || code > EstimatorPostStratified) {
-        return NotAvailable;
-    }
-    const std::string& name = InterfaceTexts.estimatorNames[code - EstimatorDirect + 1];
-    if (code == EstimatorDirect) {
-        return name;
-    }
-    return name + " (" + VariableNameOrDash(SimulationState.auxiliaryVariable) + ")";
-}
-
 std::string NonresponseValue()
 {
     const auto& texts = InterfaceTexts.nonresponseTexts;
@@ -69,15 +33,15 @@ std::array<StatisticsRow, StatisticsRowCount> StatisticsTableRows(int samplesDra
         FillInterfaceTexts();
     }
     ComputeSimulatedStatistics(samplesDrawn);
-    ComputeTheoreticalProperties();
+    ComputeDesignTheory();
 
     const TSimulationState& s = SimulationState;
     const std::array<std::string, StatisticsRowCount> values = {
         s.populationName,
-        std::to_string(s.sampleSize),
-        DesignValue(),
+        DesignOf(s.designCode).SampleSizeText(RecordDesignChoice(), s.sampleSize),
+        DesignCaption(RecordDesignChoice()),
         TargetValue(),
-        EstimatorValue(),
+        EstimatorCaption(s.estimatorCode, s.auxiliaryVariable, s.designCode),
         NonresponseValue(),
         std::to_string(s.simulationCount),
         "",

@@ -13,6 +13,7 @@
 
 #include "core/rounding.h"
 #include "core/simulation_state.h"
+#include "engine/designs/sampling_design.h"
 #include "engine/statistics_rows.h"
 #include "core/theory.h"
 #include "engine/fitted_scale.h"
@@ -154,7 +155,7 @@ void SimulationWindow::StartFreshRun()
 void SimulationWindow::FitScaleToTheory()
 {
     // After StartRun: the theory of the stratified design reads the strata it prepared.
-    ComputeTheoreticalProperties();
+    ComputeDesignTheory();
     const TSimulationState& s = SimulationState;
     const TheoreticalProperties theory{s.theoreticalMean, s.theoreticalMeanAvailable, s.theoreticalStdError,
                                        s.theoreticalStdErrorAvailable};

@@ -3,22 +3,24 @@
 #include <algorithm>
 #include <array>
 
+#include "texts/interface_text_table.h"
+
 const SamplingDesign& EqualProbabilitiesDesign();
 const SamplingDesign& ProportionalToSizeDesign();
 const SamplingDesign& StratifiedDesign();
 const SamplingDesign& SystematicDesign();
+const SamplingDesign& ClusterSamplingDesign();
+const SamplingDesign& TwoStageSamplingDesign();
 
 namespace {
 
-using DesignList = std::array<const SamplingDesign*, 4>;
+using DesignList = std::array<const SamplingDesign*, 6>;
 
 const DesignList& List()
 {
     static const DesignList designs = {
-        &EqualProbabilitiesDesign(),
-        &ProportionalToSizeDesign(),
-        &StratifiedDesign(),
-        &SystematicDesign(),
+        &EqualProbabilitiesDesign(), &ProportionalToSizeDesign(), &StratifiedDesign(),
+        &SystematicDesign(),         &ClusterSamplingDesign(),    &TwoStageSamplingDesign(),
     };
     return designs;
 }
@@ -85,6 +87,69 @@ std::unique_ptr<PreparedDesign> PrepareDraws(const DesignChoice& choice)
 {
     SimulationState.drawnPositions = 0;
     return DesignOf(choice.design).Prepare(choice);
+}
+
+void EstimateDrawnSample(const PreparedDesign& design)
+{
+    TSimulationState& s = SimulationState;
+    const bool intervals = s.confidenceIntervalMode;
+    const std::optional<SampleEstimate> own =
+        design.Estimate(s.estimatorCode, s.auxiliaryVariable, intervals);
+    if (!own) {
+        ComputeEstimate();
+        return;
+    }
+    if (!own->valid) {
+        return;
+    }
+    if (intervals) {
+        s.standardError = own->varianceDefined ? own->standardError : -1.0;
+    }
+    s.estimate = own->estimate;
+    s.estimateValid = true;
+}
+
+SampleEstimate EstimateOnDrawnSample(const PreparedDesign& design, const EstimatorInputs& inputs,
+                                     bool withStandardError)
+{
+    const std::optional<SampleEstimate> own =
+        design.Estimate(inputs.estimator, inputs.auxiliaryVariable, withStandardError);
+    return own ? *own : EstimateOnSample(RecordSample(), inputs, withStandardError);
+}
+
+std::optional<TheoreticalProperties> TheoryOfChoice(const DesignChoice& choice, const EstimatorInputs& inputs,
+                                                    int n)
+{
+    std::optional<TheoreticalProperties> own =
+        DesignOf(choice.design).Theory(choice, inputs.estimator, inputs.auxiliaryVariable);
+    return own ? own : TheoryOf(inputs, n);
+}
+
+void ComputeDesignTheory()
+{
+    ComputeTheoreticalProperties();
+    TSimulationState& s = SimulationState;
+    const std::optional<TheoreticalProperties> own =
+        DesignOf(s.designCode).Theory(RecordDesignChoice(), s.estimatorCode, s.auxiliaryVariable);
+    if (own) {
+        s.theoreticalMean = own->mean;
+        s.theoreticalMeanAvailable = own->meanAvailable;
+        s.theoreticalStdError = own->stdError;
+        s.theoreticalStdErrorAvailable = own->stdErrorAvailable;
+    }
+}
+
+std::string EstimatorCaption(std::int32_t estimator, int auxiliaryVariable, std::int32_t design)
+{
+    if (estimator < EstimatorDirect || estimator > EstimatorPostStratified) {
+        return "-";
+    }
+    const std::string& name = InterfaceTexts.estimatorNames[estimator - EstimatorDirect + 1];
+    if (estimator == EstimatorDirect) {
+        return name;
+    }
+    const bool units = auxiliaryVariable == 0 && DesignOf(design).OffersUnitsAsAuxiliary();
+    return name + " (" + (units ? std::string("units") : VariableNameOrDash(auxiliaryVariable)) + ")";
 }
 
 std::string DesignCaption(const DesignChoice& choice)

@@ -81,6 +81,9 @@ public:
     /// \brief The expected number of units of a sample of size n (the design
     /// effect's nbar).
     virtual double ExpectedUnits(const DesignChoice&, int n) const { return n; }
+    /// \brief Whether auxiliary variable 0 stands for the units themselves (x = 1),
+    /// the ratio estimator's mean per unit.
+    virtual bool OffersUnitsAsAuxiliary() const { return false; }
     /// \brief The sample size as the windows and tables show it.
     virtual std::string SampleSizeText(const DesignChoice&, int n) const { return std::to_string(n); }
     /// \brief Computes what the draws need.
@@ -106,6 +109,28 @@ DesignChoice RecordDesignChoice();
 /// \brief What a run draws with: the design of `choice` prepared, the record
 /// back at the sample size's positions.
 std::unique_ptr<PreparedDesign> PrepareDraws(const DesignChoice& choice);
+
+/// \brief The estimate of the record's estimator on the sample last drawn, into
+/// the record: the design's own estimator where it has one, else ComputeEstimate.
+void EstimateDrawnSample(const PreparedDesign& design);
+
+/// \brief The estimate of `estimator` on the record's sample drawn under `design`
+/// (the design's own estimator, else EstimateOnSample with `inputs`).
+SampleEstimate EstimateOnDrawnSample(const PreparedDesign& design, const EstimatorInputs& inputs,
+                                     bool withStandardError);
+
+/// \brief The theory of an estimator under a choice: the design's own, else the
+/// core's for `inputs` and sample size n.
+std::optional<TheoreticalProperties> TheoryOfChoice(const DesignChoice& choice, const EstimatorInputs& inputs,
+                                                    int n);
+
+/// \brief ComputeTheoreticalProperties for the record's settings, with the theory
+/// of a design that has its own.
+void ComputeDesignTheory();
+
+/// \brief An estimator as the tables name it: "Direct", "Ratio (NAME)", "Ratio
+/// (units)" under a design that offers the units; "-" for an unknown code.
+std::string EstimatorCaption(std::int32_t estimator, int auxiliaryVariable, std::int32_t design);
 
 /// \brief The caption of a choice, "-" for a code no design has.
 std::string DesignCaption(const DesignChoice& choice);
