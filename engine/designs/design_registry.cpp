@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "core/cluster_sampling.h"
+#include "core/ordering.h"
 #include "texts/interface_text_table.h"
 
 const SamplingDesign& EqualProbabilitiesDesign();
@@ -123,6 +125,29 @@ std::optional<TheoreticalProperties> TheoryOfChoice(const DesignChoice& choice, 
     std::optional<TheoreticalProperties> own =
         DesignOf(choice.design).Theory(choice, inputs.estimator, inputs.auxiliaryVariable);
     return own ? own : TheoryOf(inputs, n);
+}
+
+std::optional<double> TheoreticalDesignEffect(const DesignChoice& choice, std::int32_t estimator,
+                                              int auxiliaryVariable)
+{
+    const TSimulationState& s = SimulationState;
+    const SamplingDesign& design = DesignOf(choice.design);
+    const EstimatorInputs inputs = PrepareEstimatorInputs(estimator, design.EstimatorParameters(choice),
+                                                          s.targetVariable, auxiliaryVariable);
+    const std::optional<TheoreticalProperties> theory = TheoryOfChoice(choice, inputs, s.sampleSize);
+    std::optional<double> variance;
+    if (theory && theory->stdErrorAvailable) {
+        variance = theory->stdError * theory->stdError;
+    }
+    const int units = PopulationSize();
+    const double mean = VariableMean(s.targetVariable);
+    double squares = 0.0;
+    for (int unit = 1; unit <= units; ++unit) {
+        const double deviation = UnitValue(unit, VariableColumn(s.targetVariable)) - mean;
+        squares += deviation * deviation;
+    }
+    const double targetVariance = units > 1 ? squares / (units - 1) : 0.0;
+    return DesignEffect(variance, design.ExpectedUnits(choice, s.sampleSize), units, targetVariance);
 }
 
 void ComputeDesignTheory()

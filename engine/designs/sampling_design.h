@@ -124,6 +124,15 @@ SampleEstimate EstimateOnDrawnSample(const PreparedDesign& design, const Estimat
 std::optional<TheoreticalProperties> TheoryOfChoice(const DesignChoice& choice, const EstimatorInputs& inputs,
                                                     int n);
 
+/// \brief The theoretical variance V of an estimator under a choice (its theory's
+/// standard error squared) over that of the direct estimator under simple random
+/// sampling of nbar units, (1/nbar - 1/N) S2 with S2 the target's variance
+/// (divisor N - 1) and nbar the design's expected number of units for the
+/// record's sample size; nothing where V is undefined or the denominator not
+/// above 0. Reads the record's target and sample size.
+std::optional<double> TheoreticalDesignEffect(const DesignChoice& choice, std::int32_t estimator,
+                                              int auxiliaryVariable);
+
 /// \brief ComputeTheoreticalProperties for the record's settings, with the theory
 /// of a design that has its own.
 void ComputeDesignTheory();
