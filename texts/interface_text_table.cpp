@@ -7,7 +7,7 @@ TInterfaceTexts InterfaceTexts;
 
 void FillInterfaceTexts()
 {
-    SimulationState.versionText = "version 3.11";
+    SimulationState.versionText = "version " TARVEK_VERSION;
     TInterfaceTexts& t = InterfaceTexts;
     t.designTexts = {"", "Equal", "Proportional to "};
     t.estimatorNames = {"", "Direct", "Ratio", "Regression", "Post-stratification"};
