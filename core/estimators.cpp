@@ -364,33 +364,3 @@ void ComputeEstimate()
 {
     EstimateIntoRecord(RoutineFor(SimulationState.estimatorCode, SimulationState.designCode));
 }
-
-void EstimateDirectEqual()
-{
-    EstimateIntoRecord(&DirectEqualOn);
-}
-
-void EstimateDirectProportional()
-{
-    EstimateIntoRecord(&DirectProportionalOn);
-}
-
-void EstimateRatio()
-{
-    EstimateIntoRecord(&RatioOn);
-}
-
-void EstimateRegression()
-{
-    EstimateIntoRecord(&RegressionOn);
-}
-
-void EstimatePostStratified()
-{
-    EstimateIntoRecord(&PostStratifiedOn);
-}
-
-void EstimateDirectStratified()
-{
-    EstimateIntoRecord(&DirectStratifiedOn);
-}

@@ -95,22 +95,3 @@ SampleEstimate EstimateOnSample(const SampleUnitsView& sample, const EstimatorIn
 /// previous results.
 void ComputeEstimate();
 
-/// \brief Sample mean ybar; SE = sqrt(f * sum (y - ybar)^2 / (n' - 1)); also the
-/// direct estimator of design 13.
-void EstimateDirectEqual();
-/// \brief Xbar * mean(y/x); SE = sqrt(sum (Xbar y/x - est)^2 / n' / (n' - 1)).
-void EstimateDirectProportional();
-/// \brief Xbar * R with R = sum y / sum x; SE = sqrt(f * sum (y - R x)^2 / (n' - 1)).
-/// No estimate when sum x <= 0.
-void EstimateRatio();
-/// \brief ybar - (xbar - Xbar) b with b = Sxy / Sxx;
-/// SE = sqrt(f * sum ((y - ybar) - (x - xbar) b)^2 / (n' - 1)). No estimate when Sxx <= 0.
-void EstimateRegression();
-/// \brief sum_h W_h ybar_h over strata with respondents;
-/// v = sum_h [f W_h s2_h + (1 - W_h) s2_h / n'^2]; SE -1 when a stratum has fewer
-/// than two respondents.
-void EstimatePostStratified();
-/// \brief Design 12: sum_h W_h T_h / r_h over the strata prepared in stratumCount and
-/// stratumSizes; no estimate when a stratum has no respondent. SE (interval mode):
-/// sqrt(sum_h W_h^2 (1/r_h - 1/N_h) s2_h), -1 when some r_h = 1 < N_h.
-void EstimateDirectStratified();

@@ -243,13 +243,6 @@ void PublishTheory(const TheoreticalProperties& properties)
     SimulationState.theoreticalStdErrorAvailable = properties.stdErrorAvailable;
 }
 
-/// The formula's properties for the record's settings, published in the record.
-void PublishRecordTheory(TheoryFormula formula)
-{
-    const EstimatorInputs inputs = RecordEstimatorInputs();
-    PublishTheory(formula(TheoryData(inputs, SimulationState.sampleSize)));
-}
-
 }  // namespace
 
 std::optional<TheoreticalProperties> TheoryOf(const EstimatorInputs& inputs, int sampleSize)
@@ -269,39 +262,4 @@ void ComputeTheoreticalProperties()
     if (const auto properties = TheoryOf(RecordEstimatorInputs(), SimulationState.sampleSize)) {
         PublishTheory(*properties);
     }
-}
-
-void TheoryDirectEqual()
-{
-    PublishRecordTheory(&DirectEqualTheory);
-}
-
-void TheoryDirectProportional()
-{
-    PublishRecordTheory(&DirectProportionalTheory);
-}
-
-void TheoryRatio()
-{
-    PublishRecordTheory(&RatioTheory);
-}
-
-void TheoryRegression()
-{
-    PublishRecordTheory(&RegressionTheory);
-}
-
-void TheoryPostStratified()
-{
-    PublishRecordTheory(&PostStratifiedTheory);
-}
-
-void TheoryDirectStratified()
-{
-    PublishRecordTheory(&DirectStratifiedTheory);
-}
-
-void TheorySystematic()
-{
-    PublishRecordTheory(&SystematicTheoryOf);
 }

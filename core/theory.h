@@ -22,23 +22,9 @@ struct TheoreticalProperties {
 /// EstimateOnSample).
 std::optional<TheoreticalProperties> TheoryOf(const EstimatorInputs& inputs, int sampleSize);
 
-/// \brief Dispatches on estimatorCode and designCode like ComputeEstimate; under
-/// design 13 every estimator goes to TheorySystematic.
+/// \brief The theory of the record's settings, into the record: dispatches on
+/// estimatorCode and designCode like ComputeEstimate; under design 13 every
+/// estimator gets the exact mean and standard deviation over the N possible
+/// samples of the list ordered by systematicOrder.
 void ComputeTheoreticalProperties();
 
-/// \brief Ybar; sqrt(F * sum (Y - Ybar)^2 / (N - 1)).
-void TheoryDirectEqual();
-/// \brief M = sum_{X>0} Y / N; sqrt(Xbar * sum_{X>0} X (Y/X - M/Xbar)^2 / n / N).
-void TheoryDirectProportional();
-/// \brief Ybar; sqrt(F * sum (Y - R X)^2 / (N - 1)) with R = Ybar / Xbar.
-void TheoryRatio();
-/// \brief Ybar; sqrt(F * sum ((Y - Ybar) - (X - Xbar) B)^2 / (N - 1)), B = Sxy / Sxx.
-void TheoryRegression();
-/// \brief Ybar; sqrt(sum_h [F W_h S2_h + (1 - W_h) S2_h / n^2]).
-void TheoryPostStratified();
-/// \brief Design 12, direct: Ybar; sqrt(sum_h W_h^2 (1/n_h - 1/N_h) S2_h) with the
-/// allocation of the settings in force.
-void TheoryDirectStratified();
-/// \brief Design 13: mean and standard deviation of the chosen estimator over the
-/// N possible samples of the list ordered by systematicOrder.
-void TheorySystematic();
