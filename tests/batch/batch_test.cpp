@@ -895,6 +895,22 @@ struct SmallUnit {
 const std::vector<SmallUnit> SmallUnits = {{12.5, 3, 1}, {20, 5, 1},  {7.25, 2, 2}, {30, 6, 2},
                                            {15, 4, 1},   {9, 2.5, 2}, {22, 5.5, 1}, {18, 4, 2}};
 
+/// The design effect of a standard error se at sample size n: se^2 over the
+/// direct estimator's variance under simple random sampling, (1/n - 1/N) S2.
+double SmallDesignEffect(double se, int n)
+{
+    const double N = static_cast<double>(SmallUnits.size());
+    double ybar = 0;
+    for (const SmallUnit& u : SmallUnits) {
+        ybar += u.y / N;
+    }
+    double squares = 0;
+    for (const SmallUnit& u : SmallUnits) {
+        squares += (u.y - ybar) * (u.y - ybar);
+    }
+    return se * se / ((1.0 / n - 1.0 / N) * squares / (N - 1));
+}
+
 /// Theoretical standard errors of the variants below, from the textbook formulas.
 std::vector<double> SmallTheoreticalErrors(int n)
 {
@@ -974,13 +990,13 @@ TEST(BatchCompareTest, EveryFieldAgreesWithAnIndependentComputation)
     const std::vector<std::string> lines = Lines(result.out);
     ASSERT_EQ(lines.size(), 8u + variants.size());
     EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 8),
-              (std::vector<std::string>{"Population\tSmall test population", "Target variable\tIncome",
-                                        "Sample size\t4", "Nonresponse\tNo", "Simulations\t30",
-                                        "Population mean\t" + Fixed(ybar, 3), "",
-                                        "variant\ttheoretical_mean\tsimulated_mean\tbias\ttheoretical_se\t"
-                                        "simulated_se\trmse\trelative_efficiency\tno_estimate\tcovered\t"
-                                        "missed_low\tmissed_high\tno_se\trelative_efficiency_mc_error\t"
-                                        "covered_mc_error"}));
+              (std::vector<std::string>{
+                  "Population\tSmall test population", "Target variable\tIncome", "Sample size\t4",
+                  "Nonresponse\tNo", "Simulations\t30", "Population mean\t" + Fixed(ybar, 3), "",
+                  "variant\ttheoretical_mean\tsimulated_mean\tbias\ttheoretical_se\t"
+                  "simulated_se\trmse\tdesign_effect\trelative_efficiency\tno_estimate\t"
+                  "covered\tmissed_low\tmissed_high\tno_se\t"
+                  "relative_efficiency_mc_error\tcovered_mc_error"}));
 
     // The estimates, in draw order: each design's samples, each sample's variants.
     std::vector<std::vector<std::vector<std::string>>> rows(variants.size());
@@ -1076,6 +1092,7 @@ TEST(BatchCompareTest, EveryFieldAgreesWithAnIndependentComputation)
                                                    Fixed(theoryErrors[v], 3),
                                                    Fixed(std::sqrt(squares / (m - 1)), 3),
                                                    Fixed(std::sqrt(mse), 3),
+                                                   Fixed(SmallDesignEffect(theoryErrors[v], n), 3),
                                                    Fixed(efficiency, 3),
                                                    std::to_string(S - static_cast<int>(m)),
                                                    percent(covered),
@@ -1139,7 +1156,7 @@ TEST(BatchCompareTest, SystematicVariantsTakeTheirOrderFromTheDesign)
     ASSERT_EQ(lines.size(), 10u) << result.out;
     for (const bool ratio : {true, false}) {
         const std::vector<std::string> fields = Fields(lines[ratio ? 8 : 9], '\t');
-        ASSERT_EQ(fields.size(), 9u) << lines[ratio ? 8 : 9];
+        ASSERT_EQ(fields.size(), 10u) << lines[ratio ? 8 : 9];
         const auto [mean, standardError] = SystematicByRegion(ratio, 4);
         EXPECT_EQ(fields[1], Fixed(mean, 3)) << fields[0];
         EXPECT_EQ(fields[4], Fixed(standardError, 3)) << fields[0];
@@ -1191,8 +1208,9 @@ TEST(BatchCompareTest, ADesignStoppedByTheBoundShowsWhatItHas)
     const std::vector<std::string> lines = Lines(result.out);
     EXPECT_EQ(lines.front(), "Run 1");
     EXPECT_EQ(result.out.find("Run 2"), std::string::npos) << "no later run";
-    EXPECT_EQ(lines.back(),
-              "equal/ratio:2\t16.719\t-\t-\t" + Fixed(SmallTheoreticalErrors(3)[1], 3) + "\t-\t-\t-\t0");
+    EXPECT_EQ(lines.back(), "equal/ratio:2\t16.719\t-\t-\t" + Fixed(SmallTheoreticalErrors(3)[1], 3) +
+                                "\t-\t-\t" + Fixed(SmallDesignEffect(SmallTheoreticalErrors(3)[1], 3), 3) +
+                                "\t-\t0");
 
     // Region 2 never responds: the stratified design finds no sample with a
     // respondent in both strata, while the design after it is still drawn.
@@ -1201,7 +1219,7 @@ TEST(BatchCompareTest, ADesignStoppedByTheBoundShowsWhatItHas)
     EXPECT_EQ(later.status, 3);
     EXPECT_EQ(later.err.rfind("tarvek-batch: stratified:3:proportional: ", 0), 0u) << later.err;
     const std::vector<std::string> fields = Fields(Lines(later.out).back(), '\t');
-    ASSERT_EQ(fields.size(), 9u);
+    ASSERT_EQ(fields.size(), 10u);
     EXPECT_EQ(fields[0], "equal/direct");
     EXPECT_NE(fields[2], "-") << "the equal design's samples were drawn";
     EXPECT_EQ(Fields(Lines(later.out)[9], '\t')[2], "-");
@@ -1355,8 +1373,9 @@ TEST(BatchCompareTest, AllocationsAndACensusInTablesAndJson)
     EXPECT_EQ(lines[6], "Allocation of stratified:3:proportional/direct\t4, 4");
     for (const std::size_t row : {9u, 10u}) {
         const std::vector<std::string> fields = Fields(lines[row], '\t');
-        EXPECT_EQ(fields[7], "-") << lines[row];
-        EXPECT_EQ(fields[9], "100.0") << "the census's intervals of width 0 are correct";
+        EXPECT_EQ(fields[7], "-") << "a census has no design effect: " << lines[row];
+        EXPECT_EQ(fields[8], "-") << lines[row];
+        EXPECT_EQ(fields[10], "100.0") << "the census's intervals of width 0 are correct";
     }
     std::vector<std::string> censusJson = census;
     censusJson.insert(censusJson.begin(), "--json");
