@@ -1389,3 +1389,166 @@ TEST(BatchCompareTest, AllocationsAndACensusInTablesAndJson)
 }
 
 }  // namespace
+
+namespace {
+
+const std::string Mu284 = std::string(TARVEK_TEST_DATA) + "/../../data/mu284.pop";
+
+TEST(BatchClusterTest, RefusalsComeInTheirOrder)
+{
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"-d", "two-stage", "-e", "regression", Mu284}, "The cluster designs need --cluster-variable!"},
+        {{"-d", "two-stage", "--cluster-variable", "Cluster", "-e", "regression", Mu284},
+         "The cluster designs need --clusters!"},
+        {{"-d", "two-stage", "--cluster-variable", "10", "--clusters", "1", "-e", "regression", Mu284},
+         "The design two-stage needs --units-per-cluster!"},
+        {{"-d", "two-stage", "--cluster-variable", "10", "--clusters", "1", "--units-per-cluster", "1", "-e",
+          "regression", Mu284},
+         "Under cluster designs only the direct and ratio estimators can be used!"},
+        {{"-d", "cluster", "--cluster-variable", "8", "--clusters", "1", "-e", "poststrat", Small},
+         "Under cluster designs only the direct and ratio estimators can be used!"},
+        {{"-d", "two-stage", "--cluster-variable", "1", "--clusters", "1", "--units-per-cluster", "1", "-e",
+          "ratio", DataFile("one_unit.pop")},
+         "There are fewer than two clusters!"},
+        {{"-d", "two-stage", "--cluster-variable", "10", "--clusters", "51", "--units-per-cluster", "1", "-e",
+          "ratio", Mu284},
+         "The number of clusters must lie between 2 and 50!"},
+        {{"-d", "two-stage", "--cluster-variable", "10", "--clusters", "2", "--units-per-cluster", "1", "-e",
+          "ratio", Mu284},
+         "The number of units per cluster must be at least 2!"},
+        {{"-d", "cluster", "--cluster-variable", "10", "--clusters", "2", "-e", "ratio", Mu284},
+         "The design pps and the ratio, regression and post-stratification estimators need --auxiliary!"},
+        {{"--clusters", "2", Mu284},
+         "The options --cluster-variable and --clusters need the design cluster or two-stage!"},
+        {{"-d", "cluster", "--cluster-variable", "10", "--clusters", "2", "--units-per-cluster", "2", Mu284},
+         "The option --units-per-cluster needs the design two-stage!"},
+        {{"-e", "ratio", "-a", "units", Mu284}, "--auxiliary units needs the design cluster or two-stage"},
+        {{"--compare", "equal/ratio:units", Mu284},
+         "invalid variant 'equal/ratio:units' for --compare (expected DESIGN/ESTIMATOR, see --help)"},
+        {{"--compare", "cluster:10:2/poststrat:9", Mu284},
+         "Under cluster designs only the direct and ratio estimators can be used!"},
+    };
+    for (const auto& [arguments, message] : cases) {
+        ExpectRefusal(arguments, message);
+    }
+}
+
+/// Variable k (1..10) of mu284.pop for every unit.
+std::vector<double> Mu284Column(int k)
+{
+    std::vector<std::string> lines = Lines(ReadWhole(Mu284));
+    const int variables = std::stoi(Fields(lines[1], ' ')[1]);
+    std::vector<double> values;
+    for (std::size_t row = 2 + static_cast<std::size_t>(variables); row < lines.size(); ++row) {
+        std::istringstream fields(lines[row]);
+        double value = 0;
+        for (int j = 1; j <= k; ++j) {
+            fields >> value;
+        }
+        values.push_back(value);
+    }
+    return values;
+}
+
+// The simulated statistics against the estimates written; the theory of
+// one-stage cluster sampling against its textbook formula on the clusters'
+// totals, V = (1/N^2) M^2 (1 - m/M) S2_u / m, and the design effect against
+// simple random sampling of m N / M units.
+TEST(BatchClusterTest, RunsAgreeWithTheirEstimatesAndTheTheory)
+{
+    struct Case {
+        std::vector<std::string> design;
+        std::string sampleSize;
+    };
+    const std::vector<Case> cases = {
+        {{"-d", "cluster", "--cluster-variable", "Cluster", "--clusters", "5"}, "5 of 50 clusters"},
+        {{"-d", "two-stage", "--cluster-variable", "10", "--clusters", "6", "--units-per-cluster", "3", "-e",
+          "ratio", "-a", "units"},
+         "6 of 50 clusters, 3 units in each"},
+    };
+    for (const Case& c : cases) {
+        const std::string csvPath = TempPath("cluster.csv");
+        std::vector<std::string> arguments = c.design;
+        arguments.insert(arguments.end(), {"-s", "200", "--estimates", csvPath, Mu284});
+        const BatchResult result = RunBatch(arguments);
+        ASSERT_EQ(result.status, 0) << result.err;
+        std::vector<double> estimates;
+        for (const std::string& row : Lines(ReadWhole(csvPath))) {
+            if (row.rfind("run", 0) != 0) {
+                estimates.push_back(std::stod(Fields(row, ',')[2]));
+            }
+        }
+        std::remove(csvPath.c_str());
+        ASSERT_EQ(estimates.size(), 200u);
+        double mean = 0;
+        for (const double e : estimates) {
+            mean += e / estimates.size();
+        }
+        double squares = 0;
+        for (const double e : estimates) {
+            squares += (e - mean) * (e - mean);
+        }
+        EXPECT_EQ(TableValue(result.out, "Sample size"), c.sampleSize);
+        EXPECT_EQ(TableValue(result.out, "Mean (simulated)"), Fixed3(mean));
+        EXPECT_EQ(TableValue(result.out, "Standard error (simulated)"),
+                  Fixed3(std::sqrt(squares / (estimates.size() - 1))));
+    }
+
+    const std::vector<double> y = Mu284Column(1);
+    const std::vector<double> cluster = Mu284Column(10);
+    std::map<double, double> totals;
+    double ybar = 0;
+    for (std::size_t i = 0; i < y.size(); ++i) {
+        totals[cluster[i]] += y[i];
+        ybar += y[i] / y.size();
+    }
+    const double N = static_cast<double>(y.size());
+    const double M = static_cast<double>(totals.size());
+    ASSERT_EQ(M, 50);
+    double totalMean = 0;
+    for (const auto& [label, total] : totals) {
+        totalMean += total / M;
+    }
+    double s2u = 0;
+    for (const auto& [label, total] : totals) {
+        s2u += (total - totalMean) * (total - totalMean) / (M - 1);
+    }
+    double s2 = 0;
+    for (const double value : y) {
+        s2 += (value - ybar) * (value - ybar) / (N - 1);
+    }
+    const double m = 5;
+    const double variance = M * M * (1 - m / M) * s2u / m / (N * N);
+    const double nbar = m * N / M;
+    const BatchResult theory =
+        RunBatch({"-d", "cluster", "--cluster-variable", "10", "--clusters", "5", "-s", "10", Mu284});
+    EXPECT_EQ(TableValue(theory.out, "Standard error (theoretical)"), Fixed3(std::sqrt(variance)));
+    EXPECT_EQ(TableValue(theory.out, "Design effect (theoretical)"),
+              Fixed3(variance / ((1 / nbar - 1 / N) * s2)));
+}
+
+// The cluster variants read their numbers as -t does; the design effect of
+// simple random sampling with the direct estimator is 1.
+TEST(BatchClusterTest, CompareReadsClusterVariants)
+{
+    const BatchResult result = RunBatch({"--compare",
+                                         "equal/direct,cluster:10:05/direct,cluster:10:5/direct,"
+                                         "two-stage:10:5:3/ratio:units",
+                                         "-n", "7", "-s", "20", Mu284});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(TableValue(result.out, "Sample size"), "7");
+    const std::vector<std::string> lines = Lines(result.out);
+    ASSERT_EQ(lines.size(), 12u) << result.out;
+    EXPECT_EQ(Fields(lines[7], '\t')[7], "design_effect");
+    EXPECT_EQ(Fields(lines[8], '\t')[7], "1.000");
+    std::vector<std::string> padded = Fields(lines[9], '\t');
+    std::vector<std::string> plain = Fields(lines[10], '\t');
+    EXPECT_EQ(padded[0], "cluster:10:05/direct");
+    padded.erase(padded.begin());
+    plain.erase(plain.begin());
+    EXPECT_EQ(padded, plain) << "cluster:10:05 is the design cluster:10:5";
+    EXPECT_EQ(Fields(lines[11], '\t')[0], "two-stage:10:5:3/ratio:units");
+    EXPECT_NE(Fields(lines[11], '\t')[2], "-");
+}
+
+}  // namespace
