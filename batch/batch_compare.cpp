@@ -1,9 +1,9 @@
 #include "batch/batch_compare.h"
 
 #include <array>
-#include <limits>
 #include <optional>
 #include <ostream>
+#include <span>
 
 #include "batch/batch_json.h"
 #include "batch/batch_output.h"
@@ -11,6 +11,8 @@
 #include "core/number_format.h"
 #include "core/population_file.h"
 #include "core/simulation_state.h"
+#include "engine/designs/compare_fields.h"
+#include "engine/designs/sampling_design.h"
 #include "engine/run_engine.h"
 #include "engine/statistics_rows.h"
 #include "texts/option_names.h"
@@ -29,52 +31,42 @@ std::vector<std::string> Split(const std::string& text, char separator)
     return parts;
 }
 
-bool ParseVariable(const std::string& text, int& variable)
+/// The single-setting options of a --compare design: its variable as -a, --order
+/// or --cluster-variable, with --allocation, --clusters and --units-per-cluster.
+/// `variableGiven` is false for the systematic design without a variable.
+BatchOptions SettingsOfChoice(const SamplingDesign& design, const DesignChoice& choice, bool variableGiven)
 {
-    return ParseIntInRange(text, std::numeric_limits<int>::min(), std::numeric_limits<int>::max(), variable);
+    BatchOptions settings;
+    settings.design = static_cast<DesignCode>(design.Code());
+    const VariableArgument variable{choice.variable, {}};
+    if (design.VariableIsAuxiliary()) {
+        settings.auxiliary = variable;
+    } else if (design.OffersUnitsAsAuxiliary()) {
+        settings.clusterVariable = variable;
+        settings.clusters = choice.clusters;
+    } else if (variableGiven) {
+        settings.order = variable;
+    }
+    if (design.Code() == DesignStratified) {
+        settings.allocation = static_cast<AllocationCode>(choice.allocation);
+    }
+    if (choice.unitsPerCluster != 0) {
+        settings.unitsPerCluster = choice.unitsPerCluster;
+    }
+    return settings;
 }
 
 /// Reads DESIGN into `option`; false when malformed.
 bool ParseDesignPart(const std::string& text, CompareVariantOption& option)
 {
     const std::vector<std::string> fields = Split(text, ':');
-    if (fields.size() == 1 && fields[0] == "equal") {
-        option.variant.design = {DesignEqualProbabilities, 0};
-        option.settings.design = DesignEqualProbabilities;
-        return true;
-    }
-    if (fields.size() == 1 && fields[0] == "systematic") {
-        option.variant.design = {DesignSystematic, 0};
-        option.settings.design = DesignSystematic;
-        return true;
-    }
-    int variable = 0;
-    if (fields.size() < 2 || !ParseVariable(fields[1], variable)) {
+    const SamplingDesign* design = DesignNamed(fields[0]);
+    const std::span<const std::string> rest = std::span(fields).subspan(1);
+    if (design == nullptr || !design->ParseCompareFields(rest, option.variant.design)) {
         return false;
     }
-    if (fields.size() == 2 && fields[0] == "pps") {
-        option.variant.design = {DesignProportionalToSize, variable};
-        option.settings.design = DesignProportionalToSize;
-        option.settings.auxiliary = VariableArgument{variable, {}};
-        return true;
-    }
-    if (fields.size() == 2 && fields[0] == "systematic") {
-        option.variant.design = {DesignSystematic, variable};
-        option.settings.design = DesignSystematic;
-        option.settings.order = VariableArgument{variable, {}};
-        return true;
-    }
-    const std::optional<AllocationCode> allocation = fields.size() == 3 && fields[0] == "stratified"
-                                                         ? CodeNamed(fields[2], AllocationNames)
-                                                         : std::nullopt;
-    if (allocation) {
-        option.variant.design = {DesignStratified, variable, *allocation};
-        option.settings.design = DesignStratified;
-        option.settings.auxiliary = VariableArgument{variable, {}};
-        option.settings.allocation = allocation;
-        return true;
-    }
-    return false;
+    option.settings = SettingsOfChoice(*design, option.variant.design, !rest.empty());
+    return true;
 }
 
 /// Reads ESTIMATOR into `option`; false when malformed.
@@ -87,8 +79,15 @@ bool ParseEstimatorPart(const std::string& text, CompareVariantOption& option)
         return true;
     }
     const std::vector<std::string> fields = Split(text, ':');
+    if (text == "ratio:units" && DesignOf(option.variant.design.design).OffersUnitsAsAuxiliary()) {
+        option.variant.estimator = EstimatorRatio;
+        option.variant.auxiliaryVariable = 0;
+        option.settings.estimator = EstimatorRatio;
+        option.settings.unitsAsAuxiliary = true;
+        return true;
+    }
     int variable = 0;
-    if (fields.size() != 2 || !ParseVariable(fields[1], variable)) {
+    if (fields.size() != 2 || !ParseCompareVariable(fields[1], variable)) {
         return false;
     }
     // Only direct stands without a variable.
@@ -115,8 +114,12 @@ BatchOptions SettingsOf(const BatchOptions& shared, const CompareVariantOption& 
     settings.design = option.settings.design;
     settings.estimator = option.settings.estimator;
     settings.auxiliary = option.settings.auxiliary;
+    settings.unitsAsAuxiliary = option.settings.unitsAsAuxiliary;
     settings.allocation = option.settings.allocation;
     settings.order = option.settings.order;
+    settings.clusterVariable = option.settings.clusterVariable;
+    settings.clusters = option.settings.clusters;
+    settings.unitsPerCluster = option.settings.unitsPerCluster;
     return settings;
 }
 
@@ -155,7 +158,9 @@ void WriteSettingLines(std::ostream& out, const std::vector<CompareVariantOption
 }
 
 void WriteComparisonTable(std::ostream& out, const std::vector<CompareVariantOption>& variants,
-                          const ComparisonResult& result, bool intervals, bool monteCarloErrors)
+                          const ComparisonResult& result,
+                          const std::vector<std::optional<double>>& designEffects, bool intervals,
+                          bool monteCarloErrors)
 {
     WriteSettingLines(out, variants, result);
     out << '\n';
@@ -166,7 +171,10 @@ void WriteComparisonTable(std::ostream& out, const std::vector<CompareVariantOpt
     out << '\n';
     for (std::size_t v = 0; v < variants.size(); ++v) {
         out << variants[v].text;
-        for (const std::string& field : SummaryFields(result.summaries[v], intervals, monteCarloErrors)) {
+        std::vector<std::string> fields = SummaryFields(result.summaries[v], intervals, monteCarloErrors);
+        fields.insert(fields.begin() + DesignEffectValue,
+                      FormatFixed3Or(designEffects[v].value_or(0.0), designEffects[v].has_value()));
+        for (const std::string& field : fields) {
             out << '\t' << field;
         }
         out << '\n';
@@ -211,9 +219,9 @@ std::vector<CompareVariantOption> ParseCompareVariants(const std::string& text)
 
 std::vector<std::string> ComparisonColumns(bool intervals, bool monteCarloErrors)
 {
-    std::vector<std::string> columns = {"variant", "theoretical_mean",    "simulated_mean",
-                                        "bias",    "theoretical_se",      "simulated_se",
-                                        "rmse",    "relative_efficiency", "no_estimate"};
+    std::vector<std::string> columns = {
+        "variant", "theoretical_mean", "simulated_mean",      "bias",       "theoretical_se", "simulated_se",
+        "rmse",    "design_effect",    "relative_efficiency", "no_estimate"};
     if (intervals) {
         columns.insert(columns.end(), {"covered", "missed_low", "missed_high", "no_se"});
     }
@@ -231,9 +239,14 @@ void CheckCompareCombination(const BatchOptions& options)
     if (!options.compareVariants) {
         return;
     }
-    if (options.design || options.estimator || options.auxiliary || options.allocation || options.order) {
+    if (options.design || options.estimator || options.auxiliary || options.unitsAsAuxiliary ||
+        options.allocation || options.order) {
         throw UsageError(
             "--compare cannot be combined with --design, --estimator, --auxiliary, --allocation or --order");
+    }
+    if (options.clusterVariable || options.clusters || options.unitsPerCluster) {
+        throw UsageError(
+            "--compare cannot be combined with --cluster-variable, --clusters or --units-per-cluster");
     }
     if (options.plotPath) {
         throw UsageError("--compare cannot be combined with --plot");
@@ -254,8 +267,11 @@ bool RunComparisons(const BatchOptions& options, std::ostream& out, std::ostream
 {
     const std::vector<CompareVariantOption> parsed = ParseCompareVariants(*options.compareVariants);
     std::vector<ComparisonVariant> variants;
+    std::vector<std::optional<double>> designEffects;
     for (const CompareVariantOption& option : parsed) {
         variants.push_back(option.variant);
+        designEffects.push_back(TheoreticalDesignEffect(option.variant.design, option.variant.estimator,
+                                                        option.variant.auxiliaryVariable));
     }
     const bool intervals = SimulationState.confidenceIntervalMode;
     const bool printTables = estimates != &out && !options.json;
@@ -277,10 +293,10 @@ bool RunComparisons(const BatchOptions& options, std::ostream& out, std::ostream
                 }
             });
         if (printTables) {
-            WriteComparisonTable(out, parsed, result, intervals, options.monteCarloErrors);
+            WriteComparisonTable(out, parsed, result, designEffects, intervals, options.monteCarloErrors);
         }
         if (json) {
-            json->AddRun(run, parsed, result);
+            json->AddRun(run, parsed, result, designEffects);
         }
         if (!result.stoppedDesigns.empty()) {
             if (json) {

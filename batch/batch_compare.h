@@ -3,6 +3,7 @@
 // one table line per variant.
 
 #include <functional>
+#include <cstddef>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -22,6 +23,10 @@ struct CompareVariantOption {
 /// \brief Splits VARIANTS at the commas and reads each `DESIGN/ESTIMATOR`.
 /// Throws UsageError for a malformed list.
 std::vector<CompareVariantOption> ParseCompareVariants(const std::string& text);
+
+/// \brief The place of design_effect, the theoretical design effect, among the
+/// values of a row after the variant's name: right after rmse.
+inline constexpr std::size_t DesignEffectValue = 6;
 
 /// \brief The names of the columns of --compare's table, "variant" first: also the
 /// keys of a variant in its JSON document.

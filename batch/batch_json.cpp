@@ -137,10 +137,27 @@ std::string OrderSetting()
     return order == 0 ? JsonString("") : JsonVariable(order);
 }
 
-bool UsesAuxiliaryVariable()
+/// The auxiliary variable where the design or the estimator reads one: "units"
+/// for the units themselves (x = 1) under the cluster designs.
+std::string AuxiliarySetting()
 {
-    return SimulationState.designCode == DesignProportionalToSize ||
-           SimulationState.designCode == DesignStratified || SimulationState.estimatorCode != EstimatorDirect;
+    const TSimulationState& s = SimulationState;
+    const SamplingDesign& design = DesignOf(s.designCode);
+    if (!design.VariableIsAuxiliary() && s.estimatorCode == EstimatorDirect) {
+        return Null;
+    }
+    return s.auxiliaryVariable == 0 && design.OffersUnitsAsAuxiliary() ? JsonString("units")
+                                                                       : JsonVariable(s.auxiliaryVariable);
+}
+
+/// The cluster variable, m and k of the cluster designs; null where they do not apply.
+void AddClusterSettings(JsonObject& settings)
+{
+    const DesignChoice choice = RecordDesignChoice();
+    const bool cluster = DesignOf(choice.design).OffersUnitsAsAuxiliary();
+    settings.Add("cluster_variable", cluster ? JsonVariable(choice.variable) : Null)
+        .Add("clusters", cluster ? std::to_string(choice.clusters) : Null)
+        .Add("units_per_cluster", choice.unitsPerCluster > 0 ? std::to_string(choice.unitsPerCluster) : Null);
 }
 
 std::string NonresponseSettings(const BatchOptions& options)
@@ -230,12 +247,13 @@ std::string SettingsObject(const BatchOptions& options, bool design)
         .Add("target_variable", JsonVariable(s.targetVariable))
         .Add("sample_size", s.sampleSize);
     if (design) {
-        settings.Add("design", JsonString(NameOf(SimulationState.designCode, DesignNames)))
+        settings.Add("design", JsonString(std::string(DesignOf(s.designCode).Name())))
             .Add("allocation", AllocationSetting())
             .Add("allocation_sizes", AllocationSizesSetting())
-            .Add("order", OrderSetting())
-            .Add("estimator", JsonString(NameOf(SimulationState.estimatorCode, EstimatorNames)))
-            .Add("auxiliary_variable", UsesAuxiliaryVariable() ? JsonVariable(s.auxiliaryVariable) : Null);
+            .Add("order", OrderSetting());
+        AddClusterSettings(settings);
+        settings.Add("estimator", JsonString(NameOf(s.estimatorCode, EstimatorNames)))
+            .Add("auxiliary_variable", AuxiliarySetting());
     }
     return settings.Add("nonresponse", NonresponseSettings(options))
         .Add("simulations", s.simulationCount)
@@ -249,11 +267,12 @@ std::string SettingsObject(const BatchOptions& options, bool design)
 }
 
 /// A variant of --compare: the table's columns by name, then its allocation.
-std::string VariantObject(const CompareVariantOption& option, const VariantSummary& summary, bool intervals,
-                          bool monteCarloErrors)
+std::string VariantObject(const CompareVariantOption& option, const VariantSummary& summary,
+                          const std::optional<double>& designEffect, bool intervals, bool monteCarloErrors)
 {
     const std::vector<std::string> columns = ComparisonColumns(intervals, monteCarloErrors);
-    const std::vector<SummaryValue> values = SummaryValues(summary, intervals, monteCarloErrors);
+    std::vector<SummaryValue> values = SummaryValues(summary, intervals, monteCarloErrors);
+    values.insert(values.begin() + DesignEffectValue, SummaryValue{designEffect, SummaryValue::Kind::Real});
     JsonObject variant;
     variant.Add("variant", JsonString(option.text));
     for (std::size_t column = 1; column < columns.size(); ++column) {
@@ -297,6 +316,7 @@ void JsonReport::AddRun(int run, const RunEngine& engine)
             .Add("mean_simulated", JsonNumberOr(s.simulatedMean, s.simulatedMeanAvailable))
             .Add("standard_error_theoretical",
                  JsonNumberOr(s.theoreticalStdError, s.theoreticalStdErrorAvailable))
+            .Add("design_effect_theoretical", JsonNumberOr(RecordDesignEffect()))
             .Add("standard_error_simulated", JsonNumberOr(s.simulatedStdDev, s.simulatedStdDevAvailable))
             .Add("monte_carlo_error_of_mean", JsonNumberOr(errors.mean))
             .Add("monte_carlo_error_of_standard_error", JsonNumberOr(errors.standardError))
@@ -317,13 +337,14 @@ JsonComparisonReport::JsonComparisonReport(const BatchOptions& options)
 {}
 
 void JsonComparisonReport::AddRun(int run, const std::vector<CompareVariantOption>& variants,
-                                  const ComparisonResult& result)
+                                  const ComparisonResult& result,
+                                  const std::vector<std::optional<double>>& designEffects)
 {
     const bool intervals = SimulationState.confidenceIntervalMode;
     std::string objects;
     for (std::size_t v = 0; v < variants.size(); ++v) {
-        objects += (v == 0 ? "" : ", ") +
-                   VariantObject(variants[v], result.summaries[v], intervals, options_.monteCarloErrors);
+        objects += (v == 0 ? "" : ", ") + VariantObject(variants[v], result.summaries[v], designEffects[v],
+                                                        intervals, options_.monteCarloErrors);
     }
     std::string stopped;
     for (const int first : result.stoppedDesigns) {

@@ -4,6 +4,7 @@
 // fewest digits that read back to the same double; undefined values are null.
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,9 @@ private:
 class JsonComparisonReport {
 public:
     explicit JsonComparisonReport(const BatchOptions& options);
-    void AddRun(int run, const std::vector<CompareVariantOption>& variants, const ComparisonResult& result);
+    /// \brief Adds a run's variants, with their theoretical design effects.
+    void AddRun(int run, const std::vector<CompareVariantOption>& variants, const ComparisonResult& result,
+                const std::vector<std::optional<double>>& designEffects);
     void Write(std::ostream& out) const;
 
 private:

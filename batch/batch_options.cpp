@@ -9,6 +9,7 @@
 #include "batch/batch_compare.h"
 #include "core/number_text.h"
 #include "core/population_file.h"
+#include "engine/designs/sampling_design.h"
 #include "texts/option_names.h"
 
 namespace {
@@ -184,7 +185,23 @@ bool StoreNamedCode(const std::string& text, const std::array<NamedCode<Code>, C
 
 bool ParseDesign(const std::string& text, BatchOptions& options)
 {
-    return StoreNamedCode(text, DesignNames, options.design);
+    const SamplingDesign* design = DesignNamed(text);
+    if (design != nullptr) {
+        options.design = static_cast<DesignCode>(design->Code());
+    }
+    return design != nullptr;
+}
+
+/// "units" (x = 1) or a variable; which designs take "units" is checked once
+/// every option is read.
+bool ParseAuxiliary(const std::string& text, BatchOptions& options)
+{
+    options.unitsAsAuxiliary = text == "units";
+    if (options.unitsAsAuxiliary) {
+        options.auxiliary.reset();
+        return true;
+    }
+    return StoreVariable<&BatchOptions::auxiliary>(text, options);
 }
 
 bool ParseEstimator(const std::string& text, BatchOptions& options)
@@ -267,25 +284,34 @@ struct OptionSpec {
     bool (*apply)(const std::string& value, BatchOptions& options);
 };
 
-constexpr std::array<OptionSpec, 27> Options = {{
+constexpr std::array<OptionSpec, 30> Options = {{
     {'t', "target", "K", "target variable, 1..K or its name (default 1)",
      &StoreVariable<&BatchOptions::target>},
     {'n', "sample-size", "N", "sample size, 2..number of units (default min(10, number of units))",
      &StoreWhole<&BatchOptions::sampleSize>},
-    {'d', "design", "equal|pps|stratified|systematic",
+    {'d', "design", "equal|pps|stratified|systematic|cluster|two-stage",
      "equal probabilities (default), proportional to the auxiliary variable, stratified by the auxiliary "
-     "variable, or systematic",
+     "variable, systematic, cluster sampling (every unit of m clusters) or two-stage sampling (k units in "
+     "each of m clusters)",
      &ParseDesign},
-    {'a', "auxiliary", "K",
+    {'a', "auxiliary", "K|units",
      "auxiliary variable, 1..K or its name: size variable of pps, x of ratio and regression, "
-     "stratification variable of post-stratification",
-     &StoreVariable<&BatchOptions::auxiliary>},
+     "stratification variable of post-stratification; units (x = 1, the mean per unit) under the cluster "
+     "designs",
+     &ParseAuxiliary},
     {'e', "estimator", "direct|ratio|regression|poststrat", "(default direct)", &ParseEstimator},
     {0, "allocation", "proportional|equal|optimal", "allocation of the stratified design over its strata",
      &ParseAllocation},
     {0, "order", "K",
      "order of the systematic design's list: by variable K, number or name (default: file order)",
      &StoreVariable<&BatchOptions::order>},
+    {0, "cluster-variable", "K",
+     "the clusters of the cluster designs: the distinct values of variable K, number or name",
+     &StoreVariable<&BatchOptions::clusterVariable>},
+    {0, "clusters", "M", "number of clusters drawn by the cluster designs, 2..number of clusters",
+     &StoreWhole<&BatchOptions::clusters>},
+    {0, "units-per-cluster", "K", "units drawn in each drawn cluster by two-stage sampling, at least 2",
+     &StoreWhole<&BatchOptions::unitsPerCluster>},
     {0, "nonresponse", "K:MIN:MAX",
      "generated nonresponse by variable K (number or name), whole percentages at its minimum and "
      "maximum (e.g. 2:1:99)",
@@ -311,8 +337,9 @@ constexpr std::array<OptionSpec, 27> Options = {{
      &SetPlotFlag<&PlotOptions::markFullClasses>},
     {0, "compare", "VARIANTS",
      "compare variants on the same samples, separated by commas, each DESIGN/ESTIMATOR: DESIGN equal, "
-     "pps:K, stratified:K:proportional|equal|optimal, systematic or systematic:K; ESTIMATOR direct, "
-     "ratio:K, regression:K or poststrat:K (replaces -d, -e, -a, --allocation and --order); the interval "
+     "pps:K, stratified:K:proportional|equal|optimal, systematic, systematic:K, cluster:K:M or "
+     "two-stage:K:M:UNITS; ESTIMATOR direct, ratio:K, regression:K or poststrat:K, ratio:units under the "
+     "cluster designs (replaces -d, -e, -a, --allocation, --order and the cluster options); the interval "
      "percentages are of the samples with an estimate",
      &StoreCompareVariants},
     {0, "describe", nullptr,
@@ -395,6 +422,10 @@ void CheckCombinations(const BatchOptions& options)
     if (options.json && options.estimatesPath == "-") {
         throw UsageError("options --json and --estimates - cannot both write to standard output");
     }
+    if (options.unitsAsAuxiliary &&
+        !DesignOf(options.design.value_or(DesignEqualProbabilities)).OffersUnitsAsAuxiliary()) {
+        throw UsageError("--auxiliary units needs the design cluster or two-stage");
+    }
 }
 
 }  // namespace
@@ -464,12 +495,19 @@ std::string UsageText()
     text +=
         "\nWith --json, standard output holds one JSON document: \"settings\", the settings as applied,\n"
         "and \"runs\", one object per run with samples, stopped_by_bound, population_mean,\n"
-        "mean_theoretical, mean_simulated, standard_error_theoretical, standard_error_simulated,\n"
-        "monte_carlo_error_of_mean, monte_carlo_error_of_standard_error, correct_intervals,\n"
-        "percentage_of_correct_intervals (not rounded) and monte_carlo_error_of_percentage. Reals\n"
-        "are written in full precision; null stands for a value that is undefined or does not apply.\n"
+        "mean_theoretical, mean_simulated, standard_error_theoretical, design_effect_theoretical,\n"
+        "standard_error_simulated, monte_carlo_error_of_mean, monte_carlo_error_of_standard_error,\n"
+        "correct_intervals, percentage_of_correct_intervals (not rounded) and\n"
+        "monte_carlo_error_of_percentage. Reals are written in full precision; null stands for a value\n"
+        "that is undefined or does not apply.\n"
         "With --compare, each run holds population_mean, stopped_designs and \"variants\", one object\n"
         "per variant with the table's columns and allocation_sizes.\n";
+    text +=
+        "\nThe design effect (theoretical) is the square of the theoretical standard error over the\n"
+        "variance of the direct estimator under simple random sampling of as many units as the design\n"
+        "draws on average, (1/n - 1/N) S2 with S2 the target's variance; the tables show it under the\n"
+        "cluster designs, --compare as its column design_effect, for every variant. It is undefined (-)\n"
+        "where the theoretical standard error is, or where the sample takes every unit.\n";
     text +=
         "\nWith --compare, covered, missed_low and missed_high are percentages of the samples with an\n"
         "estimate (m); with no_se they add up to 100. With --mc-error, relative_efficiency_mc_error is\n"

@@ -37,9 +37,13 @@ struct BatchOptions {
     std::optional<int> sampleSize;
     std::optional<DesignCode> design;
     std::optional<VariableArgument> auxiliary;
+    bool unitsAsAuxiliary = false;  ///< -a units: x = 1, under the cluster designs only
     std::optional<EstimatorCode> estimator;
     std::optional<AllocationCode> allocation;
     std::optional<VariableArgument> order;
+    std::optional<VariableArgument> clusterVariable;
+    std::optional<int> clusters;         ///< m
+    std::optional<int> unitsPerCluster;  ///< k
     std::optional<NonresponseOption> nonresponse;
     std::optional<int> simulations;
     bool intervals = false;

@@ -8,6 +8,7 @@
 #include "core/number_text.h"
 #include "core/simulation_state.h"
 #include "core/variable_summary.h"
+#include "engine/designs/sampling_design.h"
 #include "engine/monte_carlo_errors.h"
 #include "engine/run_engine.h"
 #include "engine/statistics_rows.h"
@@ -16,6 +17,8 @@
 namespace {
 
 constexpr const char* NotAvailable = "-";
+/// The row of the theoretical standard error, which the design effect follows.
+constexpr int TheoreticalStdErrorRow = 11;
 
 void WriteVariableLine(std::ostream& out, int k)
 {
@@ -63,6 +66,9 @@ void WriteStatisticsTable(std::ostream& out, const RunEngine& engine, bool monte
         if (row == ProbabilitiesRow && SimulationState.designCode == DesignStratified) {
             out << "Allocation\t" << AllocationSizesText(RecordAllocationSizes()) << '\n';
         }
+        if (row == TheoreticalStdErrorRow && DesignOf(SimulationState.designCode).OffersUnitsAsAuxiliary()) {
+            out << "Design effect (theoretical)\t" << FormatFixed3OrDash(RecordDesignEffect()) << '\n';
+        }
     }
     const MonteCarloErrors errors = ComputeMonteCarloErrors(engine);
     if (monteCarloErrors) {
@@ -77,6 +83,12 @@ void WriteStatisticsTable(std::ostream& out, const RunEngine& engine, bool monte
             out << "Monte Carlo error of the percentage\t" << FormatFixed3OrDash(errors.percentage) << '\n';
         }
     }
+}
+
+std::optional<double> RecordDesignEffect()
+{
+    const TSimulationState& s = SimulationState;
+    return TheoreticalDesignEffect(RecordDesignChoice(), s.estimatorCode, s.auxiliaryVariable);
 }
 
 MonteCarloErrors ComputeMonteCarloErrors(const RunEngine& engine)

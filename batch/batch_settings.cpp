@@ -4,6 +4,7 @@
 #include "core/number_format.h"
 #include "core/simulation_state.h"
 #include "core/strata.h"
+#include "engine/designs/sampling_design.h"
 #include "engine/run_engine.h"
 #include "texts/interface_text_table.h"
 
@@ -18,6 +19,13 @@ constexpr const char* StratifiedNeedsAllocationMessage = "The design stratified 
 constexpr const char* AllocationWithoutStratifiedMessage =
     "The option --allocation needs the design stratified!";
 constexpr const char* OrderWithoutSystematicMessage = "The option --order needs the design systematic!";
+constexpr const char* ClusterNeedsVariableMessage = "The cluster designs need --cluster-variable!";
+constexpr const char* ClusterNeedsCountMessage = "The cluster designs need --clusters!";
+constexpr const char* TwoStageNeedsUnitsMessage = "The design two-stage needs --units-per-cluster!";
+constexpr const char* ClusterOptionsWithoutClusterMessage =
+    "The options --cluster-variable and --clusters need the design cluster or two-stage!";
+constexpr const char* UnitsPerClusterWithoutTwoStageMessage =
+    "The option --units-per-cluster needs the design two-stage!";
 
 std::string RangeMessage(const std::string& what, int low, int high)
 {
@@ -72,7 +80,38 @@ std::string ApplySampleSize(const BatchOptions& options)
     return refusal;
 }
 
-/// The options the stratified and the systematic design need, and those only they take.
+/// The cluster designs are those whose ratio estimator can take the units
+/// themselves as its auxiliary variable.
+bool UnderClusterDesign(const BatchOptions& options)
+{
+    return options.design && DesignOf(*options.design).OffersUnitsAsAuxiliary();
+}
+
+/// The options the cluster designs need, and those only they take.
+std::string CheckClusterOptions(const BatchOptions& options)
+{
+    const bool cluster = UnderClusterDesign(options);
+    const bool twoStage = options.design == DesignTwoStage;
+    if (cluster && !options.clusterVariable) {
+        return ClusterNeedsVariableMessage;
+    }
+    if (cluster && !options.clusters) {
+        return ClusterNeedsCountMessage;
+    }
+    if (twoStage && !options.unitsPerCluster) {
+        return TwoStageNeedsUnitsMessage;
+    }
+    if (!cluster && (options.clusterVariable || options.clusters)) {
+        return ClusterOptionsWithoutClusterMessage;
+    }
+    if (!twoStage && options.unitsPerCluster) {
+        return UnitsPerClusterWithoutTwoStageMessage;
+    }
+    return "";
+}
+
+/// The options the stratified, the systematic and the cluster designs need, and
+/// those only they take.
 std::string CheckDesignOptions(const BatchOptions& options)
 {
     const bool stratified = options.design == DesignStratified;
@@ -91,16 +130,27 @@ std::string CheckDesignOptions(const BatchOptions& options)
     if (options.order && options.design != DesignSystematic) {
         return OrderWithoutSystematicMessage;
     }
-    return "";
+    return CheckClusterOptions(options);
 }
 
-/// The auxiliary variable is stored before the design and the estimator that use it.
-std::string ApplyAuxiliary(const BatchOptions& options)
+/// Whether the estimator (or the design) reads an auxiliary variable and none was given.
+bool LacksAuxiliary(const BatchOptions& options)
 {
     const bool needed = options.design == DesignProportionalToSize ||
                         options.estimator.value_or(EstimatorDirect) != EstimatorDirect;
+    return needed && !options.auxiliary && !options.unitsAsAuxiliary;
+}
+
+/// The auxiliary variable is stored before the design and the estimator that
+/// use it. The cluster designs refuse a missing one after their own settings.
+std::string ApplyAuxiliary(const BatchOptions& options)
+{
+    if (options.unitsAsAuxiliary) {
+        SimulationState.auxiliaryVariable = 0;
+        return "";
+    }
     if (!options.auxiliary) {
-        return needed ? NeedsAuxiliaryMessage : "";
+        return LacksAuxiliary(options) && !UnderClusterDesign(options) ? NeedsAuxiliaryMessage : "";
     }
     int auxiliary = 0;
     std::string refusal =
@@ -111,38 +161,69 @@ std::string ApplyAuxiliary(const BatchOptions& options)
     return refusal;
 }
 
+/// The design's choice as the options give it, its variable resolved; the
+/// variable's refusal when it cannot be.
+std::string ChoiceOfOptions(const BatchOptions& options, const SamplingDesign& design, DesignChoice& choice)
+{
+    choice = design.RecordChoice();
+    if (options.allocation) {
+        choice.allocation = *options.allocation;
+    }
+    if (design.Code() == DesignSystematic) {
+        choice.variable = 0;
+        if (options.order) {
+            return NumberOfVariable(*options.order, "--order", "order variable", choice.variable);
+        }
+    }
+    if (!design.OffersUnitsAsAuxiliary()) {
+        return "";
+    }
+    choice.clusters = *options.clusters;
+    choice.unitsPerCluster = options.unitsPerCluster.value_or(0);
+    return NumberOfVariable(*options.clusterVariable, "--cluster-variable", "cluster variable",
+                            choice.variable);
+}
+
+void StoreChoice(const SamplingDesign& design, const DesignChoice& choice)
+{
+    TSimulationState& s = SimulationState;
+    s.designCode = design.Code();
+    if (design.Code() == DesignStratified) {
+        s.allocationCode = choice.allocation;
+    }
+    if (design.Code() == DesignSystematic) {
+        s.systematicOrder = choice.variable;
+    }
+    if (design.OffersUnitsAsAuxiliary()) {
+        s.clusterVariable = choice.variable;
+        s.clusterCount = choice.clusters;
+        s.unitsPerCluster = choice.unitsPerCluster != 0 ? choice.unitsPerCluster : s.unitsPerCluster;
+    }
+}
+
+/// The design's refusal of the estimator, then of its settings; under the
+/// cluster designs, then a ratio without --auxiliary.
 std::string ApplyDesign(const BatchOptions& options)
 {
     if (!options.design) {
         return "";
     }
-    if (*options.design == DesignProportionalToSize) {
-        if (options.estimator.value_or(EstimatorDirect) != EstimatorDirect) {
-            return PpsOnlyDirectMessage;
-        }
-        if (CountNonPositiveValues(SimulationState.auxiliaryVariable) > 0) {
-            return AuxiliaryNotPositiveMessage;
-        }
+    const SamplingDesign& design = DesignOf(*options.design);
+    if (std::string refusal = design.EstimatorRefusal(options.estimator.value_or(EstimatorDirect));
+        !refusal.empty()) {
+        return refusal;
     }
-    if (*options.design == DesignStratified) {
-        std::string refusal =
-            CheckStratifiedDesign(SimulationState.auxiliaryVariable, SimulationState.sampleSize);
-        if (!refusal.empty()) {
-            return refusal;
-        }
-        SimulationState.allocationCode = *options.allocation;
+    DesignChoice choice;
+    if (std::string refusal = ChoiceOfOptions(options, design, choice); !refusal.empty()) {
+        return refusal;
     }
-    if (*options.design == DesignSystematic) {
-        int order = 0;
-        if (options.order) {
-            std::string refusal = NumberOfVariable(*options.order, "--order", "order variable", order);
-            if (!refusal.empty()) {
-                return refusal;
-            }
-        }
-        SimulationState.systematicOrder = order;
+    if (std::string refusal = design.Refusal(choice, SimulationState.sampleSize); !refusal.empty()) {
+        return refusal;
     }
-    SimulationState.designCode = *options.design;
+    if (LacksAuxiliary(options)) {
+        return NeedsAuxiliaryMessage;
+    }
+    StoreChoice(design, choice);
     return "";
 }
 

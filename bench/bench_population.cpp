@@ -3,6 +3,7 @@
 #include "core/population_file.h"
 #include "core/random_sampling.h"
 #include "core/settings.h"
+#include "engine/designs/sampling_design.h"
 #include "texts/option_names.h"
 
 namespace {
@@ -77,7 +78,7 @@ std::string ApplyBenchSettings(const BenchSettings& settings)
 
 std::string BenchSettingsName(const BenchSettings& settings)
 {
-    std::string name = std::string(NameOf(settings.design, DesignNames)) + "/" +
+    std::string name = std::string(DesignOf(settings.design).Name()) + "/" +
                        NameOf(settings.estimator, EstimatorNames) +
                        "/n:" + std::to_string(settings.sampleSize);
     if (settings.intervals) {

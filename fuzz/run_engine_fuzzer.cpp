@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -24,6 +25,7 @@
 #include "core/simulation_state.h"
 #include "core/strata.h"
 #include "fuzz/fuzz_check.h"
+#include "engine/designs/sampling_design.h"
 #include "engine/plot_frame.h"
 #include "plot/plot_renderer.h"
 #include "engine/run_engine.h"
@@ -89,13 +91,28 @@ void FillPopulation(FuzzedDataProvider& sizes, FuzzedDataProvider& values)
     }
 }
 
-/// The allocation and the order of the stratified and systematic designs; a
-/// stratification the dialog would refuse is either kept or refused as there.
+/// One of the registry's designs, or a code just outside them.
+std::int32_t ChooseDesign(FuzzedDataProvider& input)
+{
+    const std::span<const SamplingDesign* const> designs = Designs();
+    const int pick = input.ConsumeIntegralInRange(-1, static_cast<int>(designs.size()));
+    if (pick < 0) {
+        return designs.front()->Code() - 1;
+    }
+    return pick < static_cast<int>(designs.size()) ? designs[pick]->Code() : designs.back()->Code() + 1;
+}
+
+/// The allocation and the order of the stratified and systematic designs, the
+/// cluster variable, m and k of the cluster designs; a stratification the dialog
+/// would refuse is either kept or refused as there.
 void ChooseDesignDetails(FuzzedDataProvider& input)
 {
     TSimulationState& s = SimulationState;
     s.allocationCode = input.ConsumeIntegralInRange(AllocationProportional - 1, AllocationOptimal + 1);
     s.systematicOrder = input.ConsumeIntegralInRange(-1, MaxVariables + 1);
+    s.clusterVariable = input.ConsumeIntegralInRange(-1, MaxVariables + 1);
+    s.clusterCount = MostlySmall(input, -1, FuzzedUnits + 2);
+    s.unitsPerCluster = MostlySmall(input, -1, FuzzedUnits + 2);
     if (s.designCode == DesignStratified && input.ConsumeBool() &&
         !CheckStratifiedDesign(s.auxiliaryVariable, s.sampleSize).empty()) {
         s.designCode = DesignEqualProbabilities;
@@ -116,7 +133,7 @@ void ChooseSettings(FuzzedDataProvider& input)
     s.sampleSize = MostlySmall(input, -2, FuzzedUnits + 2);
     s.simulationCount = MostlySmall(input, -5, MaxSamples + 5);
     s.estimatorCode = input.ConsumeIntegralInRange(EstimatorDirect - 1, EstimatorPostStratified + 1);
-    s.designCode = input.ConsumeIntegralInRange(DesignEqualProbabilities - 1, DesignSystematic + 1);
+    s.designCode = ChooseDesign(input);
     s.confidenceIntervalMode = input.ConsumeBool();
     s.verticalCompression = input.ConsumeIntegralInRange(-2, 7);
     if (input.ConsumeBool()) {

@@ -1,6 +1,6 @@
 #pragma once
-// The names tarvek-batch and the benchmarks give designs, estimators and
-// allocations: one table each, read both ways.
+// The names tarvek-batch and the benchmarks give estimators and allocations:
+// one table each, read both ways. The designs' names are the registry's.
 
 #include <array>
 #include <optional>
@@ -12,13 +12,6 @@
 
 template <typename Code>
 using NamedCode = std::pair<const char*, Code>;
-
-inline constexpr std::array<NamedCode<DesignCode>, 4> DesignNames = {{
-    {"equal", DesignEqualProbabilities},
-    {"pps", DesignProportionalToSize},
-    {"stratified", DesignStratified},
-    {"systematic", DesignSystematic},
-}};
 
 inline constexpr std::array<NamedCode<EstimatorCode>, 4> EstimatorNames = {{
     {"direct", EstimatorDirect},

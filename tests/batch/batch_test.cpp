@@ -895,6 +895,22 @@ struct SmallUnit {
 const std::vector<SmallUnit> SmallUnits = {{12.5, 3, 1}, {20, 5, 1},  {7.25, 2, 2}, {30, 6, 2},
                                            {15, 4, 1},   {9, 2.5, 2}, {22, 5.5, 1}, {18, 4, 2}};
 
+/// The design effect of a standard error se at sample size n: se^2 over the
+/// direct estimator's variance under simple random sampling, (1/n - 1/N) S2.
+double SmallDesignEffect(double se, int n)
+{
+    const double N = static_cast<double>(SmallUnits.size());
+    double ybar = 0;
+    for (const SmallUnit& u : SmallUnits) {
+        ybar += u.y / N;
+    }
+    double squares = 0;
+    for (const SmallUnit& u : SmallUnits) {
+        squares += (u.y - ybar) * (u.y - ybar);
+    }
+    return se * se / ((1.0 / n - 1.0 / N) * squares / (N - 1));
+}
+
 /// Theoretical standard errors of the variants below, from the textbook formulas.
 std::vector<double> SmallTheoreticalErrors(int n)
 {
@@ -974,13 +990,13 @@ TEST(BatchCompareTest, EveryFieldAgreesWithAnIndependentComputation)
     const std::vector<std::string> lines = Lines(result.out);
     ASSERT_EQ(lines.size(), 8u + variants.size());
     EXPECT_EQ(std::vector<std::string>(lines.begin(), lines.begin() + 8),
-              (std::vector<std::string>{"Population\tSmall test population", "Target variable\tIncome",
-                                        "Sample size\t4", "Nonresponse\tNo", "Simulations\t30",
-                                        "Population mean\t" + Fixed(ybar, 3), "",
-                                        "variant\ttheoretical_mean\tsimulated_mean\tbias\ttheoretical_se\t"
-                                        "simulated_se\trmse\trelative_efficiency\tno_estimate\tcovered\t"
-                                        "missed_low\tmissed_high\tno_se\trelative_efficiency_mc_error\t"
-                                        "covered_mc_error"}));
+              (std::vector<std::string>{
+                  "Population\tSmall test population", "Target variable\tIncome", "Sample size\t4",
+                  "Nonresponse\tNo", "Simulations\t30", "Population mean\t" + Fixed(ybar, 3), "",
+                  "variant\ttheoretical_mean\tsimulated_mean\tbias\ttheoretical_se\t"
+                  "simulated_se\trmse\tdesign_effect\trelative_efficiency\tno_estimate\t"
+                  "covered\tmissed_low\tmissed_high\tno_se\t"
+                  "relative_efficiency_mc_error\tcovered_mc_error"}));
 
     // The estimates, in draw order: each design's samples, each sample's variants.
     std::vector<std::vector<std::vector<std::string>>> rows(variants.size());
@@ -1076,6 +1092,7 @@ TEST(BatchCompareTest, EveryFieldAgreesWithAnIndependentComputation)
                                                    Fixed(theoryErrors[v], 3),
                                                    Fixed(std::sqrt(squares / (m - 1)), 3),
                                                    Fixed(std::sqrt(mse), 3),
+                                                   Fixed(SmallDesignEffect(theoryErrors[v], n), 3),
                                                    Fixed(efficiency, 3),
                                                    std::to_string(S - static_cast<int>(m)),
                                                    percent(covered),
@@ -1139,7 +1156,7 @@ TEST(BatchCompareTest, SystematicVariantsTakeTheirOrderFromTheDesign)
     ASSERT_EQ(lines.size(), 10u) << result.out;
     for (const bool ratio : {true, false}) {
         const std::vector<std::string> fields = Fields(lines[ratio ? 8 : 9], '\t');
-        ASSERT_EQ(fields.size(), 9u) << lines[ratio ? 8 : 9];
+        ASSERT_EQ(fields.size(), 10u) << lines[ratio ? 8 : 9];
         const auto [mean, standardError] = SystematicByRegion(ratio, 4);
         EXPECT_EQ(fields[1], Fixed(mean, 3)) << fields[0];
         EXPECT_EQ(fields[4], Fixed(standardError, 3)) << fields[0];
@@ -1191,8 +1208,9 @@ TEST(BatchCompareTest, ADesignStoppedByTheBoundShowsWhatItHas)
     const std::vector<std::string> lines = Lines(result.out);
     EXPECT_EQ(lines.front(), "Run 1");
     EXPECT_EQ(result.out.find("Run 2"), std::string::npos) << "no later run";
-    EXPECT_EQ(lines.back(),
-              "equal/ratio:2\t16.719\t-\t-\t" + Fixed(SmallTheoreticalErrors(3)[1], 3) + "\t-\t-\t-\t0");
+    EXPECT_EQ(lines.back(), "equal/ratio:2\t16.719\t-\t-\t" + Fixed(SmallTheoreticalErrors(3)[1], 3) +
+                                "\t-\t-\t" + Fixed(SmallDesignEffect(SmallTheoreticalErrors(3)[1], 3), 3) +
+                                "\t-\t0");
 
     // Region 2 never responds: the stratified design finds no sample with a
     // respondent in both strata, while the design after it is still drawn.
@@ -1201,7 +1219,7 @@ TEST(BatchCompareTest, ADesignStoppedByTheBoundShowsWhatItHas)
     EXPECT_EQ(later.status, 3);
     EXPECT_EQ(later.err.rfind("tarvek-batch: stratified:3:proportional: ", 0), 0u) << later.err;
     const std::vector<std::string> fields = Fields(Lines(later.out).back(), '\t');
-    ASSERT_EQ(fields.size(), 9u);
+    ASSERT_EQ(fields.size(), 10u);
     EXPECT_EQ(fields[0], "equal/direct");
     EXPECT_NE(fields[2], "-") << "the equal design's samples were drawn";
     EXPECT_EQ(Fields(Lines(later.out)[9], '\t')[2], "-");
@@ -1355,8 +1373,9 @@ TEST(BatchCompareTest, AllocationsAndACensusInTablesAndJson)
     EXPECT_EQ(lines[6], "Allocation of stratified:3:proportional/direct\t4, 4");
     for (const std::size_t row : {9u, 10u}) {
         const std::vector<std::string> fields = Fields(lines[row], '\t');
-        EXPECT_EQ(fields[7], "-") << lines[row];
-        EXPECT_EQ(fields[9], "100.0") << "the census's intervals of width 0 are correct";
+        EXPECT_EQ(fields[7], "-") << "a census has no design effect: " << lines[row];
+        EXPECT_EQ(fields[8], "-") << lines[row];
+        EXPECT_EQ(fields[10], "100.0") << "the census's intervals of width 0 are correct";
     }
     std::vector<std::string> censusJson = census;
     censusJson.insert(censusJson.begin(), "--json");
@@ -1367,6 +1386,169 @@ TEST(BatchCompareTest, AllocationsAndACensusInTablesAndJson)
     EXPECT_TRUE(variants[1]["relative_efficiency"].is_null());
     EXPECT_EQ(variants[1]["covered"], 100.0);
     EXPECT_EQ(variants[1]["no_se"], 0);
+}
+
+}  // namespace
+
+namespace {
+
+const std::string Mu284 = std::string(TARVEK_TEST_DATA) + "/../../data/mu284.pop";
+
+TEST(BatchClusterTest, RefusalsComeInTheirOrder)
+{
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"-d", "two-stage", "-e", "regression", Mu284}, "The cluster designs need --cluster-variable!"},
+        {{"-d", "two-stage", "--cluster-variable", "Cluster", "-e", "regression", Mu284},
+         "The cluster designs need --clusters!"},
+        {{"-d", "two-stage", "--cluster-variable", "10", "--clusters", "1", "-e", "regression", Mu284},
+         "The design two-stage needs --units-per-cluster!"},
+        {{"-d", "two-stage", "--cluster-variable", "10", "--clusters", "1", "--units-per-cluster", "1", "-e",
+          "regression", Mu284},
+         "Under cluster designs only the direct and ratio estimators can be used!"},
+        {{"-d", "cluster", "--cluster-variable", "8", "--clusters", "1", "-e", "poststrat", Small},
+         "Under cluster designs only the direct and ratio estimators can be used!"},
+        {{"-d", "two-stage", "--cluster-variable", "1", "--clusters", "1", "--units-per-cluster", "1", "-e",
+          "ratio", DataFile("one_unit.pop")},
+         "There are fewer than two clusters!"},
+        {{"-d", "two-stage", "--cluster-variable", "10", "--clusters", "51", "--units-per-cluster", "1", "-e",
+          "ratio", Mu284},
+         "The number of clusters must lie between 2 and 50!"},
+        {{"-d", "two-stage", "--cluster-variable", "10", "--clusters", "2", "--units-per-cluster", "1", "-e",
+          "ratio", Mu284},
+         "The number of units per cluster must be at least 2!"},
+        {{"-d", "cluster", "--cluster-variable", "10", "--clusters", "2", "-e", "ratio", Mu284},
+         "The design pps and the ratio, regression and post-stratification estimators need --auxiliary!"},
+        {{"--clusters", "2", Mu284},
+         "The options --cluster-variable and --clusters need the design cluster or two-stage!"},
+        {{"-d", "cluster", "--cluster-variable", "10", "--clusters", "2", "--units-per-cluster", "2", Mu284},
+         "The option --units-per-cluster needs the design two-stage!"},
+        {{"-e", "ratio", "-a", "units", Mu284}, "--auxiliary units needs the design cluster or two-stage"},
+        {{"--compare", "equal/ratio:units", Mu284},
+         "invalid variant 'equal/ratio:units' for --compare (expected DESIGN/ESTIMATOR, see --help)"},
+        {{"--compare", "cluster:10:2/poststrat:9", Mu284},
+         "Under cluster designs only the direct and ratio estimators can be used!"},
+    };
+    for (const auto& [arguments, message] : cases) {
+        ExpectRefusal(arguments, message);
+    }
+}
+
+/// Variable k (1..10) of mu284.pop for every unit.
+std::vector<double> Mu284Column(int k)
+{
+    std::vector<std::string> lines = Lines(ReadWhole(Mu284));
+    const int variables = std::stoi(Fields(lines[1], ' ')[1]);
+    std::vector<double> values;
+    for (std::size_t row = 2 + static_cast<std::size_t>(variables); row < lines.size(); ++row) {
+        std::istringstream fields(lines[row]);
+        double value = 0;
+        for (int j = 1; j <= k; ++j) {
+            fields >> value;
+        }
+        values.push_back(value);
+    }
+    return values;
+}
+
+// The simulated statistics against the estimates written; the theory of
+// one-stage cluster sampling against its textbook formula on the clusters'
+// totals, V = (1/N^2) M^2 (1 - m/M) S2_u / m, and the design effect against
+// simple random sampling of m N / M units.
+TEST(BatchClusterTest, RunsAgreeWithTheirEstimatesAndTheTheory)
+{
+    struct Case {
+        std::vector<std::string> design;
+        std::string sampleSize;
+    };
+    const std::vector<Case> cases = {
+        {{"-d", "cluster", "--cluster-variable", "Cluster", "--clusters", "5"}, "5 of 50 clusters"},
+        {{"-d", "two-stage", "--cluster-variable", "10", "--clusters", "6", "--units-per-cluster", "3", "-e",
+          "ratio", "-a", "units"},
+         "6 of 50 clusters, 3 units in each"},
+    };
+    for (const Case& c : cases) {
+        const std::string csvPath = TempPath("cluster.csv");
+        std::vector<std::string> arguments = c.design;
+        arguments.insert(arguments.end(), {"-s", "200", "--estimates", csvPath, Mu284});
+        const BatchResult result = RunBatch(arguments);
+        ASSERT_EQ(result.status, 0) << result.err;
+        std::vector<double> estimates;
+        for (const std::string& row : Lines(ReadWhole(csvPath))) {
+            if (row.rfind("run", 0) != 0) {
+                estimates.push_back(std::stod(Fields(row, ',')[2]));
+            }
+        }
+        std::remove(csvPath.c_str());
+        ASSERT_EQ(estimates.size(), 200u);
+        double mean = 0;
+        for (const double e : estimates) {
+            mean += e / estimates.size();
+        }
+        double squares = 0;
+        for (const double e : estimates) {
+            squares += (e - mean) * (e - mean);
+        }
+        EXPECT_EQ(TableValue(result.out, "Sample size"), c.sampleSize);
+        EXPECT_EQ(TableValue(result.out, "Mean (simulated)"), Fixed3(mean));
+        EXPECT_EQ(TableValue(result.out, "Standard error (simulated)"),
+                  Fixed3(std::sqrt(squares / (estimates.size() - 1))));
+    }
+
+    const std::vector<double> y = Mu284Column(1);
+    const std::vector<double> cluster = Mu284Column(10);
+    std::map<double, double> totals;
+    double ybar = 0;
+    for (std::size_t i = 0; i < y.size(); ++i) {
+        totals[cluster[i]] += y[i];
+        ybar += y[i] / y.size();
+    }
+    const double N = static_cast<double>(y.size());
+    const double M = static_cast<double>(totals.size());
+    ASSERT_EQ(M, 50);
+    double totalMean = 0;
+    for (const auto& [label, total] : totals) {
+        totalMean += total / M;
+    }
+    double s2u = 0;
+    for (const auto& [label, total] : totals) {
+        s2u += (total - totalMean) * (total - totalMean) / (M - 1);
+    }
+    double s2 = 0;
+    for (const double value : y) {
+        s2 += (value - ybar) * (value - ybar) / (N - 1);
+    }
+    const double m = 5;
+    const double variance = M * M * (1 - m / M) * s2u / m / (N * N);
+    const double nbar = m * N / M;
+    const BatchResult theory =
+        RunBatch({"-d", "cluster", "--cluster-variable", "10", "--clusters", "5", "-s", "10", Mu284});
+    EXPECT_EQ(TableValue(theory.out, "Standard error (theoretical)"), Fixed3(std::sqrt(variance)));
+    EXPECT_EQ(TableValue(theory.out, "Design effect (theoretical)"),
+              Fixed3(variance / ((1 / nbar - 1 / N) * s2)));
+}
+
+// The cluster variants read their numbers as -t does; the design effect of
+// simple random sampling with the direct estimator is 1.
+TEST(BatchClusterTest, CompareReadsClusterVariants)
+{
+    const BatchResult result = RunBatch({"--compare",
+                                         "equal/direct,cluster:10:05/direct,cluster:10:5/direct,"
+                                         "two-stage:10:5:3/ratio:units",
+                                         "-n", "7", "-s", "20", Mu284});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(TableValue(result.out, "Sample size"), "7");
+    const std::vector<std::string> lines = Lines(result.out);
+    ASSERT_EQ(lines.size(), 12u) << result.out;
+    EXPECT_EQ(Fields(lines[7], '\t')[7], "design_effect");
+    EXPECT_EQ(Fields(lines[8], '\t')[7], "1.000");
+    std::vector<std::string> padded = Fields(lines[9], '\t');
+    std::vector<std::string> plain = Fields(lines[10], '\t');
+    EXPECT_EQ(padded[0], "cluster:10:05/direct");
+    padded.erase(padded.begin());
+    plain.erase(plain.begin());
+    EXPECT_EQ(padded, plain) << "cluster:10:05 is the design cluster:10:5";
+    EXPECT_EQ(Fields(lines[11], '\t')[0], "two-stage:10:5:3/ratio:units");
+    EXPECT_NE(Fields(lines[11], '\t')[2], "-");
 }
 
 }  // namespace
