@@ -1,21 +1,48 @@
 #include "core/sample_listing.h"
 
 #include <algorithm>
+#include <functional>
 
+#include "core/cluster_sampling.h"
 #include "core/simulation_state.h"
 #include "core/strata.h"
 
-std::string GroupHeading()
+namespace {
+
+bool ClusterDesignInForce()
 {
-    return SimulationState.designCode == DesignStratified ? "Stratum" : "";
+    const std::int32_t design = SimulationState.designCode;
+    return design == DesignCluster || design == DesignTwoStage;
 }
 
-int UnitGroup(int unit)
+/// The group of a unit under the design in force: its stratum, its cluster g
+/// (1..M), or 0. The clusters are formed once per listing.
+std::function<int(int)> GroupOfUnit()
 {
-    if (SimulationState.designCode != DesignStratified) {
-        return 0;
+    if (SimulationState.designCode == DesignStratified) {
+        return [](int unit) { return StratumOfValue(AuxiliaryValue(unit)); };
     }
-    return StratumOfValue(AuxiliaryValue(unit));
+    if (!ClusterDesignInForce()) {
+        return [](int) { return 0; };
+    }
+    const Clusters clusters = FormClusters(VariableValues(SimulationState.clusterVariable));
+    std::vector<int> clusterOf(static_cast<std::size_t>(clusters.UnitCount()) + 1, 0);
+    for (int g = 1; g <= clusters.Count(); ++g) {
+        for (const std::int32_t unit : clusters.UnitsOf(g)) {
+            clusterOf[static_cast<std::size_t>(unit)] = g;
+        }
+    }
+    return [clusterOf = std::move(clusterOf)](int unit) { return clusterOf[static_cast<std::size_t>(unit)]; };
+}
+
+}  // namespace
+
+std::string GroupHeading()
+{
+    if (SimulationState.designCode == DesignStratified) {
+        return "Stratum";
+    }
+    return ClusterDesignInForce() ? "Cluster" : "";
 }
 
 std::vector<ListedUnit> ListLastSample()
@@ -24,11 +51,12 @@ std::vector<ListedUnit> ListLastSample()
     // Under nonresponse a nonrespondent's position holds 0; the units as drawn
     // were kept before it ran.
     const GrowingArray<std::int32_t>& drawn = s.nonresponseOn ? s.drawnUnits : s.sampleUnits;
+    const std::function<int(int)> groupOf = GroupOfUnit();
     std::vector<ListedUnit> listed;
     for (int j = 1; j <= SamplePositions(); ++j) {
         const int unit = drawn[j];
         if (unit != 0) {
-            listed.push_back({unit, s.sampleUnits[j] != 0, UnitGroup(unit)});
+            listed.push_back({unit, s.sampleUnits[j] != 0, groupOf(unit)});
         }
     }
     std::stable_sort(listed.begin(), listed.end(),

@@ -10,16 +10,13 @@
 struct ListedUnit {
     int unit = 0;
     bool responded = false;
-    int group = 0;  ///< UnitGroup of the unit; 0 under a design without groups
+    int group = 0;  ///< the unit's stratum or cluster; 0 under a design without groups
 };
 
 /// \brief The name of the group column under the design in force ("Stratum"
-/// under the stratified design), "" under a design that draws no groups.
+/// under the stratified design, "Cluster" under the cluster designs), "" under
+/// a design that draws no groups.
 std::string GroupHeading();
-
-/// \brief The group `unit` belongs to under the design in force (its stratum
-/// under the stratified design), 0 under a design that draws no groups.
-int UnitGroup(int unit);
 
 /// \brief The units at positions 1..n of the sample last drawn, nonrespondents
 /// included and positions without a unit left out, in sample order; under a

@@ -26,6 +26,15 @@ std::string VariableNameOrDash(int k)
     return IsVariableNumber(k) ? SimulationState.variableNames[k] : "-";
 }
 
+std::vector<double> VariableValues(int k)
+{
+    std::vector<double> values(static_cast<std::size_t>(PopulationSize()));
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        values[i] = UnitValue(static_cast<int>(i) + 1, VariableColumn(k));
+    }
+    return values;
+}
+
 ValueRange ScanVariableRange(const TSimulationState& state, int k)
 {
     ValueRange range{1e10, -1e10};

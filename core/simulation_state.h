@@ -210,6 +210,9 @@ bool IsVariableNumber(int k);
 /// \brief The name of variable k, or "-" when no such variable exists.
 std::string VariableNameOrDash(int k);
 
+/// \brief The values of variable k for units 1..N, unit i at index i - 1.
+std::vector<double> VariableValues(int k);
+
 /// \brief Smallest and largest value of one variable over the population.
 struct ValueRange {
     double minimum = 0.0;

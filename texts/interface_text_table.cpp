@@ -1,6 +1,5 @@
 #include "texts/interface_text_table.h"
 
-#include "core/allocation.h"
 #include "core/simulation_state.h"
 
 TInterfaceTexts InterfaceTexts;
@@ -83,32 +82,4 @@ void FillInterfaceTexts()
                                "S_h",
                                "n_h"};
     t.systematicDialogTexts = {"", " Sample size ", " Order of the list ", "File order"};
-}
-
-namespace {
-
-std::string NameOfVariable(int k)
-{
-    if (k < 1 || k > SimulationState.variableCount || k > MaxVariables) {
-        return InterfaceTexts.designDetailTexts[8];
-    }
-    return SimulationState.variableNames[k];
-}
-
-}  // namespace
-
-std::string StratifiedOrSystematicDesignText()
-{
-    const auto& texts = InterfaceTexts.designDetailTexts;
-    const TSimulationState& s = SimulationState;
-    if (s.designCode == DesignStratified) {
-        const bool known =
-            s.allocationCode >= AllocationProportional && s.allocationCode <= AllocationOptimal;
-        const int allocation = known ? s.allocationCode : AllocationProportional;
-        return texts[1] + NameOfVariable(s.auxiliaryVariable) + texts[2] + texts[3 + allocation];
-    }
-    if (s.designCode == DesignSystematic) {
-        return s.systematicOrder == 0 ? texts[6] : texts[7] + NameOfVariable(s.systematicOrder);
-    }
-    return "";
 }

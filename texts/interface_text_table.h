@@ -36,8 +36,3 @@ extern TInterfaceTexts InterfaceTexts;
 /// \brief Sets SimulationState.versionText and assigns every text anew (the same
 /// values each time).
 void FillInterfaceTexts();
-
-/// \brief The "Probabilities" text of the stratified and the systematic design
-/// ("Stratified by NAME, proportional", "Systematic, file order", "Systematic,
-/// ordered by NAME"), NAME being the variable's name or "-"; "" under any other design.
-std::string StratifiedOrSystematicDesignText();

@@ -29,6 +29,7 @@
 #include "ui/select_variable_dialog.h"
 #include "ui/target_variable_dialog.h"
 #include "ui/stratified_design_dialog.h"
+#include "ui/cluster_design_dialog.h"
 #include "ui/systematic_design_dialog.h"
 
 TForms Forms;
@@ -160,6 +161,7 @@ void CreateForms()
     Forms.ErrorMessage = new TErrorMessage(Forms.Main);
     Forms.StratifiedDesign = new TStratifiedDesign(Forms.Main);
     Forms.SystematicDesign = new TSystematicDesign(Forms.Main);
+    Forms.ClusterDesign = new TClusterDesign(Forms.Main);
     Forms.Comparison = new TComparison(Forms.Main);
     Forms.SampleWindow = new TSampleWindow(Forms.Main);
     for (SimulationWindow* window : {static_cast<SimulationWindow*>(Forms.Simula),

@@ -8,6 +8,7 @@
 
 #include "core/settings.h"
 #include "core/simulation_state.h"
+#include "engine/designs/sampling_design.h"
 #include "ui/dialog_fields.h"
 #include "ui/error_message.h"
 #include "texts/interface_text_table.h"
@@ -63,12 +64,25 @@ void TSelectEstimator::FormActivate()
     } else {
         AuxiliaryEstimatorClick();
     }
-    SelectVariable(ComboBox1, SimulationState.auxiliaryVariable);
-    const bool auxiliaryAllowed = SimulationState.designCode != DesignProportionalToSize &&
-                                  SimulationState.designCode != DesignStratified;
-    for (QRadioButton* button : {RadioButton2, RadioButton3, RadioButton4}) {
-        button->setEnabled(auxiliaryAllowed);
+    const SamplingDesign& design = DesignOf(SimulationState.designCode);
+    SelectAuxiliary(design.OffersUnitsAsAuxiliary());
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        buttons[i]->setEnabled(design.Allows(EstimatorDirect + static_cast<int>(i)));
     }
+}
+
+// Under a design that offers the units, item 0 is "Units (mean per unit)" and
+// item k variable k.
+void TSelectEstimator::SelectAuxiliary(bool unitsOffered)
+{
+    unitsListed_ = unitsOffered;
+    if (!unitsOffered) {
+        SelectVariable(ComboBox1, SimulationState.auxiliaryVariable);
+        return;
+    }
+    ComboBox1->insertItem(0, QStringLiteral("Units (mean per unit)"));
+    const int k = SimulationState.auxiliaryVariable;
+    ComboBox1->setCurrentIndex(k >= 0 && k < ComboBox1->count() ? k : 0);
 }
 
 void TSelectEstimator::RadioButton1Click()
@@ -91,7 +105,8 @@ void TSelectEstimator::OKButtonClick()
         }
     }
     if (SimulationState.estimatorCode != EstimatorDirect) {
-        SimulationState.auxiliaryVariable = SelectedVariable(ComboBox1);
+        SimulationState.auxiliaryVariable =
+            unitsListed_ ? ComboBox1->currentIndex() : SelectedVariable(ComboBox1);
     }
     const std::string refusal = CheckPostStrata();
     if (!refusal.empty()) {

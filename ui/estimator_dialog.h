@@ -1,6 +1,7 @@
 #pragma once
 // The dialog that chooses the estimator (direct, ratio, regression or
-// post-stratification) and its auxiliary variable.
+// post-stratification) and its auxiliary variable (or, under the cluster
+// designs, the units themselves).
 
 #include <QDialog>
 #include <array>
@@ -18,8 +19,8 @@ public:
     /// and empties the list again.
     void Execute();
 
-    /// \brief Shows the current estimator and auxiliary variable, and offers only
-    /// the direct estimator under the size-proportional design.
+    /// \brief Shows the current estimator and auxiliary variable, and enables the
+    /// estimators the design allows.
     void FormActivate();
     /// \brief The direct estimator needs no auxiliary variable.
     void RadioButton1Click();
@@ -47,4 +48,9 @@ protected:
 private:
     /// \brief The buttons in the order of the estimator codes 20..23.
     std::array<QRadioButton*, 4> EstimatorButtons() const;
+    /// \brief Selects the current auxiliary variable, listing the units first
+    /// where the design offers them.
+    void SelectAuxiliary(bool unitsOffered);
+
+    bool unitsListed_ = false;
 };

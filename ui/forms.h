@@ -17,6 +17,7 @@ class TConfidenceIntervals;
 class TErrorMessage;
 class TStratifiedDesign;
 class TSystematicDesign;
+class TClusterDesign;
 class TComparison;
 class TSampleWindow;
 
@@ -36,6 +37,7 @@ struct TForms {
     TErrorMessage* ErrorMessage = nullptr;
     TStratifiedDesign* StratifiedDesign = nullptr;
     TSystematicDesign* SystematicDesign = nullptr;
+    TClusterDesign* ClusterDesign = nullptr;
     TComparison* Comparison = nullptr;
     TSampleWindow* SampleWindow = nullptr;
 };

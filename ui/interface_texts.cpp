@@ -21,6 +21,7 @@
 #include "ui/select_variable_dialog.h"
 #include "ui/target_variable_dialog.h"
 #include "ui/stratified_design_dialog.h"
+#include "ui/cluster_design_dialog.h"
 #include "ui/systematic_design_dialog.h"
 #include "ui/window_style.h"
 
@@ -49,6 +50,7 @@ void ApplyMenuCaptions(TMain& main)
     main.Estimator1->setText(QStringLiteral("Estimator"));
     main.Stratifieddesign1->setText(QStringLiteral("Stratified design"));
     main.Systematicdesign1->setText(QStringLiteral("Systematic design"));
+    main.Clusterdesign1->setText(QStringLiteral("Cluster design"));
     main.Nonresponse1->setTitle(QStringLiteral("Nonresponse"));
     main.Generatenonresponse1->setText(QStringLiteral("Generate nonresponse"));
     main.Nononresponse1->setText(QStringLiteral("Full response"));
@@ -105,6 +107,7 @@ void ApplyWindowTitles()
     SetTitle(Forms.AboutBox, " About Tarvek");
     SetTitle(Forms.StratifiedDesign, " Stratified design");
     SetTitle(Forms.SystematicDesign, " Systematic design");
+    SetTitle(Forms.ClusterDesign, " Cluster design");
 }
 
 }  // namespace

@@ -25,6 +25,7 @@
 #include "core/rounding.h"
 #include "core/simulation_state.h"
 #include "core/strata.h"
+#include "engine/designs/sampling_design.h"
 #include "plot/atomic_save.h"
 #include "ui/distribution_window.h"
 #include "ui/comparison_window.h"
@@ -59,31 +60,31 @@ QString VariableName(int k)
     return Text(SimulationState.variableNames[k]);
 }
 
-QString DesignLine()
+/// The sample size as the design counts it ("m of M clusters" under the cluster
+/// designs); the number n under an unknown design code.
+QString SampleSizeLine()
 {
-    const TInterfaceTexts& t = InterfaceTexts;
-    switch (SimulationState.designCode) {
-        case DesignEqualProbabilities:
-            return Text(t.designTexts[1]);
-        case DesignProportionalToSize:
-            return Text(t.designTexts[2]) + VariableName(SimulationState.auxiliaryVariable);
-        case DesignStratified:
-        case DesignSystematic:
-            return Text(StratifiedOrSystematicDesignText());
-        default:
-            return QStringLiteral("-");
-    }
+    const TSimulationState& s = SimulationState;
+    const SamplingDesign* design = FindDesign(s.designCode);
+    return design != nullptr ? Text(design->SampleSizeText(RecordDesignChoice(), s.sampleSize))
+                             : QString::number(s.sampleSize);
 }
 
+/// "Ratio, using NAME"; the mean per unit of the cluster designs reads "Ratio (units)".
 QString EstimatorLine()
 {
-    const int index = SimulationState.estimatorCode - EstimatorDirect + 1;
+    const TSimulationState& s = SimulationState;
+    const int index = s.estimatorCode - EstimatorDirect + 1;
     if (index < 1 || index > 4) {
         return QStringLiteral("-");
     }
+    if (s.auxiliaryVariable == 0 && s.estimatorCode == EstimatorRatio &&
+        DesignOf(s.designCode).OffersUnitsAsAuxiliary()) {
+        return Text(EstimatorCaption(s.estimatorCode, s.auxiliaryVariable, s.designCode));
+    }
     QString line = Text(InterfaceTexts.estimatorNames[index]);
-    if (SimulationState.estimatorCode != EstimatorDirect) {
-        line += Text(InterfaceTexts.usingText) + VariableName(SimulationState.auxiliaryVariable);
+    if (s.estimatorCode != EstimatorDirect) {
+        line += Text(InterfaceTexts.usingText) + VariableName(s.auxiliaryVariable);
     }
     return line;
 }
@@ -171,6 +172,7 @@ void TMain::CreateMenu()
         AddCommand(Sample1, "Stratifieddesign1", QKeySequence(), &TMain::Stratifieddesign1Click);
     Systematicdesign1 =
         AddCommand(Sample1, "Systematicdesign1", QKeySequence(), &TMain::Systematicdesign1Click);
+    Clusterdesign1 = AddCommand(Sample1, "Clusterdesign1", QKeySequence(), &TMain::Clusterdesign1Click);
 
     Nonresponse1 = MainMenu1->addMenu(QString());
     Nonresponse1->setObjectName(QStringLiteral("Nonresponse1"));
@@ -337,9 +339,9 @@ void TMain::UpdateInfo()
     SetAutoSizedText(Label10, Text(s.populationName));
     SetAutoSizedText(Label11, QString::number(s.unitCount));
     SetAutoSizedText(Label12, QString::number(s.variableCount));
-    SetAutoSizedText(Label13, QString::number(s.sampleSize));
+    SetAutoSizedText(Label13, SampleSizeLine());
     SetAutoSizedText(Label14, VariableName(s.targetVariable));
-    SetAutoSizedText(Label15, DesignLine());
+    SetAutoSizedText(Label15, Text(DesignCaption(RecordDesignChoice())));
     SetAutoSizedText(Label16, EstimatorLine());
     SetAutoSizedText(Label17, NonresponseLine());
     SetAutoSizedText(Label18, QString::number(s.simulationCount));
@@ -482,6 +484,11 @@ void TMain::Stratifieddesign1Click()
 void TMain::Systematicdesign1Click()
 {
     RunSystematicDesignCommand();
+}
+
+void TMain::Clusterdesign1Click()
+{
+    RunClusterDesignCommand();
 }
 
 void TMain::Generatenonresponse1Click()

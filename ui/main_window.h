@@ -89,6 +89,7 @@ public:
     void Estimator1Click();
     void Stratifieddesign1Click();
     void Systematicdesign1Click();
+    void Clusterdesign1Click();
     void Generatenonresponse1Click();
     void Nononresponse1Click();
     void Simulationoptions1Click();
@@ -119,6 +120,7 @@ public:
     QAction* N2 = nullptr;
     QAction* Stratifieddesign1 = nullptr;
     QAction* Systematicdesign1 = nullptr;
+    QAction* Clusterdesign1 = nullptr;
     QMenu* Nonresponse1 = nullptr;
     QAction* Generatenonresponse1 = nullptr;
     QAction* Nononresponse1 = nullptr;

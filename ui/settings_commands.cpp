@@ -15,6 +15,7 @@
 #include "ui/select_variable_dialog.h"
 #include "ui/target_variable_dialog.h"
 #include "ui/stratified_design_dialog.h"
+#include "ui/cluster_design_dialog.h"
 #include "ui/systematic_design_dialog.h"
 
 namespace {
@@ -86,6 +87,11 @@ void RunStratifiedDesignCommand()
 void RunSystematicDesignCommand()
 {
     RunSettingsCommand([] { Forms.SystematicDesign->Execute(); });
+}
+
+void RunClusterDesignCommand()
+{
+    RunSettingsCommand([] { Forms.ClusterDesign->Execute(); });
 }
 
 void RunGenerateNonresponseCommand()

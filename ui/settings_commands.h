@@ -14,6 +14,8 @@ void RunEstimatorCommand();
 void RunStratifiedDesignCommand();
 /// \brief Sample > Systematic design.
 void RunSystematicDesignCommand();
+/// \brief Sample > Cluster design.
+void RunClusterDesignCommand();
 /// \brief Nonresponse > Generate nonresponse.
 void RunGenerateNonresponseCommand();
 /// \brief Nonresponse > Full response: switches nonresponse off and keeps its

@@ -11,16 +11,6 @@
 
 namespace {
 
-/// The values of variable k per unit, unit i at index i - 1.
-std::vector<double> ColumnOf(int k)
-{
-    std::vector<double> values(static_cast<std::size_t>(PopulationSize()));
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        values[i] = UnitValue(static_cast<int>(i) + 1, VariableColumn(k));
-    }
-    return values;
-}
-
 double MeanOf(const std::vector<double>& values)
 {
     double sum = 0.0;
@@ -39,9 +29,9 @@ ClusterDesign ClusterDesignOf(const DesignChoice& choice)
 class ClusterPopulation {
 public:
     explicit ClusterPopulation(const DesignChoice& choice)
-        : clusters_(FormClusters(ColumnOf(choice.variable))),
+        : clusters_(FormClusters(VariableValues(choice.variable))),
           design_(ClusterDesignOf(choice)),
-          target_(ColumnOf(SimulationState.targetVariable))
+          target_(VariableValues(SimulationState.targetVariable))
     {}
 
     bool Usable() const { return CheckClusterDesign(clusters_, design_).empty(); }
@@ -57,7 +47,7 @@ public:
         }
         auto found = auxiliaries_.find(variable);
         if (found == auxiliaries_.end()) {
-            found = auxiliaries_.emplace(variable, ColumnOf(variable)).first;
+            found = auxiliaries_.emplace(variable, VariableValues(variable)).first;
         }
         return {found->second, MeanOf(found->second)};
     }
@@ -142,7 +132,7 @@ public:
     }
     std::string Refusal(const DesignChoice& choice, int) const override
     {
-        return CheckClusterDesign(FormClusters(ColumnOf(choice.variable)), ClusterDesignOf(choice));
+        return CheckClusterDesign(FormClusters(VariableValues(choice.variable)), ClusterDesignOf(choice));
     }
     /// "cluster:K:m", "two-stage:K:m:k".
     bool ParseCompareFields(std::span<const std::string> fields, DesignChoice& choice) const override
@@ -173,7 +163,7 @@ public:
     }
     std::string SampleSizeText(const DesignChoice& choice, int) const override
     {
-        const int count = FormClusters(ColumnOf(choice.variable)).Count();
+        const int count = FormClusters(VariableValues(choice.variable)).Count();
         std::string text = std::to_string(choice.clusters) + " of " + std::to_string(count) + " clusters";
         return TwoStage ? text + ", " + std::to_string(choice.unitsPerCluster) + " units in each" : text;
     }

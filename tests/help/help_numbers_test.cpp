@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/cluster_sampling.h"
 #include "core/estimators.h"
 #include "core/number_format.h"
 #include "core/ordering.h"
@@ -26,6 +27,7 @@
 #include "core/simulation_state.h"
 #include "core/strata.h"
 #include "core/systematic_sampling.h"
+#include "engine/designs/sampling_design.h"
 #include "engine/plot_frame.h"
 #include "engine/run_engine.h"
 
@@ -328,6 +330,40 @@ void CheckDesignsExample(CheckedNumbers& checked)
     }
 }
 
+// The cluster example on mu284: the clusters of variable 10, the intraclass
+// correlation of Population 1985, and under one stage with m = 5 the theoretical
+// mean, standard error and design effect of the direct estimator and the mean
+// per unit.
+void CheckClusterExample(CheckedNumbers& checked)
+{
+    const QString pageName = QStringLiteral("cluster_sampling.html");
+    const QString page = Page(pageName);
+    SimulationState.populationName = TARVEK_EXAMPLES_FOLDER "/mu284.pop";
+    ASSERT_NO_THROW(ReadPopulation());
+    constexpr int ClusterVariable = 10;
+    SetTargetVariable(1);
+    TSimulationState& s = SimulationState;
+    s.designCode = DesignCluster;
+    s.clusterVariable = ClusterVariable;
+    s.clusterCount = 5;
+    s.auxiliaryVariable = 0;
+    const Clusters clusters = FormClusters(VariableValues(ClusterVariable));
+    const ClusterSummary summary = SummarizeClusters(clusters, {s.clusterCount, false, 0});
+    std::vector<std::string> numbers = {FormatFixed3(summary.meanSize), FormatFixed3(summary.expectedUnits),
+                                        FormatFixed3(*IntraclassCorrelation(clusters, VariableValues(1)))};
+    for (const EstimatorCode estimator : {EstimatorDirect, EstimatorRatio}) {
+        s.estimatorCode = estimator;
+        ComputeDesignTheory();
+        ASSERT_TRUE(s.theoreticalMeanAvailable && s.theoreticalStdErrorAvailable);
+        numbers.push_back(FormatFixed3(s.theoreticalMean));
+        numbers.push_back(FormatFixed3(s.theoreticalStdError));
+        numbers.push_back(FormatFixed3(*TheoreticalDesignEffect(RecordDesignChoice(), estimator, 0)));
+    }
+    for (const std::string& number : numbers) {
+        ExpectQuoted(checked, pageName, page, QString::fromStdString(number), QString::fromStdString(number));
+    }
+}
+
 TEST(HelpNumbers, EveryNumberThePagesQuoteIsWhatTheProgramGives)
 {
     CheckedNumbers checked;
@@ -336,6 +372,7 @@ TEST(HelpNumbers, EveryNumberThePagesQuoteIsWhatTheProgramGives)
     }
     CheckHandEstimates(checked);
     CheckDesignsExample(checked);
+    CheckClusterExample(checked);
     for (const auto& [pageName, numbers] : checked) {
         for (const QString& number : ThreeDecimalNumbers(Page(pageName))) {
             EXPECT_TRUE(numbers.contains(number))

@@ -1,4 +1,4 @@
-// The stratified and the systematic design dialogs, their menu items, and what
+// The stratified, systematic and cluster design dialogs, their menu items, and what
 // the other sample dialogs and Begin do under these designs.
 
 #include <gtest/gtest.h>
@@ -12,12 +12,19 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <array>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "core/allocation.h"
+#include "core/cluster_sampling.h"
+#include "core/number_format.h"
+#include "core/settings.h"
 #include "core/simulation_state.h"
 #include "tests/ui/settings_dialog_fixture.h"
+#include "ui/cluster_design_dialog.h"
 #include "ui/estimator_dialog.h"
 #include "ui/forms.h"
 #include "ui/main_window.h"
@@ -39,6 +46,13 @@ protected:
                      {1, 1, 3, 3, 3, 3, 3, 3},
                      {1, 2, 3, 4, 5, 6, 7, 11}});
     }
+
+    // y in var1; var2 forms clusters of 3, 2, 2 and 1 units; var3 only one.
+    static void ReadClusterPopulation()
+    {
+        ReadColumns({{1, 2, 3, 10, 20, 30, 40, 50}, {1, 1, 1, 2, 2, 3, 3, 4}, {5, 5, 5, 5, 5, 5, 5, 5}});
+        SetTargetVariable(1);
+    }
 };
 
 QStringList Column(const QTableWidget* table, int column)
@@ -53,10 +67,11 @@ QStringList Column(const QTableWidget* table, int column)
 TEST_F(DesignDialogTest, NewDesignsStandAtTheEndOfTheSampleMenuAfterASeparator)
 {
     const QList<QAction*> actions = Forms.Main->Sample1->actions();
-    ASSERT_GE(actions.size(), 3);
-    EXPECT_TRUE(actions[actions.size() - 3]->isSeparator());
-    EXPECT_EQ(actions[actions.size() - 2]->text(), "Stratified design");
-    EXPECT_EQ(actions[actions.size() - 1]->text(), "Systematic design");
+    ASSERT_GE(actions.size(), 4);
+    EXPECT_TRUE(actions[actions.size() - 4]->isSeparator());
+    EXPECT_EQ(actions[actions.size() - 3]->text(), "Stratified design");
+    EXPECT_EQ(actions[actions.size() - 2]->text(), "Systematic design");
+    EXPECT_EQ(actions[actions.size() - 1]->text(), "Cluster design");
 }
 
 TEST_F(DesignDialogTest, StratifiedDialogTabulatesTheAllocationAndStoresTheDesign)
@@ -167,6 +182,134 @@ TEST_F(DesignDialogTest, OtherSampleDialogsUnderTheNewDesigns)
         dialog.OKButton->click();
     }));
     EXPECT_EQ(SimulationState.designCode, DesignEqualProbabilities);
+}
+
+// The summary against the core's cluster computations for each setting.
+TEST_F(DesignDialogTest, ClusterDialogSummarizesTheSettingsShownAndStoresTheDesign)
+{
+    ReadClusterPopulation();
+    const std::vector<double> y = {1, 2, 3, 10, 20, 30, 40, 50};
+    const Clusters clusters = FormClusters(std::vector<double>{1, 1, 1, 2, 2, 3, 3, 4});
+    double mean = 0.0;
+    double variance = 0.0;
+    for (const double value : y) {
+        mean += value / 8;
+    }
+    for (const double value : y) {
+        variance += (value - mean) * (value - mean) / 7;
+    }
+    const std::string intraclass = FormatFixed3(*IntraclassCorrelation(clusters, y));
+    const auto designEffect = [&](const ClusterDesign& design, const TheoreticalProperties& theory) {
+        const double nbar = ExpectedClusterSampleUnits(clusters, design);
+        return FormatFixed3(*DesignEffect(theory.stdError * theory.stdError, nbar, 8, variance));
+    };
+    const struct {
+        bool twoStage;
+        const char* expectedUnits;
+    } settings[] = {{false, "4.000"}, {true, "3.500"}};
+    SimulationState.estimatorCode = EstimatorRegression;
+    EXPECT_TRUE(
+        Drive<TClusterDesign>(Forms.ClusterDesign, RunClusterDesignCommand, [&](TClusterDesign& dialog) {
+            EXPECT_EQ(dialog.windowTitle(), " Cluster design");
+            dialog.ComboBox1->setCurrentIndex(1);
+            dialog.Edit1->setText("2");
+            dialog.Edit2->setText("2");
+            for (const auto& setting : settings) {
+                SCOPED_TRACE(setting.twoStage);
+                (setting.twoStage ? dialog.RadioButton2 : dialog.RadioButton1)->click();
+                EXPECT_EQ(dialog.Edit2->isEnabled(), setting.twoStage);
+                const ClusterDesign design{2, setting.twoStage, 2};
+                EXPECT_EQ(Column(dialog.Tab, 1),
+                          QStringList({"4", "1", "2.000", "3", QString::fromStdString(intraclass),
+                                       setting.expectedUnits,
+                                       QString::fromStdString(
+                                           designEffect(design, ClusterDirectTheory(clusters, design, y))),
+                                       QString::fromStdString(designEffect(
+                                           design, ClusterRatioTheory(clusters, design, y, {})))}));
+            }
+            dialog.OKButton->click();
+        }));
+    EXPECT_EQ(SimulationState.designCode, DesignTwoStage);
+    EXPECT_EQ(SimulationState.clusterVariable, 2);
+    EXPECT_EQ(SimulationState.clusterCount, 2);
+    EXPECT_EQ(SimulationState.unitsPerCluster, 2);
+    EXPECT_EQ(SimulationState.estimatorCode, EstimatorDirect) << "regression is not allowed";
+    EXPECT_EQ(Forms.Main->Label15->text(), "Two stages, clusters by var2");
+    EXPECT_EQ(Forms.Main->Label13->text(), "2 of 4 clusters, 2 units in each");
+}
+
+TEST_F(DesignDialogTest, ClusterDialogRefusesWithTheDesignsMessagesAndStaysOpen)
+{
+    ReadClusterPopulation();
+    const struct {
+        int item;
+        bool twoStage;
+        const char* clusters;
+        const char* units;
+        const char* message;
+    } cases[] = {
+        {2, false, "2", "2", "There are fewer than two clusters!"},
+        {1, false, "5", "2", "The number of clusters must lie between 2 and 4!"},
+        {1, true, "2", "1", "The number of units per cluster must be at least 2!"},
+    };
+    for (const auto& c : cases) {
+        ReportCollector reports;
+        EXPECT_TRUE(
+            Drive<TClusterDesign>(Forms.ClusterDesign, RunClusterDesignCommand, [&c](TClusterDesign& dialog) {
+                dialog.ComboBox1->setCurrentIndex(c.item);
+                (c.twoStage ? dialog.RadioButton2 : dialog.RadioButton1)->click();
+                dialog.Edit1->setText(c.clusters);
+                dialog.Edit2->setText(c.units);
+                dialog.OKButton->click();
+                EXPECT_TRUE(dialog.isVisible()) << c.message;
+                dialog.CancelButton->click();
+            }));
+        EXPECT_EQ(reports.messages, QStringList(c.message));
+        EXPECT_EQ(SimulationState.designCode, DesignEqualProbabilities);
+    }
+}
+
+TEST_F(DesignDialogTest, EstimatorDialogEnablesWhatTheDesignAllowsAndOffersTheUnitsUnderClusters)
+{
+    ReadClusterPopulation();
+    SimulationState.clusterVariable = 2;
+    SimulationState.auxiliaryVariable = 3;
+    const struct {
+        DesignCode design;
+        std::array<bool, 4> enabled;
+        QString firstItem;
+    } cases[] = {
+        {DesignEqualProbabilities, {true, true, true, true}, "var1"},
+        {DesignProportionalToSize, {true, false, false, false}, "var1"},
+        {DesignCluster, {true, true, false, false}, "Units (mean per unit)"},
+        {DesignTwoStage, {true, true, false, false}, "Units (mean per unit)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.design);
+        SimulationState.designCode = c.design;
+        EXPECT_TRUE(Drive<TSelectEstimator>(
+            Forms.SelectEstimator, RunEstimatorCommand, [&c](TSelectEstimator& dialog) {
+                const QRadioButton* buttons[] = {dialog.RadioButton1, dialog.RadioButton2,
+                                                 dialog.RadioButton3, dialog.RadioButton4};
+                for (std::size_t i = 0; i < c.enabled.size(); ++i) {
+                    EXPECT_EQ(buttons[i]->isEnabled(), c.enabled[i]) << i;
+                }
+                EXPECT_EQ(dialog.ComboBox1->itemText(0), c.firstItem);
+                EXPECT_EQ(dialog.ComboBox1->currentText(), "var3");
+                dialog.CancelButton->click();
+            }));
+    }
+    for (const int item : {2, 0}) {
+        EXPECT_TRUE(Drive<TSelectEstimator>(Forms.SelectEstimator, RunEstimatorCommand,
+                                            [item](TSelectEstimator& dialog) {
+                                                dialog.RadioButton2->click();
+                                                dialog.ComboBox1->setCurrentIndex(item);
+                                                dialog.OKButton->click();
+                                            }));
+        EXPECT_EQ(SimulationState.estimatorCode, EstimatorRatio);
+        EXPECT_EQ(SimulationState.auxiliaryVariable, item);
+    }
+    EXPECT_EQ(Forms.Main->Label16->text(), "Ratio (units)");
 }
 
 TEST_F(DesignDialogTest, BeginRefusesAStratifiedDesignWhoseSampleSizeWasLowered)

@@ -98,6 +98,7 @@ TEST_F(FormsTest, MainWindowAndTitlesShowTheirTexts)
                                   "Estimator",
                                   "Stratified design",
                                   "Systematic design",
+                                  "Cluster design",
                                   "Nonresponse",
                                   "Generate nonresponse",
                                   "Full response",
