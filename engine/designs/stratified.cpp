@@ -58,7 +58,9 @@ public:
     std::string Caption(const DesignChoice& choice) const override
     {
         const auto& texts = InterfaceTexts.designDetailTexts;
-        const int allocation = std::clamp<int>(choice.allocation, AllocationProportional, AllocationOptimal);
+        // A code no allocation has reads as the proportional one.
+        const bool known = choice.allocation >= AllocationProportional && choice.allocation <= AllocationOptimal;
+        const int allocation = known ? choice.allocation : AllocationProportional;
         return texts[1] + VariableNameOrDash(choice.variable) + texts[2] + texts[3 + allocation];
     }
     std::string EstimatorRefusal(std::int32_t estimator) const override
