@@ -13,6 +13,7 @@
 #include "core/population_file.h"
 #include "core/random_sampling.h"
 #include "core/simulation_state.h"
+#include "engine/lesson.h"
 #include "engine/plot_frame.h"
 #include "engine/run_engine.h"
 #include "batch/atomic_file.h"
@@ -234,14 +235,52 @@ int DescribeOrWritePopulation(const BatchOptions& options, const VariableLabels&
     return ExitSuccess;
 }
 
+bool IsLessonFileName(const std::string& path)
+{
+    const std::string extension = LessonExtension;
+    return path.size() > extension.size() && path.ends_with(extension);
+}
+
+/// The lesson's settings as options, then the command line's without the
+/// lesson's path, so that the command line's options override the lesson's.
+std::vector<std::string> WithLesson(const Lesson& lesson, const std::string& lessonPath,
+                                    const std::vector<std::string>& arguments)
+{
+    std::vector<std::string> combined = LessonArguments(lesson, LessonPopulationPath(lessonPath, lesson));
+    const std::string populationPath = combined.back();
+    combined.pop_back();
+    bool lessonPathSkipped = false;
+    for (const std::string& argument : arguments) {
+        if (!lessonPathSkipped && argument == lessonPath) {
+            lessonPathSkipped = true;
+            continue;
+        }
+        combined.push_back(argument);
+    }
+    combined.push_back(populationPath);
+    return combined;
+}
+
 int RunBatch(int argc, char** argv)
 {
     FillInterfaceTexts();
     BatchOptions options;
+    std::optional<Lesson> lesson;
     try {
-        options = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+        std::vector<std::string> arguments(argv + 1, argv + argc);
+        options = ParseCommandLine(arguments);
+        if (IsLessonFileName(options.populationPath)) {
+            lesson = ParseLesson(ReadFileBytes(options.populationPath));
+            options = ParseCommandLine(WithLesson(*lesson, options.populationPath, arguments));
+            if (const std::string refusal = PopulationFileRefusal(*lesson, options.populationPath);
+                !refusal.empty()) {
+                return Fail(refusal, ExitRefused);
+            }
+        }
     } catch (const UsageError& error) {
         return Fail(error.what(), ExitRefused);
+    } catch (const LessonError& error) {
+        return Fail(error.what(), ExitFileError);
     }
     if (options.help) {
         std::cout << UsageText();
@@ -258,6 +297,12 @@ int RunBatch(int argc, char** argv)
         return Fail(options.populationPath + ": " + error.what(), ExitFileError);
     } catch (const UsageError& error) {
         return Fail(error.what(), ExitRefused);
+    }
+    // Columns of the command line make another population than the lesson's.
+    if (lesson && options.columns.value_or(std::vector<std::string>{}) == lesson->columns) {
+        if (const std::string refusal = PopulationSizeRefusal(*lesson); !refusal.empty()) {
+            return Fail(refusal, ExitRefused);
+        }
     }
     if (options.describe || options.writePopulationPath) {
         return DescribeOrWritePopulation(options, labels);

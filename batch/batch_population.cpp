@@ -1,6 +1,5 @@
 #include "batch/batch_population.h"
 
-#include <algorithm>
 #include <ostream>
 
 #include "batch/batch_options.h"
@@ -17,20 +16,8 @@ std::vector<int> NamedColumns(const DelimitedTable& table, const std::vector<std
         throw UsageError("--columns names more than 10 columns");
     }
     std::vector<int> chosen;
-    for (const std::string& name : names) {
-        const auto found = std::find_if(table.columns.begin(), table.columns.end(),
-                                        [&](const DelimitedColumn& column) { return column.name == name; });
-        if (found == table.columns.end()) {
-            throw UsageError("--columns: there is no column '" + name + "'");
-        }
-        const int index = static_cast<int>(found - table.columns.begin());
-        if (std::find(chosen.begin(), chosen.end(), index) != chosen.end()) {
-            throw UsageError("--columns: column '" + name + "' is named twice");
-        }
-        if (!found->usable()) {
-            throw UsageError("--columns: column '" + name + "' holds no value");
-        }
-        chosen.push_back(index);
+    if (const std::string refusal = ColumnsNamed(table, names, chosen); !refusal.empty()) {
+        throw UsageError("--columns: " + refusal);
     }
     return chosen;
 }

@@ -184,23 +184,6 @@ std::string ChoiceOfOptions(const BatchOptions& options, const SamplingDesign& d
                             choice.variable);
 }
 
-void StoreChoice(const SamplingDesign& design, const DesignChoice& choice)
-{
-    TSimulationState& s = SimulationState;
-    s.designCode = design.Code();
-    if (design.Code() == DesignStratified) {
-        s.allocationCode = choice.allocation;
-    }
-    if (design.Code() == DesignSystematic) {
-        s.systematicOrder = choice.variable;
-    }
-    if (design.OffersUnitsAsAuxiliary()) {
-        s.clusterVariable = choice.variable;
-        s.clusterCount = choice.clusters;
-        s.unitsPerCluster = choice.unitsPerCluster != 0 ? choice.unitsPerCluster : s.unitsPerCluster;
-    }
-}
-
 /// The design's refusal of the estimator, then of its settings; under the
 /// cluster designs, then a ratio without --auxiliary.
 std::string ApplyDesign(const BatchOptions& options)
@@ -223,7 +206,7 @@ std::string ApplyDesign(const BatchOptions& options)
     if (LacksAuxiliary(options)) {
         return NeedsAuxiliaryMessage;
     }
-    StoreChoice(design, choice);
+    StoreDesignChoice(choice);
     return "";
 }
 

@@ -666,6 +666,31 @@ std::vector<int> FirstUsableColumns(const DelimitedTable& table)
     return chosen;
 }
 
+std::string ColumnsNamed(const DelimitedTable& table, const std::vector<std::string>& names,
+                         std::vector<int>& chosen)
+{
+    chosen.clear();
+    if (names.size() > MaxVariables) {
+        return "more than 10 columns";
+    }
+    for (const std::string& name : names) {
+        const auto found = std::find_if(table.columns.begin(), table.columns.end(),
+                                        [&](const DelimitedColumn& column) { return column.name == name; });
+        if (found == table.columns.end()) {
+            return "there is no column '" + name + "'";
+        }
+        const int index = static_cast<int>(found - table.columns.begin());
+        if (std::find(chosen.begin(), chosen.end(), index) != chosen.end()) {
+            return "column '" + name + "' is named twice";
+        }
+        if (!found->usable()) {
+            return "column '" + name + "' holds no value";
+        }
+        chosen.push_back(index);
+    }
+    return "";
+}
+
 int RowsWithMissingValue(const DelimitedTable& table, const std::vector<int>& columns)
 {
     int rows = 0;

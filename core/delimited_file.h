@@ -50,6 +50,12 @@ DelimitedTable ParseDelimitedText(std::string_view bytes, std::string descriptio
 /// \brief The first 10 usable columns, in file order (0-based column indexes).
 std::vector<int> FirstUsableColumns(const DelimitedTable& table);
 
+/// \brief The columns (0-based indexes) of the header names, in the order given:
+/// the first column of each name. Returns "" or why the names do not fit the
+/// file (an unknown, repeated or empty column, more than 10 names).
+std::string ColumnsNamed(const DelimitedTable& table, const std::vector<std::string>& names,
+                         std::vector<int>& chosen);
+
 /// \brief How many data rows have a missing value in at least one of the chosen
 /// columns (0-based indexes): the rows that DelimitedPopulation leaves out with
 /// `dropMissing`.

@@ -85,6 +85,24 @@ DesignChoice RecordDesignChoice()
     return design != nullptr ? design->RecordChoice() : DesignChoice{SimulationState.designCode, 0, 0};
 }
 
+void StoreDesignChoice(const DesignChoice& choice)
+{
+    TSimulationState& s = SimulationState;
+    const SamplingDesign& design = DesignOf(choice.design);
+    s.designCode = design.Code();
+    if (design.Code() == DesignStratified) {
+        s.allocationCode = choice.allocation;
+    }
+    if (design.Code() == DesignSystematic) {
+        s.systematicOrder = choice.variable;
+    }
+    if (design.OffersUnitsAsAuxiliary()) {
+        s.clusterVariable = choice.variable;
+        s.clusterCount = choice.clusters;
+        s.unitsPerCluster = choice.unitsPerCluster != 0 ? choice.unitsPerCluster : s.unitsPerCluster;
+    }
+}
+
 std::unique_ptr<PreparedDesign> PrepareDraws(const DesignChoice& choice)
 {
     SimulationState.drawnPositions = 0;

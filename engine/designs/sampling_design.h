@@ -106,6 +106,11 @@ const SamplingDesign* DesignNamed(std::string_view name);
 /// \brief The record's design with its settings.
 DesignChoice RecordDesignChoice();
 
+/// \brief Stores a choice as the record's design: its code and the settings of
+/// that design (the variable of a design that reads the auxiliary variable is
+/// the caller's to store).
+void StoreDesignChoice(const DesignChoice& choice);
+
 /// \brief What a run draws with: the design of `choice` prepared, the record
 /// back at the sample size's positions.
 std::unique_ptr<PreparedDesign> PrepareDraws(const DesignChoice& choice);

@@ -1552,3 +1552,55 @@ TEST(BatchClusterTest, CompareReadsClusterVariants)
 }
 
 }  // namespace
+
+namespace {
+
+std::string LessonOf(const std::string& population, const std::string& settings)
+{
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (const char byte : ReadWhole(population)) {
+        hash = (hash ^ static_cast<unsigned char>(byte)) * 1099511628211ULL;
+    }
+    std::ostringstream check;
+    check << std::hex << hash;
+    return "# a lesson\npopulation = " + population + "\npopulation-check = 8 3 " + check.str() + "\n" +
+           settings;
+}
+
+TEST(BatchLessonTest, ALessonRunEqualsItsSettingsAsOptions)
+{
+    const std::string lesson = TempPath("run.lesson");
+    WriteWhole(lesson, LessonOf(DataFile("small.pop"),
+                                "target = 2\nsample-size = 5\ndesign = systematic\norder = 3\n"
+                                "estimator = ratio\nauxiliary = 3\nsimulations = 50\nintervals = yes\n"
+                                "scale = 0:40\ncompression = 2\nseed = 99\n"));
+    std::vector<std::string> options = {"-t",          "2",
+                                        "-n",          "5",
+                                        "-d",          "systematic",
+                                        "--order",     "3",
+                                        "-e",          "ratio",
+                                        "-a",          "3",
+                                        "-s",          "50",
+                                        "--intervals", "--scale",
+                                        "0:40",        "--compression",
+                                        "2",           "--seed",
+                                        "99",          DataFile("small.pop")};
+    const BatchResult byLesson = RunBatch({lesson});
+    ASSERT_EQ(byLesson.status, 0) << byLesson.err;
+    EXPECT_EQ(byLesson.out, RunBatch(options).out);
+    options.insert(options.end() - 1, {"-n", "4"});
+    const BatchResult overridden = RunBatch({"-n", "4", lesson});
+    EXPECT_EQ(overridden.out, RunBatch(options).out);
+    EXPECT_NE(overridden.out, byLesson.out);
+}
+
+TEST(BatchLessonTest, AChangedPopulationIsRefused)
+{
+    const std::string lesson = TempPath("changed.lesson");
+    WriteWhole(lesson, LessonOf(DataFile("checks.pop"), "target = 1\n"));
+    const BatchResult result = RunBatch({lesson});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find("has changed since the lesson was saved!"), std::string::npos) << result.err;
+}
+
+}  // namespace

@@ -1,0 +1,535 @@
+#include "engine/lesson.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "core/random_sampling.h"
+#include "core/settings.h"
+#include "core/simulation_state.h"
+#include "texts/option_names.h"
+
+namespace {
+
+constexpr int MinSimulations = 10;
+constexpr int MaxCompression = 4;
+
+std::string YesNo(bool on)
+{
+    return on ? "yes" : "no";
+}
+
+/// Shortest text that reads back to the same double.
+std::string RealText(double value)
+{
+    std::array<char, 32> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return {buffer.data(), result.ptr};
+}
+
+std::string HexText(std::uint64_t value)
+{
+    std::array<char, 17> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, 16);
+    return {buffer.data(), result.ptr};
+}
+
+template <typename Number>
+bool ReadNumber(std::string_view text, Number& value, int base = 10)
+{
+    if (text.empty()) {
+        return false;
+    }
+    Number read{};
+    std::from_chars_result result;
+    if constexpr (std::is_floating_point_v<Number>) {
+        result = std::from_chars(text.data(), text.data() + text.size(), read);
+    } else {
+        result = std::from_chars(text.data(), text.data() + text.size(), read, base);
+    }
+    if (result.ec != std::errc{} || result.ptr != text.data() + text.size()) {
+        return false;
+    }
+    if constexpr (std::is_floating_point_v<Number>) {
+        if (!std::isfinite(read)) {
+            return false;
+        }
+    }
+    value = read;
+    return true;
+}
+
+std::vector<std::string> Split(std::string_view text, char separator)
+{
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (std::size_t at = text.find(separator); at != std::string_view::npos;
+         at = text.find(separator, start)) {
+        parts.emplace_back(text.substr(start, at - start));
+        start = at + 1;
+    }
+    parts.emplace_back(text.substr(start));
+    return parts;
+}
+
+std::string_view Trimmed(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+bool ReadYesNo(std::string_view text, bool& value)
+{
+    if (text != "yes" && text != "no") {
+        return false;
+    }
+    value = text == "yes";
+    return true;
+}
+
+bool ReadCheck(std::string_view text, Lesson& lesson)
+{
+    const std::vector<std::string> parts = Split(text, ' ');
+    return parts.size() == 3 && ReadNumber(parts[0], lesson.units) &&
+           ReadNumber(parts[1], lesson.variables) && ReadNumber(parts[2], lesson.checksum, 16);
+}
+
+bool ReadDesign(std::string_view text, Lesson& lesson)
+{
+    const SamplingDesign* design = DesignNamed(text);
+    if (design != nullptr) {
+        lesson.design.design = design->Code();
+    }
+    return design != nullptr;
+}
+
+bool ReadNonresponse(std::string_view text, Lesson& lesson)
+{
+    if (text == "off") {
+        lesson.nonresponse = false;
+        return true;
+    }
+    const std::vector<std::string> parts = Split(text, ':');
+    lesson.nonresponse = parts.size() == 3 && ReadNumber(parts[0], lesson.nonresponseVariable) &&
+                         ReadNumber(parts[1], lesson.percentAtMinimum) &&
+                         ReadNumber(parts[2], lesson.percentAtMaximum);
+    return lesson.nonresponse;
+}
+
+bool ReadScale(std::string_view text, Lesson& lesson)
+{
+    const std::vector<std::string> parts = Split(text, ':');
+    return parts.size() == 2 && ReadNumber(parts[0], lesson.scaleLower) &&
+           ReadNumber(parts[1], lesson.scaleUpper);
+}
+
+/// One key of the file and how its value is read into a lesson.
+bool ReadValue(std::string_view key, std::string_view value, Lesson& lesson)
+{
+    if (key == "population") {
+        lesson.population = value;
+        return !value.empty();
+    }
+    if (key == "population-check") {
+        return ReadCheck(value, lesson);
+    }
+    if (key == "columns") {
+        lesson.columns = Split(value, ',');
+        return !value.empty();
+    }
+    if (key == "drop-missing") {
+        return ReadYesNo(value, lesson.dropMissing);
+    }
+    if (key == "target") {
+        return ReadNumber(value, lesson.target);
+    }
+    if (key == "sample-size") {
+        return ReadNumber(value, lesson.sampleSize);
+    }
+    if (key == "design") {
+        return ReadDesign(value, lesson);
+    }
+    if (key == "allocation") {
+        const auto code = CodeNamed(value, AllocationNames);
+        lesson.design.allocation = code.value_or(AllocationProportional);
+        return code.has_value();
+    }
+    if (key == "order" || key == "cluster-variable") {
+        return ReadNumber(value, lesson.design.variable);
+    }
+    if (key == "clusters") {
+        return ReadNumber(value, lesson.design.clusters);
+    }
+    if (key == "units-per-cluster") {
+        return ReadNumber(value, lesson.design.unitsPerCluster);
+    }
+    if (key == "estimator") {
+        const auto code = CodeNamed(value, EstimatorNames);
+        lesson.estimator = code.value_or(EstimatorDirect);
+        return code.has_value();
+    }
+    if (key == "auxiliary") {
+        return ReadNumber(value, lesson.auxiliary);
+    }
+    if (key == "nonresponse") {
+        return ReadNonresponse(value, lesson);
+    }
+    if (key == "simulations") {
+        return ReadNumber(value, lesson.simulations);
+    }
+    if (key == "intervals") {
+        return ReadYesNo(value, lesson.intervals);
+    }
+    if (key == "scale") {
+        return ReadScale(value, lesson);
+    }
+    if (key == "compression") {
+        return ReadNumber(value, lesson.compression);
+    }
+    if (key == "colour-missed") {
+        return ReadYesNo(value, lesson.switches.colourMissed);
+    }
+    if (key == "mark-full") {
+        return ReadYesNo(value, lesson.switches.markFull);
+    }
+    if (key == "seed") {
+        return ReadNumber(value, lesson.seed);
+    }
+    throw LessonError("unknown key '" + std::string(key) + "'");
+}
+
+std::string RangeMessage(const std::string& what, int low, int high)
+{
+    return "The " + what + " must be from " + std::to_string(low) + " to " + std::to_string(high) + "!";
+}
+
+std::string CheckRange(int value, const std::string& what, int low, int high)
+{
+    return value >= low && value <= high ? "" : RangeMessage(what, low, high);
+}
+
+/// The design's refusals, then its settings stored; the auxiliary variable is the
+/// variable of a design that reads it.
+std::string ApplyDesign(const Lesson& lesson)
+{
+    const SamplingDesign& design = DesignOf(lesson.design.design);
+    DesignChoice choice = lesson.design;
+    if (design.VariableIsAuxiliary()) {
+        choice.variable = lesson.auxiliary;
+    }
+    if (std::string refusal = design.EstimatorRefusal(lesson.estimator); !refusal.empty()) {
+        return refusal;
+    }
+    if (std::string refusal = design.Refusal(choice, SimulationState.sampleSize); !refusal.empty()) {
+        return refusal;
+    }
+    StoreDesignChoice(choice);
+    return "";
+}
+
+std::string ApplySettings(const Lesson& lesson)
+{
+    TSimulationState& s = SimulationState;
+    const int variables = s.variableCount;
+    const bool unitsAllowed = DesignOf(lesson.design.design).OffersUnitsAsAuxiliary();
+    const bool auxiliaryNeeded =
+        lesson.estimator != EstimatorDirect || DesignOf(lesson.design.design).VariableIsAuxiliary();
+    std::string refusal = CheckRange(lesson.target, "target variable", 1, variables);
+    if (refusal.empty()) {
+        SetTargetVariable(lesson.target);
+        refusal = CheckRange(lesson.sampleSize, "sample size", 2, s.unitCount);
+    }
+    if (refusal.empty() && (lesson.auxiliary != 0 || (auxiliaryNeeded && !unitsAllowed))) {
+        refusal = CheckRange(lesson.auxiliary, "auxiliary variable", 1, variables);
+    }
+    if (!refusal.empty()) {
+        return refusal;
+    }
+    s.sampleSize = lesson.sampleSize;
+    s.auxiliaryVariable = lesson.auxiliary;
+    if (refusal = ApplyDesign(lesson); !refusal.empty()) {
+        return refusal;
+    }
+    s.estimatorCode = lesson.estimator;
+    if (refusal = CheckPostStrata(); !refusal.empty()) {
+        return refusal;
+    }
+    s.nonresponseOn = false;
+    if (lesson.nonresponse) {
+        refusal =
+            SetNonresponseLine(lesson.nonresponseVariable, lesson.percentAtMinimum, lesson.percentAtMaximum);
+    }
+    if (refusal.empty()) {
+        refusal = CheckRange(lesson.simulations, "number of simulations", MinSimulations, MaxSamples);
+    }
+    if (refusal.empty()) {
+        refusal = CheckRange(lesson.compression, "compression factor", 1, MaxCompression);
+    }
+    s.simulationCount = lesson.simulations;
+    s.confidenceIntervalMode = lesson.intervals;
+    s.verticalCompression = lesson.compression;
+    s.scaleLower = lesson.scaleLower;
+    s.scaleUpper = lesson.scaleUpper;
+    return refusal;
+}
+
+std::string ColumnList(const Lesson& lesson)
+{
+    std::string names;
+    for (const std::string& name : lesson.columns) {
+        names += (names.empty() ? "" : ",") + name;
+    }
+    return names;
+}
+
+/// "K:MIN:MAX", as tarvek-batch's --nonresponse takes it.
+std::string NonresponseText(const Lesson& lesson)
+{
+    return std::to_string(lesson.nonresponseVariable) + ':' + std::to_string(lesson.percentAtMinimum) + ':' +
+           std::to_string(lesson.percentAtMaximum);
+}
+
+int Percent(double fraction)
+{
+    return static_cast<int>(std::lround(fraction * 100.0));
+}
+
+}  // namespace
+
+std::uint64_t PopulationChecksum(std::string_view bytes)
+{
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (const char byte : bytes) {
+        hash ^= static_cast<unsigned char>(byte);
+        hash *= 1099511628211ULL;
+    }
+    return hash;
+}
+
+Lesson LessonOfRecord(const LessonSwitches& switches)
+{
+    const TSimulationState& s = SimulationState;
+    Lesson lesson;
+    lesson.target = s.targetVariable;
+    lesson.sampleSize = s.sampleSize;
+    lesson.design = RecordDesignChoice();
+    lesson.estimator = s.estimatorCode;
+    lesson.auxiliary = s.auxiliaryVariable;
+    lesson.nonresponse = s.nonresponseOn;
+    lesson.nonresponseVariable = s.nonresponseVariable;
+    lesson.percentAtMinimum = Percent(s.nonresponseAtMinimum);
+    lesson.percentAtMaximum = Percent(s.nonresponseAtMaximum);
+    lesson.simulations = s.simulationCount;
+    lesson.intervals = s.confidenceIntervalMode;
+    lesson.scaleLower = s.scaleLower;
+    lesson.scaleUpper = s.scaleUpper;
+    lesson.compression = s.verticalCompression;
+    lesson.switches = switches;
+    lesson.seed = RandomGenerator.seed;
+    return lesson;
+}
+
+std::string LessonText(const Lesson& lesson)
+{
+    const SamplingDesign& design = DesignOf(lesson.design.design);
+    std::ostringstream text;
+    text << "# Tarvek lesson: one setting a line, \"key = value\"; a line that begins with # is a comment.\n"
+            "# Variables are given by number (1..K); population-check is N, K and the file's checksum.\n";
+    const auto line = [&text](const char* key, const std::string& value) {
+        text << key << " = " << value << '\n';
+    };
+    line("population", lesson.population);
+    line("population-check", std::to_string(lesson.units) + ' ' + std::to_string(lesson.variables) + ' ' +
+                                 HexText(lesson.checksum));
+    if (!lesson.columns.empty()) {
+        line("columns", ColumnList(lesson));
+        line("drop-missing", YesNo(lesson.dropMissing));
+    }
+    line("target", std::to_string(lesson.target));
+    line("sample-size", std::to_string(lesson.sampleSize));
+    line("design", std::string(design.Name()));
+    if (design.Code() == DesignStratified) {
+        line("allocation", NameOf(lesson.design.allocation, AllocationNames));
+    }
+    if (design.Code() == DesignSystematic) {
+        line("order", std::to_string(lesson.design.variable));
+    }
+    if (design.OffersUnitsAsAuxiliary()) {
+        line("cluster-variable", std::to_string(lesson.design.variable));
+        line("clusters", std::to_string(lesson.design.clusters));
+    }
+    if (design.Code() == DesignTwoStage) {
+        line("units-per-cluster", std::to_string(lesson.design.unitsPerCluster));
+    }
+    line("estimator", NameOf(lesson.estimator, EstimatorNames));
+    line("auxiliary", std::to_string(lesson.auxiliary));
+    line("nonresponse", lesson.nonresponse ? NonresponseText(lesson) : "off");
+    line("simulations", std::to_string(lesson.simulations));
+    line("intervals", YesNo(lesson.intervals));
+    line("scale", RealText(lesson.scaleLower) + ':' + RealText(lesson.scaleUpper));
+    line("compression", std::to_string(lesson.compression));
+    line("colour-missed", YesNo(lesson.switches.colourMissed));
+    line("mark-full", YesNo(lesson.switches.markFull));
+    line("seed", std::to_string(lesson.seed));
+    return text.str();
+}
+
+Lesson ParseLesson(std::string_view text)
+{
+    Lesson lesson;
+    int number = 0;
+    for (const std::string& raw : Split(text, '\n')) {
+        ++number;
+        const std::string_view content = Trimmed(raw);
+        if (content.empty() || content.front() == '#') {
+            continue;
+        }
+        const std::size_t equals = content.find('=');
+        const std::string prefix = "Line " + std::to_string(number) + ": ";
+        if (equals == std::string_view::npos) {
+            throw LessonError(prefix + "expected \"key = value\"!");
+        }
+        const std::string_view key = Trimmed(content.substr(0, equals));
+        const std::string_view value = Trimmed(content.substr(equals + 1));
+        try {
+            if (!ReadValue(key, value, lesson)) {
+                throw LessonError("invalid value '" + std::string(value) + "' for " + std::string(key));
+            }
+        } catch (const LessonError& error) {
+            throw LessonError(prefix + error.what() + "!");
+        }
+    }
+    if (lesson.population.empty()) {
+        throw LessonError("The lesson names no population!");
+    }
+    if (DesignOf(lesson.design.design).VariableIsAuxiliary()) {
+        lesson.design.variable = lesson.auxiliary;
+    }
+    return lesson;
+}
+
+std::string ReadFileBytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file.is_open()) {
+        throw LessonError(path + ": the file could not be opened!");
+    }
+    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (file.bad()) {
+        throw LessonError(path + ": the file could not be read!");
+    }
+    return bytes;
+}
+
+std::string PopulationPathForLesson(const std::string& lessonPath, const std::string& populationPath)
+{
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::absolute(fs::path(lessonPath)).parent_path().lexically_normal();
+    const fs::path population = fs::absolute(fs::path(populationPath)).lexically_normal();
+    const fs::path relative = population.lexically_relative(folder);
+    const bool below = !relative.empty() && *relative.begin() != "..";
+    return (below ? relative : population).generic_string();
+}
+
+std::string LessonPopulationPath(const std::string& lessonPath, const Lesson& lesson)
+{
+    namespace fs = std::filesystem;
+    const fs::path population(lesson.population);
+    if (population.is_absolute()) {
+        return population.string();
+    }
+    return (fs::path(lessonPath).parent_path() / population).lexically_normal().string();
+}
+
+std::string PopulationFileRefusal(const Lesson& lesson, const std::string& path)
+{
+    std::string bytes;
+    try {
+        bytes = ReadFileBytes(path);
+    } catch (const LessonError&) {
+        return "The lesson's population " + path + " cannot be found!";
+    }
+    return PopulationChecksum(bytes) == lesson.checksum
+               ? ""
+               : "The lesson's population " + path + " has changed since the lesson was saved!";
+}
+
+std::string PopulationSizeRefusal(const Lesson& lesson)
+{
+    const bool same =
+        SimulationState.unitCount == lesson.units && SimulationState.variableCount == lesson.variables;
+    return same ? "" : "The lesson's population has changed since the lesson was saved!";
+}
+
+std::string ApplyLesson(const Lesson& lesson)
+{
+    const TSimulationState before = SimulationState;
+    std::string refusal = ApplySettings(lesson);
+    if (!refusal.empty()) {
+        SimulationState = before;
+        return refusal;
+    }
+    SetRandomSeed(lesson.seed);
+    return "";
+}
+
+std::vector<std::string> LessonArguments(const Lesson& lesson, const std::string& populationPath)
+{
+    const SamplingDesign& design = DesignOf(lesson.design.design);
+    std::vector<std::string> arguments = {
+        "--target", std::to_string(lesson.target), "--sample-size", std::to_string(lesson.sampleSize),
+        "--design", std::string(design.Name()),    "--estimator",   NameOf(lesson.estimator, EstimatorNames)};
+    const auto add = [&arguments](const char* option, const std::string& value) {
+        arguments.emplace_back(option);
+        arguments.push_back(value);
+    };
+    if (lesson.auxiliary != 0) {
+        add("--auxiliary", std::to_string(lesson.auxiliary));
+    } else if (design.OffersUnitsAsAuxiliary()) {
+        add("--auxiliary", "units");
+    }
+    if (design.Code() == DesignStratified) {
+        add("--allocation", NameOf(lesson.design.allocation, AllocationNames));
+    }
+    if (design.Code() == DesignSystematic && lesson.design.variable != 0) {
+        add("--order", std::to_string(lesson.design.variable));
+    }
+    if (design.OffersUnitsAsAuxiliary()) {
+        add("--cluster-variable", std::to_string(lesson.design.variable));
+        add("--clusters", std::to_string(lesson.design.clusters));
+    }
+    if (design.Code() == DesignTwoStage) {
+        add("--units-per-cluster", std::to_string(lesson.design.unitsPerCluster));
+    }
+    if (lesson.nonresponse) {
+        add("--nonresponse", NonresponseText(lesson));
+    }
+    add("--simulations", std::to_string(lesson.simulations));
+    if (lesson.intervals) {
+        arguments.emplace_back("--intervals");
+    }
+    add("--scale", RealText(lesson.scaleLower) + ':' + RealText(lesson.scaleUpper));
+    add("--compression", std::to_string(lesson.compression));
+    if (lesson.switches.colourMissed) {
+        arguments.emplace_back("--colour-missed");
+    }
+    if (lesson.switches.markFull) {
+        arguments.emplace_back("--mark-full");
+    }
+    add("--seed", std::to_string(lesson.seed));
+    if (!lesson.columns.empty()) {
+        add("--columns", ColumnList(lesson));
+        if (lesson.dropMissing) {
+            arguments.emplace_back("--drop-missing");
+        }
+    }
+    arguments.push_back(populationPath);
+    return arguments;
+}

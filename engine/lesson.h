@@ -1,0 +1,96 @@
+#pragma once
+// A lesson: the population and every setting of a simulation in one small text
+// file of "key = value" lines that a teacher can read and edit, written and read
+// without Qt so that the desktop program and tarvek-batch share it. The keys are
+// tarvek-batch's long option names, their values written as its options take them.
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/designs/sampling_design.h"
+
+/// \brief The extension of lesson files, with its dot.
+inline constexpr const char* LessonExtension = ".lesson";
+
+/// \brief A lesson file that cannot be read or understood; what() names the line.
+class LessonError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+/// \brief The teaching switches a lesson keeps.
+struct LessonSwitches {
+    bool colourMissed = false;
+    bool markFull = false;
+    bool operator==(const LessonSwitches&) const = default;
+};
+
+struct Lesson {
+    /// The population file as written: relative to the lesson's folder, or absolute.
+    std::string population;
+    int units = 0;                     ///< N when saved
+    int variables = 0;                 ///< K when saved
+    std::uint64_t checksum = 0;        ///< PopulationChecksum of the file's bytes
+    std::vector<std::string> columns;  ///< of a delimited file; empty for a .pop file
+    bool dropMissing = false;
+    int target = 0;
+    int sampleSize = 0;
+    DesignChoice design;
+    std::int32_t estimator = EstimatorDirect;
+    int auxiliary = 0;  ///< 0: none, or the units under the cluster designs
+    bool nonresponse = false;
+    int nonresponseVariable = 0;
+    int percentAtMinimum = 0;
+    int percentAtMaximum = 0;
+    int simulations = 0;
+    bool intervals = false;
+    double scaleLower = 0.0;
+    double scaleUpper = 0.0;
+    int compression = 1;
+    LessonSwitches switches;
+    std::uint32_t seed = 0;
+    bool operator==(const Lesson&) const = default;
+};
+
+/// \brief The 64-bit FNV-1a hash of a file's bytes.
+std::uint64_t PopulationChecksum(std::string_view bytes);
+
+/// \brief The record's settings, the generator's seed and `switches` as a lesson
+/// of `population` (N, K and the checksum filled by the caller).
+Lesson LessonOfRecord(const LessonSwitches& switches);
+
+/// \brief The lesson as text: a comment header, then one "key = value" line a setting.
+std::string LessonText(const Lesson& lesson);
+
+/// \brief Reads a lesson's text; a key not given keeps Lesson's default. Throws
+/// LessonError ("Line 3: ...") for an unknown key or a malformed value.
+Lesson ParseLesson(std::string_view text);
+
+/// \brief The bytes of a file; throws LessonError when it cannot be read.
+std::string ReadFileBytes(const std::string& path);
+
+/// \brief The population path as a lesson at `lessonPath` writes it: relative
+/// when the population lies in the lesson's folder or below, else absolute.
+std::string PopulationPathForLesson(const std::string& lessonPath, const std::string& populationPath);
+
+/// \brief The population file a lesson at `lessonPath` names.
+std::string LessonPopulationPath(const std::string& lessonPath, const Lesson& lesson);
+
+/// \brief "" when the file at `path` holds the lesson's population (its bytes'
+/// checksum), else why the lesson is refused.
+std::string PopulationFileRefusal(const Lesson& lesson, const std::string& path);
+
+/// \brief "" when the record's population has the lesson's N and K, else why
+/// the lesson is refused.
+std::string PopulationSizeRefusal(const Lesson& lesson);
+
+/// \brief Applies the lesson's settings to the record (its population read)
+/// with the dialogs' checks, and starts the generator at its seed. Returns ""
+/// or the first refusal's message; after a refusal the settings are as before.
+std::string ApplyLesson(const Lesson& lesson);
+
+/// \brief The lesson as tarvek-batch's options, the population path last.
+std::vector<std::string> LessonArguments(const Lesson& lesson, const std::string& populationPath);
