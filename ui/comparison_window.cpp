@@ -13,9 +13,11 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QSpinBox>
+#include <QStandardItemModel>
 #include <QStyle>
 #include <QTableWidget>
 #include <algorithm>
+#include <string_view>
 
 #include "core/number_format.h"
 #include "core/simulation_state.h"
@@ -31,7 +33,7 @@
 namespace {
 
 constexpr int ClientWidth = 680;
-constexpr int TableTop = 302;
+constexpr int TableTop = 328;
 constexpr int TableRowHeight = 18;
 constexpr int Gap = 8;
 constexpr int ButtonWidth = 65;
@@ -42,15 +44,62 @@ constexpr int EditorLabelLeft = 356;
 constexpr int EditorListLeft = 460;
 constexpr int EditorListWidth = 190;
 
-const QStringList DesignNames = {QStringLiteral("Equal probabilities"), QStringLiteral("Stratified"),
-                                 QStringLiteral("Systematic"), QStringLiteral("Proportional to size")};
-constexpr std::array<std::int32_t, 4> DesignCodes = {DesignEqualProbabilities, DesignStratified,
-                                                     DesignSystematic, DesignProportionalToSize};
+/// The editor's fields a design reads.
+enum EditorField : unsigned {
+    NoField = 0,
+    VariableField = 1,  ///< size, strata or cluster variable
+    AllocationField = 2,
+    OrderField = 4,
+    ClustersField = 8,  ///< m
+    UnitsField = 16,    ///< k
+};
 
-/// The designs whose variable is also the estimator's: it takes only the direct one.
-bool DesignTakesOnlyDirect(std::int32_t design)
+struct DesignEntry {
+    std::string_view name;  ///< the registry's name
+    const char* caption;
+    unsigned fields;
+};
+
+/// The registry's designs in the order the design list shows them; a design not
+/// named here follows them under its registry name, with no fields.
+constexpr std::array<DesignEntry, 6> DesignEntries = {{
+    {"equal", "Equal probabilities", NoField},
+    {"stratified", "Stratified", VariableField | AllocationField},
+    {"systematic", "Systematic", OrderField},
+    {"pps", "Proportional to size", VariableField},
+    {"cluster", "Cluster sampling", VariableField | ClustersField},
+    {"two-stage", "Two-stage sampling", VariableField | ClustersField | UnitsField},
+}};
+
+/// The design's place in DesignEntries, DesignEntries.size() when not there.
+std::size_t EntryPlace(const SamplingDesign& design)
 {
-    return design == DesignProportionalToSize || design == DesignStratified;
+    return static_cast<std::size_t>(
+        std::find_if(DesignEntries.begin(), DesignEntries.end(),
+                     [&design](const DesignEntry& entry) { return entry.name == design.Name(); }) -
+        DesignEntries.begin());
+}
+
+unsigned FieldsOf(const SamplingDesign& design)
+{
+    const std::size_t place = EntryPlace(design);
+    return place < DesignEntries.size() ? DesignEntries[place].fields : NoField;
+}
+
+void FillDesignList(QComboBox* list)
+{
+    std::vector<const SamplingDesign*> designs(Designs().begin(), Designs().end());
+    std::stable_sort(designs.begin(), designs.end(), [](const SamplingDesign* a, const SamplingDesign* b) {
+        return EntryPlace(*a) < EntryPlace(*b);
+    });
+    for (const SamplingDesign* design : designs) {
+        const std::size_t place = EntryPlace(*design);
+        list->addItem(
+            place < DesignEntries.size()
+                ? QString::fromLatin1(DesignEntries[place].caption)
+                : QString::fromLatin1(design->Name().data(), static_cast<qsizetype>(design->Name().size())),
+            design->Code());
+    }
 }
 
 QStringList ColumnHeadings(bool intervals)
@@ -134,7 +183,7 @@ TComparison::TComparison(QWidget* parent) : QDialog(parent)
     Scroller->setWidget(Contents);
     CreateEditor();
 
-    GroupBox2 = CreateGroupBox(Contents, "GroupBox2", 8, 242, 664, 52);
+    GroupBox2 = CreateGroupBox(Contents, "GroupBox2", 8, 268, 664, 52);
     GroupBox2->setTitle(QStringLiteral(" Simulations "));
     QLabel* samplesCaption = CreateLabel(GroupBox2, "Label5", 12, 24);
     SetAutoSizedText(samplesCaption, QStringLiteral("Number of samples:"));
@@ -188,7 +237,7 @@ TComparison::TComparison(QWidget* parent) : QDialog(parent)
 
 void TComparison::CreateEditor()
 {
-    GroupBox1 = CreateGroupBox(Contents, "GroupBox1", 8, 8, 664, 226);
+    GroupBox1 = CreateGroupBox(Contents, "GroupBox1", 8, 8, 664, 252);
     GroupBox1->setTitle(QStringLiteral(" Variants "));
     VariantList = new QListWidget(GroupBox1);
     VariantList->setObjectName(QStringLiteral("VariantList"));
@@ -196,12 +245,12 @@ void TComparison::CreateEditor()
     entries.setColor(QPalette::Base, tarvek_colors::EntryBackground);
     entries.setColor(QPalette::Text, Qt::black);
     VariantList->setPalette(entries);
-    Place(VariantList, 12, 20, 330, 194);
+    Place(VariantList, 12, 20, 330, 220);
 
     EditorLabel(GroupBox1, "Label1", "Design:", 24);
     DesignList = CreateVariableList(GroupBox1, "DesignList", EditorListLeft, 20, EditorListWidth);
-    DesignList->addItems(DesignNames);
-    EditorLabel(GroupBox1, "Label2", "Size or strata by:", 50);
+    FillDesignList(DesignList);
+    DesignVariableLabel = EditorLabel(GroupBox1, "Label2", "Size or strata by:", 50);
     DesignVariableList =
         CreateVariableList(GroupBox1, "DesignVariableList", EditorListLeft, 46, EditorListWidth);
     EditorLabel(GroupBox1, "Label6", "Allocation:", 76);
@@ -212,10 +261,21 @@ void TComparison::CreateEditor()
     EstimatorList = CreateVariableList(GroupBox1, "EstimatorList", EditorListLeft, 124, EditorListWidth);
     EditorLabel(GroupBox1, "Label4", "Auxiliary variable:", 154);
     AuxiliaryList = CreateVariableList(GroupBox1, "AuxiliaryList", EditorListLeft, 150, EditorListWidth);
-    AddButton = CreateButton(GroupBox1, "AddButton", "Add", EditorLabelLeft, 188, ButtonWidth, ButtonHeight);
-    ChangeButton = CreateButton(GroupBox1, "ChangeButton", "Change", EditorLabelLeft + 72, 188, ButtonWidth,
+    EditorLabel(GroupBox1, "Label8", "Clusters (m):", 180);
+    ClusterCount = new QSpinBox(GroupBox1);
+    ClusterCount->setObjectName(QStringLiteral("ClusterCount"));
+    ClusterCount->setRange(0, MaxUnits);
+    Place(ClusterCount, EditorListLeft, 176, 65, 21);
+    QLabel* unitsCaption = CreateLabel(GroupBox1, "Label9", ClusterCount->geometry().right() + 12, 180);
+    SetAutoSizedText(unitsCaption, QStringLiteral("Units (k):"));
+    UnitCount = new QSpinBox(GroupBox1);
+    UnitCount->setObjectName(QStringLiteral("UnitCount"));
+    UnitCount->setRange(0, MaxUnits);
+    Place(UnitCount, RightOfCaption(unitsCaption), 176, 65, 21);
+    AddButton = CreateButton(GroupBox1, "AddButton", "Add", EditorLabelLeft, 214, ButtonWidth, ButtonHeight);
+    ChangeButton = CreateButton(GroupBox1, "ChangeButton", "Change", EditorLabelLeft + 72, 214, ButtonWidth,
                                 ButtonHeight);
-    RemoveButton = CreateButton(GroupBox1, "RemoveButton", "Remove", EditorLabelLeft + 144, 188, ButtonWidth,
+    RemoveButton = CreateButton(GroupBox1, "RemoveButton", "Remove", EditorLabelLeft + 144, 214, ButtonWidth,
                                 ButtonHeight);
 }
 
@@ -232,6 +292,7 @@ void TComparison::StartFromSettings()
         const QSignalBlocker blocker(list);
         list->clear();
     }
+    unitsListed_ = false;
     FillVariableList(DesignVariableList);
     FillVariableList(AuxiliaryList);
     for (int allocation = 4; allocation <= 6; ++allocation) {
@@ -253,22 +314,38 @@ void TComparison::StartFromSettings()
     VariantList->setCurrentRow(0);
 }
 
+const SamplingDesign& TComparison::EditedDesign() const
+{
+    return DesignOf(DesignList->currentData().toInt());
+}
+
 ComparisonVariant TComparison::EditedVariant() const
 {
+    const SamplingDesign& chosen = EditedDesign();
+    const unsigned fields = FieldsOf(chosen);
     ComparisonVariant variant;
     DesignChoice& design = variant.design;
-    design.design = DesignCodes[std::clamp<int>(DesignList->currentIndex(), 0, DesignCodes.size() - 1)];
+    design.design = chosen.Code();
     variant.estimator = EstimatorDirect + std::max(EstimatorList->currentIndex(), 0);
-    variant.auxiliaryVariable = SelectedVariable(AuxiliaryList);
-    if (DesignTakesOnlyDirect(design.design)) {
+    variant.auxiliaryVariable =
+        unitsListed_ ? std::max(AuxiliaryList->currentIndex(), 0) : SelectedVariable(AuxiliaryList);
+    if (fields & VariableField) {
         design.variable = SelectedVariable(DesignVariableList);
+    }
+    if (chosen.VariableIsAuxiliary()) {
         variant.auxiliaryVariable = design.variable;
     }
-    if (design.design == DesignStratified) {
+    if (fields & AllocationField) {
         design.allocation = std::max(AllocationList->currentIndex(), 0);
     }
-    if (design.design == DesignSystematic) {
+    if (fields & OrderField) {
         design.variable = std::max(OrderList->currentIndex(), 0);
+    }
+    if (fields & ClustersField) {
+        design.clusters = ClusterCount->value();
+    }
+    if (fields & UnitsField) {
+        design.unitsPerCluster = UnitCount->value();
     }
     return variant;
 }
@@ -285,37 +362,75 @@ bool TComparison::Accepts(const ComparisonVariant& variant) const
 void TComparison::ShowVariant(const ComparisonVariant& variant)
 {
     const DesignChoice& design = variant.design;
-    const auto code = std::find(DesignCodes.begin(), DesignCodes.end(), design.design);
-    DesignList->setCurrentIndex(code != DesignCodes.end() ? static_cast<int>(code - DesignCodes.begin()) : 0);
-    if (DesignTakesOnlyDirect(design.design)) {
+    DesignList->setCurrentIndex(std::max(DesignList->findData(design.design), 0));
+    EditorChanged();
+    const unsigned fields = FieldsOf(EditedDesign());
+    if (fields & VariableField) {
         SelectVariable(DesignVariableList, design.variable);
     }
-    if (design.design == DesignStratified) {
+    if (fields & AllocationField) {
         AllocationList->setCurrentIndex(design.allocation);
     }
-    if (design.design == DesignSystematic) {
+    if (fields & OrderField) {
         OrderList->setCurrentIndex(design.variable);
+    }
+    if (fields & ClustersField) {
+        ClusterCount->setValue(design.clusters);
+    }
+    if (fields & UnitsField) {
+        UnitCount->setValue(design.unitsPerCluster);
     }
     EstimatorList->setCurrentIndex(variant.estimator - EstimatorDirect);
     if (variant.estimator != EstimatorDirect) {
-        SelectVariable(AuxiliaryList, variant.auxiliaryVariable);
+        if (unitsListed_) {
+            AuxiliaryList->setCurrentIndex(variant.auxiliaryVariable);
+        } else {
+            SelectVariable(AuxiliaryList, variant.auxiliaryVariable);
+        }
     }
     EditorChanged();
 }
 
+void TComparison::ListUnits(bool listed)
+{
+    if (listed == unitsListed_) {
+        return;
+    }
+    const QSignalBlocker blocker(AuxiliaryList);
+    if (listed) {
+        AuxiliaryList->insertItem(0, QStringLiteral("Units (mean per unit)"));
+    } else {
+        AuxiliaryList->removeItem(0);
+    }
+    unitsListed_ = listed;
+}
+
 void TComparison::EditorChanged()
 {
-    const std::int32_t design =
-        DesignCodes[std::clamp<int>(DesignList->currentIndex(), 0, DesignCodes.size() - 1)];
-    const bool onlyDirect = DesignTakesOnlyDirect(design);
-    if (onlyDirect && EstimatorList->currentIndex() != 0) {
+    const SamplingDesign& design = EditedDesign();
+    const unsigned fields = FieldsOf(design);
+    SetAutoSizedText(DesignVariableLabel, (fields & ClustersField) ? QStringLiteral("Clusters by:")
+                                                                   : QStringLiteral("Size or strata by:"));
+    DesignVariableList->setEnabled(fields & VariableField);
+    AllocationList->setEnabled(fields & AllocationField);
+    OrderList->setEnabled(fields & OrderField);
+    ClusterCount->setEnabled(fields & ClustersField);
+    UnitCount->setEnabled(fields & UnitsField);
+    ListUnits(design.OffersUnitsAsAuxiliary());
+
+    const auto* estimators = qobject_cast<QStandardItemModel*>(EstimatorList->model());
+    int allowed = 0;
+    for (int k = 0; k < EstimatorList->count(); ++k) {
+        const bool allows = design.Allows(EstimatorDirect + k);
+        estimators->item(k)->setEnabled(allows);
+        allowed += allows ? 1 : 0;
+    }
+    if (!design.Allows(EstimatorDirect + std::max(EstimatorList->currentIndex(), 0))) {
+        const QSignalBlocker blocker(EstimatorList);
         EstimatorList->setCurrentIndex(0);
     }
-    DesignVariableList->setEnabled(onlyDirect);
-    AllocationList->setEnabled(design == DesignStratified);
-    OrderList->setEnabled(design == DesignSystematic);
-    EstimatorList->setEnabled(!onlyDirect);
-    AuxiliaryList->setEnabled(!onlyDirect && EstimatorList->currentIndex() != 0);
+    EstimatorList->setEnabled(allowed > 1);
+    AuxiliaryList->setEnabled(allowed > 1 && EstimatorList->currentIndex() != 0);
 }
 
 void TComparison::VariantSelected()

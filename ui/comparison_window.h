@@ -23,6 +23,7 @@ class QPushButton;
 class QScrollArea;
 class QSpinBox;
 class QTableWidget;
+class SamplingDesign;
 struct BoxPlotRow;
 
 class TComparison : public QDialog {
@@ -52,8 +53,8 @@ public:
 
     /// \brief The editor shows the selected variant.
     void VariantSelected();
-    /// \brief The size-proportional and the stratified design take only the direct
-    /// estimator; each design enables the fields it reads.
+    /// \brief Each design enables the fields it reads and the estimators it allows;
+    /// under the cluster designs the auxiliary list starts with the units.
     void EditorChanged();
 
     const std::vector<ComparisonVariant>& variants() const { return variants_; }
@@ -68,10 +69,13 @@ public:
     QWidget* Contents = nullptr;
     QGroupBox* GroupBox1 = nullptr;
     QListWidget* VariantList = nullptr;
-    QComboBox* DesignList = nullptr;
-    QComboBox* DesignVariableList = nullptr;
+    QComboBox* DesignList = nullptr;  ///< the registry's designs, each item's data its code
+    QLabel* DesignVariableLabel = nullptr;
+    QComboBox* DesignVariableList = nullptr;  ///< size, strata or cluster variable
     QComboBox* AllocationList = nullptr;
     QComboBox* OrderList = nullptr;
+    QSpinBox* ClusterCount = nullptr;  ///< m
+    QSpinBox* UnitCount = nullptr;     ///< k, under two-stage sampling
     QComboBox* EstimatorList = nullptr;
     QComboBox* AuxiliaryList = nullptr;
     QPushButton* AddButton = nullptr;
@@ -96,7 +100,10 @@ private:
     void CreateEditor();
     std::vector<BoxPlotRow> BoxRows() const;
     void PaintPicture(QPainter& painter) const;
+    const SamplingDesign& EditedDesign() const;
     ComparisonVariant EditedVariant() const;
+    /// \brief Lists "Units (mean per unit)" as auxiliary 0 before the variables, or not.
+    void ListUnits(bool listed);
     /// \brief False, after the refusal's message, when `variant` cannot be run.
     bool Accepts(const ComparisonVariant& variant) const;
     void ShowVariant(const ComparisonVariant& variant);
@@ -111,5 +118,6 @@ private:
     std::vector<ComparisonVariant> variants_;
     std::optional<ComparisonResult> result_;
     bool resultIntervals_ = false;
+    bool unitsListed_ = false;  ///< AuxiliaryList's item 0 is the units
     RunSlices slices_;
 };

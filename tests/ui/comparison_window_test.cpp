@@ -223,6 +223,73 @@ TEST_F(ComparisonWindowTest, TheEditorRefusesWhatTheSettingsDialogsRefuse)
     EXPECT_EQ(ListedVariants().front().toStdString(), start[1].toStdString());
 }
 
+TEST_F(ComparisonWindowTest, ClusterDesignsAreEditedRunAndStartedFromTheSettings)
+{
+    // Set (variable 4) forms 3 clusters of the 20 pupils; auxiliary 0 is the units.
+    struct Case {
+        DesignCode design;
+        int clusters;
+        int units;
+        int estimator;
+        int auxiliary;
+        QString shown;  ///< the variant's caption, or the refusal's message
+        bool added;
+    };
+    const std::vector<Case> cases = {
+        {DesignCluster, 2, 0, EstimatorDirect, 0, "Clusters by Set / Direct", true},
+        {DesignTwoStage, 2, 3, EstimatorRatio, 0, "Two stages, clusters by Set / Ratio (units)", true},
+        {DesignTwoStage, 2, 3, EstimatorRatio, 2, "Two stages, clusters by Set / Ratio (Last mark)", true},
+        {DesignCluster, 5, 0, EstimatorDirect, 0, "The number of clusters must lie between 2 and 3!", false},
+    };
+    window.StartFromSettings();
+    const int start = window.VariantList->count();
+    for (const Case& c : cases) {
+        window.DesignList->setCurrentIndex(window.DesignList->findData(c.design));
+        window.DesignVariableList->setCurrentIndex(4 - 1);
+        window.ClusterCount->setValue(c.clusters);
+        window.UnitCount->setValue(c.units);
+        window.EstimatorList->setCurrentIndex(c.estimator - EstimatorDirect);
+        window.AuxiliaryList->setCurrentIndex(c.auxiliary);
+        EXPECT_EQ(window.AuxiliaryList->itemText(0), QStringLiteral("Units (mean per unit)"));
+        QString refusal;
+        if (!c.added) {
+            testing_support::OnNextModal([&refusal](QWidget* modal) {
+                auto* error = dynamic_cast<TErrorMessage*>(modal);
+                ASSERT_NE(error, nullptr);
+                refusal = error->Label2->text();
+                error->OKButtonClick();
+            });
+        }
+        window.AddButtonClick();
+        EXPECT_EQ((c.added ? window.VariantList->currentItem()->text() : refusal).toStdString(),
+                  c.shown.toStdString());
+    }
+    window.RunButtonClick();
+    ASSERT_TRUE(window.result().has_value());
+    for (int row = start; row < window.ResultTable->rowCount(); ++row) {
+        EXPECT_EQ(window.ResultTable->item(row, 0)->text(), cases[row - start].shown);
+        EXPECT_FALSE(window.result()->tallies[row].estimates.empty()) << row;
+    }
+    ASSERT_EQ(window.ResultTable->rowCount(), start + 3);
+
+    // Each variant of the settings, shown in the editor and added, comes back equal.
+    SimulationState.designCode = DesignTwoStage;
+    SimulationState.clusterVariable = 4;
+    SimulationState.clusterCount = 3;
+    SimulationState.unitsPerCluster = 2;
+    SimulationState.auxiliaryVariable = 2;
+    window.StartFromSettings();
+    const std::vector<ComparisonVariant> started = window.variants();
+    ASSERT_EQ(started.size(), 2U);
+    for (std::size_t row = 0; row < started.size(); ++row) {
+        window.VariantList->setCurrentRow(static_cast<int>(row));
+        window.AddButtonClick();
+        const ComparisonVariant& added = window.variants().back();
+        EXPECT_EQ(added.design, started[row].design) << row;
+        EXPECT_EQ(VariantText(added), VariantText(started[row]));
+    }
+}
+
 TEST_F(ComparisonWindowTest, SavedPicturesReadBackInEveryFormat)
 {
     SimulationState.auxiliaryVariable = 2;
