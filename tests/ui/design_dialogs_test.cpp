@@ -141,19 +141,31 @@ TEST_F(DesignDialogTest, StratifiedDialogRefusesWithTheStrataMessagesAndStaysOpe
 TEST_F(DesignDialogTest, SystematicDialogStoresTheOrderOfTheList)
 {
     ReadStrataPopulation();
-    for (const int order : {2, 0}) {
+    const struct {
+        int item;
+        int order;
+        QString caption;
+    } cases[] = {
+        {5, -1, "Systematic, random order"},
+        {2, 2, "Systematic, ordered by "},
+        {0, 0, "Systematic, file order"},
+    };
+    for (const auto& c : cases) {
+        QString shown;
         EXPECT_TRUE(Drive<TSystematicDesign>(Forms.SystematicDesign, RunSystematicDesignCommand,
-                                             [order](TSystematicDesign& dialog) {
+                                             [&c, &shown](TSystematicDesign& dialog) {
                                                  EXPECT_EQ(dialog.windowTitle(), " Systematic design");
-                                                 ASSERT_EQ(dialog.ComboBox1->count(), 5);
+                                                 ASSERT_EQ(dialog.ComboBox1->count(), 6);
                                                  EXPECT_EQ(dialog.ComboBox1->itemText(0), "File order");
-                                                 dialog.ComboBox1->setCurrentIndex(order);
+                                                 EXPECT_EQ(dialog.ComboBox1->itemText(5), "Random order");
+                                                 dialog.ComboBox1->setCurrentIndex(c.item);
+                                                 shown = dialog.ComboBox1->currentText();
                                                  dialog.OKButton->click();
                                              }));
         EXPECT_EQ(SimulationState.designCode, DesignSystematic);
-        EXPECT_EQ(SimulationState.systematicOrder, order);
+        EXPECT_EQ(SimulationState.systematicOrder, c.order);
+        EXPECT_EQ(Forms.Main->Label15->text(), c.order > 0 ? c.caption + shown : c.caption);
     }
-    EXPECT_EQ(Forms.Main->Label15->text(), "Systematic, file order");
 }
 
 TEST_F(DesignDialogTest, OtherSampleDialogsUnderTheNewDesigns)
