@@ -1,6 +1,8 @@
 #include "core/strata.h"
 
 #include <algorithm>
+#include <cmath>
+#include <set>
 
 #include "core/ordering.h"
 #include "core/settings.h"
@@ -38,39 +40,63 @@ int MinimumStratifiedSampleSize(const Strata& strata)
     return minimum;
 }
 
-StratumValues StratumVariances(const Strata& strata, int stratifier, int target)
+int NamedStrataCount(int k)
+{
+    const int column = VariableColumn(k);
+    std::set<double> named;
+    bool missing = false;
+    for (int i = 1; i <= PopulationSize(); ++i) {
+        const double x = UnitValue(i, column);
+        if (std::isnan(x)) {
+            missing = true;
+        } else {
+            named.insert(std::nearbyint(x));
+        }
+    }
+    const int distinct = static_cast<int>(named.size()) + (missing ? 1 : 0);
+    const double largest = named.empty() ? 0.0 : *named.rbegin();
+    return largest > distinct ? static_cast<int>(std::min(largest, 1e9)) : distinct;
+}
+
+StratumValues StratumMeans(const Strata& strata, int stratifier, int target)
 {
     const int stratumColumn = VariableColumn(stratifier);
     const int targetColumn = VariableColumn(target);
-    const auto stratumOf = [&](int unit) { return StratumOfValue(UnitValue(unit, stratumColumn)); };
-    const auto inStrata = [&](int h) { return h >= 1 && h <= strata.count; };
     StratumValues means{};
-    StratumValues first{};
-    std::array<bool, MaxStrata + 1> seen{};
-    std::array<bool, MaxStrata + 1> varies{};
     for (int i = 1; i <= strata.units; ++i) {
-        const int h = stratumOf(i);
-        if (!inStrata(h)) {
-            continue;
-        }
-        const double y = UnitValue(i, targetColumn);
-        means[h] += y;
-        varies[h] = varies[h] || (seen[h] && y != first[h]);
-        if (!seen[h]) {
-            first[h] = y;
-            seen[h] = true;
+        const int h = StratumOfValue(UnitValue(i, stratumColumn));
+        if (h >= 1 && h <= strata.count) {
+            means[h] += UnitValue(i, targetColumn);
         }
     }
     for (int h = 1; h <= strata.count; ++h) {
         means[h] /= strata.sizes[h];
     }
+    return means;
+}
+
+StratumValues StratumVariances(const Strata& strata, int stratifier, int target)
+{
+    const int stratumColumn = VariableColumn(stratifier);
+    const int targetColumn = VariableColumn(target);
+    const StratumValues means = StratumMeans(strata, stratifier, target);
+    StratumValues first{};
+    std::array<bool, MaxStrata + 1> seen{};
+    std::array<bool, MaxStrata + 1> varies{};
     StratumValues squares{};
     for (int i = 1; i <= strata.units; ++i) {
-        const int h = stratumOf(i);
-        if (inStrata(h) && varies[h]) {
-            const double deviation = UnitValue(i, targetColumn) - means[h];
-            squares[h] += deviation * deviation;
+        const int h = StratumOfValue(UnitValue(i, stratumColumn));
+        if (h < 1 || h > strata.count) {
+            continue;
         }
+        const double y = UnitValue(i, targetColumn);
+        varies[h] = varies[h] || (seen[h] && y != first[h]);
+        if (!seen[h]) {
+            first[h] = y;
+            seen[h] = true;
+        }
+        const double deviation = y - means[h];
+        squares[h] += deviation * deviation;
     }
     StratumValues variances{};
     for (int h = 1; h <= strata.count; ++h) {

@@ -47,8 +47,18 @@ struct StrataCheck {
 };
 StrataCheck FormStrata(int k);
 
+/// \brief How many strata variable k's values call for: the number of distinct
+/// nearest(x_i) (halves to even, NaN counted once) or the largest of them, since
+/// the strata run from 1 to it, whichever is more. Said with TooManyStrataMessage
+/// against the limit MaxStrata.
+int NamedStrataCount(int k);
+
 /// \brief The smallest stratified sample: the sum of min(2, N_h).
 int MinimumStratifiedSampleSize(const Strata& strata);
+
+/// \brief The mean of variable `target` in each stratum of variable `stratifier`,
+/// summed in unit order.
+StratumValues StratumMeans(const Strata& strata, int stratifier, int target);
 
 /// \brief The variance of variable `target` in each stratum of variable
 /// `stratifier` (divisor N_h - 1), two passes in unit order; exactly 0 when the

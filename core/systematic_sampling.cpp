@@ -25,6 +25,15 @@ std::vector<std::int32_t> SystematicOrder(int k)
     return order;
 }
 
+std::vector<std::int32_t> RandomSystematicOrder()
+{
+    std::vector<std::int32_t> units(PopulationSize());
+    std::iota(units.begin(), units.end(), 1);
+    std::vector<std::int32_t> order(units.size());
+    DrawFromList(units, order);
+    return order;
+}
+
 int DrawSystematicSample(std::span<const std::int32_t> order, int n, std::span<std::int32_t> sample)
 {
     const auto units = static_cast<int>(order.size());

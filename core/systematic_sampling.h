@@ -10,6 +10,15 @@
 
 #include "core/strata.h"
 
+/// \brief The order code of a list shuffled once per run.
+inline constexpr int SystematicRandomOrder = -1;
+inline constexpr const char* RandomOrderText = "Random order";
+inline constexpr const char* SystematicRandomOrderCaption = "Systematic, random order";
+
+/// \brief The units 1..N shuffled as design 10 draws a sample of size N: the
+/// partial shuffle of DrawFromList over 1..N, N random numbers.
+std::vector<std::int32_t> RandomSystematicOrder();
+
 /// \brief The units ordered by variable k ascending, ties by unit number (a stable
 /// sort); file order when k names no variable column (0 = "File order").
 std::vector<std::int32_t> SystematicOrder(int k);

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -11,8 +12,11 @@
 
 #include "core/number_format.h"
 #include "core/population_file.h"
+#include "core/estimators.h"
+#include "core/settings.h"
 #include "core/simulation_state.h"
 #include "core/stratified_sampling.h"
+#include "core/theory.h"
 #include "texts/interface_text_table.h"
 #include "ui/dialog_fields.h"
 #include "ui/error_message.h"
@@ -21,9 +25,23 @@
 
 namespace {
 
-constexpr int TableColumns = 4;
+constexpr int TableColumns = 5;
 constexpr int RowHeight = 16;
-constexpr std::array<int, TableColumns> ColumnWidths = {52, 52, 64, 52};
+constexpr std::array<int, TableColumns> ColumnWidths = {52, 52, 64, 52, 64};
+constexpr const char* MeanHeader = "Mean";
+
+/// The theoretical standard error of the direct estimator under simple random
+/// sampling of n units; nothing when undefined.
+std::optional<double> SimpleRandomStandardError(int n)
+{
+    const EstimatorInputs inputs = PrepareEstimatorInputs(EstimatorDirect, {DesignEqualProbabilities, 0, 0},
+                                                          SimulationState.targetVariable, 0);
+    const std::optional<TheoreticalProperties> theory = TheoryOf(inputs, n);
+    if (!theory || !theory->stdErrorAvailable) {
+        return std::nullopt;
+    }
+    return theory->stdError;
+}
 
 QString Text(const std::string& text)
 {
@@ -35,7 +53,7 @@ QString Text(const std::string& text)
 TStratifiedDesign::TStratifiedDesign(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("StratifiedDesign"));
-    SetUpSettingsDialog(this, 481, 297);
+    SetUpSettingsDialog(this, 545, 297);
     GroupBox1 = CreateGroupBox(this, "GroupBox1", 16, 16, 213, 57);
     Edit1 = CreateEntryField(GroupBox1, "Edit1", 164, 20, 29, 21);
     GroupBox2 = CreateGroupBox(this, "GroupBox2", 16, 88, 213, 57);
@@ -45,7 +63,7 @@ TStratifiedDesign::TStratifiedDesign(QWidget* parent) : QDialog(parent)
     RadioButton2 = CreateRadioButton(GroupBox3, "RadioButton2", 16, 48);
     RadioButton3 = CreateRadioButton(GroupBox3, "RadioButton3", 16, 72);
 
-    Tab = CreateReadOnlyGrid(this, "Tab", 0, TableColumns, 248, 16, 221, 16 + RowHeight * MaxStrata + 4);
+    Tab = CreateReadOnlyGrid(this, "Tab", 0, TableColumns, 248, 16, 285, 16 + RowHeight * MaxStrata + 4);
     Tab->verticalHeader()->setDefaultSectionSize(RowHeight);
     Tab->horizontalHeader()->setFixedHeight(RowHeight + 2);
     SetTextColor(Tab, Qt::black);
@@ -53,8 +71,10 @@ TStratifiedDesign::TStratifiedDesign(QWidget* parent) : QDialog(parent)
         Tab->setColumnWidth(column, ColumnWidths[column]);
     }
 
-    CancelButton = CreateButton(this, "CancelButton", "Cancel", 320, 256, 65, 25);
-    OKButton = CreateOKButton(this, 404, 256, 65, 25);
+    TheoryLabel = CreateLabel(this, "TheoryLabel", 248, 204);
+
+    CancelButton = CreateButton(this, "CancelButton", "Cancel", 384, 256, 65, 25);
+    OKButton = CreateOKButton(this, 468, 256, 65, 25);
 
     sampleSizeField_ = new WholeNumberField(
         Edit1, 2, [] { return SimulationState.unitCount; }, SimulationState.sampleSize);
@@ -81,7 +101,8 @@ void TStratifiedDesign::Execute()
     SetCaption(RadioButton1, texts[4]);
     SetCaption(RadioButton2, texts[5]);
     SetCaption(RadioButton3, texts[6]);
-    Tab->setHorizontalHeaderLabels({Text(texts[7]), Text(texts[8]), Text(texts[9]), Text(texts[10])});
+    Tab->setHorizontalHeaderLabels(
+        {Text(texts[7]), Text(texts[8]), Text(texts[9]), Text(texts[10]), QString::fromUtf8(MeanHeader)});
     ExecuteWithVariableList(this, ComboBox1, SimulationState.auxiliaryVariable);
 }
 
@@ -122,22 +143,56 @@ void TStratifiedDesign::SetCell(int row, int column, const QString& text)
     Tab->setItem(row, column, cell);
 }
 
-// A variable that forms no strata leaves the table empty; a sample size that is
-// invalid or too small for the strata shows no n_h.
+// A variable that forms no strata leaves the table empty and says why; a sample
+// size that is invalid or too small for the strata shows no n_h and no theory.
 void TStratifiedDesign::RefreshTable()
 {
-    const StratifiedAllocation allocation =
-        AllocateStratifiedSample(SelectedVariable(ComboBox1), SimulationState.targetVariable,
-                                 ShownSampleSize(), static_cast<AllocationCode>(ChosenAllocation()));
+    const int stratifier = SelectedVariable(ComboBox1);
+    const int n = ShownSampleSize();
+    const StratifiedAllocation allocation = AllocateStratifiedSample(
+        stratifier, SimulationState.targetVariable, n, static_cast<AllocationCode>(ChosenAllocation()));
     const Strata& strata = allocation.check.strata;
-    Tab->setRowCount(allocation.check.refusal.empty() ? strata.count : 0);
+    const bool formed = allocation.check.refusal.empty();
+    Tab->setRowCount(formed ? strata.count : 0);
+    const StratumValues means = StratumMeans(strata, stratifier, SimulationState.targetVariable);
     for (int h = 1; h <= Tab->rowCount(); ++h) {
         SetCell(h - 1, 0, QString::number(h));
         SetCell(h - 1, 1, QString::number(strata.sizes[h]));
         SetCell(h - 1, 2, Text(FormatFixed3(std::sqrt(allocation.variances[h]))));
         SetCell(h - 1, 3,
                 allocation.sampleSizes ? QString::number((*allocation.sampleSizes)[h]) : QStringLiteral("-"));
+        SetCell(h - 1, 4, Text(FormatFixed3(means[h])));
     }
+    SetAutoSizedText(TheoryLabel, formed ? TheoryText(allocation, n) : Text(RefusalText(stratifier)));
+}
+
+QString TStratifiedDesign::TheoryText(const StratifiedAllocation& allocation, int n)
+{
+    if (!allocation.sampleSizes) {
+        return {};
+    }
+    const std::optional<double> stratified =
+        StratifiedStandardError(allocation.check.strata, *allocation.sampleSizes, allocation.variances);
+    const std::optional<double> simple = SimpleRandomStandardError(n);
+    const auto shown = [](const std::optional<double>& value) {
+        return Text(value ? FormatFixed3(*value) : std::string("-"));
+    };
+    std::optional<double> designEffect;
+    if (stratified && simple && *simple > 0.0) {
+        designEffect = (*stratified * *stratified) / (*simple * *simple);
+    }
+    return QStringLiteral("Standard error: %1\nSimple random sampling: %2\nDesign effect: %3")
+        .arg(shown(stratified), shown(simple), shown(designEffect));
+}
+
+std::string TStratifiedDesign::RefusalText(int variable)
+{
+    const std::string refusal = FormStrata(variable).refusal;
+    if (refusal != TooManyStrataMessage) {
+        return refusal;
+    }
+    return refusal + " (" + std::to_string(NamedStrataCount(variable)) + " of at most " +
+           std::to_string(MaxStrata) + ")";
 }
 
 bool TStratifiedDesign::Edit1Exit()
@@ -153,7 +208,7 @@ void TStratifiedDesign::OKButtonClick()
     const int variable = SelectedVariable(ComboBox1);
     const std::string refusal = CheckStratifiedDesign(variable, SimulationState.sampleSize);
     if (!refusal.empty()) {
-        ShowErrorMessage(Text(refusal));
+        ShowErrorMessage(Text(refusal == TooManyStrataMessage ? RefusalText(variable) : refusal));
         return;
     }
     SimulationState.designCode = DesignStratified;

@@ -1,12 +1,17 @@
 #pragma once
 // The dialog that sets the stratified design: the sample size, the stratification
-// variable and the allocation, with a table of what the allocation gives each stratum.
+// variable and the allocation, with a table of what the allocation gives each stratum
+// and the theoretical gain over simple random sampling.
 
 #include <QDialog>
 #include <array>
+#include <string>
+
+struct StratifiedAllocation;
 
 class QComboBox;
 class QGroupBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -30,7 +35,10 @@ public:
     /// design 12, the variable, the allocation and the direct estimator.
     void OKButtonClick();
     void CancelButtonClick();
-    /// \brief Fills the table for the variable, allocation and sample size shown.
+    /// \brief Fills the table (per stratum its size, standard deviation, n_h and
+    /// the target's mean) and, below it, the theoretical standard error of the
+    /// allocation beside simple random sampling's of the same n and the design
+    /// effect, or why the variable forms no strata.
     void RefreshTable();
 
     QGroupBox* GroupBox1 = nullptr;
@@ -42,6 +50,7 @@ public:
     QRadioButton* RadioButton2 = nullptr;
     QRadioButton* RadioButton3 = nullptr;
     QTableWidget* Tab = nullptr;
+    QLabel* TheoryLabel = nullptr;
     QPushButton* CancelButton = nullptr;
     QPushButton* OKButton = nullptr;
 
@@ -54,6 +63,10 @@ private:
     /// The sample size the field shows, when it is a valid one; else 0.
     int ShownSampleSize() const;
     void SetCell(int row, int column, const QString& text);
+    static QString TheoryText(const StratifiedAllocation& allocation, int n);
+    /// The refusal of a variable as the dialog shows it: "There are too many
+    /// strata!" with how many the variable names and the limit.
+    static std::string RefusalText(int variable);
 
     WholeNumberField* sampleSizeField_ = nullptr;
 };

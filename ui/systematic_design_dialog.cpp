@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "core/simulation_state.h"
+#include "core/systematic_sampling.h"
 #include "texts/interface_text_table.h"
 #include "ui/dialog_fields.h"
 #include "ui/whole_number_field.h"
@@ -29,7 +30,7 @@ TSystematicDesign::TSystematicDesign(QWidget* parent) : QDialog(parent)
     connect(CancelButton, &QPushButton::clicked, this, &TSystematicDesign::CancelButtonClick);
 }
 
-// Item 0 is "File order"; item k is variable k.
+// Item 0 is "File order", item k is variable k, the last item "Random order".
 void TSystematicDesign::Execute()
 {
     const auto& texts = InterfaceTexts.systematicDialogTexts;
@@ -37,6 +38,7 @@ void TSystematicDesign::Execute()
     SetCaption(GroupBox2, texts[2]);
     ComboBox1->addItem(QString::fromStdString(texts[3]));
     FillVariableList(ComboBox1);
+    ComboBox1->addItem(QString::fromUtf8(RandomOrderText));
     CenterOnScreen(this);
     exec();
     ComboBox1->clear();
@@ -46,7 +48,12 @@ void TSystematicDesign::FormActivate()
 {
     sampleSizeField_->ShowSetting();
     const int order = SimulationState.systematicOrder;
-    ComboBox1->setCurrentIndex(order >= 1 && order < ComboBox1->count() ? order : 0);
+    const int randomItem = ComboBox1->count() - 1;
+    if (order == SystematicRandomOrder) {
+        ComboBox1->setCurrentIndex(randomItem);
+    } else {
+        ComboBox1->setCurrentIndex(order >= 1 && order < randomItem ? order : 0);
+    }
 }
 
 bool TSystematicDesign::Edit1Exit()
@@ -60,7 +67,9 @@ void TSystematicDesign::OKButtonClick()
         return;
     }
     SimulationState.designCode = DesignSystematic;
-    SimulationState.systematicOrder = std::max(ComboBox1->currentIndex(), 0);
+    const int item = ComboBox1->currentIndex();
+    SimulationState.systematicOrder =
+        item == ComboBox1->count() - 1 ? SystematicRandomOrder : std::max(item, 0);
     accept();
 }
 

@@ -14,7 +14,7 @@ class TSystematicDesign : public QDialog {
 public:
     explicit TSystematicDesign(QWidget* parent = nullptr);
 
-    /// \brief Lists "File order" and the variables, sets the captions, shows the
+    /// \brief Lists "File order", the variables and "Random order", sets the captions, shows the
     /// dialog modally and empties the list again.
     void Execute();
 
@@ -22,7 +22,8 @@ public:
     void FormActivate();
     /// \brief Stores a valid sample size (2..N) at once; false for an invalid one.
     bool Edit1Exit();
-    /// \brief Stores design 13 and the order (0 file order, else the variable).
+    /// \brief Stores design 13 and the order (0 file order, -1 random
+    /// order, else the variable).
     void OKButtonClick();
     void CancelButtonClick();
 

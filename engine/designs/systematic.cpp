@@ -1,7 +1,8 @@
-// Systematic sampling along a list in file order or ordered by a variable: a
-// random start and a real step N / n.
+// Systematic sampling along a list in file order, ordered by a variable or
+// shuffled once per run: a random start and a real step N / n.
 
 #include "core/systematic_sampling.h"
+#include "core/theory.h"
 #include "engine/designs/compare_fields.h"
 #include "engine/designs/sampling_design.h"
 #include "texts/interface_text_table.h"
@@ -10,7 +11,9 @@ namespace {
 
 class Prepared final : public PreparedDesign {
 public:
-    explicit Prepared(int orderVariable) : order_(SystematicOrder(orderVariable)) {}
+    explicit Prepared(int order)
+        : order_(order == SystematicRandomOrder ? RandomSystematicOrder() : SystematicOrder(order))
+    {}
     void Draw() const override { DrawSampleSystematic(order_); }
 
 private:
@@ -24,7 +27,22 @@ public:
     std::string Caption(const DesignChoice& choice) const override
     {
         const auto& texts = InterfaceTexts.designDetailTexts;
+        if (choice.variable == SystematicRandomOrder) {
+            return SystematicRandomOrderCaption;
+        }
         return choice.variable == 0 ? texts[6] : texts[7] + VariableNameOrDash(choice.variable);
+    }
+    /// Every place of a shuffled list holds each n-subset of units with the same
+    /// probability: the theory is that of simple random sampling.
+    std::optional<TheoreticalProperties> Theory(const DesignChoice& choice, std::int32_t estimator,
+                                                int auxiliaryVariable) const override
+    {
+        if (choice.variable != SystematicRandomOrder) {
+            return std::nullopt;
+        }
+        const EstimatorInputs inputs = PrepareEstimatorInputs(
+            estimator, {DesignEqualProbabilities, 0, 0}, SimulationState.targetVariable, auxiliaryVariable);
+        return TheoryOf(inputs, SimulationState.sampleSize);
     }
     DesignChoice RecordChoice() const override { return {Code(), SimulationState.systematicOrder, 0}; }
     DesignParameters EstimatorParameters(const DesignChoice& choice) const override

@@ -45,6 +45,27 @@ TEST(DrawSampleSystematic, TakesEveryKthPlaceOfTheOrderedListFromOneRandomStart)
     }
 }
 
+// The random order is design 10's shuffle of the whole population: the sample of
+// size N that DrawSampleEqualProbabilities draws from the same seed, and as many
+// random numbers.
+TEST(RandomSystematicOrder, IsTheShuffleOfDesignTenWithNEqualToTheUnits)
+{
+    for (const int units : {2, 7, 40}) {
+        std::vector<std::vector<double>> rows(units, {1.0});
+        InstallPopulation(rows);
+        SimulationState.sampleSize = units;
+        SimulationState.nonresponseOn = false;
+        RandomGenerator.seed = 12345u;
+        DrawSampleEqualProbabilities();
+        const std::vector<int> expected = DrawnUnits();
+        const std::uint32_t seedAfter = RandomGenerator.seed;
+        RandomGenerator.seed = 12345u;
+        const std::vector<std::int32_t> order = RandomSystematicOrder();
+        EXPECT_EQ(std::vector<int>(order.begin(), order.end()), expected) << units;
+        EXPECT_EQ(RandomGenerator.seed, seedAfter) << units;
+    }
+}
+
 // Beyond 16 units the library's unstable sort no longer falls back to insertion
 // sort, so ties are where an unstable order shows.
 TEST(SystematicOrder, KeepsTiedUnitsInUnitOrderOnLongLists)

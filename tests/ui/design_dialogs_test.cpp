@@ -13,8 +13,10 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <array>
+#include <cmath>
 #include <functional>
 #include <memory>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -90,6 +92,23 @@ TEST_F(DesignDialogTest, StratifiedDialogTabulatesTheAllocationAndStoresTheDesig
             TypeAndLeave(dialog.Edit1, "3");
             EXPECT_EQ(Column(dialog.Tab, 3), QStringList({"-", "-"})) << "below the minimum 4";
             TypeAndLeave(dialog.Edit1, "6");
+            EXPECT_EQ(Column(dialog.Tab, 4), QStringList({"2.000", "30.000"}));
+            // Proportional n_h 2 and 4: W_h^2 (1/n_h - 1/N_h) S_h^2 summed, against
+            // (1/n - 1/N) S^2 of all eight values.
+            const double stratified =
+                std::sqrt(9.0 / 64 * (1.0 / 2 - 1.0 / 3) * 1.0 + 25.0 / 64 * (1.0 / 4 - 1.0 / 5) * 250.0);
+            const std::vector<double> y = {1, 2, 3, 10, 20, 30, 40, 50};
+            const double mean = std::accumulate(y.begin(), y.end(), 0.0) / 8;
+            double squares = 0.0;
+            for (const double value : y) {
+                squares += (value - mean) * (value - mean);
+            }
+            const double simple = std::sqrt((1.0 / 6 - 1.0 / 8) * squares / 7);
+            EXPECT_EQ(dialog.TheoryLabel->text(),
+                      QStringLiteral("Standard error: %1\nSimple random sampling: %2\nDesign effect: %3")
+                          .arg(stratified, 0, 'f', 3)
+                          .arg(simple, 0, 'f', 3)
+                          .arg(stratified * stratified / (simple * simple), 0, 'f', 3));
             const struct {
                 QRadioButton* button;
                 QStringList sizes;
@@ -119,20 +138,21 @@ TEST_F(DesignDialogTest, StratifiedDialogRefusesWithTheStrataMessagesAndStaysOpe
         const char* size;
         const char* message;
     } cases[] = {
-        {3, "8", "There are too many strata!"},
+        {3, "8", "There are too many strata! (11 of at most 10)"},
         {2, "8", "There are empty strata!"},
         {1, "3", "The sample size is too small for the strata!"},
     };
     for (const auto& c : cases) {
         ReportCollector reports;
-        EXPECT_TRUE(Drive<TStratifiedDesign>(Forms.StratifiedDesign, RunStratifiedDesignCommand,
-                                             [&c](TStratifiedDesign& dialog) {
-                                                 dialog.ComboBox1->setCurrentIndex(c.item);
-                                                 TypeAndLeave(dialog.Edit1, c.size);
-                                                 dialog.OKButton->click();
-                                                 EXPECT_TRUE(dialog.isVisible()) << c.message;
-                                                 dialog.CancelButton->click();
-                                             }));
+        EXPECT_TRUE(Drive<TStratifiedDesign>(
+            Forms.StratifiedDesign, RunStratifiedDesignCommand, [&c](TStratifiedDesign& dialog) {
+                dialog.ComboBox1->setCurrentIndex(c.item);
+                TypeAndLeave(dialog.Edit1, c.size);
+                EXPECT_EQ(dialog.TheoryLabel->text(), c.item == 1 ? "" : c.message);
+                dialog.OKButton->click();
+                EXPECT_TRUE(dialog.isVisible()) << c.message;
+                dialog.CancelButton->click();
+            }));
         EXPECT_EQ(reports.messages, QStringList(c.message));
         EXPECT_EQ(SimulationState.designCode, DesignEqualProbabilities);
     }
@@ -141,19 +161,31 @@ TEST_F(DesignDialogTest, StratifiedDialogRefusesWithTheStrataMessagesAndStaysOpe
 TEST_F(DesignDialogTest, SystematicDialogStoresTheOrderOfTheList)
 {
     ReadStrataPopulation();
-    for (const int order : {2, 0}) {
+    const struct {
+        int item;
+        int order;
+        QString caption;
+    } cases[] = {
+        {5, -1, "Systematic, random order"},
+        {2, 2, "Systematic, ordered by "},
+        {0, 0, "Systematic, file order"},
+    };
+    for (const auto& c : cases) {
+        QString shown;
         EXPECT_TRUE(Drive<TSystematicDesign>(Forms.SystematicDesign, RunSystematicDesignCommand,
-                                             [order](TSystematicDesign& dialog) {
+                                             [&c, &shown](TSystematicDesign& dialog) {
                                                  EXPECT_EQ(dialog.windowTitle(), " Systematic design");
-                                                 ASSERT_EQ(dialog.ComboBox1->count(), 5);
+                                                 ASSERT_EQ(dialog.ComboBox1->count(), 6);
                                                  EXPECT_EQ(dialog.ComboBox1->itemText(0), "File order");
-                                                 dialog.ComboBox1->setCurrentIndex(order);
+                                                 EXPECT_EQ(dialog.ComboBox1->itemText(5), "Random order");
+                                                 dialog.ComboBox1->setCurrentIndex(c.item);
+                                                 shown = dialog.ComboBox1->currentText();
                                                  dialog.OKButton->click();
                                              }));
         EXPECT_EQ(SimulationState.designCode, DesignSystematic);
-        EXPECT_EQ(SimulationState.systematicOrder, order);
+        EXPECT_EQ(SimulationState.systematicOrder, c.order);
+        EXPECT_EQ(Forms.Main->Label15->text(), c.order > 0 ? c.caption + shown : c.caption);
     }
-    EXPECT_EQ(Forms.Main->Label15->text(), "Systematic, file order");
 }
 
 TEST_F(DesignDialogTest, OtherSampleDialogsUnderTheNewDesigns)
