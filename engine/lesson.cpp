@@ -8,6 +8,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "core/number_text.h"
 #include "core/random_sampling.h"
 #include "core/settings.h"
 #include "core/simulation_state.h"
@@ -26,9 +27,7 @@ std::string YesNo(bool on)
 /// Shortest text that reads back to the same double.
 std::string RealText(double value)
 {
-    std::array<char, 32> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    return {buffer.data(), result.ptr};
+    return ShortestText(value);
 }
 
 std::string HexText(std::uint64_t value)
@@ -47,7 +46,7 @@ bool ReadNumber(std::string_view text, Number& value, int base = 10)
     Number read{};
     std::from_chars_result result;
     if constexpr (std::is_floating_point_v<Number>) {
-        result = std::from_chars(text.data(), text.data() + text.size(), read);
+        result = ParseDecimal(text.data(), text.data() + text.size(), read);
     } else {
         result = std::from_chars(text.data(), text.data() + text.size(), read, base);
     }

@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr const char* NotAvailable = "-";
 std::string NonresponseValue()
 {
     const auto& texts = InterfaceTexts.nonresponseTexts;
