@@ -235,12 +235,6 @@ int DescribeOrWritePopulation(const BatchOptions& options, const VariableLabels&
     return ExitSuccess;
 }
 
-bool IsLessonFileName(const std::string& path)
-{
-    const std::string extension = LessonExtension;
-    return path.size() > extension.size() && path.ends_with(extension);
-}
-
 /// The lesson's settings as options, then the command line's without the
 /// lesson's path, so that the command line's options override the lesson's.
 std::vector<std::string> WithLesson(const Lesson& lesson, const std::string& lessonPath,

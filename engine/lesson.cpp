@@ -198,6 +198,12 @@ bool ReadValue(std::string_view key, std::string_view value, Lesson& lesson)
     if (key == "mark-full") {
         return ReadYesNo(value, lesson.switches.markFull);
     }
+    if (key == "slow-motion") {
+        return ReadYesNo(value, lesson.switches.slowMotion);
+    }
+    if (key == "fit-scale") {
+        return ReadYesNo(value, lesson.switches.fitScale);
+    }
     if (key == "seed") {
         return ReadNumber(value, lesson.seed);
     }
@@ -302,6 +308,12 @@ int Percent(double fraction)
 
 }  // namespace
 
+bool IsLessonFileName(std::string_view path)
+{
+    const std::string_view extension = LessonExtension;
+    return path.size() > extension.size() && path.ends_with(extension);
+}
+
 std::uint64_t PopulationChecksum(std::string_view bytes)
 {
     std::uint64_t hash = 14695981039346656037ULL;
@@ -376,6 +388,8 @@ std::string LessonText(const Lesson& lesson)
     line("compression", std::to_string(lesson.compression));
     line("colour-missed", YesNo(lesson.switches.colourMissed));
     line("mark-full", YesNo(lesson.switches.markFull));
+    line("slow-motion", YesNo(lesson.switches.slowMotion));
+    line("fit-scale", YesNo(lesson.switches.fitScale));
     line("seed", std::to_string(lesson.seed));
     return text.str();
 }
