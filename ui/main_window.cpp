@@ -112,6 +112,17 @@ void SaveWhole(const QString& path, const std::string& contents)
     }
 }
 
+/// The file a save dialog confirms; without a population read, the message that
+/// one must be read first, and no file.
+QString AskWhereToSave(QFileDialog* dialog, bool populationRead)
+{
+    if (!populationRead) {
+        ShowErrorMessage(Text(InterfaceTexts.messageTexts[1]));
+        return {};
+    }
+    return AskForFile(dialog, FileDialogUse::SaveFile);
+}
+
 std::string FilePath(const QString& path)
 {
     return QFile::encodeName(path).toStdString();
@@ -472,12 +483,8 @@ void TMain::dropEvent(QDropEvent* event)
 
 void TMain::Savepopulation1Click()
 {
-    if (SimulationState.variableCount <= 0) {
-        ShowErrorMessage(Text(InterfaceTexts.messageTexts[1]));
-        return;
-    }
-    const QString chosen = AskForFile(SavePopulationDialog, FileDialogUse::SaveFile);
-    if (!chosen.isEmpty()) {
+    if (const QString chosen = AskWhereToSave(SavePopulationDialog, SimulationState.variableCount > 0);
+        !chosen.isEmpty()) {
         SavePopulationTo(chosen);
     }
 }
@@ -493,12 +500,8 @@ void TMain::SavePopulationTo(const QString& path)
 
 void TMain::Savelesson1Click()
 {
-    if (SimulationState.variableCount <= 0 || populationSource_.path.empty()) {
-        ShowErrorMessage(Text(InterfaceTexts.messageTexts[1]));
-        return;
-    }
-    const QString chosen = AskForFile(SaveLessonDialog, FileDialogUse::SaveFile);
-    if (!chosen.isEmpty()) {
+    const bool read = SimulationState.variableCount > 0 && !populationSource_.path.empty();
+    if (const QString chosen = AskWhereToSave(SaveLessonDialog, read); !chosen.isEmpty()) {
         SaveLessonTo(chosen);
     }
 }
