@@ -57,7 +57,7 @@ struct Stratification {
     StratumValues upper{};  ///< under classes: the largest value of class h, NaN when empty
 
     /// A variable stratifies by its codes unless classes are asked for.
-    Stratification(int k = 0) : variable(k) {}  // NOLINT(google-explicit-constructor)
+    Stratification(int k = 0) : variable(k) {}
 
     int StratumOf(double x) const
     {

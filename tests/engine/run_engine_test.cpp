@@ -11,6 +11,7 @@
 
 #include "core/allocation.h"
 #include "core/random_sampling.h"
+#include "core/settings.h"
 #include "core/simulation_state.h"
 #include "engine/designs/sampling_design.h"
 
@@ -469,9 +470,7 @@ TEST_F(RunEngineTest, StratifiedRunsOnClassesMatchRunsOnTheirCodes)
         s.stratumClasses = stratumClasses;
         s.allocationCode = allocation;
         s.confidenceIntervalMode = true;
-        s.nonresponseOn = true;
-        s.nonresponseVariable = 1;
-        s.nonresponseSlope = 0.01;
+        EXPECT_EQ(SetNonresponseLine(1, 2, 41), "");
         RunEngine engine;
         engine.StartRun();
         Run out;
