@@ -160,6 +160,9 @@ bool ReadValue(std::string_view key, std::string_view value, Lesson& lesson)
         lesson.design.allocation = code.value_or(AllocationProportional);
         return code.has_value();
     }
+    if (key == "strata-classes") {
+        return ReadNumber(value, lesson.design.stratumClasses);
+    }
     if (key == "order" || key == "cluster-variable") {
         return ReadNumber(value, lesson.design.variable);
     }
@@ -369,6 +372,9 @@ std::string LessonText(const Lesson& lesson)
     if (design.Code() == DesignStratified) {
         line("allocation", NameOf(lesson.design.allocation, AllocationNames));
     }
+    if (lesson.design.stratumClasses != 0) {
+        line("strata-classes", std::to_string(lesson.design.stratumClasses));
+    }
     if (design.Code() == DesignSystematic) {
         line("order", std::to_string(lesson.design.variable));
     }
@@ -510,6 +516,9 @@ std::vector<std::string> LessonArguments(const Lesson& lesson, const std::string
     }
     if (design.Code() == DesignStratified) {
         add("--allocation", NameOf(lesson.design.allocation, AllocationNames));
+    }
+    if (lesson.design.stratumClasses != 0) {
+        add("--strata-classes", std::to_string(lesson.design.stratumClasses));
     }
     if (design.Code() == DesignSystematic && lesson.design.variable != 0) {
         add("--order", std::to_string(lesson.design.variable));

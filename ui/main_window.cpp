@@ -659,7 +659,8 @@ void TMain::Startsimulation1Click()
     }
     if (s.designCode == DesignStratified) {
         // The sample size may have been changed below the strata's minimum since.
-        const std::string refusal = CheckStratifiedDesign(s.auxiliaryVariable, s.sampleSize);
+        const std::string refusal =
+            CheckStratifiedDesign(StratificationOf(s.auxiliaryVariable, s.stratumClasses), s.sampleSize);
         if (!refusal.empty()) {
             ShowErrorMessage(Text(refusal));
             return;
