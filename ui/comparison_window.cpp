@@ -17,6 +17,7 @@
 #include <QStyle>
 #include <QTableWidget>
 #include <algorithm>
+#include <initializer_list>
 #include <string_view>
 
 #include "core/number_format.h"
@@ -52,6 +53,7 @@ enum EditorField : unsigned {
     OrderField = 4,
     ClustersField = 8,  ///< m
     UnitsField = 16,    ///< k
+    ClassesField = 32,  ///< H of the strata in classes of equal size
 };
 
 struct DesignEntry {
@@ -64,7 +66,7 @@ struct DesignEntry {
 /// named here follows them under its registry name, with no fields.
 constexpr std::array<DesignEntry, 6> DesignEntries = {{
     {"equal", "Equal probabilities", NoField},
-    {"stratified", "Stratified", VariableField | AllocationField},
+    {"stratified", "Stratified", VariableField | AllocationField | ClassesField},
     {"systematic", "Systematic", OrderField},
     {"pps", "Proportional to size", VariableField},
     {"cluster", "Cluster sampling", VariableField | ClustersField},
@@ -261,17 +263,24 @@ void TComparison::CreateEditor()
     EstimatorList = CreateVariableList(GroupBox1, "EstimatorList", EditorListLeft, 124, EditorListWidth);
     EditorLabel(GroupBox1, "Label4", "Auxiliary variable:", 154);
     AuxiliaryList = CreateVariableList(GroupBox1, "AuxiliaryList", EditorListLeft, 150, EditorListWidth);
-    EditorLabel(GroupBox1, "Label8", "Clusters (m):", 180);
+    // The row of counts: m and k under the cluster designs, H under the stratified one.
+    CountsLabel = EditorLabel(GroupBox1, "Label8", "Clusters (m):", 180);
     ClusterCount = new QSpinBox(GroupBox1);
     ClusterCount->setObjectName(QStringLiteral("ClusterCount"));
     ClusterCount->setRange(0, MaxUnits);
     Place(ClusterCount, EditorListLeft, 176, 65, 21);
-    QLabel* unitsCaption = CreateLabel(GroupBox1, "Label9", ClusterCount->geometry().right() + 12, 180);
-    SetAutoSizedText(unitsCaption, QStringLiteral("Units (k):"));
+    ClassCount = new QSpinBox(GroupBox1);
+    ClassCount->setObjectName(QStringLiteral("ClassCount"));
+    ClassCount->setRange(0, MaxStrata);
+    ClassCount->setSpecialValueText(QStringLiteral("its values"));
+    ClassCount->setSuffix(QStringLiteral(" of equal size"));
+    Place(ClassCount, EditorListLeft, 176, EditorListWidth, 21);
+    unitsCaption_ = CreateLabel(GroupBox1, "Label9", ClusterCount->geometry().right() + 12, 180);
+    SetAutoSizedText(unitsCaption_, QStringLiteral("Units (k):"));
     UnitCount = new QSpinBox(GroupBox1);
     UnitCount->setObjectName(QStringLiteral("UnitCount"));
     UnitCount->setRange(0, MaxUnits);
-    Place(UnitCount, RightOfCaption(unitsCaption), 176, 65, 21);
+    Place(UnitCount, RightOfCaption(unitsCaption_), 176, 65, 21);
     AddButton = CreateButton(GroupBox1, "AddButton", "Add", EditorLabelLeft, 214, ButtonWidth, ButtonHeight);
     ChangeButton = CreateButton(GroupBox1, "ChangeButton", "Change", EditorLabelLeft + 72, 214, ButtonWidth,
                                 ButtonHeight);
@@ -347,6 +356,9 @@ ComparisonVariant TComparison::EditedVariant() const
     if (fields & UnitsField) {
         design.unitsPerCluster = UnitCount->value();
     }
+    if (fields & ClassesField) {
+        design.stratumClasses = ClassCount->value();
+    }
     return variant;
 }
 
@@ -379,6 +391,9 @@ void TComparison::ShowVariant(const ComparisonVariant& variant)
     }
     if (fields & UnitsField) {
         UnitCount->setValue(design.unitsPerCluster);
+    }
+    if (fields & ClassesField) {
+        ClassCount->setValue(design.stratumClasses);
     }
     EstimatorList->setCurrentIndex(variant.estimator - EstimatorDirect);
     if (variant.estimator != EstimatorDirect) {
@@ -416,6 +431,12 @@ void TComparison::EditorChanged()
     OrderList->setEnabled(fields & OrderField);
     ClusterCount->setEnabled(fields & ClustersField);
     UnitCount->setEnabled(fields & UnitsField);
+    const bool classes = fields & ClassesField;
+    SetAutoSizedText(CountsLabel, classes ? QStringLiteral("Classes:") : QStringLiteral("Clusters (m):"));
+    ClassCount->setVisible(classes);
+    for (QWidget* clusterField : std::initializer_list<QWidget*>{ClusterCount, unitsCaption_, UnitCount}) {
+        clusterField->setVisible(!classes);
+    }
     ListUnits(design.OffersUnitsAsAuxiliary());
 
     const auto* estimators = qobject_cast<QStandardItemModel*>(EstimatorList->model());

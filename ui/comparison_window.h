@@ -74,7 +74,9 @@ public:
     QComboBox* DesignVariableList = nullptr;  ///< size, strata or cluster variable
     QComboBox* AllocationList = nullptr;
     QComboBox* OrderList = nullptr;
+    QLabel* CountsLabel = nullptr;     ///< "Clusters (m):", "Classes:" under the stratified design
     QSpinBox* ClusterCount = nullptr;  ///< m
+    QSpinBox* ClassCount = nullptr;    ///< H of the strata in classes of equal size, 0 the variable's values
     QSpinBox* UnitCount = nullptr;     ///< k, under two-stage sampling
     QComboBox* EstimatorList = nullptr;
     QComboBox* AuxiliaryList = nullptr;
@@ -118,6 +120,7 @@ private:
     std::vector<ComparisonVariant> variants_;
     std::optional<ComparisonResult> result_;
     bool resultIntervals_ = false;
+    QLabel* unitsCaption_ = nullptr;
     bool unitsListed_ = false;  ///< AuxiliaryList's item 0 is the units
     RunSlices slices_;
 };

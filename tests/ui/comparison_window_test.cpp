@@ -11,12 +11,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QSvgRenderer>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "core/allocation.h"
 #include "core/number_format.h"
 #include "core/simulation_state.h"
 #include "tests/support/gui_test_support.h"
@@ -288,6 +291,84 @@ TEST_F(ComparisonWindowTest, ClusterDesignsAreEditedRunAndStartedFromTheSettings
         EXPECT_EQ(added.design, started[row].design) << row;
         EXPECT_EQ(VariantText(added), VariantText(started[row]));
     }
+}
+
+TEST_F(ComparisonWindowTest, StrataInClassesGiveTheNumbersOfTheBatchComparison)
+{
+    // Strata by Last mark or Homework in classes of equal size, and by the codes of Set.
+    struct Case {
+        int variable;
+        int allocation;
+        int classes;
+        const char* batch;  ///< the variant as --compare writes it
+        QString shown;
+    };
+    const std::vector<Case> cases = {
+        {2, AllocationProportional, 4, "stratified:2:proportional:4/direct",
+         "Stratified by Last mark in 4 classes of equal size, proportional / Direct"},
+        {3, AllocationOptimal, 2, "stratified:3:optimal:2/direct",
+         "Stratified by Homework in 2 classes of equal size, optimal / Direct"},
+        {4, AllocationEqual, 0, "stratified:4:equal/direct", "Stratified by Set, equal / Direct"},
+    };
+    SimulationState.auxiliaryVariable = 0;
+    SimulationState.sampleSize = 10;
+    window.StartFromSettings();
+    QStringList batchVariants = {QStringLiteral("equal/direct")};
+    for (const Case& c : cases) {
+        window.DesignList->setCurrentIndex(window.DesignList->findData(DesignStratified));
+        EXPECT_TRUE(window.ClassCount->isVisibleTo(&window));
+        EXPECT_FALSE(window.ClusterCount->isVisibleTo(&window));
+        window.DesignVariableList->setCurrentIndex(c.variable - 1);
+        window.AllocationList->setCurrentIndex(c.allocation);
+        window.ClassCount->setValue(c.classes);
+        window.AddButtonClick();
+        EXPECT_EQ(window.VariantList->currentItem()->text().toStdString(), c.shown.toStdString());
+        batchVariants << QString::fromLatin1(c.batch);
+    }
+    window.VariantList->setCurrentRow(1);
+    EXPECT_EQ(window.ClassCount->value(), 4) << "the editor shows the selected variant's classes";
+    window.DesignList->setCurrentIndex(window.DesignList->findData(DesignCluster));
+    EXPECT_FALSE(window.ClassCount->isVisibleTo(&window));
+
+    window.SampleCount->setValue(50);
+    window.RunButtonClick();
+    ASSERT_TRUE(window.result().has_value());
+    QProcess batch;
+    batch.start(QStringLiteral(TARVEK_BATCH),
+                {QStringLiteral(TARVEK_EXAMPLES "/classroom.pop"), QStringLiteral("-n"), QStringLiteral("10"),
+                 QStringLiteral("-s"), QStringLiteral("50"), QStringLiteral("--compare"),
+                 batchVariants.join(QLatin1Char(','))});
+    ASSERT_TRUE(batch.waitForFinished(60000));
+    ASSERT_EQ(batch.exitCode(), 0) << batch.readAllStandardError().toStdString();
+    const QStringList lines = QString::fromUtf8(batch.readAllStandardOutput()).split(QLatin1Char('\n'));
+    const qsizetype header = lines.indexOf(QRegularExpression(QStringLiteral("^variant\t.*")));
+    ASSERT_GE(header, 0);
+    ASSERT_EQ(window.ResultTable->rowCount(), 4);
+    QStringList allocations;
+    for (int row = 0; row < 4; ++row) {
+        // Batch: the means, bias, errors and RMSE, the design effect, the relative
+        // efficiency and the samples without an estimate.
+        const QStringList fields = lines[header + 1 + row].split(QLatin1Char('\t'));
+        QStringList shown;
+        for (const int column : {1, 2, 3, 4, 5, 6}) {
+            shown << window.ResultTable->item(row, column)->text();
+        }
+        shown << window.ResultTable->item(row, 8)->text().section(QLatin1Char(' '), 0, 0)
+              << window.ResultTable->item(row, 9)->text();
+        EXPECT_EQ(shown, fields.mid(1, 6) + fields.mid(8, 2)) << row;
+        if (row > 0) {
+            allocations << lines
+                               .filter(QStringLiteral("Allocation of ") + batchVariants[row] +
+                                       QLatin1Char('\t'))
+                               .value(0)
+                               .section(QLatin1Char('\t'), 1);
+        }
+    }
+    EXPECT_EQ(window.ResultInfo->text().split(QLatin1Char('\n')).mid(1).join(QLatin1Char('|')).toStdString(),
+              QStringLiteral("Allocation of %1: %2|Allocation of %3: %4|Allocation of %5: %6")
+                  .arg(cases[0].shown, allocations[0], cases[1].shown, allocations[1], cases[2].shown,
+                       allocations[2])
+                  .toStdString());
 }
 
 TEST_F(ComparisonWindowTest, SavedPicturesReadBackInEveryFormat)
