@@ -3,21 +3,30 @@
 // scripts/screenshots.sh runs it under a virtual X server.
 #include <QApplication>
 #include <QAction>
+#include <QComboBox>
 #include <QDir>
+#include <QHeaderView>
+#include <QListWidget>
+#include <QSpinBox>
+#include <QTableWidget>
 #include <QTextStream>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
 
+#include "core/allocation.h"
 #include "core/population_file.h"
 #include "core/simulation_state.h"
 #include "ui/distribution_window.h"
 #include "ui/interval_window.h"
 #include "ui/statistics_table.h"
 #include "ui/application.h"
+#include "ui/comparison_window.h"
 #include "ui/forms.h"
 #include "ui/help_viewer.h"
 #include "ui/main_window.h"
+#include "ui/sample_window.h"
+#include "ui/stratified_design_dialog.h"
 
 namespace {
 
@@ -92,6 +101,59 @@ void ShowColouredIntervals(Tour& tour)
     window->OKButtonClick();
 }
 
+// Schools by Level with the optimal allocation: the table of the strata, the
+// standard error beside that of equal probabilities and the design effect.
+void ShowStratifiedDesign(Tour& tour)
+{
+    SimulationState.auxiliaryVariable = 3;
+    SimulationState.allocationCode = AllocationOptimal;
+    SimulationState.sampleSize = 25;
+    QTimer::singleShot(0, [&tour]() {
+        tour.Save(Forms.StratifiedDesign, QStringLiteral("stratified_design.png"));
+        Forms.StratifiedDesign->OKButtonClick();
+    });
+    Forms.StratifiedDesign->Execute();
+}
+
+// The stratified sample last drawn, each unit with its stratum.
+void ShowSample(Tour& tour)
+{
+    Tour::Begin([]() {
+        Forms.Simula->FastButtonClick();
+        Forms.Simula->OKButtonClick();
+    });
+    Forms.Main->Showsample1Click();
+    // Tall enough to show every unit without scrolling.
+    TSampleWindow* window = Forms.SampleWindow;
+    QApplication::processEvents();
+    window->resize(window->width(), window->height() + window->Table->verticalHeader()->length() -
+                                        window->Table->viewport()->height());
+    tour.Save(window, QStringLiteral("sample_window.png"));
+    window->hide();
+}
+
+// The direct and ratio estimators beside stratification by last year's score
+// in classes of equal size, the last variant shown in the editor.
+void ShowComparison(Tour& tour)
+{
+    SimulationState.designCode = DesignEqualProbabilities;
+    SimulationState.auxiliaryVariable = 2;
+    SimulationState.sampleSize = 20;
+    QTimer::singleShot(0, [&tour]() {
+        TComparison* window = Forms.Comparison;
+        window->VariantList->setCurrentRow(2);
+        window->DesignList->setCurrentIndex(window->DesignList->findData(DesignStratified));
+        window->DesignVariableList->setCurrentIndex(1);
+        window->AllocationList->setCurrentIndex(AllocationProportional);
+        window->ClassCount->setValue(4);
+        window->ChangeButtonClick();
+        window->RunButtonClick();
+        tour.Save(window, QStringLiteral("comparison_window.png"));
+        window->OKButtonClick();
+    });
+    Forms.Main->Compare1Click();
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -139,6 +201,11 @@ int main(int argc, char** argv)
     SimulationState.confidenceIntervalMode = true;
     Tour::Begin([&tour]() { ShowColouredIntervals(tour); });
     main->ColourMissed1->setChecked(false);
+    SimulationState.confidenceIntervalMode = false;
+
+    ShowStratifiedDesign(tour);
+    ShowSample(tour);
+    ShowComparison(tour);
 
     if (OpenHelpFile(main)) {
         tour.Save(main->findChild<HelpViewer*>(), QStringLiteral("help_window.png"));
