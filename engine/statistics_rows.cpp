@@ -68,7 +68,7 @@ std::string SimulationsProgressValue(int samplesDrawn, int simulationCount)
                                           : std::to_string(simulationCount);
 }
 
-std::vector<int> StratifiedAllocationSizes(int stratifier, AllocationCode allocation)
+std::vector<int> StratifiedAllocationSizes(const Stratification& stratifier, AllocationCode allocation)
 {
     const StratifiedAllocation result = AllocateStratifiedSample(stratifier, SimulationState.targetVariable,
                                                                  SimulationState.sampleSize, allocation);
@@ -80,8 +80,9 @@ std::vector<int> StratifiedAllocationSizes(int stratifier, AllocationCode alloca
 
 std::vector<int> RecordAllocationSizes()
 {
-    return StratifiedAllocationSizes(SimulationState.auxiliaryVariable,
-                                     static_cast<AllocationCode>(SimulationState.allocationCode));
+    return StratifiedAllocationSizes(
+        StratificationOf(SimulationState.auxiliaryVariable, SimulationState.stratumClasses),
+        static_cast<AllocationCode>(SimulationState.allocationCode));
 }
 
 std::string AllocationSizesText(const std::vector<int>& sizes)

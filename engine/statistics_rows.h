@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/allocation.h"
+#include "core/strata.h"
 
 inline constexpr int StatisticsRowCount = 13;
 /// The row of the design ("Probabilities").
@@ -33,7 +34,7 @@ std::string SimulationsProgressValue(int samplesDrawn, int simulationCount);
 
 /// \brief The n_h of the stratified design by `stratifier` with the record's
 /// target and sample size, in stratum order; empty when they allow none.
-std::vector<int> StratifiedAllocationSizes(int stratifier, AllocationCode allocation);
+std::vector<int> StratifiedAllocationSizes(const Stratification& stratifier, AllocationCode allocation);
 
 /// \brief The n_h of the record's stratified design.
 std::vector<int> RecordAllocationSizes();

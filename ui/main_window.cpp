@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QEvent>
 #include <QFile>
 #include <QFileDialog>
@@ -89,6 +90,44 @@ QString EstimatorLine()
     return line;
 }
 
+/// A file dialog of Qt's own kind, the same on every platform, to open an
+/// existing file or to save one under any name.
+QFileDialog* CreateFileDialog(QWidget* parent, const char* name, QFileDialog::AcceptMode mode)
+{
+    auto* dialog = new QFileDialog(parent);
+    dialog->setObjectName(QString::fromLatin1(name));
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setAcceptMode(mode);
+    dialog->setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    return dialog;
+}
+
+/// Writes `contents` whole to `path`; throws when it cannot, the file then as it was.
+void SaveWhole(const QString& path, const std::string& contents)
+{
+    const QString failure = SaveAtomically(path, QByteArray::fromStdString(contents));
+    if (!failure.isEmpty()) {
+        throw PopulationFileError("Cannot write \"" + QFile::encodeName(path).toStdString() +
+                                  "\": " + failure.toLocal8Bit().toStdString());
+    }
+}
+
+/// The file a save dialog confirms; without a population read, the message that
+/// one must be read first, and no file.
+QString AskWhereToSave(QFileDialog* dialog, bool populationRead)
+{
+    if (!populationRead) {
+        ShowErrorMessage(Text(InterfaceTexts.messageTexts[1]));
+        return {};
+    }
+    return AskForFile(dialog, FileDialogUse::SaveFile);
+}
+
+std::string FilePath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
 QString NonresponseLine()
 {
     if (SimulationState.nonresponseOn) {
@@ -135,6 +174,7 @@ TMain::TMain(QWidget* parent) : QMainWindow(parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     CreateMenu();
     CreateOpenDialog();
+    CreateLessonDialogs();
     CreateInfoPanel();
     ImportDialog = new TImportDialog(this);
     SeedDialog = new TSeedDialog(this);
@@ -157,6 +197,12 @@ void TMain::CreateMenu()
     N1 = Population1->addSeparator();
     N1->setObjectName(QStringLiteral("N1"));
     Exit1 = AddCommand(Population1, "Exit1", QKeySequence(Qt::ALT | Qt::Key_X), &TMain::Exit1Click);
+    N5 = Population1->addSeparator();
+    N5->setObjectName(QStringLiteral("N5"));
+    Savelesson1 = AddCommand(Population1, "Savelesson1", QKeySequence(), &TMain::Savelesson1Click);
+    Savelesson1->setText(QStringLiteral("Save lesson"));
+    Openlesson1 = AddCommand(Population1, "Openlesson1", QKeySequence(), &TMain::Openlesson1Click);
+    Openlesson1->setText(QStringLiteral("Open lesson"));
 
     Sample1 = MainMenu1->addMenu(QString());
     Sample1->setObjectName(QStringLiteral("Sample1"));
@@ -243,22 +289,27 @@ QAction* TMain::AddSwitch(const char* name, const char* caption, const std::func
 
 void TMain::CreateOpenDialog()
 {
-    OpenDialog = new QFileDialog(this);
-    OpenDialog->setObjectName(QStringLiteral("OpenDialog"));
-    OpenDialog->setOption(QFileDialog::DontUseNativeDialog);
-    OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
-    OpenDialog->setFileMode(QFileDialog::ExistingFile);
+    OpenDialog = CreateFileDialog(this, "OpenDialog", QFileDialog::AcceptOpen);
     // Each use sets the folder again (see AskForFile); before the first, the examples.
     OpenDialog->setDirectory(StartFolder(FileDialogUse::ReadPopulation, QString()));
 
-    SavePopulationDialog = new QFileDialog(this);
-    SavePopulationDialog->setObjectName(QStringLiteral("SavePopulationDialog"));
-    SavePopulationDialog->setOption(QFileDialog::DontUseNativeDialog);
-    SavePopulationDialog->setAcceptMode(QFileDialog::AcceptSave);
-    SavePopulationDialog->setFileMode(QFileDialog::AnyFile);
+    SavePopulationDialog = CreateFileDialog(this, "SavePopulationDialog", QFileDialog::AcceptSave);
     SavePopulationDialog->setDefaultSuffix(QStringLiteral("pop"));
     SavePopulationDialog->setWindowTitle(QStringLiteral(" Save population"));
     SavePopulationDialog->setNameFilter(QStringLiteral("Population files (*.pop)"));
+}
+
+void TMain::CreateLessonDialogs()
+{
+    const QString filter = QStringLiteral("Lessons (*%1)").arg(QLatin1String(LessonExtension));
+    SaveLessonDialog = CreateFileDialog(this, "SaveLessonDialog", QFileDialog::AcceptSave);
+    // The extension without its dot, added when the name typed has none.
+    SaveLessonDialog->setDefaultSuffix(QLatin1String(LessonExtension + 1));
+    SaveLessonDialog->setWindowTitle(QStringLiteral(" Save lesson"));
+    SaveLessonDialog->setNameFilter(filter);
+    OpenLessonDialog = CreateFileDialog(this, "OpenLessonDialog", QFileDialog::AcceptOpen);
+    OpenLessonDialog->setWindowTitle(QStringLiteral(" Open lesson"));
+    OpenLessonDialog->setNameFilter(filter);
 }
 
 void TMain::CreateInfoPanel()
@@ -371,7 +422,7 @@ void TMain::Readpopulation1Click()
 
 bool TMain::ReadPopulationFrom(const QString& path)
 {
-    const std::string file = QFile::encodeName(path).toStdString();
+    const std::string file = FilePath(path);
     if (IsDelimitedFileName(file)) {
         return ImportDelimitedFile(file);
     }
@@ -385,6 +436,7 @@ bool TMain::ReadPopulationFrom(const QString& path)
         SimulationState.populationName = previousName;
         throw;
     }
+    populationSource_ = FileSource(file);
     return true;
 }
 
@@ -397,6 +449,9 @@ bool TMain::ImportDelimitedFile(const std::string& path)
         return false;
     }
     AdoptPopulation(std::move(population));
+    populationSource_ = FileSource(path);
+    NameColumns(populationSource_, table, ImportDialog->TickedColumns(),
+                ImportDialog->DropMissingBox->isChecked());
     return true;
 }
 
@@ -422,18 +477,14 @@ void TMain::dropEvent(QDropEvent* event)
     const QList<QUrl> urls = event->mimeData()->urls();
     if (urls.size() == 1 && urls.first().isLocalFile()) {
         event->acceptProposedAction();
-        OpenPopulation(urls.first().toLocalFile());
+        OpenFile(urls.first().toLocalFile());
     }
 }
 
 void TMain::Savepopulation1Click()
 {
-    if (SimulationState.variableCount <= 0) {
-        ShowErrorMessage(Text(InterfaceTexts.messageTexts[1]));
-        return;
-    }
-    const QString chosen = AskForFile(SavePopulationDialog, FileDialogUse::SaveFile);
-    if (!chosen.isEmpty()) {
+    if (const QString chosen = AskWhereToSave(SavePopulationDialog, SimulationState.variableCount > 0);
+        !chosen.isEmpty()) {
         SavePopulationTo(chosen);
     }
 }
@@ -443,12 +494,64 @@ void TMain::SavePopulationTo(const QString& path)
     RunCommand([path] {
         std::ostringstream text;
         WritePopulation(text);
-        const QString failure = SaveAtomically(path, QByteArray::fromStdString(std::move(text).str()));
-        if (!failure.isEmpty()) {
-            throw PopulationFileError("Cannot write \"" + QFile::encodeName(path).toStdString() +
-                                      "\": " + failure.toLocal8Bit().toStdString());
-        }
+        SaveWhole(path, std::move(text).str());
     });
+}
+
+void TMain::Savelesson1Click()
+{
+    const bool read = SimulationState.variableCount > 0 && !populationSource_.path.empty();
+    if (const QString chosen = AskWhereToSave(SaveLessonDialog, read); !chosen.isEmpty()) {
+        SaveLessonTo(chosen);
+    }
+}
+
+void TMain::SaveLessonTo(const QString& path)
+{
+    RunCommand(
+        [this, path] { SaveWhole(path, LessonFileText(FilePath(path), populationSource_, Switches())); });
+}
+
+void TMain::Openlesson1Click()
+{
+    const QString chosen = AskForFile(OpenLessonDialog, FileDialogUse::ReadLesson);
+    if (!chosen.isEmpty()) {
+        OpenLesson(chosen);
+    }
+}
+
+void TMain::OpenLesson(const QString& path)
+{
+    RunCommand([this, path] {
+        const OpenedLesson opened = OpenLessonFile(FilePath(path));
+        populationSource_ = opened.source;
+        SetSwitches(opened.lesson.switches);
+        randomStart_ = opened.lesson.seed;
+        UpdateInfo();
+    });
+}
+
+void TMain::OpenFile(const QString& path)
+{
+    if (IsLessonFileName(FilePath(path))) {
+        OpenLesson(path);
+    } else {
+        OpenPopulation(path);
+    }
+}
+
+LessonSwitches TMain::Switches() const
+{
+    return {ColourMissed1->isChecked(), MarkFull1->isChecked(), SlowMotion1->isChecked(),
+            FitScale1->isChecked()};
+}
+
+void TMain::SetSwitches(const LessonSwitches& switches)
+{
+    ColourMissed1->setChecked(switches.colourMissed);
+    MarkFull1->setChecked(switches.markFull);
+    SlowMotion1->setChecked(switches.slowMotion);
+    FitScale1->setChecked(switches.fitScale);
 }
 
 void TMain::Displayvariable1Click()
@@ -556,7 +659,8 @@ void TMain::Startsimulation1Click()
     }
     if (s.designCode == DesignStratified) {
         // The sample size may have been changed below the strata's minimum since.
-        const std::string refusal = CheckStratifiedDesign(s.auxiliaryVariable, s.sampleSize);
+        const std::string refusal =
+            CheckStratifiedDesign(StratificationOf(s.auxiliaryVariable, s.stratumClasses), s.sampleSize);
         if (!refusal.empty()) {
             ShowErrorMessage(Text(refusal));
             return;

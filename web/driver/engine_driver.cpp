@@ -65,7 +65,6 @@ struct Session {
     std::string populationFile;
     std::string populationBytes;
     std::vector<std::string> populationColumns;
-    VariableLabels labels;
     BatchOptions options;
     RunEngine engine;
     bool running = false;
@@ -185,11 +184,10 @@ std::string LabelledValues(const std::vector<StatisticsRow>& rows)
 std::string PopulationObject()
 {
     const TSimulationState& s = SimulationState;
-    const Session& session = TheSession();
     std::vector<std::string> names, codes, summary;
     for (int k = 1; k <= s.variableCount && k <= MaxVariables; ++k) {
         names.push_back(JsonString(s.variableNames[k]));
-        codes.push_back(JsonStrings(session.labels[static_cast<std::size_t>(k)]));
+        codes.push_back(JsonStrings(s.variableLabels[k]));
         const VariableSummary v = SummarizeVariable(k);
         summary.push_back(JsonObject()
                               .Add("name", JsonString(s.variableNames[k]))
@@ -321,15 +319,13 @@ void EndRun()
     session.report.reset();
 }
 
-/// After a population became the record's: its file, bytes, columns and labels.
-void PopulationAdopted(const std::string& file, const std::string& bytes, std::vector<std::string> columns,
-                       VariableLabels labels)
+/// After a population became the record's: its file, bytes and columns.
+void PopulationAdopted(const std::string& file, const std::string& bytes, std::vector<std::string> columns)
 {
     Session& session = TheSession();
     session.populationFile = file;
     session.populationBytes = bytes;
     session.populationColumns = std::move(columns);
-    session.labels = std::move(labels);
     session.options = BatchOptions();
     session.options.populationPath = file;
     EndRun();
@@ -415,8 +411,7 @@ std::string Open(const Json& request)
             .Text();
     }
     AdoptPopulation(ParsePopulationText(session.putBytes));
-    PopulationAdopted(name, session.putBytes, {},
-                      VariableLabels(static_cast<std::size_t>(SimulationState.variableCount) + 1));
+    PopulationAdopted(name, session.putBytes, {});
     return Answer().Add("kind", JsonString("population")).Add("population", PopulationObject()).Text();
 }
 
@@ -430,10 +425,9 @@ std::string Import(const Json& request)
     if (request.contains("columns")) {
         names = StringsField(request, "columns");
     }
-    VariableLabels labels = AdoptTableColumns(*session.table, names, BoolField(request, "dropMissing"));
+    AdoptTableColumns(*session.table, names, BoolField(request, "dropMissing"));
     const int dropped = static_cast<int>(session.table->rowLines.size()) - SimulationState.unitCount;
-    PopulationAdopted(session.tableName, session.tableBytes, names.value_or(std::vector<std::string>{}),
-                      std::move(labels));
+    PopulationAdopted(session.tableName, session.tableBytes, names.value_or(std::vector<std::string>{}));
     return Answer()
         .Add("kind", JsonString("population"))
         .Add("population", PopulationObject())
@@ -458,11 +452,18 @@ std::string LessonRequest(const Json& request)
     const Lesson lesson = ParseLesson(StringField(request, "text"));
     std::vector<std::string> arguments = LessonArguments(lesson, lesson.population);
     arguments.pop_back();
+    const LessonSwitches& switches = lesson.switches;
     return Answer()
         .Add("population", JsonString(lesson.population))
         .Add("columns", JsonStrings(lesson.columns))
         .Add("dropMissing", JsonBool(lesson.dropMissing))
         .Add("arguments", JsonStrings(arguments))
+        .Add("switches", JsonObject()
+                             .Add("colourMissed", JsonBool(switches.colourMissed))
+                             .Add("markFull", JsonBool(switches.markFull))
+                             .Add("slowMotion", JsonBool(switches.slowMotion))
+                             .Add("fitScale", JsonBool(switches.fitScale))
+                             .Text())
         .Text();
 }
 
@@ -693,7 +694,7 @@ std::string Describe(const Json&)
     std::ostringstream text;
     text.imbue(std::locale::classic());
     WritePopulationSummary(text);
-    WriteVariableCodes(text, TheSession().labels);
+    WriteVariableCodes(text);
     return Answer().Add("text", JsonString(text.str())).Text();
 }
 

@@ -25,7 +25,10 @@
 //     differs is refused.
 //   - next: "message" holds the refusal text when the run stopped at the bound
 //     on rejected draws, else null.
-//   - lesson: "arguments" hold the lesson's options without the population.
+//   - lesson: "arguments" hold the lesson's options without the population;
+//     "switches" holds the lesson's view switches (colourMissed, markFull,
+//     slowMotion, fitScale), of which the page applies slow motion and the
+//     fitted scale itself.
 //   - compare: "table" also has "text", the whole table as tarvek-batch prints it;
 //     "message" holds the refusal text of designs stopped at the bound, else null.
 //   - a request's own fields are checked first: a missing or mistyped field
