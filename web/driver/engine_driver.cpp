@@ -32,6 +32,7 @@
 #include "core/variable_summary.h"
 #include "engine/comparison.h"
 #include "engine/designs/sampling_design.h"
+#include "engine/fitted_scale.h"
 #include "engine/lesson.h"
 #include "engine/plot_frame.h"
 #include "engine/run_engine.h"
@@ -498,11 +499,13 @@ std::string Begin(const Json& request)
     if (request.contains("graph") && StringField(request, "graph") != kindName) {
         throw Refusal(std::string("The settings show the graph ") + kindName + "!");
     }
+    const bool fitScale = BoolField(request, "fitScale");
     Session& session = TheSession();
     EndRun();
     session.engine.StartRun();
-    session.graph = StartRunGraph(intervals ? GraphKind::Intervals : GraphKind::Histogram,
-                                  session.engine.scale(), session.engine.populationMean());
+    const GraphKind kind = intervals ? GraphKind::Intervals : GraphKind::Histogram;
+    session.graph = fitScale ? StartFittedRunGraph(session.engine, kind)
+                             : StartRunGraph(kind, session.engine.scale(), session.engine.populationMean());
     session.estimates.emplace(session.estimatesText);
     session.report.emplace(session.options);
     session.running = true;
