@@ -208,15 +208,14 @@ std::string PopulationObject()
         .Text();
 }
 
-/// The information panel's lines, in the statistics table's words.
+/// The information panel's lines, caption and value.
 std::string CaptionLines()
 {
-    const TSimulationState& s = SimulationState;
-    const auto rows = StatisticsTableRows(0);
-    std::vector<StatisticsRow> lines = {rows[0],
-                                        {"Population size", std::to_string(s.unitCount)},
-                                        {"Variables", std::to_string(s.variableCount)}};
-    lines.insert(lines.end(), rows.begin() + 1, rows.begin() + SimulationsRow + 1);
+    const auto values = InformationPanelValues();
+    std::vector<StatisticsRow> lines;
+    for (int line = 0; line < InformationPanelLines; ++line) {
+        lines.push_back({InformationPanelCaptions[line], values[line]});
+    }
     return LabelledValues(lines);
 }
 

@@ -20,7 +20,7 @@
 //     correct intervals among them), with "Simulations" reading "250 of 1000"
 //     while the run is incomplete.
 //   - configure and apply_lesson: "caption" is the information panel's lines,
-//     each {"label", "value"}, in the statistics table's words.
+//     each {"label", "value"} ("Population:", "MU284 ...").
 //   - begin: the graph follows the settings (--intervals); a "graph" that
 //     differs is refused. With "fitScale": true the run takes the scale fitted
 //     to the estimator's theory, as the desktop's "Fit the scale to the
