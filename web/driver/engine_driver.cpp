@@ -73,6 +73,8 @@ struct Session {
     std::ostringstream estimatesText;
     std::optional<EstimatesCsv> estimates;
     std::optional<JsonReport> report;
+    /// The seed the generator last started at, shown in the caption unless 0.
+    std::uint32_t randomStart = 0;
 };
 
 Session& TheSession()
@@ -216,6 +218,9 @@ std::string CaptionLines()
     for (int line = 0; line < InformationPanelLines; ++line) {
         lines.push_back({InformationPanelCaptions[line], values[line]});
     }
+    if (const std::uint32_t seed = TheSession().randomStart; seed != 0) {
+        lines.push_back({"Seed:", std::to_string(seed)});
+    }
     return LabelledValues(lines);
 }
 
@@ -341,6 +346,7 @@ void ApplyOptions(const BatchOptions& options)
     }
     if (options.seed) {
         SetRandomSeed(*options.seed);
+        TheSession().randomStart = *options.seed;
     }
     TheSession().options = options;
     EndRun();

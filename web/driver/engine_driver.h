@@ -20,7 +20,8 @@
 //     correct intervals among them), with "Simulations" reading "250 of 1000"
 //     while the run is incomplete.
 //   - configure and apply_lesson: "caption" is the information panel's lines,
-//     each {"label", "value"} ("Population:", "MU284 ...").
+//     each {"label", "value"} ("Population:", "MU284 ..."), and "Seed:" once
+//     the generator was started at a seed other than 0.
 //   - begin: the graph follows the settings (--intervals); a "graph" that
 //     differs is refused. With "fitScale": true the run takes the scale fitted
 //     to the estimator's theory, as the desktop's "Fit the scale to the
