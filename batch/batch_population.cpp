@@ -38,10 +38,14 @@ void ReadBatchPopulation(const BatchOptions& options)
         ReadPopulation();
         return;
     }
-    const DelimitedTable table = ReadDelimitedFile(path);
-    const std::vector<int> columns =
-        options.columns ? NamedColumns(table, *options.columns) : FirstUsableColumns(table);
-    AdoptPopulation(DelimitedPopulation(table, columns, options.dropMissing));
+    AdoptTableColumns(ReadDelimitedFile(path), options.columns, options.dropMissing);
+}
+
+void AdoptTableColumns(const DelimitedTable& table, const std::optional<std::vector<std::string>>& names,
+                       bool dropMissing)
+{
+    const std::vector<int> columns = names ? NamedColumns(table, *names) : FirstUsableColumns(table);
+    AdoptPopulation(DelimitedPopulation(table, columns, dropMissing));
 }
 
 void WriteVariableCodes(std::ostream& out)

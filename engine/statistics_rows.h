@@ -25,6 +25,19 @@ struct StatisticsRow {
 /// that are not available read "-".
 std::array<StatisticsRow, StatisticsRowCount> StatisticsTableRows(int samplesDrawn);
 
+inline constexpr int InformationPanelLines = 9;
+
+/// \brief The captions of the main window's information panel, line by line.
+inline constexpr std::array<const char*, InformationPanelLines> InformationPanelCaptions = {
+    "Population:",    "Population size:", "Variables:",   "Sample size:", "Target variable:",
+    "Probabilities:", "Estimator:",       "Nonresponse:", "Simulations:"};
+
+/// \brief The values the information panel shows beside its captions: the
+/// population, N, K, the sample size as the design counts it, the target, the
+/// design, the estimator ("Ratio, using NAME"), the nonresponse and the number of
+/// simulations.
+std::array<std::string, InformationPanelLines> InformationPanelValues();
+
 /// \brief The progress of a run: "250 of 1000".
 std::string SamplesDrawnText(int samplesDrawn, int simulationCount);
 

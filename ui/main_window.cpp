@@ -16,6 +16,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QUrl>
+#include <array>
 #include <exception>
 #include <optional>
 #include <sstream>
@@ -27,6 +28,7 @@
 #include "core/simulation_state.h"
 #include "core/strata.h"
 #include "engine/designs/sampling_design.h"
+#include "engine/statistics_rows.h"
 #include "plot/atomic_save.h"
 #include "ui/distribution_window.h"
 #include "ui/comparison_window.h"
@@ -50,44 +52,6 @@ namespace {
 QString Text(const std::string& text)
 {
     return QString::fromStdString(text);
-}
-
-/// A variable's name, or "-" where no variable is chosen.
-QString VariableName(int k)
-{
-    if (k < 1 || k > MaxVariables) {
-        return QStringLiteral("-");
-    }
-    return Text(SimulationState.variableNames[k]);
-}
-
-/// The sample size as the design counts it ("m of M clusters" under the cluster
-/// designs); the number n under an unknown design code.
-QString SampleSizeLine()
-{
-    const TSimulationState& s = SimulationState;
-    const SamplingDesign* design = FindDesign(s.designCode);
-    return design != nullptr ? Text(design->SampleSizeText(RecordDesignChoice(), s.sampleSize))
-                             : QString::number(s.sampleSize);
-}
-
-/// "Ratio, using NAME"; the mean per unit of the cluster designs reads "Ratio (units)".
-QString EstimatorLine()
-{
-    const TSimulationState& s = SimulationState;
-    const int index = s.estimatorCode - EstimatorDirect + 1;
-    if (index < 1 || index > 4) {
-        return QStringLiteral("-");
-    }
-    if (s.auxiliaryVariable == 0 && s.estimatorCode == EstimatorRatio &&
-        DesignOf(s.designCode).OffersUnitsAsAuxiliary()) {
-        return Text(EstimatorCaption(s.estimatorCode, s.auxiliaryVariable, s.designCode));
-    }
-    QString line = Text(InterfaceTexts.estimatorNames[index]);
-    if (s.estimatorCode != EstimatorDirect) {
-        line += Text(InterfaceTexts.usingText) + VariableName(s.auxiliaryVariable);
-    }
-    return line;
 }
 
 /// A file dialog of Qt's own kind, the same on every platform, to open an
@@ -126,14 +90,6 @@ QString AskWhereToSave(QFileDialog* dialog, bool populationRead)
 std::string FilePath(const QString& path)
 {
     return QFile::encodeName(path).toStdString();
-}
-
-QString NonresponseLine()
-{
-    if (SimulationState.nonresponseOn) {
-        return Text(InterfaceTexts.nonresponseTexts[1]) + VariableName(SimulationState.nonresponseVariable);
-    }
-    return Text(InterfaceTexts.nonresponseTexts[2]);
 }
 
 }  // namespace
@@ -386,16 +342,12 @@ bool TMain::event(QEvent* event)
 
 void TMain::UpdateInfo()
 {
-    const TSimulationState& s = SimulationState;
-    SetAutoSizedText(Label10, Text(s.populationName));
-    SetAutoSizedText(Label11, QString::number(s.unitCount));
-    SetAutoSizedText(Label12, QString::number(s.variableCount));
-    SetAutoSizedText(Label13, SampleSizeLine());
-    SetAutoSizedText(Label14, VariableName(s.targetVariable));
-    SetAutoSizedText(Label15, Text(DesignCaption(RecordDesignChoice())));
-    SetAutoSizedText(Label16, EstimatorLine());
-    SetAutoSizedText(Label17, NonresponseLine());
-    SetAutoSizedText(Label18, QString::number(s.simulationCount));
+    const auto values = InformationPanelValues();
+    const std::array<QLabel*, InformationPanelLines> labels = {Label10, Label11, Label12, Label13, Label14,
+                                                               Label15, Label16, Label17, Label18};
+    for (int line = 0; line < InformationPanelLines; ++line) {
+        SetAutoSizedText(labels[line], Text(values[line]));
+    }
     SetAutoSizedText(Label20, QString::number(randomStart_));
     Label19->setVisible(randomStart_ != 0);
     Label20->setVisible(randomStart_ != 0);
