@@ -31,7 +31,6 @@ const engine = new Engine(spawnEngineWorker());
 let population: Population | null = null;
 let graph: Graph | null = null;
 let runOpen = false;
-let running: "automatic" | "slow" | null = null;
 let stopRequested = false;
 let seedChanged = false;
 let statisticsTable: TextTable | null = null;
@@ -238,10 +237,10 @@ async function draw(count: number): Promise<boolean> {
   return !drawn.run.finished;
 }
 
-function setRunning(mode: typeof running) {
-  running = mode;
+/** Disables what must wait while a run goes on by itself. */
+function setRunning(mode: "automatic" | "slow" | null) {
   stopRequested = false;
-  for (const id of ["next", "automatic", "slow"]) byId<HTMLButtonElement>(id).disabled = mode !== null;
+  for (const id of ["next", "automatic"]) byId<HTMLButtonElement>(id).disabled = mode !== null;
   byId<HTMLButtonElement>("stop").disabled = mode === null;
   byId<HTMLFieldSetElement>("settings-fields").disabled = mode !== null;
   byId("simulation-section").setAttribute("aria-busy", String(mode !== null));
@@ -254,6 +253,7 @@ async function next() {
 }
 
 async function automatic() {
+  if (byId<HTMLInputElement>("slow").checked) return slowMotion();
   await ensureRun();
   setRunning("automatic");
   try {
@@ -324,7 +324,7 @@ function onClick(id: string, action: () => Promise<void> | void) {
   byId(id).addEventListener("click", () => guarded(async () => action()));
 }
 
-/** N, A and S as on the desktop, unless the focus is in a field that takes text. */
+/** N, A and S (Next, Automatic, Statistics) as on the desktop, unless the focus is in a field that takes text. */
 function onShortcut(event: KeyboardEvent) {
   const target = event.target as HTMLElement;
   const typing =
@@ -332,7 +332,7 @@ function onShortcut(event: KeyboardEvent) {
     target instanceof HTMLTextAreaElement ||
     (target instanceof HTMLInputElement && !["checkbox", "radio", "button", "file"].includes(target.type));
   if (typing || event.ctrlKey || event.metaKey || event.altKey) return;
-  const button = { n: "next", a: "automatic", s: "slow", escape: "stop" }[event.key.toLowerCase()];
+  const button = { n: "next", a: "automatic", s: "show-statistics", escape: "stop" }[event.key.toLowerCase()];
   if (!button) return;
   event.preventDefault();
   byId<HTMLButtonElement>(button).click();
@@ -370,7 +370,10 @@ function wire() {
   for (const radio of document.querySelectorAll('input[name="graph"]')) radio.addEventListener("change", () => guarded(configure));
   onClick("next", next);
   onClick("automatic", automatic);
-  onClick("slow", slowMotion);
+  onClick("show-statistics", async () => {
+    await showStatistics();
+    byId("statistics").focus();
+  });
   onClick("stop", () => void (stopRequested = true));
   onClick("save-png", savePng);
   onClick("save-svg", saveSvg);

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds the page (scripts/web.sh --build-only WEB_DIR) and runs browser_test.mjs
+# in headless Chromium. Exits 77 (skipped) without emscripten, Chromium or npm.
+#
+#   browser_test.sh ROOT NATIVE_BATCH WEB_DIR
+set -euo pipefail
+root=$1 native=$2 web=$3
+
+for tool in emcc npm /usr/bin/chromium; do
+    command -v "$tool" >/dev/null || { echo "$tool is not installed: skipped"; exit 77; }
+done
+"$root/scripts/web.sh" --build-only "$web" >"$web-page.log" 2>&1 || { cat "$web-page.log"; exit 1; }
+exec node "$root/tests/web/browser_test.mjs" "$root" "$native" "$web"
