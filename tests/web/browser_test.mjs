@@ -78,10 +78,10 @@ async function runEnded(page) {
 }
 
 async function chooseMu284Ratio(page) {
-  await page.getByLabel("Example population").selectOption("mu284.pop");
+  await page.locator("#example").selectOption("mu284.pop");
   await page.waitForFunction(() => document.querySelectorAll("#caption li").length > 0);
-  await page.getByLabel("Estimator").selectOption("ratio");
-  await page.getByLabel("Auxiliary variable").selectOption("2");
+  await page.locator("#estimator").selectOption("ratio");
+  await page.locator("#auxiliary").selectOption("2");
   await page.waitForFunction(() => [...document.querySelectorAll("#caption li")].some((li) => /Ratio/.test(li.textContent)));
 }
 
@@ -136,7 +136,7 @@ async function comparePicture(page, pngPath, textTop, what) {
 }
 
 async function download(page, button) {
-  const [file] = await Promise.all([page.waitForEvent("download"), page.getByRole("button", { name: button }).click()]);
+  const [file] = await Promise.all([page.waitForEvent("download"), page.getByRole("button", { name: button, exact: true }).click()]);
   return readFileSync(await file.path(), "utf8");
 }
 
@@ -195,8 +195,8 @@ async function servedPage(browser, address) {
   await comparePicture(page, histogram, 235 + 7 - 8, "the histogram");
 
   // The interval graph with missed intervals in red: a new run of the same settings.
-  await page.getByLabel("Confidence intervals").check();
-  await page.getByLabel("Missed intervals in red").check();
+  await page.locator("input[name=graph][value=intervals]").check();
+  await page.locator("#colour-missed").check();
   await page.waitForFunction(() => [...document.querySelectorAll("#caption li")].length > 0);
   await page.locator("body").press("a");
   await runEnded(page);
@@ -213,9 +213,9 @@ async function servedPage(browser, address) {
 
 /** Slow motion grows the histogram sample by sample until stopped. */
 async function slowMotion(page) {
-  await page.getByLabel("Distribution of the estimates").check();
-  await page.getByLabel("Simulations").fill("100000");
-  await page.getByLabel("Simulations").press("Tab");
+  await page.locator("input[name=graph][value=histogram]").check();
+  await page.locator("#simulations").fill("100000");
+  await page.locator("#simulations").press("Tab");
   const greenPixels = () =>
     page.evaluate(() => {
       const plot = document.getElementById("plot");
@@ -224,7 +224,7 @@ async function slowMotion(page) {
       for (let i = 0; i < data.length; i += 4) if (data[i] === 0 && data[i + 1] === 128 && data[i + 2] === 0) ++count;
       return count;
     });
-  await page.getByLabel("Slow motion").check();
+  await page.locator("#slow").check();
   await page.locator("body").press("a");
   await page.waitForFunction(() => Number(document.getElementById("progress").getAttribute("aria-valuenow")) >= 3);
   const early = await greenPixels();
@@ -238,9 +238,9 @@ async function slowMotion(page) {
     },
     early,
   );
-  await page.getByRole("button", { name: "Stop" }).click();
+  await page.getByRole("button", { name: "Stop", exact: true }).click();
   await page.waitForFunction(() => !document.getElementById("automatic").disabled);
-  await page.getByLabel("Slow motion").uncheck();
+  await page.locator("#slow").uncheck();
   const drawn = Number(await page.getAttribute("#progress", "aria-valuenow"));
   check(drawn > 3 && drawn < 100000, `slow motion drew ${drawn} samples before Stop`);
 }
@@ -251,8 +251,8 @@ async function openCsv(page) {
   await page.waitForSelector("#import:not([hidden])");
   const columns = await page.$$eval("#import-columns input", (boxes) => boxes.map((b) => b.value));
   check(columns.join(",") === "Mark,Last mark,Homework,Set,Travel", `the CSV's columns: ${columns}`);
-  await page.getByLabel("Travel").uncheck();
-  await page.getByRole("button", { name: "Import" }).click();
+  await page.locator("#import-columns input[value=Travel]").uncheck();
+  await page.getByRole("button", { name: "Import", exact: true }).click();
   await page.waitForFunction(() => /20 units, 4 variables/.test(document.getElementById("population-description").textContent));
   const targets = await page.$$eval("#target option", (options) => options.map((o) => o.textContent));
   check(targets.join("|") === "1. Mark|2. Last mark|3. Homework|4. Set", `the imported variables: ${targets}`);
@@ -266,7 +266,7 @@ async function singleFile(browser) {
   await page.goto(pathToFileURL(join(webDir, "tarvek.html")).href);
   await ready(page);
   await chooseMu284Ratio(page);
-  await page.getByRole("button", { name: "Automatic" }).click();
+  await page.getByRole("button", { name: "Automatic", exact: true }).click();
   await runEnded(page);
   compareStatistics(await pageStatistics(page), batchStatistics(batch(["-e", "ratio", "-a", "2"])), "tarvek.html");
   await context.close();
