@@ -262,7 +262,7 @@ std::string ApplyCompareSettings(const BatchOptions& options)
     return ApplySettings(options);
 }
 
-bool RunComparisons(const BatchOptions& options, std::ostream& out, std::ostream* estimates,
+bool RunComparisons(const BatchOptions& options, const ComparisonOutputs& outputs,
                     const std::function<void(const std::string&)>& report)
 {
     const std::vector<CompareVariantOption> parsed = ParseCompareVariants(*options.compareVariants);
@@ -274,17 +274,17 @@ bool RunComparisons(const BatchOptions& options, std::ostream& out, std::ostream
                                                         option.variant.auxiliaryVariable));
     }
     const bool intervals = SimulationState.confidenceIntervalMode;
-    const bool printTables = estimates != &out && !options.json;
     std::optional<JsonComparisonReport> json;
-    if (options.json) {
+    if (outputs.json != nullptr) {
         json.emplace(options);
     }
+    std::ostream* estimates = outputs.estimates;
     if (estimates != nullptr) {
         *estimates << "run,variant,sample,estimate,standard_error,lower,upper,covered,rejected\n";
     }
     for (int run = 1; run <= options.runs; ++run) {
-        if (printTables && options.runs > 1) {
-            out << "Run " << run << '\n';
+        if (outputs.tables != nullptr && options.runs > 1) {
+            *outputs.tables << "Run " << run << '\n';
         }
         const ComparisonResult result = RunComparison(
             variants, SimulationState.simulationCount, intervals, [&](const VariantSample& sample) {
@@ -292,17 +292,25 @@ bool RunComparisons(const BatchOptions& options, std::ostream& out, std::ostream
                     WriteEstimatesRow(*estimates, run, sample, intervals);
                 }
             });
-        if (printTables) {
-            WriteComparisonTable(out, parsed, result, designEffects, intervals, options.monteCarloErrors);
+        if (outputs.tables != nullptr) {
+            WriteComparisonTable(*outputs.tables, parsed, result, designEffects, intervals,
+                                 options.monteCarloErrors);
         }
         if (json) {
             json->AddRun(run, parsed, result, designEffects);
         }
+        if (outputs.observeRun) {
+            outputs.observeRun(result);
+        }
         if (!result.stoppedDesigns.empty()) {
             if (json) {
-                json->Write(out);
+                json->Write(*outputs.json);
             }
-            out.flush();
+            for (std::ostream* out : {outputs.tables, outputs.json}) {
+                if (out != nullptr) {
+                    out->flush();
+                }
+            }
             for (const int first : result.stoppedDesigns) {
                 report(parsed[first].designText + ": " + RejectionBoundMessage);
             }
@@ -310,7 +318,7 @@ bool RunComparisons(const BatchOptions& options, std::ostream& out, std::ostream
         }
     }
     if (json) {
-        json->Write(out);
+        json->Write(*outputs.json);
     }
     return true;
 }

@@ -41,9 +41,16 @@ void CheckCompareCombination(const BatchOptions& options);
 /// or "" when all is accepted.
 std::string ApplyCompareSettings(const BatchOptions& options);
 
-/// \brief The runs of --compare: a table per run on `out` (none when `estimates`
-/// is `out` itself), the CSV of every estimate on `estimates` when given. A
-/// design stopped by the bound on rejected draws is reported through `report`;
-/// then no later run follows and the result is false.
-bool RunComparisons(const BatchOptions& options, std::ostream& out, std::ostream* estimates,
+/// \brief Where the runs of --compare go; each output may be absent.
+struct ComparisonOutputs {
+    std::ostream* tables = nullptr;                             ///< a table per run
+    std::ostream* json = nullptr;                               ///< the JSON document, written at the end
+    std::ostream* estimates = nullptr;                          ///< the CSV of every estimate
+    std::function<void(const ComparisonResult&)> observeRun{};  ///< sees each run's result
+};
+
+/// \brief The runs of --compare into `outputs`. A design stopped by the bound on
+/// rejected draws is reported through `report`; then no later run follows and
+/// the result is false.
+bool RunComparisons(const BatchOptions& options, const ComparisonOutputs& outputs,
                     const std::function<void(const std::string&)>& report);

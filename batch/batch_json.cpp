@@ -24,49 +24,11 @@ namespace {
 
 constexpr const char* Null = "null";
 
-std::string JsonNumber(double value)
-{
-    if (!std::isfinite(value)) {
-        return Null;
-    }
-    return ShortestText(value);
-}
-
-std::string JsonNumberOr(double value, bool available)
-{
-    return available ? JsonNumber(value) : Null;
-}
-
-std::string JsonNumberOr(const std::optional<double>& value)
-{
-    return value ? JsonNumber(*value) : Null;
-}
-
-std::string JsonBool(bool value)
-{
-    return value ? "true" : "false";
-}
-
 /// The name of variable k as a JSON string, null when there is no such variable.
 std::string JsonVariable(int k)
 {
     return IsVariableNumber(k) ? JsonString(SimulationState.variableNames[k]) : Null;
 }
-
-/// An object on one line, its members in the order they were added.
-class JsonObject {
-public:
-    JsonObject& Add(const char* key, const std::string& value)
-    {
-        text_ += (text_.empty() ? "{" : ", ") + JsonString(key) + ": " + value;
-        return *this;
-    }
-    JsonObject& Add(const char* key, int value) { return Add(key, std::to_string(value)); }
-    std::string Text() const { return text_.empty() ? "{}" : text_ + "}"; }
-
-private:
-    std::string text_;
-};
 
 /// Length of the UTF-8 sequence that starts at `position`, or 0 when the bytes
 /// there are not one (overlong forms, surrogates and values above U+10FFFF included).
@@ -196,14 +158,6 @@ void WriteArray(std::ostream& out, const std::vector<std::string>& items)
     out << (items.empty() ? "]" : "\n  ]");
 }
 
-/// The version number alone, without the word "version" of the interface text.
-std::string VersionNumber()
-{
-    const std::string& text = SimulationState.versionText;
-    const std::size_t blank = text.rfind(' ');
-    return blank == std::string::npos ? text : text.substr(blank + 1);
-}
-
 }  // namespace
 
 std::string JsonString(const std::string& text)
@@ -230,6 +184,52 @@ std::string JsonString(const std::string& text)
         position += length;
     }
     return quoted + "\"";
+}
+
+std::string JsonNumber(double value)
+{
+    if (!std::isfinite(value)) {
+        return Null;
+    }
+    return ShortestText(value);
+}
+
+std::string JsonNumberOr(double value, bool available)
+{
+    return available ? JsonNumber(value) : Null;
+}
+
+std::string JsonNumberOr(const std::optional<double>& value)
+{
+    return value ? JsonNumber(*value) : Null;
+}
+
+std::string VersionNumber()
+{
+    const std::string& text = SimulationState.versionText;
+    const std::size_t blank = text.rfind(' ');
+    return blank == std::string::npos ? text : text.substr(blank + 1);
+}
+
+std::string JsonBool(bool value)
+{
+    return value ? "true" : "false";
+}
+
+JsonObject& JsonObject::Add(const char* key, const std::string& value)
+{
+    text_ += (text_.empty() ? "{" : ", ") + JsonString(key) + ": " + value;
+    return *this;
+}
+
+JsonObject& JsonObject::Add(const char* key, int value)
+{
+    return Add(key, std::to_string(value));
+}
+
+std::string JsonObject::Text() const
+{
+    return text_.empty() ? "{}" : text_ + "}";
 }
 
 namespace {

@@ -25,6 +25,9 @@ public:
 
     void Write(std::ostream& out) const;
 
+    /// \brief The "settings" object of the document.
+    const std::string& settings() const { return settings_; }
+
 private:
     std::string settings_;
     std::vector<std::string> runs_;
@@ -47,9 +50,31 @@ private:
     std::vector<std::string> runs_;
 };
 
+/// \brief The version number alone, without the word "version" of the interface text.
+std::string VersionNumber();
+
 /// \brief The population summary of --describe as a JSON document.
 void WriteJsonPopulationSummary(std::ostream& out);
 
 /// \brief `text` as a JSON string: quotes, backslashes and control characters
 /// escaped; a byte that is not part of valid UTF-8 becomes U+FFFD.
 std::string JsonString(const std::string& text);
+
+/// \brief A real as the shortest text that reads back to it; null when not finite.
+std::string JsonNumber(double value);
+/// \brief JsonNumber of `value`, or null when it is not available.
+std::string JsonNumberOr(double value, bool available);
+std::string JsonNumberOr(const std::optional<double>& value);
+std::string JsonBool(bool value);
+
+/// \brief An object on one line, its members in the order they were added; each
+/// value is JSON text already.
+class JsonObject {
+public:
+    JsonObject& Add(const char* key, const std::string& value);
+    JsonObject& Add(const char* key, int value);
+    std::string Text() const;
+
+private:
+    std::string text_;
+};

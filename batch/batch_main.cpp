@@ -162,9 +162,13 @@ int Compare(const BatchOptions& options)
     if (options.seed) {
         SetRandomSeed(*options.seed);
     }
+    // The CSV of the estimates on standard output takes the place of the tables.
+    ComparisonOutputs outputs;
+    outputs.tables = estimates.stream != &std::cout && !options.json ? &std::cout : nullptr;
+    outputs.json = options.json ? &std::cout : nullptr;
+    outputs.estimates = estimates.stream;
     const bool completed =
-        RunComparisons(options, std::cout, estimates.stream,
-                       [](const std::string& message) { Fail(message, ExitBoundReached); });
+        RunComparisons(options, outputs, [](const std::string& message) { Fail(message, ExitBoundReached); });
     return CloseEstimates(options, estimates, completed ? ExitSuccess : ExitBoundReached);
 }
 

@@ -54,33 +54,42 @@ std::string CorrectIntervalsValue(const RunEngine& engine, bool precise)
 
 }  // namespace
 
-void WriteStatisticsTable(std::ostream& out, const RunEngine& engine, bool monteCarloErrors)
+std::vector<StatisticsRow> StatisticsTableLines(const RunEngine& engine, bool monteCarloErrors)
 {
     const auto rows = StatisticsTableRows(engine.samplesDrawn());
+    std::vector<StatisticsRow> lines;
     for (int row = 0; row < StatisticsRowCount; ++row) {
-        if (rows[row].label.empty() && rows[row].value.empty()) {
-            out << '\n';
-        } else {
-            out << rows[row].label << '\t' << rows[row].value << '\n';
-        }
+        lines.push_back(rows[row]);
         if (row == ProbabilitiesRow && SimulationState.designCode == DesignStratified) {
-            out << "Allocation\t" << AllocationSizesText(RecordAllocationSizes()) << '\n';
+            lines.push_back({"Allocation", AllocationSizesText(RecordAllocationSizes())});
         }
         if (row == TheoreticalStdErrorRow && DesignOf(SimulationState.designCode).OffersUnitsAsAuxiliary()) {
-            out << "Design effect (theoretical)\t" << FormatFixed3OrDash(RecordDesignEffect()) << '\n';
+            lines.push_back({"Design effect (theoretical)", FormatFixed3OrDash(RecordDesignEffect())});
         }
     }
     const MonteCarloErrors errors = ComputeMonteCarloErrors(engine);
     if (monteCarloErrors) {
-        out << "Monte Carlo error of the mean\t" << FormatFixed3OrDash(errors.mean) << '\n'
-            << "Monte Carlo error of the standard error\t" << FormatFixed3OrDash(errors.standardError)
-            << '\n';
+        lines.push_back({"Monte Carlo error of the mean", FormatFixed3OrDash(errors.mean)});
+        lines.push_back(
+            {"Monte Carlo error of the standard error", FormatFixed3OrDash(errors.standardError)});
     }
     if (SimulationState.confidenceIntervalMode) {
-        out << InterfaceTexts.correctIntervalsText << '\t' << CorrectIntervalsValue(engine, monteCarloErrors)
-            << '\n';
+        lines.push_back(
+            {InterfaceTexts.correctIntervalsText, CorrectIntervalsValue(engine, monteCarloErrors)});
         if (monteCarloErrors) {
-            out << "Monte Carlo error of the percentage\t" << FormatFixed3OrDash(errors.percentage) << '\n';
+            lines.push_back({"Monte Carlo error of the percentage", FormatFixed3OrDash(errors.percentage)});
+        }
+    }
+    return lines;
+}
+
+void WriteStatisticsTable(std::ostream& out, const RunEngine& engine, bool monteCarloErrors)
+{
+    for (const StatisticsRow& line : StatisticsTableLines(engine, monteCarloErrors)) {
+        if (line.label.empty() && line.value.empty()) {
+            out << '\n';
+        } else {
+            out << line.label << '\t' << line.value << '\n';
         }
     }
 }

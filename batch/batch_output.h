@@ -5,9 +5,17 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "engine/statistics_rows.h"
 
 class RunEngine;
 struct SampleResult;
+
+/// \brief The lines of the statistics table over the samples the run has drawn:
+/// the table's rows (a spacer row with an empty label and value) and those that
+/// follow them, the label and its value each, as WriteStatisticsTable writes them.
+std::vector<StatisticsRow> StatisticsTableLines(const RunEngine& engine, bool monteCarloErrors);
 
 /// \brief The statistics table over the samples the run has drawn, one row a
 /// line ("label<TAB>value", an empty line for a spacer row), and in interval mode

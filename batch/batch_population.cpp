@@ -35,10 +35,14 @@ VariableLabels ReadBatchPopulation(const BatchOptions& options)
         ReadPopulation();
         return VariableLabels(static_cast<std::size_t>(SimulationState.variableCount) + 1);
     }
-    const DelimitedTable table = ReadDelimitedFile(path);
-    const std::vector<int> columns =
-        options.columns ? NamedColumns(table, *options.columns) : FirstUsableColumns(table);
-    AdoptPopulation(DelimitedPopulation(table, columns, options.dropMissing));
+    return AdoptTableColumns(ReadDelimitedFile(path), options.columns, options.dropMissing);
+}
+
+VariableLabels AdoptTableColumns(const DelimitedTable& table,
+                                 const std::optional<std::vector<std::string>>& names, bool dropMissing)
+{
+    const std::vector<int> columns = names ? NamedColumns(table, *names) : FirstUsableColumns(table);
+    AdoptPopulation(DelimitedPopulation(table, columns, dropMissing));
     VariableLabels labels(1);
     for (const int j : columns) {
         labels.push_back(table.columns[static_cast<std::size_t>(j)].labels);

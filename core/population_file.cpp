@@ -138,12 +138,11 @@ std::string SystemReason(int errorNumber)
     return std::strerror(errorNumber);
 }
 
-/// Sequential reading of a population file: whole lines, parts of lines and
-/// numbers separated by any character with code 32 or less. A CR directly before
-/// a line end belongs to no text; a number asked for after the end reads as 0.
-class PopulationTextReader {
+/// A population file's bytes from the file system, one at a time; a read error
+/// is reported with the system's reason.
+class FileBytes {
 public:
-    explicit PopulationTextReader(const std::string& path) : path_(path), file_(OpenRegularFile(path))
+    explicit FileBytes(const std::string& path) : path_(path), file_(OpenRegularFile(path))
     {
         if (!file_) {
             if (errno == ENOENT || path.empty()) {
@@ -151,8 +150,73 @@ public:
             }
             throw PopulationFileError("Cannot open \"" + path + "\": " + SystemReason(errno));
         }
-        SkipByteOrderMark();
     }
+
+    /// The next byte as 0..255, or EOF at the end.
+    int Get()
+    {
+        const int c = std::getc(file_.get());
+        if (c == EOF && std::ferror(file_.get())) {
+            throw PopulationFileError("Cannot read \"" + path_ + "\": " + SystemReason(errno));
+        }
+        return c;
+    }
+
+    void Unget(int c) { std::ungetc(c, file_.get()); }
+
+    /// Skips `prefix` when the file starts with it.
+    void SkipPrefix(std::string_view prefix)
+    {
+        char start[4] = {};
+        const std::size_t got = std::fread(start, 1, std::min(prefix.size(), sizeof start), file_.get());
+        if (std::string_view(start, got) != prefix) {
+            std::rewind(file_.get());
+        }
+    }
+
+private:
+    static std::FILE* OpenRegularFile(const std::string& path)
+    {
+        RefuseIfNotRegularFile(path);
+        return std::fopen(path.c_str(), "rb");
+    }
+
+    struct FileCloser {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+
+    std::string path_;
+    std::unique_ptr<std::FILE, FileCloser> file_;
+};
+
+/// A population file's bytes already in memory.
+class MemoryBytes {
+public:
+    explicit MemoryBytes(std::string_view bytes) : bytes_(bytes) {}
+
+    int Get() { return position_ < bytes_.size() ? static_cast<unsigned char>(bytes_[position_++]) : EOF; }
+
+    void Unget(int /*c*/) { --position_; }
+
+    void SkipPrefix(std::string_view prefix)
+    {
+        if (bytes_.starts_with(prefix)) {
+            position_ = prefix.size();
+        }
+    }
+
+private:
+    std::string_view bytes_;
+    std::size_t position_ = 0;
+};
+
+/// Sequential reading of a population file: whole lines, parts of lines and
+/// numbers separated by any character with code 32 or less. A CR directly before
+/// a line end belongs to no text; a number asked for after the end reads as 0.
+template <typename Bytes>
+class PopulationTextReader {
+public:
+    explicit PopulationTextReader(Bytes& bytes) : bytes_(bytes) { bytes_.SkipPrefix("\xEF\xBB\xBF"); }
 
     /// The rest of the current line, of which at most maxLength bytes are kept
     /// (`cut` tells whether the line was longer); the reader moves on to the
@@ -251,16 +315,6 @@ public:
     }
 
 private:
-    void SkipByteOrderMark()
-    {
-        constexpr std::string_view mark = "\xEF\xBB\xBF";
-        char start[3] = {};
-        const std::size_t got = std::fread(start, 1, mark.size(), file_.get());
-        if (std::string_view(start, got) != mark) {
-            std::rewind(file_.get());
-        }
-    }
-
     template <typename T>
     static T ValueOrFailure(const std::optional<T>& value)
     {
@@ -290,37 +344,18 @@ private:
             c = Get();
         }
         if (c != EOF) {
-            std::ungetc(c, file_.get());
+            bytes_.Unget(c);
         }
         return token;
     }
 
-    /// The next byte as 0..255, or EOF at the end; a read error is reported with
-    /// the system's reason.
-    int Get()
-    {
-        const int c = std::getc(file_.get());
-        if (c == EOF && std::ferror(file_.get())) {
-            throw PopulationFileError("Cannot read \"" + path_ + "\": " + SystemReason(errno));
-        }
-        return c;
-    }
+    int Get() { return bytes_.Get(); }
 
-    static std::FILE* OpenRegularFile(const std::string& path)
-    {
-        RefuseIfNotRegularFile(path);
-        return std::fopen(path.c_str(), "rb");
-    }
-
-    struct FileCloser {
-        void operator()(std::FILE* file) const { std::fclose(file); }
-    };
-
-    std::string path_;
-    std::unique_ptr<std::FILE, FileCloser> file_;
+    Bytes& bytes_;
 };
 
-void ReadContents(PopulationTextReader& reader, PopulationContents& contents)
+template <typename Bytes>
+void ReadContents(PopulationTextReader<Bytes>& reader, PopulationContents& contents)
 {
     contents.description = reader.ReadText();
     contents.unitCount = reader.ReadCount();
@@ -393,7 +428,17 @@ void RefuseIfNotRegularFile(const std::string& path)
 PopulationContents ReadPopulationFile(const std::string& path)
 {
     PopulationContents contents;
-    PopulationTextReader reader(path);
+    FileBytes bytes(path);
+    PopulationTextReader reader(bytes);
+    ReadContents(reader, contents);
+    return contents;
+}
+
+PopulationContents ParsePopulationText(std::string_view text)
+{
+    PopulationContents contents;
+    MemoryBytes bytes(text);
+    PopulationTextReader reader(bytes);
     ReadContents(reader, contents);
     return contents;
 }

@@ -48,6 +48,10 @@ void ReadPopulation();
 /// Windows-1252, a UTF-8 byte-order mark is skipped. Throws PopulationFileError.
 PopulationContents ReadPopulationFile(const std::string& path);
 
+/// \brief Reads a population file's bytes, as ReadPopulationFile reads the file.
+/// Throws PopulationFileError.
+PopulationContents ParsePopulationText(std::string_view text);
+
 /// \brief Makes `contents` the record's population and resets every setting to
 /// its default, as a successful read does.
 void AdoptPopulation(PopulationContents contents);

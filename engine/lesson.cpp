@@ -455,6 +455,11 @@ std::string PopulationFileRefusal(const Lesson& lesson, const std::string& path)
     } catch (const LessonError&) {
         return "The lesson's population " + path + " cannot be found!";
     }
+    return PopulationBytesRefusal(lesson, path, bytes);
+}
+
+std::string PopulationBytesRefusal(const Lesson& lesson, const std::string& path, std::string_view bytes)
+{
     return PopulationChecksum(bytes) == lesson.checksum
                ? ""
                : "The lesson's population " + path + " has changed since the lesson was saved!";

@@ -83,6 +83,10 @@ std::string LessonPopulationPath(const std::string& lessonPath, const Lesson& le
 /// checksum), else why the lesson is refused.
 std::string PopulationFileRefusal(const Lesson& lesson, const std::string& path);
 
+/// \brief "" when `bytes`, the file at `path`, hold the lesson's population,
+/// else why the lesson is refused.
+std::string PopulationBytesRefusal(const Lesson& lesson, const std::string& path, std::string_view bytes);
+
 /// \brief "" when the record's population has the lesson's N and K, else why
 /// the lesson is refused.
 std::string PopulationSizeRefusal(const Lesson& lesson);

@@ -1,0 +1,36 @@
+#pragma once
+// The engine of the browser page: one JSON request in, one JSON response out.
+// It keeps what one desktop session keeps (the record, the run of the current
+// settings, the last delimited table read) and answers with the texts and
+// numbers of tarvek-batch's own functions, so that the page computes nothing.
+//
+// Requests are objects with an "op"; every response has "ok", and "message"
+// when a request is refused; a refused request changes nothing. The ops:
+//   open {name}                 reads the bytes last put by the name's extension
+//   import {columns, dropMissing}
+//   configure {arguments}       tarvek-batch's options for the current population
+//   lesson {text}, apply_lesson {text}
+//   begin {graph?}, next {count}, statistics, sample
+//   compare {variants, samples, intervals, mcError}
+//   estimates_csv, run_json, describe, version
+// Where these differ from the page's first plan:
+//   - statistics: "rows" is every line of the table in order, each {"label",
+//     "value"} (a spacer row has both empty), as tarvek-batch writes them, with
+//     "Simulations" reading "250 of 1000" while the run is incomplete.
+//   - configure and apply_lesson: "caption" is the information panel's lines,
+//     each {"label", "value"}.
+//   - begin: the graph follows the settings (--intervals); a "graph" that
+//     differs is refused.
+//   - next: "message" holds the refusal text when the run stopped at the bound
+//     on rejected draws, else null.
+//   - lesson: "arguments" hold the lesson's options without the population.
+//   - compare: "table" also has "text", the whole table as tarvek-batch prints it.
+
+#include <string>
+#include <string_view>
+
+/// \brief Answers one request (a JSON object) with one JSON object on one line.
+std::string HandleRequest(std::string_view json);
+
+/// \brief Keeps a file's bytes for the next "open".
+void PutFile(std::string bytes);
