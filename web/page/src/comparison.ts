@@ -33,7 +33,9 @@ export async function showComparison(engine: Engine) {
   shown = comparison.table;
   fillTable(byId("comparison"), comparison.table);
   drawBoxes(comparison);
-  byId("error").hidden = true;
+  const error = byId("error");
+  error.textContent = comparison.message ?? "";
+  error.hidden = !comparison.message;
 }
 
 export function wireComparisonCopy() {

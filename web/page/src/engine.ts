@@ -86,15 +86,20 @@ export type Opened =
   | { kind: "population"; population: Population }
   | { kind: "table"; rows: number; columns: TableColumn[] };
 
+/** A line of a two-column text table; a spacer line has both empty. */
+export interface Labelled {
+  label: string;
+  value: string;
+}
+
 export interface Configured {
   settings: Settings;
-  caption: string[];
+  caption: Labelled[];
 }
 
 export interface Statistics {
   title: string;
-  rows: { label: string; theoretical: string; simulated: string }[];
-  lines: string[];
+  rows: Labelled[];
 }
 
 export interface Lesson {
@@ -107,7 +112,9 @@ export interface Lesson {
 export interface Comparison {
   result: { runs?: { population_mean?: number }[] } & Record<string, unknown>;
   boxes: BoxRow[];
-  table: TextTable;
+  table: TextTable & { text: string };
+  /** Why some designs stopped early, or null. */
+  message: string | null;
 }
 
 /** The engine's own refusal: its message is the program's text. */
@@ -165,7 +172,7 @@ export class Engine {
     return this.request<{ run: Run; graph: Graph }>({ op: "begin", graph });
   }
   next(count: number) {
-    return this.request<{ run: Run; graph: Graph; last: DrawnSample[] }>({ op: "next", count });
+    return this.request<{ run: Run; graph: Graph; last: DrawnSample[]; message: string | null }>({ op: "next", count });
   }
   statistics() {
     return this.request<Statistics>({ op: "statistics" });

@@ -1,7 +1,7 @@
 // The page: population, settings, the run with its graph and statistics, and
 // the comparison. Every number shown comes from the engine in the worker.
 import "./style.css";
-import { Engine, EngineError, type Graph, type Lesson, type Population, type Run, type TextTable } from "./engine";
+import { Engine, EngineError, type Graph, type Labelled, type Lesson, type Population, type Run, type TextTable } from "./engine";
 import { canvasPainter, paintGraph, PLOT_HEIGHT, PLOT_WIDTH, svgPainter } from "./plot";
 import { argumentsFromForm, formFromArguments, showRelevantFields, showVariables } from "./settings";
 import { showComparison, wireComparisonCopy } from "./comparison";
@@ -164,9 +164,8 @@ async function openFile(file: File) {
 
 // ---- Settings ----
 
-function showConfigured(caption: string[], settings: Record<string, unknown>) {
-  const list = byId("caption");
-  list.replaceChildren(...caption.map((line) => Object.assign(document.createElement("li"), { textContent: line })));
+function showConfigured(caption: Labelled[], settings: Record<string, unknown>) {
+  fillTable(byId("caption"), { columns: ["", ""], rows: caption.map((line) => [line.label, line.value]) });
   const sizes = settings["allocation_sizes"];
   const allocation = byId("allocation-table");
   allocation.hidden = !Array.isArray(sizes);
@@ -186,6 +185,12 @@ async function configure() {
   const configured = await engine.configure(argumentsFromForm(graphKind() === "intervals", seedChanged));
   seedChanged = false;
   showConfigured(configured.caption, configured.settings);
+}
+
+/** New settings end the open run at once: the next key starts a new one. */
+function reconfigure() {
+  runOpen = false;
+  guarded(configure);
 }
 
 // ---- The run ----
@@ -212,10 +217,7 @@ function showProgress(run: Run) {
 async function showStatistics() {
   const statistics = await engine.statistics();
   byId("statistics-title").textContent = statistics.title;
-  const table: TextTable = {
-    columns: ["", "Theoretical", "Simulated"],
-    rows: [...statistics.rows.map((r) => [r.label, r.theoretical, r.simulated]), ...statistics.lines.map((l) => [l, "", ""])],
-  };
+  const table: TextTable = { columns: [], rows: statistics.rows.map((r) => [r.label, r.value]) };
   fillTable(byId("statistics"), table);
   statisticsTable = table;
 }
@@ -234,6 +236,7 @@ async function draw(count: number): Promise<boolean> {
   drawGraph(drawn.graph);
   showProgress(drawn.run);
   if (drawn.run.finished) runOpen = false;
+  if (drawn.message) showError(new EngineError(drawn.message));
   return !drawn.run.finished;
 }
 
@@ -365,9 +368,9 @@ function wire() {
   settings.addEventListener("change", (event) => {
     if ((event.target as HTMLElement).id === "seed") seedChanged = true;
     showRelevantFields();
-    guarded(configure);
+    reconfigure();
   });
-  for (const radio of document.querySelectorAll('input[name="graph"]')) radio.addEventListener("change", () => guarded(configure));
+  for (const radio of document.querySelectorAll('input[name="graph"]')) radio.addEventListener("change", reconfigure);
   onClick("next", next);
   onClick("automatic", automatic);
   onClick("show-statistics", async () => {

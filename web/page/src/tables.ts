@@ -4,6 +4,7 @@ import type { TextTable } from "./engine";
 export function fillTable(table: HTMLTableElement, content: TextTable) {
   table.replaceChildren();
   const head = table.createTHead().insertRow();
+  head.hidden = content.columns.every((name) => name === "");
   for (const name of content.columns) {
     const cell = document.createElement("th");
     cell.scope = "col";
@@ -26,7 +27,8 @@ export function fillTable(table: HTMLTableElement, content: TextTable) {
 
 /** The table as the clipboard takes it: a line per row, tabs between cells. */
 export function tableText(content: TextTable): string {
-  return [content.columns, ...content.rows].map((row) => row.join("\t")).join("\n") + "\n";
+  const header = content.columns.some((name) => name !== "") ? [content.columns] : [];
+  return [...header, ...content.rows].map((row) => row.join("\t")).join("\n") + "\n";
 }
 
 export function download(blob: Blob, name: string) {
