@@ -3,7 +3,7 @@
 // font, example populations) and so opens from disk with no server.
 import { defineConfig, type Plugin } from "vite";
 import { fileURLToPath } from "node:url";
-import { dirname, resolve } from "node:path";
+import { basename, dirname, resolve } from "node:path";
 
 const here = dirname(fileURLToPath(import.meta.url));
 const root = resolve(here, "../..");
@@ -11,7 +11,12 @@ const fontDir = "/usr/share/fonts/truetype/liberation2";
 // scripts/web.sh builds the engine there and passes the folder.
 const engineDir = process.env.TARVEK_ENGINE_DIR ?? resolve(root, "build-web/build");
 
-/** Moves the bundle's script and style into the page and keeps only the page. */
+const dataUrl = (code: string) => `data:text/javascript;base64,${Buffer.from(code).toString("base64")}`;
+
+/**
+ * Moves the bundle's script and style into the page and keeps only the page;
+ * the worker's script goes into the page's script as a data URL.
+ */
 function singleFile(): Plugin {
   return {
     name: "tarvek-single-file",
@@ -20,6 +25,14 @@ function singleFile(): Plugin {
       const page = bundle["index.html"];
       if (!page || page.type !== "asset") return;
       let html = String(page.source);
+      const workers = Object.values(bundle).filter((item) => item.type === "asset" && item.fileName.endsWith(".js"));
+      for (const worker of workers) {
+        for (const item of Object.values(bundle)) {
+          const reference = `"${basename(worker.fileName)}"`;
+          if (item.type === "chunk") item.code = item.code.split(reference).join(`"${dataUrl(String(worker.source))}"`);
+        }
+        delete bundle[worker.fileName];
+      }
       for (const [name, item] of Object.entries(bundle)) {
         const tag = new RegExp(`<(script|link)[^>]*(src|href)="\\./${name.replace(/[.]/g, "\\.")}"[^>]*>(</script>)?`);
         if (item.type === "chunk") {
@@ -44,7 +57,6 @@ export default defineConfig(({ mode }) => {
       alias: [
         { find: "tarvek-engine", replacement: resolve(engineDir, "tarvek-engine.js") },
         { find: "tarvek-font", replacement: fontDir },
-        ...(single ? [{ find: "./spawn-worker", replacement: resolve(here, "src/spawn-worker-inline.ts") }] : []),
       ],
     },
     worker: { format: "es" as const },

@@ -1,4 +1,3 @@
-// The engine's worker as a file of its own beside the page.
-import EngineWorker from "./worker?worker";
-
-export const spawnEngineWorker = () => new EngineWorker();
+// The engine's worker, a module of its own (inlined as a data URL by the
+// single-file build: Chromium refuses module workers from blob URLs on file://).
+export const spawnEngineWorker = () => new Worker(new URL("./worker.ts", import.meta.url), { type: "module" });
