@@ -40,7 +40,7 @@ export NODE_PATH=${NODE_PATH:-/usr/share/nodejs}
 build_module() {
     emcmake cmake -S "$root/web" -B "$out/build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
     cmake --build "$out/build" --parallel "$(nproc)"
-    for program in tarvek-batch number_text_tests; do
+    for program in tarvek-batch number_text_tests tarvek-engine tarvek-engine-node; do
         cp "$out/build/$program.js" "$out/build/$program.wasm" "$out/"
     done
 }

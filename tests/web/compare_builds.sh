@@ -2,11 +2,12 @@
 # tarvek-batch.js (WebAssembly, in node) against the native tarvek-batch: the
 # same standard output, standard error, exit status and written files on every
 # command line below, and the number conversions' test passing in both with the
-# same digest of its texts. Exits 77 (skipped) without emscripten.
+# same digest of its texts, and the browser page's engine driver answering the
+# same requests with the same texts in both. Exits 77 (skipped) without emscripten.
 #
-#   compare_builds.sh ROOT NATIVE_BATCH NATIVE_CORE_TESTS WEB_DIR
+#   compare_builds.sh ROOT NATIVE_BATCH NATIVE_CORE_TESTS WEB_DIR NATIVE_DRIVER_SCRIPT
 set -euo pipefail
-root=$1 native=$2 core_tests=$3 web=$4
+root=$1 native=$2 core_tests=$3 web=$4 driver_script=$5
 
 command -v emcc >/dev/null || { echo "emscripten is not installed: skipped"; exit 77; }
 "$root/scripts/web.sh" --build-only "$web" >"$web.log" 2>&1 || { cat "$web.log"; exit 1; }
@@ -111,5 +112,11 @@ native_digest=$("$core_tests" --gtest_filter='NumberText.*' | grep 'digest') || 
 web_digest=$(node "$web/number_text_tests.js" | grep 'digest') || fail "WebAssembly number test"
 [[ "$native_digest" == "$web_digest" ]] || fail "number texts: $native_digest, $web_digest"
 
-echo "$((${#lines[@]} + 4)) comparisons, $failures different"
+# The engine driver's responses to a script of requests, in both builds.
+(cd "$root" && "$driver_script" tests/web/driver_requests.txt) >"$work/native/driver" || fail "native driver"
+(cd "$root" && node tests/web/driver_script.js "$web/tarvek-engine-node.js" tests/web/driver_requests.txt) \
+    >"$work/web/driver" || fail "WebAssembly driver"
+cmp -s "$work/native/driver" "$work/web/driver" || fail "engine driver's responses"
+
+echo "$((${#lines[@]} + 5)) comparisons, $failures different"
 [[ $failures -eq 0 ]]

@@ -1,9 +1,11 @@
 #include "web/driver/engine_driver.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <locale>
 #include <map>
 #include <optional>
@@ -71,7 +73,6 @@ struct Session {
     std::ostringstream estimatesText;
     std::optional<EstimatesCsv> estimates;
     std::optional<JsonReport> report;
-    std::string response;
 };
 
 Session& TheSession()
@@ -116,15 +117,19 @@ bool BoolField(const Json& request, const char* key)
 int IntField(const Json& request, const char* key, int low, int high)
 {
     const Json& value = Field(request, key);
-    const bool inRange =
-        value.is_number_unsigned()  ? value.get<std::uint64_t>() <= static_cast<std::uint64_t>(high)
-        : value.is_number_integer() ? value.get<std::int64_t>() >= low && value.get<std::int64_t>() <= high
-                                    : false;
-    if (!inRange || (value.is_number_unsigned() && low > 0 && value.get<std::uint64_t>() == 0)) {
+    std::optional<std::int64_t> whole;
+    if (value.is_number_unsigned()) {
+        if (value.get<std::uint64_t>() <= static_cast<std::uint64_t>(high)) {
+            whole = static_cast<std::int64_t>(value.get<std::uint64_t>());
+        }
+    } else if (value.is_number_integer()) {
+        whole = value.get<std::int64_t>();
+    }
+    if (!whole || *whole < low || *whole > high) {
         throw Refusal(std::string("\"") + key + "\" must be a whole number from " + std::to_string(low) +
                       " to " + std::to_string(high) + "!");
     }
-    return static_cast<int>(value.get<std::int64_t>());
+    return static_cast<int>(*whole);
 }
 
 std::vector<std::string> StringsField(const Json& request, const char* key)
@@ -624,7 +629,9 @@ std::string Compare(const Json& request)
     BatchOptions options;
     options.populationPath = TheSession().populationFile;
     options.compareVariants = StringField(request, "variants");
-    options.simulations = IntField(request, "samples", 1, MaxRunSamples);
+    // Out of range, tarvek-batch's own check refuses it.
+    options.simulations =
+        IntField(request, "samples", std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
     options.intervals = BoolField(request, "intervals");
     options.monteCarloErrors = BoolField(request, "mcError");
     options.json = true;

@@ -14,17 +14,22 @@
 //   compare {variants, samples, intervals, mcError}
 //   estimates_csv, run_json, describe, version
 // Where these differ from the page's first plan:
-//   - statistics: "rows" is every line of the table in order, each {"label",
-//     "value"} (a spacer row has both empty), as tarvek-batch writes them, with
-//     "Simulations" reading "250 of 1000" while the run is incomplete.
+//   - statistics: no "lines"; "rows" is every line of the table in order, each
+//     {"label", "value"} (a spacer row has both empty), as tarvek-batch writes
+//     them (the allocation, the design effect, the Monte Carlo errors and the
+//     correct intervals among them), with "Simulations" reading "250 of 1000"
+//     while the run is incomplete.
 //   - configure and apply_lesson: "caption" is the information panel's lines,
-//     each {"label", "value"}.
+//     each {"label", "value"}, in the statistics table's words.
 //   - begin: the graph follows the settings (--intervals); a "graph" that
 //     differs is refused.
 //   - next: "message" holds the refusal text when the run stopped at the bound
 //     on rejected draws, else null.
 //   - lesson: "arguments" hold the lesson's options without the population.
-//   - compare: "table" also has "text", the whole table as tarvek-batch prints it.
+//   - compare: "table" also has "text", the whole table as tarvek-batch prints it;
+//     "message" holds the refusal text of designs stopped at the bound, else null.
+//   - a request's own fields are checked first: a missing or mistyped field
+//     is refused with a message naming it.
 
 #include <string>
 #include <string_view>

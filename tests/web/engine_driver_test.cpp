@@ -1,0 +1,258 @@
+// The browser page's engine driver against tarvek-batch itself: the same
+// options give the same statistics, JSON, CSV and comparison texts, and a
+// refused request changes neither the population, the settings nor the
+// random sequence.
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "engine/lesson.h"
+#include "web/driver/engine_driver.h"
+
+namespace {
+
+using Json = nlohmann::json;
+
+const std::string Examples = TARVEK_EXAMPLES;
+
+std::string FileBytes(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
+/// tarvek-batch's standard output for `arguments`, run in the examples'
+/// folder so that the population's name is the one the driver opened.
+std::string Batch(const std::string& arguments)
+{
+    const std::string command = "cd '" + Examples + "' && '" TARVEK_BATCH "' " + arguments + " 2>/dev/null";
+    std::string output;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return output;
+    }
+    char buffer[4096];
+    for (std::size_t got; (got = fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+        output.append(buffer, got);
+    }
+    pclose(pipe);
+    return output;
+}
+
+Json Request(const Json& request)
+{
+    return Json::parse(HandleRequest(request.dump()));
+}
+
+/// A request that must be answered; its response.
+Json Answered(const Json& request)
+{
+    const Json response = Request(request);
+    EXPECT_TRUE(response["ok"].get<bool>()) << request.dump() << " -> " << response.dump();
+    return response;
+}
+
+void OpenExample(const std::string& name)
+{
+    PutFile(FileBytes(Examples + "/" + name));
+    Answered({{"op", "open"}, {"name", name}});
+}
+
+std::vector<std::string> Words(const std::string& text)
+{
+    std::vector<std::string> words;
+    std::string word;
+    for (const char c : text + " ") {
+        if (c != ' ') {
+            word += c;
+        } else if (!word.empty()) {
+            words.push_back(word);
+            word.clear();
+        }
+    }
+    return words;
+}
+
+std::string Hex(std::uint64_t value)
+{
+    char text[20];
+    std::snprintf(text, sizeof text, "%llx", static_cast<unsigned long long>(value));
+    return text;
+}
+
+/// The statistics rows as tarvek-batch writes its table.
+std::string TableText(const Json& statistics)
+{
+    std::string text;
+    for (const Json& row : statistics["rows"]) {
+        const std::string label = row["label"], value = row["value"];
+        text += label.empty() && value.empty() ? "\n" : label + "\t" + value + "\n";
+    }
+    return text;
+}
+
+TEST(EngineDriver, RunsAsTarvekBatchDoes)
+{
+    struct Case {
+        std::string population;
+        std::string options;
+        std::vector<int> slices;  // the samples each "next" asks for
+    };
+    const std::vector<Case> cases = {
+        {"mu284.pop", "-e ratio -a 2 --seed 7", {1000}},
+        {"mu284.pop", "-e ratio -a 2 --intervals --colour-missed --seed 0", {1, 29, 200, 5000}},
+        {"classroom.pop",
+         "-d stratified -a 4 --allocation optimal -n 12 --intervals --mc-error -s 300 --seed 9",
+         {7, 300}},
+        {"mu284.pop", "-d cluster --cluster-variable 10 --clusters 5 -e ratio -a units --seed 2", {400, 600}},
+        {"mu284.pop", "--nonresponse 2:20:80 -d pps -a 2 --seed 4", {999, 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options);
+        OpenExample(c.population);
+        Answered({{"op", "configure"}, {"arguments", Words(c.options)}});
+        Answered({{"op", "begin"}});
+        for (const int count : c.slices) {
+            Answered({{"op", "next"}, {"count", count}});
+        }
+        const std::string line = c.options + " " + c.population;
+        EXPECT_EQ(TableText(Answered({{"op", "statistics"}})), Batch(line));
+        EXPECT_EQ(Answered({{"op", "run_json"}})["text"], Batch("--json " + line));
+        EXPECT_EQ(Answered({{"op", "estimates_csv"}})["text"], Batch("--estimates - " + line));
+    }
+}
+
+TEST(EngineDriver, AppliesALessonAsTarvekBatchDoes)
+{
+    const std::string population = Examples + "/mu284.pop";
+    const std::string lesson = "population = " + population + "\npopulation-check = 284 10 " +
+                               Hex(PopulationChecksum(FileBytes(population))) +
+                               "\ntarget = 3\nsample-size = 20\ndesign = equal\nestimator = ratio\n"
+                               "auxiliary = 2\nsimulations = 500\nintervals = yes\nseed = 31\n";
+    const std::string lessonPath = testing::TempDir() + "driver.lesson";
+    std::ofstream(lessonPath) << lesson;
+
+    const Json parsed = Answered({{"op", "lesson"}, {"text", lesson}});
+    EXPECT_EQ(parsed["population"], population);
+    EXPECT_EQ(parsed["arguments"][0], "--target");
+    OpenExample("mu284.pop");
+    Answered({{"op", "apply_lesson"}, {"text", lesson}});
+    Answered({{"op", "begin"}, {"graph", "intervals"}});
+    Answered({{"op", "next"}, {"count", 500}});
+    EXPECT_EQ(TableText(Answered({{"op", "statistics"}})), Batch(lessonPath));
+}
+
+TEST(EngineDriver, ComparesAsTarvekBatchDoes)
+{
+    struct Case {
+        std::string variants;
+        int samples;
+        bool intervals;
+        bool mcError;
+    };
+    const std::vector<Case> cases = {
+        {"equal/direct,equal/ratio:2,pps:2/direct", 500, false, false},
+        {"systematic:2/direct,equal/poststrat:9", 300, true, true},
+    };
+    OpenExample("mu284.pop");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.variants);
+        const Json request = {{"op", "compare"},
+                              {"variants", c.variants},
+                              {"samples", c.samples},
+                              {"intervals", c.intervals},
+                              {"mcError", c.mcError}};
+        const std::string line = "--compare " + c.variants + " -s " + std::to_string(c.samples) +
+                                 (c.intervals ? " --intervals" : "") + (c.mcError ? " --mc-error" : "") +
+                                 " mu284.pop";
+        Answered({{"op", "configure"}, {"arguments", {"--seed", "0"}}});
+        const Json response = Answered(request);
+        EXPECT_EQ(response["result"], Json::parse(Batch("--json " + line)));
+        Answered({{"op", "configure"}, {"arguments", {"--seed", "0"}}});
+        EXPECT_EQ(Answered(request)["table"]["text"], Batch(line));
+        EXPECT_EQ(response["boxes"].size(), std::count(c.variants.begin(), c.variants.end(), ',') + 1u);
+    }
+}
+
+TEST(EngineDriver, RefusalsChangeNothing)
+{
+    const std::string NotAPopulation = "Bad\n2 1\nx\n1\nnot-a-number\n";
+    const std::string setup = "-e ratio -a 2 --intervals --seed 11";
+    // The samples a fresh run of `setup` draws after whatever came before.
+    const auto firstSamples = [&](const std::vector<Json>& before) {
+        OpenExample("mu284.pop");
+        Answered({{"op", "configure"}, {"arguments", Words(setup)}});
+        PutFile(NotAPopulation);
+        for (const Json& request : before) {
+            Request(request);
+        }
+        Answered({{"op", "begin"}});
+        return Answered({{"op", "next"}, {"count", 40}}).dump() + Answered({{"op", "describe"}}).dump();
+    };
+    struct Refused {
+        Json request;
+        std::string message;
+    };
+    const std::vector<Refused> refusals = {
+        {{{"op", "configure"}, {"arguments", {"-s", "20", "-n", "1"}}},
+         "The sample size must be from 2 to 284!"},
+        {{{"op", "configure"}, {"arguments", {"-n", "20", "-e", "ratio"}}},
+         "The design pps and the ratio, regression and post-stratification estimators need --auxiliary!"},
+        {{{"op", "configure"}, {"arguments", {"--plot", "x.png"}}}, "The option --plot cannot be used here!"},
+        {{{"op", "configure"}, {"arguments", {"mu284.pop"}}},
+         "only one population file may be given, not also 'mu284.pop'"},
+        {{{"op", "next"}, {"count", 1.5}}, "\"count\" must be a whole number from 1 to 1000000!"},
+        {{{"op", "begin"}, {"graph", "histogram"}}, "The settings show the graph intervals!"},
+        {{{"op", "compare"}, {"variants", "equal/bogus"}, {"samples", 100}},
+         "invalid variant 'equal/bogus' for --compare (expected DESIGN/ESTIMATOR, see --help)"},
+        {{{"op", "compare"}, {"variants", "equal/direct,stratified:9:proportional/direct"}, {"samples", 100}},
+         "The sample size is too small for the strata!"},
+        {{{"op", "import"}, {"columns", {"Nothing"}}}, "No CSV, TSV or TXT file has been opened!"},
+        {{{"op", "apply_lesson"}, {"text", "population = mu284.pop\npopulation-check = 284 10 1\n"}},
+         "The lesson's population mu284.pop has changed since the lesson was saved!"},
+        {{{"op", "open"}, {"name", "bad.pop"}}, "Invalid numeric input"},
+        {{{"op", "frobnicate"}}, "Unknown request \"frobnicate\"!"},
+    };
+    const std::string plain = firstSamples({});
+    for (const Refused& refused : refusals) {
+        SCOPED_TRACE(refused.request.dump());
+        PutFile(NotAPopulation);
+        const Json response = Request(refused.request);
+        EXPECT_FALSE(response["ok"].get<bool>());
+        EXPECT_EQ(response["message"], refused.message);
+        EXPECT_EQ(firstSamples({refused.request}), plain);
+    }
+}
+
+TEST(EngineDriver, ImportsTheChosenColumnsOfATable)
+{
+    OpenExample("mu284.pop");
+    const Json before = Answered({{"op", "describe"}});
+    PutFile("name,score,group\nann,3,a\nbob,,b\ncid,5,a\n");
+    const Json table = Answered({{"op", "open"}, {"name", "class.csv"}});
+    EXPECT_EQ(table["rows"], 3);
+    EXPECT_EQ(table["columns"][0]["categorical"], true);
+    EXPECT_EQ(table["columns"][1]["missing"], 1);
+    EXPECT_EQ(table["columns"][2]["labels"], 2);
+
+    const Json refused = Request({{"op", "import"}, {"columns", {"group", "score"}}});
+    EXPECT_EQ(refused["message"], "Line 3: missing value in column score!");
+    EXPECT_EQ(Answered({{"op", "describe"}}), before);
+
+    const Json imported =
+        Answered({{"op", "import"}, {"columns", {"group", "score"}}, {"dropMissing", true}});
+    EXPECT_EQ(imported["dropped"], 1);
+    EXPECT_EQ(imported["population"]["units"], 2);
+    EXPECT_EQ(imported["population"]["codes"][0], Json({"a", "b"}));
+    EXPECT_EQ(imported["population"]["summary"][1]["mean"], 4);
+}
+
+}  // namespace
