@@ -122,8 +122,10 @@ async function importTicked() {
 async function openLesson(text: string) {
   const lesson = await engine.lesson(text);
   pendingLesson = { text, ...lesson };
-  if (EXAMPLES[lesson.population]) {
-    await openExample(lesson.population);
+  // A lesson names its population as a path; an example is known by its file name.
+  const example = lesson.population.split(/[\\/]/).pop() ?? "";
+  if (EXAMPLES[example]) {
+    await openExample(example);
     await finishLesson();
   } else {
     showError(new Error(`This lesson uses ${lesson.population}: open that file now.`));
