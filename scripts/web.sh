@@ -58,6 +58,8 @@ install_page_packages() {
 
 build_page() {
     install_page_packages
+    # The assets' names carry their hashes: the last build's would stay behind.
+    rm -rf "$out/assets"
     (cd "$page" &&
         export TARVEK_ENGINE_DIR=$out/build TARVEK_PAGE_OUT=$out &&
         npx tsc --noEmit &&

@@ -11,7 +11,9 @@ const fontDir = "/usr/share/fonts/truetype/liberation2";
 // scripts/web.sh builds the engine there and passes the folder.
 const engineDir = process.env.TARVEK_ENGINE_DIR ?? resolve(root, "build-web/build");
 
-const dataUrl = (code: string) => `data:text/javascript;base64,${Buffer.from(code).toString("base64")}`;
+// Percent-encoded rather than base64: the worker is mostly the engine's
+// base64 text already, which passes through nearly unchanged.
+const dataUrl = (code: string) => `data:text/javascript;charset=utf-8,${encodeURIComponent(code)}`;
 
 /**
  * Moves the bundle's script and style into the page and keeps only the page;

@@ -243,12 +243,12 @@ async function draw(count: number): Promise<boolean> {
 }
 
 /** Disables what must wait while a run goes on by itself. */
-function setRunning(mode: "automatic" | "slow" | null) {
+function setRunning(on: boolean) {
   stopRequested = false;
-  for (const id of ["next", "automatic"]) byId<HTMLButtonElement>(id).disabled = mode !== null;
-  byId<HTMLButtonElement>("stop").disabled = mode === null;
-  byId<HTMLFieldSetElement>("settings-fields").disabled = mode !== null;
-  byId("simulation-section").setAttribute("aria-busy", String(mode !== null));
+  for (const id of ["next", "automatic"]) byId<HTMLButtonElement>(id).disabled = on;
+  byId<HTMLButtonElement>("stop").disabled = !on;
+  byId<HTMLFieldSetElement>("settings-fields").disabled = on;
+  byId("simulation-section").setAttribute("aria-busy", String(on));
 }
 
 async function next() {
@@ -257,47 +257,45 @@ async function next() {
   await showStatistics();
 }
 
-async function automatic() {
-  if (byId<HTMLInputElement>("slow").checked) return slowMotion();
-  await ensureRun();
-  setRunning("automatic");
-  try {
-    let slice = 200;
-    for (;;) {
-      const started = performance.now();
-      const more = await draw(slice);
-      if (!more || stopRequested) break;
-      const took = performance.now() - started;
-      if (took < SLICE_MS / 2) slice = Math.min(slice * 2, 100000);
-      else if (took > SLICE_MS * 2) slice = Math.max(Math.floor(slice / 2), 1);
-    }
-  } finally {
-    setRunning(null);
+/** Draws in slices sized to take about SLICE_MS each. */
+async function drawAll() {
+  let slice = 200;
+  for (;;) {
+    const started = performance.now();
+    if (!(await draw(slice)) || stopRequested) return;
+    const took = performance.now() - started;
+    if (took < SLICE_MS / 2) slice = Math.min(slice * 2, 100000);
+    else if (took > SLICE_MS * 2) slice = Math.max(Math.floor(slice / 2), 1);
   }
-  await showStatistics();
 }
 
 const nextFrame = () => new Promise<number>((resolve) => requestAnimationFrame(resolve));
 
-async function slowMotion() {
-  await ensureRun();
-  setRunning("slow");
-  try {
-    let last = await nextFrame();
-    let owed = 1;
-    for (;;) {
-      const count = Math.floor(owed);
-      owed -= count;
-      if (count > 0 && !(await draw(count))) break;
-      if (stopRequested) break;
-      const now = await nextFrame();
-      owed += ((now - last) / 1000) * SLOW_RATE;
-      last = now;
-    }
-  } finally {
-    setRunning(null);
+/** Draws SLOW_RATE samples a second, as many each frame as time has come for. */
+async function drawSlowly() {
+  let last = await nextFrame();
+  let owed = 1;
+  for (;;) {
+    const count = Math.floor(owed);
+    owed -= count;
+    if ((count > 0 && !(await draw(count))) || stopRequested) return;
+    const now = await nextFrame();
+    owed += ((now - last) / 1000) * SLOW_RATE;
+    last = now;
   }
-  await showStatistics();
+}
+
+/** The buttons are disabled at once, and enabled again only with the final statistics shown. */
+async function automatic() {
+  const slow = byId<HTMLInputElement>("slow").checked;
+  setRunning(true);
+  try {
+    await ensureRun();
+    await (slow ? drawSlowly() : drawAll());
+    await showStatistics();
+  } finally {
+    setRunning(false);
+  }
 }
 
 // ---- Saving ----
