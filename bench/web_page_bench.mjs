@@ -35,10 +35,17 @@ async function runToEnd() {
   }, undefined, { timeout: 0 });
 }
 
-/** Resident memory of Chromium's processes, in MB. */
-function chromiumMemory() {
-  const kb = execSync("ps -C chromium -o rss= | awk '{s+=$1} END {print s}'", { encoding: "utf8" });
-  return `${Math.round(Number(kb) / 1024)} MB`;
+/** Proportional set size (shared pages counted once) of this browser's child processes, in MB. */
+async function chromiumMemory() {
+  const cdp = await browser.newBrowserCDPSession();
+  const { processInfo } = await cdp.send("SystemInfo.getProcessInfo");
+  await cdp.detach();
+  const pids = processInfo.map((p) => p.id).join(" ");
+  const kb = execSync(`for p in ${pids}; do grep '^Pss:' /proc/$p/smaps_rollup; done | awk '{s+=$2} END {print s}'`, {
+    encoding: "utf8",
+    shell: "/bin/bash",
+  });
+  return `${Math.round(Number(kb) / 1024)} MB in ${processInfo.length} processes`;
 }
 
 await timed("usable page (load to engine ready)", async () => {
@@ -60,12 +67,12 @@ await timed("100,000-unit CSV: open and import", async () => {
   await page.click("#import-button");
   await page.waitForFunction(() => /100000 units/.test(document.getElementById("population-description").textContent));
 });
-console.log(`memory before a million samples: ${chromiumMemory()}`);
+console.log(`memory before a million samples: ${await chromiumMemory()}`);
 await page.fill("#simulations", "1000000");
 await page.press("#simulations", "Tab");
 await page.waitForFunction(() => [...document.querySelectorAll("#caption tr")].some((row) => /1000000/.test(row.textContent)));
 await timed("1,000,000 samples, 100,000 units, n = 10", runToEnd);
-console.log(`memory after a million samples: ${chromiumMemory()}`);
+console.log(`memory after a million samples: ${await chromiumMemory()}`);
 
 await browser.close();
 server.kill();
