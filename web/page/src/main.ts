@@ -1,7 +1,7 @@
 // The page: population, settings, the run with its graph and statistics, and
 // the comparison. Every number shown comes from the engine in the worker.
 import "./style.css";
-import { Engine, EngineError, type Graph, type Labelled, type Lesson, type Population, type Run, type TextTable } from "./engine";
+import { Engine, EngineError, type Graph, type DrawnSample, type Labelled, type Lesson, type Population, type Run, type TextTable } from "./engine";
 import { canvasPainter, paintGraph, PLOT_HEIGHT, PLOT_WIDTH, svgPainter } from "./plot";
 import { argumentsFromForm, formFromArguments, showRelevantFields, showVariables } from "./settings";
 import { showComparison, wireComparisonCopy } from "./comparison";
@@ -66,11 +66,7 @@ const graphKind = () =>
 async function adoptPopulation(adopted: Population) {
   population = adopted;
   byId("population-description").textContent = `${adopted.description}: ${adopted.units} units, ${adopted.variables} variables`;
-  const summary: TextTable = {
-    columns: ["Variable", "Mean", "Standard deviation", "Minimum", "Maximum"],
-    rows: adopted.summary.map((v) => [v.name, String(v.mean), String(v.sd), String(v.min), String(v.max)]),
-  };
-  fillTable(byId("summary"), summary);
+  byId("summary").textContent = await engine.text("describe");
   byId<HTMLFormElement>("settings").reset();
   showVariables(adopted);
   byId("import").hidden = true;
@@ -232,14 +228,14 @@ async function ensureRun() {
   showProgress(begun.run);
 }
 
-/** Draws up to `count` samples; false when the run has ended. */
-async function draw(count: number): Promise<boolean> {
+/** Draws up to `count` samples and shows them. */
+async function draw(count: number) {
   const drawn = await engine.next(count);
   drawGraph(drawn.graph);
   showProgress(drawn.run);
   if (drawn.run.finished) runOpen = false;
   if (drawn.message) showError(new EngineError(drawn.message));
-  return !drawn.run.finished;
+  return drawn;
 }
 
 /** Disables what must wait while a run goes on by itself. */
@@ -253,8 +249,15 @@ function setRunning(on: boolean) {
 
 async function next() {
   await ensureRun();
-  await draw(1);
+  const newest = (await draw(1)).last.at(-1);
+  byId("last-sample").textContent = newest ? describeSample(newest) : "";
   await showStatistics();
+}
+
+/** The sample just drawn, in words, for the live region that screen readers announce. */
+function describeSample(sample: DrawnSample): string {
+  const interval = sample.lower === null || sample.upper === null ? "" : `, interval ${sample.lower} to ${sample.upper}`;
+  return `Sample ${sample.number}: estimate ${sample.estimate}${interval}`;
 }
 
 /** Draws in slices sized to take about SLICE_MS each. */
@@ -262,7 +265,7 @@ async function drawAll() {
   let slice = 200;
   for (;;) {
     const started = performance.now();
-    if (!(await draw(slice)) || stopRequested) return;
+    if ((await draw(slice)).run.finished || stopRequested) return;
     const took = performance.now() - started;
     if (took < SLICE_MS / 2) slice = Math.min(slice * 2, 100000);
     else if (took > SLICE_MS * 2) slice = Math.max(Math.floor(slice / 2), 1);
@@ -278,7 +281,7 @@ async function drawSlowly() {
   for (;;) {
     const count = Math.floor(owed);
     owed -= count;
-    if ((count > 0 && !(await draw(count))) || stopRequested) return;
+    if ((count > 0 && (await draw(count)).run.finished) || stopRequested) return;
     const now = await nextFrame();
     owed += ((now - last) / 1000) * SLOW_RATE;
     last = now;
