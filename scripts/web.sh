@@ -72,5 +72,6 @@ build_page
 echo "Built $out/tarvek-batch.js: run it as node $out/tarvek-batch.js ARGS"
 echo "Built the page $out/index.html and the single file $out/tarvek.html"
 if $serve; then
+    echo "Serving $out on 127.0.0.1 (Ctrl+C stops) at:"
     exec node "$page/serve.mjs" "$out" "${TARVEK_WEB_PORT:-8080}"
 fi

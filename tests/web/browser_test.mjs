@@ -191,6 +191,7 @@ async function servedPage(browser, address) {
 
   await slowMotion(page);
   await openLesson(page);
+  await dropPopulation(page);
   await openCsv(page);
   await context.close();
   return outside;
@@ -254,6 +255,17 @@ async function openLesson(page) {
   await runEnded(page);
   const expected = execFileSync(nativeBatch, [lesson], { encoding: "utf8" });
   check((await pageStatistics(page)) === expected, `the lesson's statistics:\n${await pageStatistics(page)}`);
+}
+
+/** A file dropped anywhere on the page opens as one chosen in the file input. */
+async function dropPopulation(page) {
+  const text = readFileSync(join(root, "data/schools.pop"), "utf8");
+  await page.evaluate((text) => {
+    const transfer = new DataTransfer();
+    transfer.items.add(new File([text], "schools.pop"));
+    document.getElementById("guide").dispatchEvent(new DragEvent("drop", { dataTransfer: transfer, bubbles: true }));
+  }, text);
+  await page.waitForFunction(() => /^Schools: 1000 Californian schools: 1000 units/.test(document.getElementById("population-description").textContent));
 }
 
 /** A CSV through the file input, its columns chosen in the import step. */
