@@ -155,6 +155,7 @@ async function checkTabbing(page) {
 
 async function servedPage(browser, address) {
   const context = await browser.newContext({ acceptDownloads: true });
+  await context.grantPermissions(["clipboard-read", "clipboard-write"]);
   const outside = await watchRequests(context, (url) => url.hostname === "127.0.0.1" || ["data:", "blob:"].includes(url.protocol));
   context.setDefaultTimeout(WAIT_LIMIT_MS);
   const page = await context.newPage();
@@ -169,6 +170,8 @@ async function servedPage(browser, address) {
   await runEnded(page);
   const statistics = await pageStatistics(page);
   check(statistics === batch(["-e", "ratio", "-a", "2"]), `the statistics table:\n${statistics}`);
+  await page.getByRole("button", { name: "Copy statistics", exact: true }).click();
+  await page.waitForFunction(async (text) => (await navigator.clipboard.readText()) === text, statistics, { polling: 100 });
 
   const estimates = join(work, "estimates.csv");
   batch(["-e", "ratio", "-a", "2", "--estimates", estimates]);
@@ -281,6 +284,19 @@ async function openCsv(page) {
   check(targets.join("|") === "1. Mark|2. Last mark|3. Homework|4. Set", `the imported variables: ${targets}`);
 }
 
+/** The comparison of variants on the module's first samples: tarvek-batch --compare's table. */
+async function compareVariants(page) {
+  const variants = "equal/direct,equal/ratio:2,pps:2/direct";
+  await page.locator("#example").selectOption("mu284.pop");
+  await page.waitForFunction(() => document.querySelectorAll("#caption tr").length > 0);
+  await page.locator("#variants").fill(variants);
+  await page.getByRole("button", { name: "Compare", exact: true }).click();
+  await page.waitForFunction(() => document.querySelectorAll("#comparison tbody tr").length > 0);
+  const rows = await page.$$eval("#comparison tr", (rows) => rows.map((row) => [...row.cells].map((c) => c.textContent).join("\t")));
+  const expected = batch(["--compare", variants]).split("\n\n")[1].trimEnd().split("\n");
+  check(rows.join("\n") === expected.join("\n"), `the comparison table:\n${rows.join("\n")}`);
+}
+
 /** tarvek.html from disk: no server, nothing fetched, the same numbers. */
 async function singleFile(browser) {
   const context = await browser.newContext();
@@ -289,10 +305,16 @@ async function singleFile(browser) {
   const page = await context.newPage();
   await page.goto(pathToFileURL(join(webDir, "tarvek.html")).href);
   await ready(page);
+  await compareVariants(page);
+  // The comparison went on with the one random sequence; the seed field starts
+  // a sequence anew, as tarvek-batch's --seed does.
+  await page.locator("#seed").fill("5");
+  await page.locator("#seed").press("Tab");
   await chooseMu284Ratio(page);
   await page.getByRole("button", { name: "Automatic", exact: true }).click();
   await runEnded(page);
-  check((await pageStatistics(page)) === batch(["-e", "ratio", "-a", "2"]), "the statistics table of tarvek.html");
+  const statistics = await pageStatistics(page);
+  check(statistics === batch(["--seed", "5", "-e", "ratio", "-a", "2"]), `the statistics table of tarvek.html:\n${statistics}`);
   await context.close();
   return outside;
 }

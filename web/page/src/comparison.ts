@@ -1,12 +1,13 @@
 // The comparison of variants on the same samples: the engine's table and the
 // box plots of each variant's estimates.
-import type { Comparison, Engine, TextTable } from "./engine";
+import type { Comparison, Engine } from "./engine";
 import { boxPlotSize, canvasPainter, paintBoxPlots } from "./plot";
-import { fillTable, tableText } from "./tables";
+import { fillTable } from "./tables";
 
 const byId = <T extends HTMLElement>(id: string) => document.getElementById(id) as T;
 
-let shown: TextTable | null = null;
+// The table as tarvek-batch --compare prints it, for the clipboard.
+let shownText: string | null = null;
 
 function populationMean(comparison: Comparison): number {
   const runs = comparison.result.runs ?? [];
@@ -30,7 +31,7 @@ export async function showComparison(engine: Engine) {
   const intervals = byId<HTMLInputElement>("compare-intervals").checked;
   const mcError = byId<HTMLInputElement>("compare-mc").checked;
   const comparison = await engine.compare(variants, samples, intervals, mcError);
-  shown = comparison.table;
+  shownText = comparison.table.text;
   fillTable(byId("comparison"), comparison.table);
   drawBoxes(comparison);
   const error = byId("error");
@@ -40,6 +41,6 @@ export async function showComparison(engine: Engine) {
 
 export function wireComparisonCopy() {
   byId("copy-comparison").addEventListener("click", () => {
-    if (shown) void navigator.clipboard.writeText(tableText(shown));
+    if (shownText) void navigator.clipboard.writeText(shownText);
   });
 }

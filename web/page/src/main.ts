@@ -112,6 +112,7 @@ async function importTicked() {
   const names = [...byId("import-columns").querySelectorAll<HTMLInputElement>("input:checked")].map((b) => b.value);
   const imported = await engine.importColumns(names, byId<HTMLInputElement>("drop-missing").checked);
   await adoptPopulation(imported.population);
+  if (imported.dropped > 0) byId("population-description").append(`; ${imported.dropped} rows with a missing value left out`);
   await configure();
 }
 

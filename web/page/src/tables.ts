@@ -28,7 +28,9 @@ export function fillTable(table: HTMLTableElement, content: TextTable) {
 /** The table as the clipboard takes it: a line per row, tabs between cells. */
 export function tableText(content: TextTable): string {
   const header = content.columns.some((name) => name !== "") ? [content.columns] : [];
-  return [...header, ...content.rows].map((row) => row.join("\t")).join("\n") + "\n";
+  // A spacer row is an empty line, as tarvek-batch prints it.
+  const line = (row: string[]) => (row.every((cell) => cell === "") ? "" : row.join("\t"));
+  return [...header, ...content.rows].map(line).join("\n") + "\n";
 }
 
 export function download(blob: Blob, name: string) {
