@@ -50,6 +50,9 @@ BatchOptions SettingsOfChoice(const SamplingDesign& design, const DesignChoice& 
     if (design.Code() == DesignStratified) {
         settings.allocation = static_cast<AllocationCode>(choice.allocation);
     }
+    if (choice.stratumClasses != 0) {
+        settings.strataClasses = choice.stratumClasses;
+    }
     if (choice.unitsPerCluster != 0) {
         settings.unitsPerCluster = choice.unitsPerCluster;
     }
@@ -116,6 +119,7 @@ BatchOptions SettingsOf(const BatchOptions& shared, const CompareVariantOption& 
     settings.auxiliary = option.settings.auxiliary;
     settings.unitsAsAuxiliary = option.settings.unitsAsAuxiliary;
     settings.allocation = option.settings.allocation;
+    settings.strataClasses = option.settings.strataClasses;
     settings.order = option.settings.order;
     settings.clusterVariable = option.settings.clusterVariable;
     settings.clusters = option.settings.clusters;
@@ -240,9 +244,10 @@ void CheckCompareCombination(const BatchOptions& options)
         return;
     }
     if (options.design || options.estimator || options.auxiliary || options.unitsAsAuxiliary ||
-        options.allocation || options.order) {
+        options.allocation || options.strataClasses || options.order) {
         throw UsageError(
-            "--compare cannot be combined with --design, --estimator, --auxiliary, --allocation or --order");
+            "--compare cannot be combined with --design, --estimator, --auxiliary, --allocation, "
+            "--strata-classes or --order");
     }
     if (options.clusterVariable || options.clusters || options.unitsPerCluster) {
         throw UsageError(

@@ -12,6 +12,7 @@
 #include "batch/batch_output.h"
 #include "core/number_text.h"
 #include "core/simulation_state.h"
+#include "core/systematic_sampling.h"
 #include "core/theory.h"
 #include "core/variable_summary.h"
 #include "engine/designs/sampling_design.h"
@@ -89,13 +90,17 @@ std::string AllocationSizesSetting()
     return SimulationState.designCode == DesignStratified ? JsonSizes(RecordAllocationSizes()) : Null;
 }
 
-/// The variable the systematic design's list is ordered by; "" for file order.
+/// The variable the systematic design's list is ordered by; "" for file order,
+/// "random" for a list shuffled once per run.
 std::string OrderSetting()
 {
     if (SimulationState.designCode != DesignSystematic) {
         return Null;
     }
     const int order = SimulationState.systematicOrder;
+    if (order == SystematicRandomOrder) {
+        return JsonString("random");
+    }
     return order == 0 ? JsonString("") : JsonVariable(order);
 }
 
@@ -248,9 +253,12 @@ std::string SettingsObject(const BatchOptions& options, bool design)
         .Add("sample_size", s.sampleSize);
     if (design) {
         settings.Add("design", JsonString(std::string(DesignOf(s.designCode).Name())))
-            .Add("allocation", AllocationSetting())
-            .Add("allocation_sizes", AllocationSizesSetting())
-            .Add("order", OrderSetting());
+            .Add("allocation", AllocationSetting());
+        // Only strata cut into classes add the member, so that other documents stay as they were.
+        if (s.designCode == DesignStratified && s.stratumClasses != 0) {
+            settings.Add("strata_classes", s.stratumClasses);
+        }
+        settings.Add("allocation_sizes", AllocationSizesSetting()).Add("order", OrderSetting());
         AddClusterSettings(settings);
         settings.Add("estimator", JsonString(NameOf(s.estimatorCode, EstimatorNames)))
             .Add("auxiliary_variable", AuxiliarySetting());

@@ -212,13 +212,13 @@ int Simulate(const BatchOptions& options)
 
 /// --describe and --write-population: the summary and codes, the population
 /// file, or both; no simulation.
-int DescribeOrWritePopulation(const BatchOptions& options, const VariableLabels& labels)
+int DescribeOrWritePopulation(const BatchOptions& options)
 {
     if (options.describe && options.json) {
         WriteJsonPopulationSummary(std::cout);
     } else if (options.describe) {
         WritePopulationSummary(std::cout);
-        WriteVariableCodes(std::cout, labels);
+        WriteVariableCodes(std::cout);
     }
     if (!options.writePopulationPath) {
         return ExitSuccess;
@@ -237,12 +237,6 @@ int DescribeOrWritePopulation(const BatchOptions& options, const VariableLabels&
         return Fail(path + ": the file could not be written", ExitFileError);
     }
     return ExitSuccess;
-}
-
-bool IsLessonFileName(const std::string& path)
-{
-    const std::string extension = LessonExtension;
-    return path.size() > extension.size() && path.ends_with(extension);
 }
 
 /// The lesson's settings as options, then the command line's without the
@@ -294,9 +288,8 @@ int RunBatch(int argc, char** argv)
         std::cout << ProgramName << ' ' << SimulationState.versionText << '\n';
         return ExitSuccess;
     }
-    VariableLabels labels;
     try {
-        labels = ReadBatchPopulation(options);
+        ReadBatchPopulation(options);
     } catch (const PopulationFileError& error) {
         return Fail(options.populationPath + ": " + error.what(), ExitFileError);
     } catch (const UsageError& error) {
@@ -309,7 +302,7 @@ int RunBatch(int argc, char** argv)
         }
     }
     if (options.describe || options.writePopulationPath) {
-        return DescribeOrWritePopulation(options, labels);
+        return DescribeOrWritePopulation(options);
     }
     if (options.compareVariants) {
         if (const std::string refusal = ApplyCompareSettings(options); !refusal.empty()) {

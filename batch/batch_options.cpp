@@ -9,6 +9,7 @@
 #include "batch/batch_compare.h"
 #include "core/number_text.h"
 #include "core/population_file.h"
+#include "core/systematic_sampling.h"
 #include "engine/designs/sampling_design.h"
 #include "texts/option_names.h"
 
@@ -214,6 +215,16 @@ bool ParseAllocation(const std::string& text, BatchOptions& options)
     return StoreNamedCode(text, AllocationNames, options.allocation);
 }
 
+/// "random" shuffles the list once per run; a variable so named is given by number.
+bool ParseOrder(const std::string& text, BatchOptions& options)
+{
+    if (text == "random") {
+        options.order = VariableArgument{SystematicRandomOrder, {}};
+        return true;
+    }
+    return StoreVariable<&BatchOptions::order>(text, options);
+}
+
 /// "K:MIN:MAX"; K may be a name, which may itself hold colons: the last two
 /// colons separate the percentages.
 bool ParseNonresponse(const std::string& text, BatchOptions& options)
@@ -284,7 +295,7 @@ struct OptionSpec {
     bool (*apply)(const std::string& value, BatchOptions& options);
 };
 
-constexpr std::array<OptionSpec, 30> Options = {{
+constexpr std::array<OptionSpec, 31> Options = {{
     {'t', "target", "K", "target variable, 1..K or its name (default 1)",
      &StoreVariable<&BatchOptions::target>},
     {'n', "sample-size", "N", "sample size, 2..number of units (default min(10, number of units))",
@@ -302,9 +313,14 @@ constexpr std::array<OptionSpec, 30> Options = {{
     {'e', "estimator", "direct|ratio|regression|poststrat", "(default direct)", &ParseEstimator},
     {0, "allocation", "proportional|equal|optimal", "allocation of the stratified design over its strata",
      &ParseAllocation},
-    {0, "order", "K",
-     "order of the systematic design's list: by variable K, number or name (default: file order)",
-     &StoreVariable<&BatchOptions::order>},
+    {0, "strata-classes", "H",
+     "strata of the stratified design: the auxiliary variable cut by its order into H classes of equal "
+     "size, 2..10, equal values in one class (default: its values 1..H are the strata)",
+     &StoreWhole<&BatchOptions::strataClasses>},
+    {0, "order", "K|random",
+     "order of the systematic design's list: by variable K, number or name, or random, shuffled once per "
+     "run (default: file order)",
+     &ParseOrder},
     {0, "cluster-variable", "K",
      "the clusters of the cluster designs: the distinct values of variable K, number or name",
      &StoreVariable<&BatchOptions::clusterVariable>},
@@ -337,9 +353,10 @@ constexpr std::array<OptionSpec, 30> Options = {{
      &SetPlotFlag<&PlotOptions::markFullClasses>},
     {0, "compare", "VARIANTS",
      "compare variants on the same samples, separated by commas, each DESIGN/ESTIMATOR: DESIGN equal, "
-     "pps:K, stratified:K:proportional|equal|optimal, systematic, systematic:K, cluster:K:M or "
+     "pps:K, stratified:K:proportional|equal|optimal[:H], systematic, systematic:K|random, cluster:K:M or "
      "two-stage:K:M:UNITS; ESTIMATOR direct, ratio:K, regression:K or poststrat:K, ratio:units under the "
-     "cluster designs (replaces -d, -e, -a, --allocation, --order and the cluster options); the interval "
+     "cluster designs (replaces -d, -e, -a, --allocation, --strata-classes, --order and the cluster "
+     "options); the interval "
      "percentages are of the samples with an estimate",
      &StoreCompareVariants},
     {0, "describe", nullptr,

@@ -40,7 +40,8 @@ struct BatchOptions {
     bool unitsAsAuxiliary = false;  ///< -a units: x = 1, under the cluster designs only
     std::optional<EstimatorCode> estimator;
     std::optional<AllocationCode> allocation;
-    std::optional<VariableArgument> order;
+    std::optional<VariableArgument> order;  ///< number SystematicRandomOrder: --order random
+    std::optional<int> strataClasses;       ///< H of the stratified design's classes of equal size
     std::optional<VariableArgument> clusterVariable;
     std::optional<int> clusters;         ///< m
     std::optional<int> unitsPerCluster;  ///< k

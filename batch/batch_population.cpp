@@ -1,6 +1,9 @@
 #include "batch/batch_population.h"
 
+#include <algorithm>
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "batch/batch_options.h"
 #include "core/delimited_file.h"
@@ -24,7 +27,7 @@ std::vector<int> NamedColumns(const DelimitedTable& table, const std::vector<std
 
 }  // namespace
 
-VariableLabels ReadBatchPopulation(const BatchOptions& options)
+void ReadBatchPopulation(const BatchOptions& options)
 {
     const std::string& path = options.populationPath;
     if (!IsDelimitedFileName(path)) {
@@ -33,32 +36,29 @@ VariableLabels ReadBatchPopulation(const BatchOptions& options)
         }
         SimulationState.populationName = path;
         ReadPopulation();
-        return VariableLabels(static_cast<std::size_t>(SimulationState.variableCount) + 1);
+        return;
     }
-    return AdoptTableColumns(ReadDelimitedFile(path), options.columns, options.dropMissing);
+    AdoptTableColumns(ReadDelimitedFile(path), options.columns, options.dropMissing);
 }
 
-VariableLabels AdoptTableColumns(const DelimitedTable& table,
-                                 const std::optional<std::vector<std::string>>& names, bool dropMissing)
+void AdoptTableColumns(const DelimitedTable& table, const std::optional<std::vector<std::string>>& names,
+                       bool dropMissing)
 {
     const std::vector<int> columns = names ? NamedColumns(table, *names) : FirstUsableColumns(table);
     AdoptPopulation(DelimitedPopulation(table, columns, dropMissing));
-    VariableLabels labels(1);
-    for (const int j : columns) {
-        labels.push_back(table.columns[static_cast<std::size_t>(j)].labels);
-    }
-    return labels;
 }
 
-void WriteVariableCodes(std::ostream& out, const VariableLabels& labels)
+void WriteVariableCodes(std::ostream& out)
 {
-    for (std::size_t k = 1; k < labels.size(); ++k) {
-        if (labels[k].empty()) {
+    const int variables = std::clamp(SimulationState.variableCount, 0, MaxVariables);
+    for (int k = 1; k <= variables; ++k) {
+        const std::vector<std::string>& labels = SimulationState.variableLabels[k];
+        if (labels.empty()) {
             continue;
         }
         out << "Codes of " << SimulationState.variableNames[k] << ':';
-        for (std::size_t code = 1; code <= labels[k].size(); ++code) {
-            out << (code > 1 ? ", " : " ") << code << ' ' << labels[k][code - 1];
+        for (std::size_t code = 1; code <= labels.size(); ++code) {
+            out << (code > 1 ? ", " : " ") << code << ' ' << labels[code - 1];
         }
         out << '\n';
     }

@@ -11,19 +11,17 @@
 struct BatchOptions;
 struct DelimitedTable;
 
-/// \brief Labels of each variable 1..K (index 0 unused), empty for a numeric one.
-using VariableLabels = std::vector<std::vector<std::string>>;
-
-/// \brief Reads the population the options name into the record. Throws
-/// PopulationFileError for a file that cannot be read and UsageError for a
-/// --columns that does not fit the file.
-VariableLabels ReadBatchPopulation(const BatchOptions& options);
+/// \brief Reads the population the options name into the record, with the
+/// labels of its categorical variables. Throws PopulationFileError for a file
+/// that cannot be read and UsageError for a --columns that does not fit the file.
+void ReadBatchPopulation(const BatchOptions& options);
 
 /// \brief Makes the columns `names` gives of a delimited file (its first usable
 /// columns without names) the record's population, rows with a missing value
 /// left out with `dropMissing`. Throws as ReadBatchPopulation.
-VariableLabels AdoptTableColumns(const DelimitedTable& table,
-                                 const std::optional<std::vector<std::string>>& names, bool dropMissing);
+void AdoptTableColumns(const DelimitedTable& table, const std::optional<std::vector<std::string>>& names,
+                       bool dropMissing);
 
-/// \brief One line a categorical variable: "Codes of NAME: 1 LABEL, 2 LABEL, ...".
-void WriteVariableCodes(std::ostream& out, const VariableLabels& labels);
+/// \brief One line a categorical variable of the record: "Codes of NAME: 1 LABEL,
+/// 2 LABEL, ...".
+void WriteVariableCodes(std::ostream& out);

@@ -4,6 +4,7 @@
 #include "core/number_format.h"
 #include "core/simulation_state.h"
 #include "core/strata.h"
+#include "core/systematic_sampling.h"
 #include "engine/designs/sampling_design.h"
 #include "engine/run_engine.h"
 #include "texts/interface_text_table.h"
@@ -19,6 +20,8 @@ constexpr const char* StratifiedNeedsAllocationMessage = "The design stratified 
 constexpr const char* AllocationWithoutStratifiedMessage =
     "The option --allocation needs the design stratified!";
 constexpr const char* OrderWithoutSystematicMessage = "The option --order needs the design systematic!";
+constexpr const char* StrataClassesWithoutStratifiedMessage =
+    "The option --strata-classes needs the design stratified!";
 constexpr const char* ClusterNeedsVariableMessage = "The cluster designs need --cluster-variable!";
 constexpr const char* ClusterNeedsCountMessage = "The cluster designs need --clusters!";
 constexpr const char* TwoStageNeedsUnitsMessage = "The design two-stage needs --units-per-cluster!";
@@ -127,6 +130,9 @@ std::string CheckDesignOptions(const BatchOptions& options)
     if (options.allocation && !stratified) {
         return AllocationWithoutStratifiedMessage;
     }
+    if (options.strataClasses && !stratified) {
+        return StrataClassesWithoutStratifiedMessage;
+    }
     if (options.order && options.design != DesignSystematic) {
         return OrderWithoutSystematicMessage;
     }
@@ -169,9 +175,14 @@ std::string ChoiceOfOptions(const BatchOptions& options, const SamplingDesign& d
     if (options.allocation) {
         choice.allocation = *options.allocation;
     }
+    if (design.Code() == DesignStratified) {
+        choice.stratumClasses = options.strataClasses.value_or(0);
+    }
     if (design.Code() == DesignSystematic) {
         choice.variable = 0;
-        if (options.order) {
+        if (options.order && options.order->number == SystematicRandomOrder) {
+            choice.variable = SystematicRandomOrder;
+        } else if (options.order) {
             return NumberOfVariable(*options.order, "--order", "order variable", choice.variable);
         }
     }

@@ -717,7 +717,9 @@ PopulationContents DelimitedPopulation(const DelimitedTable& table, const std::v
     contents.description = table.description;
     contents.variableCount = static_cast<int>(columns.size());
     for (std::size_t k = 0; k < columns.size(); ++k) {
-        contents.variableNames[k + 1] = table.columns[static_cast<std::size_t>(columns[k])].name;
+        const DelimitedColumn& column = table.columns[static_cast<std::size_t>(columns[k])];
+        contents.variableNames[k + 1] = column.name;
+        contents.variableLabels[k + 1] = column.labels;
     }
     int unit = 0;
     for (std::size_t row = 0; row < table.rowLines.size(); ++row) {

@@ -64,6 +64,7 @@ int RowsWithMissingValue(const DelimitedTable& table, const std::vector<int>& co
 /// \brief The population of the chosen columns (0-based indexes, in the order
 /// given), one unit a kept row in file order. A row with a missing value in a
 /// chosen column is left out with `dropMissing`, otherwise it is an error
-/// naming its line and column. Throws PopulationFileError.
+/// naming its line and column. A categorical column keeps its labels as the
+/// variable's. Throws PopulationFileError.
 PopulationContents DelimitedPopulation(const DelimitedTable& table, const std::vector<int>& columns,
                                        bool dropMissing);

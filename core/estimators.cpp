@@ -170,8 +170,8 @@ SampleEstimate RegressionOn(const SampleData& data, const EstimatorInputs& input
 SampleEstimate DirectStratifiedOn(const SampleData& data, const EstimatorInputs& inputs,
                                   bool withStandardError)
 {
-    const MeanEstimate mean = EstimateStratifiedMean(data.Positions(), inputs.strata,
-                                                     inputs.auxiliaryVariable, inputs.targetVariable);
+    const MeanEstimate mean =
+        EstimateStratifiedMean(data.Positions(), inputs.strata, inputs.stratification, inputs.targetVariable);
     SampleEstimate result;
     result.valid = mean.valid;
     result.estimate = mean.estimate;
@@ -305,7 +305,8 @@ EstimatorInputs PrepareEstimatorInputs(std::int32_t estimator, const DesignParam
     inputs.allocation = design.allocation;
     inputs.systematicOrder = design.systematicOrder;
     if (design.design == DesignStratified) {
-        inputs.strata = FormStrata(auxiliaryVariable).strata;
+        inputs.stratification = StratificationOf(auxiliaryVariable, design.stratumClasses);
+        inputs.strata = FormStrata(inputs.stratification).strata;
     }
     inputs.targetVariable = targetVariable;
     inputs.auxiliaryVariable = auxiliaryVariable;
@@ -333,6 +334,7 @@ EstimatorInputs RecordEstimatorInputs()
     inputs.strata.count = StratumCount();
     inputs.strata.sizes = s.stratumSizes;
     inputs.strata.units = PopulationSize();
+    inputs.stratification = RecordStratification();
     inputs.allocation = s.allocationCode;
     inputs.systematicOrder = s.systematicOrder;
     return inputs;

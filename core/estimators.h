@@ -28,6 +28,7 @@ struct EstimatorInputs {
     StratumWeights stratumWeights{};
     int stratumCount = 0;         ///< post-stratification: H
     Strata strata;                ///< the stratified design's strata
+    Stratification stratification;  ///< how its units fall into them
     std::int32_t allocation = 0;  ///< the stratified design's AllocationCode
     int systematicOrder = 0;      ///< the systematic design's order variable, 0 file order
 };
@@ -52,6 +53,7 @@ struct DesignParameters {
     std::int32_t design = DesignEqualProbabilities;
     std::int32_t allocation = 0;  ///< the stratified design's AllocationCode
     int systematicOrder = 0;      ///< the systematic design's order variable, 0 file order
+    int stratumClasses = 0;       ///< the stratified design's classes of equal size, 0 none
 };
 
 /// \brief The inputs of `estimator` under `design` for the population read, with

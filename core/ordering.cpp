@@ -27,11 +27,16 @@ void PrepareStratumWeights()
     SimulationState.stratumCount = strata.count;
 }
 
-/// The strata of the stratified design: N_h beside the weights.
+/// The strata of the stratified design: H and N_h, and the bounds of its
+/// classes, which the values' post-strata do not give.
 void PrepareStratumSizes()
 {
-    const StrataCheck check = FormStrata(SimulationState.auxiliaryVariable);
-    SimulationState.stratumSizes = check.strata.sizes;
+    TSimulationState& s = SimulationState;
+    const Stratification stratification = StratificationOf(s.auxiliaryVariable, s.stratumClasses);
+    const Strata strata = FormStrata(stratification).strata;
+    s.stratumCount = strata.count;
+    s.stratumSizes = strata.sizes;
+    s.stratumClassBounds = stratification.upper;
 }
 
 }  // namespace

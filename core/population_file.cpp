@@ -398,6 +398,7 @@ void ApplyDefaults(TSimulationState& state)
         ApplyTargetVariable(state, 1);
     }
     state.auxiliaryVariable = 0;
+    state.stratumClasses = 0;
     state.clusterVariable = 0;
     state.clusterCount = 2;
     state.unitsPerCluster = 2;
@@ -463,6 +464,7 @@ void AdoptPopulation(PopulationContents contents)
     state.unitCount = contents.unitCount;
     state.variableCount = contents.variableCount;
     state.variableNames = std::move(contents.variableNames);
+    state.variableLabels = std::move(contents.variableLabels);
     state.populationData = std::move(contents.rows);
     ApplyDefaults(state);
 }

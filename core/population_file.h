@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/simulation_state.h"
 
@@ -27,6 +28,7 @@ struct PopulationContents {
     std::int32_t unitCount = 0;
     std::int32_t variableCount = 0;
     std::array<std::string, MaxVariables + 1> variableNames{};
+    std::array<std::vector<std::string>, MaxVariables + 1> variableLabels{};  ///< as the record's
     PopulationMatrix rows;
 };
 

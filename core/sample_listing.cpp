@@ -20,7 +20,9 @@ bool ClusterDesignInForce()
 std::function<int(int)> GroupOfUnit()
 {
     if (SimulationState.designCode == DesignStratified) {
-        return [](int unit) { return StratumOfValue(AuxiliaryValue(unit)); };
+        const Stratification stratification =
+            StratificationOf(SimulationState.auxiliaryVariable, SimulationState.stratumClasses);
+        return [stratification](int unit) { return stratification.StratumOfUnit(unit); };
     }
     if (!ClusterDesignInForce()) {
         return [](int) { return 0; };

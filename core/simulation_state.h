@@ -99,6 +99,9 @@ struct TSimulationState {
     std::string populationName;
     PopulationMatrix populationData{};  ///< [unit 1..N][variable 1..10]
     std::array<std::string, MaxVariables + 1> variableNames{};
+    /// [variable 1..10]: the labels of a text column's codes 1, 2, ... (label of
+    /// code c at index c - 1); empty for a numeric variable and for a .pop file.
+    std::array<std::vector<std::string>, MaxVariables + 1> variableLabels{};
     /// [sample 1..]: room for MaxSamples from the start; a longer run of the batch
     /// simulator grows it to its number of samples.
     std::vector<double> estimates = std::vector<double>(MaxSamples + 1);
@@ -154,8 +157,14 @@ struct TSimulationState {
     // The stratified and the systematic design.
     std::int32_t allocationCode = 0;   ///< an AllocationCode, under design 12
     std::int32_t systematicOrder = 0;  ///< under design 13: 0 file order, else the variable sorted by
+    /// Under design 12: 0 when auxiliaryVariable's codes are the strata, else H of
+    /// its classes of equal size.
+    std::int32_t stratumClasses = 0;
     /// N_h of the strata of design 12, prepared with stratumWeights when a run starts.
     std::array<std::int32_t, MaxStrata + 1> stratumSizes{};
+    /// The largest value of each class when stratumClasses is not 0, prepared with
+    /// stratumSizes.
+    std::array<double, MaxStrata + 1> stratumClassBounds{};
 
     // The cluster designs 14 and 15: their sample's size varies from draw to draw.
     std::int32_t clusterVariable = 0;

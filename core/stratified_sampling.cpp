@@ -29,7 +29,8 @@ std::size_t UnitsToDraw(const StratifiedFrame& frame, const StratumCounts& sampl
 
 }  // namespace
 
-StratifiedAllocation AllocateStratifiedSample(int stratifier, int target, int n, AllocationCode allocation)
+StratifiedAllocation AllocateStratifiedSample(const Stratification& stratifier, int target, int n,
+                                              AllocationCode allocation)
 {
     StratifiedAllocation result;
     result.check = FormStrata(stratifier);
@@ -46,7 +47,7 @@ StratifiedAllocation AllocateStratifiedSample(int stratifier, int target, int n,
     return result;
 }
 
-StratifiedFrame BuildStratifiedFrame(const Strata& strata, int stratifier)
+StratifiedFrame BuildStratifiedFrame(const Strata& strata, const Stratification& stratifier)
 {
     StratifiedFrame frame;
     frame.strata = strata;
@@ -58,9 +59,9 @@ StratifiedFrame BuildStratifiedFrame(const Strata& strata, int stratifier)
         total += strata.sizes[h];
     }
     frame.units.assign(total, 0);
-    const int column = VariableColumn(stratifier);
+    const int column = VariableColumn(stratifier.variable);
     for (int i = 1; i <= strata.units; ++i) {
-        const int h = StratumOfValue(UnitValue(i, column));
+        const int h = stratifier.StratumOf(UnitValue(i, column));
         if (h >= 1 && h <= strata.count && next[h] < total) {
             frame.units[next[h]++] = i;
         }
@@ -68,7 +69,8 @@ StratifiedFrame BuildStratifiedFrame(const Strata& strata, int stratifier)
     return frame;
 }
 
-StratifiedPlan PrepareStratifiedPlan(int stratifier, int target, int n, AllocationCode allocation)
+StratifiedPlan PrepareStratifiedPlan(const Stratification& stratifier, int target, int n,
+                                     AllocationCode allocation)
 {
     const StratifiedAllocation allocated = AllocateStratifiedSample(stratifier, target, n, allocation);
     StratifiedPlan plan;
@@ -82,8 +84,8 @@ StratifiedPlan PrepareStratifiedPlan(int stratifier, int target, int n, Allocati
 StratifiedPlan PrepareStratifiedPlan()
 {
     const TSimulationState& s = SimulationState;
-    return PrepareStratifiedPlan(s.auxiliaryVariable, s.targetVariable, s.sampleSize,
-                                 static_cast<AllocationCode>(s.allocationCode));
+    return PrepareStratifiedPlan(StratificationOf(s.auxiliaryVariable, s.stratumClasses), s.targetVariable,
+                                 s.sampleSize, static_cast<AllocationCode>(s.allocationCode));
 }
 
 int DrawStratifiedSample(const StratifiedFrame& frame, const StratumCounts& sampleSizes,
@@ -121,9 +123,9 @@ void DrawSampleStratified(const StratifiedPlan& plan)
 }
 
 MeanEstimate EstimateStratifiedMean(std::span<const std::int32_t> sample, const Strata& strata,
-                                    int stratifier, int target)
+                                    const Stratification& stratifier, int target)
 {
-    const int stratumColumn = VariableColumn(stratifier);
+    const int stratumColumn = VariableColumn(stratifier.variable);
     const int targetColumn = VariableColumn(target);
     // The stratum values are fetched in a pass of their own: in a large population
     // the units' rows are mostly out of the cache, and this short loop has many of
@@ -145,7 +147,7 @@ MeanEstimate EstimateStratifiedMean(std::span<const std::int32_t> sample, const 
         if (unit < 1 || unit > strata.units) {
             continue;
         }
-        const int h = StratumOfValue(stratumValues[k]);
+        const int h = stratifier.StratumOf(stratumValues[k]);
         if (h < 1 || h > strata.count) {
             continue;
         }

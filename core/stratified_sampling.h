@@ -18,7 +18,8 @@ struct StratifiedAllocation {
     StratumValues variances{};
     std::optional<StratumCounts> sampleSizes;
 };
-StratifiedAllocation AllocateStratifiedSample(int stratifier, int target, int n, AllocationCode allocation);
+StratifiedAllocation AllocateStratifiedSample(const Stratification& stratifier, int target, int n,
+                                              AllocationCode allocation);
 
 /// \brief The units of strata 1..H, stratum after stratum, in unit order within
 /// each; stratum h's units start at units[first[h]].
@@ -28,7 +29,7 @@ struct StratifiedFrame {
     StratumCounts first{};
 };
 /// \brief The frame of a variable that forms strata (units outside them are left out).
-StratifiedFrame BuildStratifiedFrame(const Strata& strata, int stratifier);
+StratifiedFrame BuildStratifiedFrame(const Strata& strata, const Stratification& stratifier);
 
 /// \brief Everything a run of design 12 draws with: nothing to draw (all n_h 0)
 /// when the settings allow no allocation.
@@ -38,9 +39,10 @@ struct StratifiedPlan {
 };
 /// \brief The plan of strata by `stratifier`, the variances of `target` in them
 /// and the allocation of n.
-StratifiedPlan PrepareStratifiedPlan(int stratifier, int target, int n, AllocationCode allocation);
-/// \brief The plan of the settings in force: auxiliaryVariable, targetVariable,
-/// sampleSize and allocationCode.
+StratifiedPlan PrepareStratifiedPlan(const Stratification& stratifier, int target, int n,
+                                     AllocationCode allocation);
+/// \brief The plan of the settings in force: auxiliaryVariable with
+/// stratumClasses, targetVariable, sampleSize and allocationCode.
 StratifiedPlan PrepareStratifiedPlan();
 
 /// \brief For h = 1..H, the partial shuffle of stratum h's units draws n_h of them
@@ -67,7 +69,7 @@ struct MeanEstimate {
 /// respondent. SE = sqrt(sum_h W_h^2 (1/r_h - 1/N_h) s2_h), s2_h = (Q_h - T_h^2/r_h)
 /// / (r_h - 1), a stratum with r_h = N_h = 1 adding 0; -1 when some r_h = 1 < N_h.
 MeanEstimate EstimateStratifiedMean(std::span<const std::int32_t> sample, const Strata& strata,
-                                    int stratifier, int target);
+                                    const Stratification& stratifier, int target);
 
 /// \brief sqrt(sum_h W_h^2 (1/n_h - 1/N_h) S2_h); nothing when undefined.
 std::optional<double> StratifiedStandardError(const Strata& strata, const StratumCounts& sampleSizes,

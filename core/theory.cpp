@@ -176,7 +176,7 @@ TheoreticalProperties DirectStratifiedTheory(const TheoryData& data)
 {
     const EstimatorInputs& inputs = data.inputs();
     const StratifiedAllocation allocation = AllocateStratifiedSample(
-        inputs.auxiliaryVariable, inputs.targetVariable, static_cast<int>(data.SampleSize()),
+        inputs.stratification, inputs.targetVariable, static_cast<int>(data.SampleSize()),
         static_cast<AllocationCode>(inputs.allocation));
     std::optional<double> stdError;
     if (allocation.sampleSizes) {

@@ -132,7 +132,8 @@ std::vector<int> AllocationOfDesign(const DesignChoice& design)
     if (design.design != DesignStratified) {
         return {};
     }
-    return StratifiedAllocationSizes(design.variable, static_cast<AllocationCode>(design.allocation));
+    return StratifiedAllocationSizes(StratificationOf(design.variable, design.stratumClasses),
+                                     static_cast<AllocationCode>(design.allocation));
 }
 
 std::string VariantText(const ComparisonVariant& variant)

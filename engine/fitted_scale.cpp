@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "engine/designs/sampling_design.h"
 #include "engine/plot_frame.h"
 
 double ExpectedTallestClass(int simulationCount)
@@ -31,4 +32,21 @@ FittedScale FitScaleToEstimator(const TheoreticalProperties& theory, const Value
         }
     }
     return fitted;
+}
+
+RunGraph StartFittedRunGraph(RunEngine& engine, GraphKind kind)
+{
+    // After StartRun: the theory of the stratified design reads the strata it prepared.
+    ComputeDesignTheory();
+    const TSimulationState& s = SimulationState;
+    const TheoreticalProperties theory{s.theoreticalMean, s.theoreticalMeanAvailable, s.theoreticalStdError,
+                                       s.theoreticalStdErrorAvailable};
+    const FittedScale fitted = FitScaleToEstimator(theory, {s.targetMinimum, s.targetMaximum},
+                                                   engine.simulationCount(), s.verticalCompression);
+    engine.UseScale(fitted.scale);
+    RunGraph graph = StartRunGraph(kind, fitted.scale, engine.populationMean());
+    if (kind == GraphKind::Histogram) {
+        graph.barUnit = BarUnit(graph.frame.stepHeight, fitted.verticalCompression);
+    }
+    return graph;
 }

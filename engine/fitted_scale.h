@@ -7,6 +7,7 @@
 
 #include "core/simulation_state.h"
 #include "core/theory.h"
+#include "engine/plot_frame.h"
 #include "engine/run_engine.h"
 
 /// Half the fitted scale, in theoretical standard errors.
@@ -28,3 +29,8 @@ double ExpectedTallestClass(int simulationCount);
 /// range `population` and `compression` unchanged.
 FittedScale FitScaleToEstimator(const TheoreticalProperties& theory, const ValueRange& population,
                                 int simulationCount, std::int32_t compression);
+
+/// \brief The empty graph of the run `engine` has just started, on the scale
+/// fitted to the theory of the record's estimator: the engine classes the run's
+/// samples under that scale, and a histogram's bars take the fitted compression.
+RunGraph StartFittedRunGraph(RunEngine& engine, GraphKind kind);

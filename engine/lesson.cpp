@@ -160,6 +160,9 @@ bool ReadValue(std::string_view key, std::string_view value, Lesson& lesson)
         lesson.design.allocation = code.value_or(AllocationProportional);
         return code.has_value();
     }
+    if (key == "strata-classes") {
+        return ReadNumber(value, lesson.design.stratumClasses);
+    }
     if (key == "order" || key == "cluster-variable") {
         return ReadNumber(value, lesson.design.variable);
     }
@@ -197,6 +200,12 @@ bool ReadValue(std::string_view key, std::string_view value, Lesson& lesson)
     }
     if (key == "mark-full") {
         return ReadYesNo(value, lesson.switches.markFull);
+    }
+    if (key == "slow-motion") {
+        return ReadYesNo(value, lesson.switches.slowMotion);
+    }
+    if (key == "fit-scale") {
+        return ReadYesNo(value, lesson.switches.fitScale);
     }
     if (key == "seed") {
         return ReadNumber(value, lesson.seed);
@@ -302,6 +311,12 @@ int Percent(double fraction)
 
 }  // namespace
 
+bool IsLessonFileName(std::string_view path)
+{
+    const std::string_view extension = LessonExtension;
+    return path.size() > extension.size() && path.ends_with(extension);
+}
+
 std::uint64_t PopulationChecksum(std::string_view bytes)
 {
     std::uint64_t hash = 14695981039346656037ULL;
@@ -357,6 +372,9 @@ std::string LessonText(const Lesson& lesson)
     if (design.Code() == DesignStratified) {
         line("allocation", NameOf(lesson.design.allocation, AllocationNames));
     }
+    if (lesson.design.stratumClasses != 0) {
+        line("strata-classes", std::to_string(lesson.design.stratumClasses));
+    }
     if (design.Code() == DesignSystematic) {
         line("order", std::to_string(lesson.design.variable));
     }
@@ -376,6 +394,8 @@ std::string LessonText(const Lesson& lesson)
     line("compression", std::to_string(lesson.compression));
     line("colour-missed", YesNo(lesson.switches.colourMissed));
     line("mark-full", YesNo(lesson.switches.markFull));
+    line("slow-motion", YesNo(lesson.switches.slowMotion));
+    line("fit-scale", YesNo(lesson.switches.fitScale));
     line("seed", std::to_string(lesson.seed));
     return text.str();
 }
@@ -501,6 +521,9 @@ std::vector<std::string> LessonArguments(const Lesson& lesson, const std::string
     }
     if (design.Code() == DesignStratified) {
         add("--allocation", NameOf(lesson.design.allocation, AllocationNames));
+    }
+    if (lesson.design.stratumClasses != 0) {
+        add("--strata-classes", std::to_string(lesson.design.stratumClasses));
     }
     if (design.Code() == DesignSystematic && lesson.design.variable != 0) {
         add("--order", std::to_string(lesson.design.variable));

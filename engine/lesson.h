@@ -21,10 +21,16 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-/// \brief The teaching switches a lesson keeps.
+/// \brief Whether `path` names a lesson file: a name ending in LessonExtension.
+bool IsLessonFileName(std::string_view path);
+
+/// \brief The teaching switches a lesson keeps. tarvek-batch draws its pictures
+/// with the first two and has no use for slow motion or a fitted scale.
 struct LessonSwitches {
     bool colourMissed = false;
     bool markFull = false;
+    bool slowMotion = false;
+    bool fitScale = false;
     bool operator==(const LessonSwitches&) const = default;
 };
 

@@ -24,6 +24,48 @@ std::string TargetValue()
     return VariableNameOrDash(SimulationState.targetVariable);
 }
 
+/// A variable's name, or "-" where no variable is chosen.
+std::string PanelVariableName(int k)
+{
+    return k >= 1 && k <= MaxVariables ? SimulationState.variableNames[k] : "-";
+}
+
+/// The sample size as the design counts it ("m of M clusters" under the cluster
+/// designs); the number n under an unknown design code.
+std::string PanelSampleSize()
+{
+    const TSimulationState& s = SimulationState;
+    const SamplingDesign* design = FindDesign(s.designCode);
+    return design != nullptr ? design->SampleSizeText(RecordDesignChoice(), s.sampleSize)
+                             : std::to_string(s.sampleSize);
+}
+
+/// "Ratio, using NAME"; the mean per unit of the cluster designs reads "Ratio (units)".
+std::string PanelEstimator()
+{
+    const TSimulationState& s = SimulationState;
+    const int index = s.estimatorCode - EstimatorDirect + 1;
+    if (index < 1 || index > 4) {
+        return "-";
+    }
+    if (s.auxiliaryVariable == 0 && s.estimatorCode == EstimatorRatio &&
+        DesignOf(s.designCode).OffersUnitsAsAuxiliary()) {
+        return EstimatorCaption(s.estimatorCode, s.auxiliaryVariable, s.designCode);
+    }
+    std::string line = InterfaceTexts.estimatorNames[index];
+    if (s.estimatorCode != EstimatorDirect) {
+        line += InterfaceTexts.usingText + PanelVariableName(s.auxiliaryVariable);
+    }
+    return line;
+}
+
+std::string PanelNonresponse()
+{
+    const auto& texts = InterfaceTexts.nonresponseTexts;
+    return SimulationState.nonresponseOn ? texts[1] + PanelVariableName(SimulationState.nonresponseVariable)
+                                         : texts[2];
+}
+
 }  // namespace
 
 std::array<StatisticsRow, StatisticsRowCount> StatisticsTableRows(int samplesDrawn)
@@ -57,6 +99,20 @@ std::array<StatisticsRow, StatisticsRowCount> StatisticsTableRows(int samplesDra
     return rows;
 }
 
+std::array<std::string, InformationPanelLines> InformationPanelValues()
+{
+    const TSimulationState& s = SimulationState;
+    return {s.populationName,
+            std::to_string(s.unitCount),
+            std::to_string(s.variableCount),
+            PanelSampleSize(),
+            PanelVariableName(s.targetVariable),
+            DesignCaption(RecordDesignChoice()),
+            PanelEstimator(),
+            PanelNonresponse(),
+            std::to_string(s.simulationCount)};
+}
+
 std::string SamplesDrawnText(int samplesDrawn, int simulationCount)
 {
     return std::to_string(samplesDrawn) + " of " + std::to_string(simulationCount);
@@ -68,7 +124,7 @@ std::string SimulationsProgressValue(int samplesDrawn, int simulationCount)
                                           : std::to_string(simulationCount);
 }
 
-std::vector<int> StratifiedAllocationSizes(int stratifier, AllocationCode allocation)
+std::vector<int> StratifiedAllocationSizes(const Stratification& stratifier, AllocationCode allocation)
 {
     const StratifiedAllocation result = AllocateStratifiedSample(stratifier, SimulationState.targetVariable,
                                                                  SimulationState.sampleSize, allocation);
@@ -80,8 +136,9 @@ std::vector<int> StratifiedAllocationSizes(int stratifier, AllocationCode alloca
 
 std::vector<int> RecordAllocationSizes()
 {
-    return StratifiedAllocationSizes(SimulationState.auxiliaryVariable,
-                                     static_cast<AllocationCode>(SimulationState.allocationCode));
+    return StratifiedAllocationSizes(
+        StratificationOf(SimulationState.auxiliaryVariable, SimulationState.stratumClasses),
+        static_cast<AllocationCode>(SimulationState.allocationCode));
 }
 
 std::string AllocationSizesText(const std::vector<int>& sizes)

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/allocation.h"
+#include "core/strata.h"
 
 inline constexpr int StatisticsRowCount = 13;
 /// The row of the design ("Probabilities").
@@ -24,6 +25,19 @@ struct StatisticsRow {
 /// that are not available read "-".
 std::array<StatisticsRow, StatisticsRowCount> StatisticsTableRows(int samplesDrawn);
 
+inline constexpr int InformationPanelLines = 9;
+
+/// \brief The captions of the main window's information panel, line by line.
+inline constexpr std::array<const char*, InformationPanelLines> InformationPanelCaptions = {
+    "Population:",    "Population size:", "Variables:",   "Sample size:", "Target variable:",
+    "Probabilities:", "Estimator:",       "Nonresponse:", "Simulations:"};
+
+/// \brief The values the information panel shows beside its captions: the
+/// population, N, K, the sample size as the design counts it, the target, the
+/// design, the estimator ("Ratio, using NAME"), the nonresponse and the number of
+/// simulations.
+std::array<std::string, InformationPanelLines> InformationPanelValues();
+
 /// \brief The progress of a run: "250 of 1000".
 std::string SamplesDrawnText(int samplesDrawn, int simulationCount);
 
@@ -33,7 +47,7 @@ std::string SimulationsProgressValue(int samplesDrawn, int simulationCount);
 
 /// \brief The n_h of the stratified design by `stratifier` with the record's
 /// target and sample size, in stratum order; empty when they allow none.
-std::vector<int> StratifiedAllocationSizes(int stratifier, AllocationCode allocation);
+std::vector<int> StratifiedAllocationSizes(const Stratification& stratifier, AllocationCode allocation);
 
 /// \brief The n_h of the record's stratified design.
 std::vector<int> RecordAllocationSizes();

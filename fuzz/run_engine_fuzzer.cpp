@@ -114,7 +114,8 @@ void ChooseDesignDetails(FuzzedDataProvider& input)
     s.clusterCount = MostlySmall(input, -1, FuzzedUnits + 2);
     s.unitsPerCluster = MostlySmall(input, -1, FuzzedUnits + 2);
     if (s.designCode == DesignStratified && input.ConsumeBool() &&
-        !CheckStratifiedDesign(s.auxiliaryVariable, s.sampleSize).empty()) {
+        !CheckStratifiedDesign(StratificationOf(s.auxiliaryVariable, s.stratumClasses), s.sampleSize)
+             .empty()) {
         s.designCode = DesignEqualProbabilities;
     }
 }

@@ -57,7 +57,7 @@ double ZoomFactorNamed(std::string_view text)
 constexpr const char* UsageText =
     "Usage: tarvek [OPTIONS] [POPULATION_FILE]\n"
     "Opens the sampling simulator; a population file (.pop, .csv, .tsv or .txt) given\n"
-    "is read at start.\n\n"
+    "is read at start, a lesson (.lesson) opened with its population and settings.\n\n"
     "Options:\n"
     "  -h, --help      print this usage and exit\n"
     "      --version   print the program's version and exit\n"
@@ -205,7 +205,7 @@ int RunApplication(int argc, char** argv)
     Forms.Main->show();
     if (const QString population = PopulationArgument(QApplication::arguments().mid(1));
         !population.isEmpty()) {
-        Forms.Main->OpenPopulation(population);
+        Forms.Main->OpenFile(population);
     }
     const int exitCode = QApplication::exec();
     DestroyForms();

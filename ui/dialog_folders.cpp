@@ -41,6 +41,8 @@ QString StartFolder(FileDialogUse use, const QString& lastFolder)
                 return lastFolder;
             }
             return !ExamplesFolder().isEmpty() ? ExamplesFolder() : QDir::currentPath();
+        case FileDialogUse::ReadLesson:
+            return !lastFolder.isEmpty() ? lastFolder : ExistingOrHome(QStandardPaths::DocumentsLocation);
         case FileDialogUse::SaveFile:
         case FileDialogUse::SavePicture:
             if (!lastFolder.isEmpty() && !IsInExamples(lastFolder)) {

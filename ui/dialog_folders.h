@@ -10,16 +10,17 @@ class QFileDialog;
 /// \brief What a file dialog is for; it decides the folder the dialog starts in.
 enum class FileDialogUse {
     ReadPopulation,
-    SaveFile,  ///< a population or a table
+    ReadLesson,
+    SaveFile,  ///< a population, a table or a lesson
     SavePicture,
 };
 
 /// \brief The folder a file dialog for `use` starts in. `lastFolder` (the
 /// session's last folder, empty when there is none) wins, except that a save
-/// never starts in the examples folder. Otherwise a read starts in the examples
-/// folder (the current folder without one), a save in the user's Documents
-/// folder, a picture in the Pictures folder, when that folder exists, else in
-/// the home folder.
+/// never starts in the examples folder. Otherwise a population to read starts in the examples
+/// folder (the current folder without one), a save and a lesson to open in the
+/// user's Documents folder, a picture in the Pictures folder, when that folder
+/// exists, else in the home folder.
 QString StartFolder(FileDialogUse use, const QString& lastFolder);
 
 /// \brief Shows `dialog` modally in StartFolder(use, the session's last folder),

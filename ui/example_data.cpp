@@ -49,3 +49,20 @@ QString ExamplesFolder()
                                 << QStringLiteral(TARVEK_EXAMPLES_SOURCE_FOLDER);
     return FirstMatching(folders, [](const QFileInfo& folder) { return folder.isDir(); });
 }
+
+bool IsExampleFile(const QString& path)
+{
+    const QString examples = QFileInfo(ExamplesFolder()).canonicalFilePath();
+    const QFileInfo file(path);
+    return !examples.isEmpty() && file.isFile() && file.canonicalPath() == examples;
+}
+
+QString ExampleFile(const QString& name)
+{
+    const QString examples = ExamplesFolder();
+    if (examples.isEmpty() || name.isEmpty() || name.contains(QLatin1Char('/'))) {
+        return {};
+    }
+    const QString path = QDir(examples).filePath(name);
+    return QFileInfo(path).isFile() ? path : QString();
+}

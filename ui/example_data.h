@@ -18,3 +18,11 @@ QString HelpFilePath();
 /// \brief The folder with the example populations (the first open dialog starts
 /// there); empty when no such folder exists.
 QString ExamplesFolder();
+
+/// \brief Whether the file at `path` is one of the example populations: a file
+/// directly in ExamplesFolder().
+bool IsExampleFile(const QString& path);
+
+/// \brief The example population called `name` (a file name without a folder);
+/// empty when the examples folder holds no such file.
+QString ExampleFile(const QString& name);

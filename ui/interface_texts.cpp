@@ -4,7 +4,9 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
+#include <array>
 
+#include "engine/statistics_rows.h"
 #include "ui/distribution_window.h"
 #include "ui/interval_window.h"
 #include "ui/statistics_table.h"
@@ -65,15 +67,12 @@ void ApplyMenuCaptions(TMain& main)
 
 void ApplyPanelCaptions(TMain& main)
 {
-    SetAutoSizedText(main.Label1, QStringLiteral("Population:"));
-    SetAutoSizedText(main.Label2, QStringLiteral("Population size:"));
-    SetAutoSizedText(main.Label3, QStringLiteral("Variables:"));
-    SetAutoSizedText(main.Label4, QStringLiteral("Sample size:"));
-    SetAutoSizedText(main.Label5, QStringLiteral("Target variable:"));
-    SetAutoSizedText(main.Label6, QStringLiteral("Probabilities:"));
-    SetAutoSizedText(main.Label7, QStringLiteral("Estimator:"));
-    SetAutoSizedText(main.Label8, QStringLiteral("Nonresponse:"));
-    SetAutoSizedText(main.Label9, QStringLiteral("Simulations:"));
+    const std::array<QLabel*, InformationPanelLines> labels = {main.Label1, main.Label2, main.Label3,
+                                                               main.Label4, main.Label5, main.Label6,
+                                                               main.Label7, main.Label8, main.Label9};
+    for (int line = 0; line < InformationPanelLines; ++line) {
+        SetAutoSizedText(labels[line], QString::fromLatin1(InformationPanelCaptions[line]));
+    }
 }
 
 void ApplyOpenDialogTexts(TMain& main)

@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QEvent>
 #include <QFile>
 #include <QFileDialog>
@@ -15,6 +16,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QUrl>
+#include <array>
 #include <exception>
 #include <optional>
 #include <sstream>
@@ -26,6 +28,7 @@
 #include "core/simulation_state.h"
 #include "core/strata.h"
 #include "engine/designs/sampling_design.h"
+#include "engine/statistics_rows.h"
 #include "plot/atomic_save.h"
 #include "ui/distribution_window.h"
 #include "ui/comparison_window.h"
@@ -51,50 +54,42 @@ QString Text(const std::string& text)
     return QString::fromStdString(text);
 }
 
-/// A variable's name, or "-" where no variable is chosen.
-QString VariableName(int k)
+/// A file dialog of Qt's own kind, the same on every platform, to open an
+/// existing file or to save one under any name.
+QFileDialog* CreateFileDialog(QWidget* parent, const char* name, QFileDialog::AcceptMode mode)
 {
-    if (k < 1 || k > MaxVariables) {
-        return QStringLiteral("-");
-    }
-    return Text(SimulationState.variableNames[k]);
+    auto* dialog = new QFileDialog(parent);
+    dialog->setObjectName(QString::fromLatin1(name));
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setAcceptMode(mode);
+    dialog->setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    return dialog;
 }
 
-/// The sample size as the design counts it ("m of M clusters" under the cluster
-/// designs); the number n under an unknown design code.
-QString SampleSizeLine()
+/// Writes `contents` whole to `path`; throws when it cannot, the file then as it was.
+void SaveWhole(const QString& path, const std::string& contents)
 {
-    const TSimulationState& s = SimulationState;
-    const SamplingDesign* design = FindDesign(s.designCode);
-    return design != nullptr ? Text(design->SampleSizeText(RecordDesignChoice(), s.sampleSize))
-                             : QString::number(s.sampleSize);
+    const QString failure = SaveAtomically(path, QByteArray::fromStdString(contents));
+    if (!failure.isEmpty()) {
+        throw PopulationFileError("Cannot write \"" + QFile::encodeName(path).toStdString() +
+                                  "\": " + failure.toLocal8Bit().toStdString());
+    }
 }
 
-/// "Ratio, using NAME"; the mean per unit of the cluster designs reads "Ratio (units)".
-QString EstimatorLine()
+/// The file a save dialog confirms; without a population read, the message that
+/// one must be read first, and no file.
+QString AskWhereToSave(QFileDialog* dialog, bool populationRead)
 {
-    const TSimulationState& s = SimulationState;
-    const int index = s.estimatorCode - EstimatorDirect + 1;
-    if (index < 1 || index > 4) {
-        return QStringLiteral("-");
+    if (!populationRead) {
+        ShowErrorMessage(Text(InterfaceTexts.messageTexts[1]));
+        return {};
     }
-    if (s.auxiliaryVariable == 0 && s.estimatorCode == EstimatorRatio &&
-        DesignOf(s.designCode).OffersUnitsAsAuxiliary()) {
-        return Text(EstimatorCaption(s.estimatorCode, s.auxiliaryVariable, s.designCode));
-    }
-    QString line = Text(InterfaceTexts.estimatorNames[index]);
-    if (s.estimatorCode != EstimatorDirect) {
-        line += Text(InterfaceTexts.usingText) + VariableName(s.auxiliaryVariable);
-    }
-    return line;
+    return AskForFile(dialog, FileDialogUse::SaveFile);
 }
 
-QString NonresponseLine()
+std::string FilePath(const QString& path)
 {
-    if (SimulationState.nonresponseOn) {
-        return Text(InterfaceTexts.nonresponseTexts[1]) + VariableName(SimulationState.nonresponseVariable);
-    }
-    return Text(InterfaceTexts.nonresponseTexts[2]);
+    return QFile::encodeName(path).toStdString();
 }
 
 }  // namespace
@@ -135,6 +130,7 @@ TMain::TMain(QWidget* parent) : QMainWindow(parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     CreateMenu();
     CreateOpenDialog();
+    CreateLessonDialogs();
     CreateInfoPanel();
     ImportDialog = new TImportDialog(this);
     SeedDialog = new TSeedDialog(this);
@@ -157,6 +153,12 @@ void TMain::CreateMenu()
     N1 = Population1->addSeparator();
     N1->setObjectName(QStringLiteral("N1"));
     Exit1 = AddCommand(Population1, "Exit1", QKeySequence(Qt::ALT | Qt::Key_X), &TMain::Exit1Click);
+    N5 = Population1->addSeparator();
+    N5->setObjectName(QStringLiteral("N5"));
+    Savelesson1 = AddCommand(Population1, "Savelesson1", QKeySequence(), &TMain::Savelesson1Click);
+    Savelesson1->setText(QStringLiteral("Save lesson"));
+    Openlesson1 = AddCommand(Population1, "Openlesson1", QKeySequence(), &TMain::Openlesson1Click);
+    Openlesson1->setText(QStringLiteral("Open lesson"));
 
     Sample1 = MainMenu1->addMenu(QString());
     Sample1->setObjectName(QStringLiteral("Sample1"));
@@ -243,22 +245,27 @@ QAction* TMain::AddSwitch(const char* name, const char* caption, const std::func
 
 void TMain::CreateOpenDialog()
 {
-    OpenDialog = new QFileDialog(this);
-    OpenDialog->setObjectName(QStringLiteral("OpenDialog"));
-    OpenDialog->setOption(QFileDialog::DontUseNativeDialog);
-    OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
-    OpenDialog->setFileMode(QFileDialog::ExistingFile);
+    OpenDialog = CreateFileDialog(this, "OpenDialog", QFileDialog::AcceptOpen);
     // Each use sets the folder again (see AskForFile); before the first, the examples.
     OpenDialog->setDirectory(StartFolder(FileDialogUse::ReadPopulation, QString()));
 
-    SavePopulationDialog = new QFileDialog(this);
-    SavePopulationDialog->setObjectName(QStringLiteral("SavePopulationDialog"));
-    SavePopulationDialog->setOption(QFileDialog::DontUseNativeDialog);
-    SavePopulationDialog->setAcceptMode(QFileDialog::AcceptSave);
-    SavePopulationDialog->setFileMode(QFileDialog::AnyFile);
+    SavePopulationDialog = CreateFileDialog(this, "SavePopulationDialog", QFileDialog::AcceptSave);
     SavePopulationDialog->setDefaultSuffix(QStringLiteral("pop"));
     SavePopulationDialog->setWindowTitle(QStringLiteral(" Save population"));
     SavePopulationDialog->setNameFilter(QStringLiteral("Population files (*.pop)"));
+}
+
+void TMain::CreateLessonDialogs()
+{
+    const QString filter = QStringLiteral("Lessons (*%1)").arg(QLatin1String(LessonExtension));
+    SaveLessonDialog = CreateFileDialog(this, "SaveLessonDialog", QFileDialog::AcceptSave);
+    // The extension without its dot, added when the name typed has none.
+    SaveLessonDialog->setDefaultSuffix(QLatin1String(LessonExtension + 1));
+    SaveLessonDialog->setWindowTitle(QStringLiteral(" Save lesson"));
+    SaveLessonDialog->setNameFilter(filter);
+    OpenLessonDialog = CreateFileDialog(this, "OpenLessonDialog", QFileDialog::AcceptOpen);
+    OpenLessonDialog->setWindowTitle(QStringLiteral(" Open lesson"));
+    OpenLessonDialog->setNameFilter(filter);
 }
 
 void TMain::CreateInfoPanel()
@@ -335,16 +342,12 @@ bool TMain::event(QEvent* event)
 
 void TMain::UpdateInfo()
 {
-    const TSimulationState& s = SimulationState;
-    SetAutoSizedText(Label10, Text(s.populationName));
-    SetAutoSizedText(Label11, QString::number(s.unitCount));
-    SetAutoSizedText(Label12, QString::number(s.variableCount));
-    SetAutoSizedText(Label13, SampleSizeLine());
-    SetAutoSizedText(Label14, VariableName(s.targetVariable));
-    SetAutoSizedText(Label15, Text(DesignCaption(RecordDesignChoice())));
-    SetAutoSizedText(Label16, EstimatorLine());
-    SetAutoSizedText(Label17, NonresponseLine());
-    SetAutoSizedText(Label18, QString::number(s.simulationCount));
+    const auto values = InformationPanelValues();
+    const std::array<QLabel*, InformationPanelLines> labels = {Label10, Label11, Label12, Label13, Label14,
+                                                               Label15, Label16, Label17, Label18};
+    for (int line = 0; line < InformationPanelLines; ++line) {
+        SetAutoSizedText(labels[line], Text(values[line]));
+    }
     SetAutoSizedText(Label20, QString::number(randomStart_));
     Label19->setVisible(randomStart_ != 0);
     Label20->setVisible(randomStart_ != 0);
@@ -371,7 +374,7 @@ void TMain::Readpopulation1Click()
 
 bool TMain::ReadPopulationFrom(const QString& path)
 {
-    const std::string file = QFile::encodeName(path).toStdString();
+    const std::string file = FilePath(path);
     if (IsDelimitedFileName(file)) {
         return ImportDelimitedFile(file);
     }
@@ -385,6 +388,7 @@ bool TMain::ReadPopulationFrom(const QString& path)
         SimulationState.populationName = previousName;
         throw;
     }
+    populationSource_ = FileSource(file);
     return true;
 }
 
@@ -397,6 +401,9 @@ bool TMain::ImportDelimitedFile(const std::string& path)
         return false;
     }
     AdoptPopulation(std::move(population));
+    populationSource_ = FileSource(path);
+    NameColumns(populationSource_, table, ImportDialog->TickedColumns(),
+                ImportDialog->DropMissingBox->isChecked());
     return true;
 }
 
@@ -422,18 +429,14 @@ void TMain::dropEvent(QDropEvent* event)
     const QList<QUrl> urls = event->mimeData()->urls();
     if (urls.size() == 1 && urls.first().isLocalFile()) {
         event->acceptProposedAction();
-        OpenPopulation(urls.first().toLocalFile());
+        OpenFile(urls.first().toLocalFile());
     }
 }
 
 void TMain::Savepopulation1Click()
 {
-    if (SimulationState.variableCount <= 0) {
-        ShowErrorMessage(Text(InterfaceTexts.messageTexts[1]));
-        return;
-    }
-    const QString chosen = AskForFile(SavePopulationDialog, FileDialogUse::SaveFile);
-    if (!chosen.isEmpty()) {
+    if (const QString chosen = AskWhereToSave(SavePopulationDialog, SimulationState.variableCount > 0);
+        !chosen.isEmpty()) {
         SavePopulationTo(chosen);
     }
 }
@@ -443,12 +446,64 @@ void TMain::SavePopulationTo(const QString& path)
     RunCommand([path] {
         std::ostringstream text;
         WritePopulation(text);
-        const QString failure = SaveAtomically(path, QByteArray::fromStdString(std::move(text).str()));
-        if (!failure.isEmpty()) {
-            throw PopulationFileError("Cannot write \"" + QFile::encodeName(path).toStdString() +
-                                      "\": " + failure.toLocal8Bit().toStdString());
-        }
+        SaveWhole(path, std::move(text).str());
     });
+}
+
+void TMain::Savelesson1Click()
+{
+    const bool read = SimulationState.variableCount > 0 && !populationSource_.path.empty();
+    if (const QString chosen = AskWhereToSave(SaveLessonDialog, read); !chosen.isEmpty()) {
+        SaveLessonTo(chosen);
+    }
+}
+
+void TMain::SaveLessonTo(const QString& path)
+{
+    RunCommand(
+        [this, path] { SaveWhole(path, LessonFileText(FilePath(path), populationSource_, Switches())); });
+}
+
+void TMain::Openlesson1Click()
+{
+    const QString chosen = AskForFile(OpenLessonDialog, FileDialogUse::ReadLesson);
+    if (!chosen.isEmpty()) {
+        OpenLesson(chosen);
+    }
+}
+
+void TMain::OpenLesson(const QString& path)
+{
+    RunCommand([this, path] {
+        const OpenedLesson opened = OpenLessonFile(FilePath(path));
+        populationSource_ = opened.source;
+        SetSwitches(opened.lesson.switches);
+        randomStart_ = opened.lesson.seed;
+        UpdateInfo();
+    });
+}
+
+void TMain::OpenFile(const QString& path)
+{
+    if (IsLessonFileName(FilePath(path))) {
+        OpenLesson(path);
+    } else {
+        OpenPopulation(path);
+    }
+}
+
+LessonSwitches TMain::Switches() const
+{
+    return {ColourMissed1->isChecked(), MarkFull1->isChecked(), SlowMotion1->isChecked(),
+            FitScale1->isChecked()};
+}
+
+void TMain::SetSwitches(const LessonSwitches& switches)
+{
+    ColourMissed1->setChecked(switches.colourMissed);
+    MarkFull1->setChecked(switches.markFull);
+    SlowMotion1->setChecked(switches.slowMotion);
+    FitScale1->setChecked(switches.fitScale);
 }
 
 void TMain::Displayvariable1Click()
@@ -556,7 +611,8 @@ void TMain::Startsimulation1Click()
     }
     if (s.designCode == DesignStratified) {
         // The sample size may have been changed below the strata's minimum since.
-        const std::string refusal = CheckStratifiedDesign(s.auxiliaryVariable, s.sampleSize);
+        const std::string refusal =
+            CheckStratifiedDesign(StratificationOf(s.auxiliaryVariable, s.stratumClasses), s.sampleSize);
         if (!refusal.empty()) {
             ShowErrorMessage(Text(refusal));
             return;

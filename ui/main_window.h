@@ -10,6 +10,8 @@
 #include <functional>
 #include <string>
 
+#include "ui/lesson_file.h"
+
 class QAction;
 class QDragEnterEvent;
 class QDropEvent;
@@ -79,11 +81,23 @@ public:
     /// \brief Writes the population as a population file; a failure goes to the
     /// general error report.
     void SavePopulationTo(const QString& path);
+    /// \brief Writes the record, the generator's seed and the teaching switches
+    /// as a lesson; a failure goes to the general error report.
+    void SaveLessonTo(const QString& path);
+    /// \brief Opens a lesson: its population, settings, teaching switches and seed
+    /// take effect together; a refused lesson goes to the general error report
+    /// and changes nothing.
+    void OpenLesson(const QString& path);
+    /// \brief Opens a lesson file (a name ending in .lesson) as a lesson, any
+    /// other file as a population. For the command line and files dropped on the window.
+    void OpenFile(const QString& path);
 
     void Readpopulation1Click();
     void Displayvariable1Click();
     void Savepopulation1Click();
     void Exit1Click();
+    void Savelesson1Click();
+    void Openlesson1Click();
     void Targetvariable1Click();
     void Samplingdesign1Click();
     void Estimator1Click();
@@ -113,6 +127,9 @@ public:
     QAction* Savepopulation1 = nullptr;
     QAction* N1 = nullptr;
     QAction* Exit1 = nullptr;
+    QAction* N5 = nullptr;
+    QAction* Savelesson1 = nullptr;
+    QAction* Openlesson1 = nullptr;
     QMenu* Sample1 = nullptr;
     QAction* Targetvariable1 = nullptr;
     QAction* Samplingdesign1 = nullptr;
@@ -141,6 +158,8 @@ public:
     QAction* Aboutthisprogram1 = nullptr;
     QFileDialog* OpenDialog = nullptr;
     QFileDialog* SavePopulationDialog = nullptr;
+    QFileDialog* SaveLessonDialog = nullptr;
+    QFileDialog* OpenLessonDialog = nullptr;
     TImportDialog* ImportDialog = nullptr;
     TSeedDialog* SeedDialog = nullptr;
     QFrame* InfoPanel = nullptr;
@@ -174,6 +193,7 @@ protected:
 private:
     void CreateMenu();
     void CreateOpenDialog();
+    void CreateLessonDialogs();
     void CreateInfoPanel();
     QAction* AddCommand(QMenu* menu, const char* name, const QKeySequence& shortcut,
                         void (TMain::*handler)());
@@ -187,7 +207,12 @@ private:
     /// \brief The checks of Begin: a population, a sample size of two, a target
     /// variable; false after the message of the first that fails.
     bool SimulationCanBegin();
+    /// The teaching switches of the Simulation menu as they are checked now.
+    LessonSwitches Switches() const;
+    void SetSwitches(const LessonSwitches& switches);
 
     bool shown_ = false;
+    /// The file of the population read, for a lesson to name it.
+    PopulationSource populationSource_;
     std::uint32_t randomStart_ = 0;
 };

@@ -13,9 +13,7 @@
 
 #include "core/rounding.h"
 #include "core/simulation_state.h"
-#include "engine/designs/sampling_design.h"
 #include "engine/statistics_rows.h"
-#include "core/theory.h"
 #include "engine/fitted_scale.h"
 #include "plot/plot_renderer.h"
 #include "ui/error_message.h"
@@ -137,11 +135,8 @@ void SimulationWindow::StartFreshRun()
 {
     slowMotion_->stop();
     engine_.StartRun();
-    if (ViewOptions().fitScale) {
-        FitScaleToTheory();
-    } else {
-        graph_ = StartRunGraph(kind_, engine_.scale(), engine_.populationMean());
-    }
+    graph_ = ViewOptions().fitScale ? StartFittedRunGraph(engine_, kind_)
+                                    : StartRunGraph(kind_, engine_.scale(), engine_.populationMean());
     image_.fill(tarvek_colors::SettingsBackground);
     {
         QPainter painter(&image_);
@@ -150,22 +145,6 @@ void SimulationWindow::StartFreshRun()
     UpdateGauges();
     SimulationState.simulationRestart = false;
     update();
-}
-
-void SimulationWindow::FitScaleToTheory()
-{
-    // After StartRun: the theory of the stratified design reads the strata it prepared.
-    ComputeDesignTheory();
-    const TSimulationState& s = SimulationState;
-    const TheoreticalProperties theory{s.theoreticalMean, s.theoreticalMeanAvailable, s.theoreticalStdError,
-                                       s.theoreticalStdErrorAvailable};
-    const FittedScale fitted = FitScaleToEstimator(theory, {s.targetMinimum, s.targetMaximum},
-                                                   engine_.simulationCount(), s.verticalCompression);
-    engine_.UseScale(fitted.scale);
-    graph_ = StartRunGraph(kind_, fitted.scale, engine_.populationMean());
-    if (kind_ == GraphKind::Histogram) {
-        graph_.barUnit = BarUnit(graph_.frame.stepHeight, fitted.verticalCompression);
-    }
 }
 
 void SimulationWindow::NextSample()

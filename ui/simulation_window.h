@@ -113,9 +113,6 @@ protected:
 
 private:
     void NextSample();
-    /// \brief Under "Fit the scale to the estimator": the run's scale from the
-    /// theory, and the graph's bar unit from the fitted compression.
-    void FitScaleToTheory();
     void SlowMotionStep();
     /// \brief Stops Automatic, in slow motion or in slices.
     void StopAutomatic();

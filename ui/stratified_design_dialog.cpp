@@ -7,7 +7,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTableWidget>
+#include <algorithm>
 #include <cmath>
 
 #include "core/number_format.h"
@@ -29,6 +31,10 @@ constexpr int TableColumns = 5;
 constexpr int RowHeight = 16;
 constexpr std::array<int, TableColumns> ColumnWidths = {52, 52, 64, 52, 64};
 constexpr const char* MeanHeader = "Mean";
+constexpr const char* CodesCaption = "by its values (codes 1..H)";
+constexpr const char* ClassesCaption = "in";
+constexpr const char* ClassesUnitCaption = "classes of equal size";
+constexpr int DefaultClasses = 4;
 
 /// The theoretical standard error of the direct estimator under simple random
 /// sampling of n units; nothing when undefined.
@@ -53,12 +59,18 @@ QString Text(const std::string& text)
 TStratifiedDesign::TStratifiedDesign(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("StratifiedDesign"));
-    SetUpSettingsDialog(this, 545, 297);
+    SetUpSettingsDialog(this, 545, 345);
     GroupBox1 = CreateGroupBox(this, "GroupBox1", 16, 16, 213, 57);
     Edit1 = CreateEntryField(GroupBox1, "Edit1", 164, 20, 29, 21);
-    GroupBox2 = CreateGroupBox(this, "GroupBox2", 16, 88, 213, 57);
+    GroupBox2 = CreateGroupBox(this, "GroupBox2", 16, 88, 213, 105);
     ComboBox1 = CreateVariableList(GroupBox2, "ComboBox1", 16, 24, 181);
-    GroupBox3 = CreateGroupBox(this, "GroupBox3", 16, 160, 213, 121);
+    RadioButton4 = CreateRadioButton(GroupBox2, "RadioButton4", 16, 54);
+    RadioButton5 = CreateRadioButton(GroupBox2, "RadioButton5", 16, 78);
+    SpinEdit1 = new QSpinBox(GroupBox2);
+    SpinEdit1->setObjectName(QStringLiteral("SpinEdit1"));
+    SpinEdit1->setRange(MinimumStrataClasses, MaxStrata);
+    Label1 = CreateLabel(GroupBox2, "Label1", 110, 80);
+    GroupBox3 = CreateGroupBox(this, "GroupBox3", 16, 208, 213, 121);
     RadioButton1 = CreateRadioButton(GroupBox3, "RadioButton1", 16, 24);
     RadioButton2 = CreateRadioButton(GroupBox3, "RadioButton2", 16, 48);
     RadioButton3 = CreateRadioButton(GroupBox3, "RadioButton3", 16, 72);
@@ -73,8 +85,8 @@ TStratifiedDesign::TStratifiedDesign(QWidget* parent) : QDialog(parent)
 
     TheoryLabel = CreateLabel(this, "TheoryLabel", 248, 204);
 
-    CancelButton = CreateButton(this, "CancelButton", "Cancel", 384, 256, 65, 25);
-    OKButton = CreateOKButton(this, 468, 256, 65, 25);
+    CancelButton = CreateButton(this, "CancelButton", "Cancel", 384, 304, 65, 25);
+    OKButton = CreateOKButton(this, 468, 304, 65, 25);
 
     sampleSizeField_ = new WholeNumberField(
         Edit1, 2, [] { return SimulationState.unitCount; }, SimulationState.sampleSize);
@@ -83,6 +95,9 @@ TStratifiedDesign::TStratifiedDesign(QWidget* parent) : QDialog(parent)
     for (QRadioButton* button : AllocationButtons()) {
         connect(button, &QRadioButton::toggled, this, &TStratifiedDesign::RefreshTable);
     }
+    connect(RadioButton5, &QRadioButton::toggled, SpinEdit1, &QSpinBox::setEnabled);
+    connect(RadioButton5, &QRadioButton::toggled, this, &TStratifiedDesign::RefreshTable);
+    connect(SpinEdit1, &QSpinBox::valueChanged, this, &TStratifiedDesign::RefreshTable);
     connect(OKButton, &QPushButton::clicked, this, &TStratifiedDesign::OKButtonClick);
     connect(CancelButton, &QPushButton::clicked, this, &TStratifiedDesign::CancelButtonClick);
 }
@@ -101,6 +116,11 @@ void TStratifiedDesign::Execute()
     SetCaption(RadioButton1, texts[4]);
     SetCaption(RadioButton2, texts[5]);
     SetCaption(RadioButton3, texts[6]);
+    SetCaption(RadioButton4, CodesCaption);
+    SetCaption(RadioButton5, ClassesCaption);
+    SetCaption(Label1, ClassesUnitCaption);
+    Place(SpinEdit1, RadioButton5->geometry().right() + 4, 76, 41, 21);
+    Label1->move(SpinEdit1->geometry().right() + 6, 80);
     Tab->setHorizontalHeaderLabels(
         {Text(texts[7]), Text(texts[8]), Text(texts[9]), Text(texts[10]), QString::fromUtf8(MeanHeader)});
     ExecuteWithVariableList(this, ComboBox1, SimulationState.auxiliaryVariable);
@@ -114,6 +134,11 @@ void TStratifiedDesign::FormActivate()
     const bool known = allocation >= AllocationProportional && allocation <= AllocationOptimal;
     buttons[known ? allocation : AllocationProportional]->setChecked(true);
     SelectVariable(ComboBox1, SimulationState.auxiliaryVariable);
+    const int classes = SimulationState.stratumClasses;
+    const bool inClasses = classes >= MinimumStrataClasses && classes <= MaxStrata;
+    SpinEdit1->setValue(inClasses ? classes : DefaultClasses);
+    (inClasses ? RadioButton5 : RadioButton4)->setChecked(true);
+    SpinEdit1->setEnabled(inClasses);
     RefreshTable();
 }
 
@@ -126,6 +151,11 @@ int TStratifiedDesign::ChosenAllocation() const
         }
     }
     return AllocationProportional;
+}
+
+int TStratifiedDesign::ChosenClasses() const
+{
+    return RadioButton5->isChecked() ? SpinEdit1->value() : 0;
 }
 
 int TStratifiedDesign::ShownSampleSize() const
@@ -147,7 +177,7 @@ void TStratifiedDesign::SetCell(int row, int column, const QString& text)
 // size that is invalid or too small for the strata shows no n_h and no theory.
 void TStratifiedDesign::RefreshTable()
 {
-    const int stratifier = SelectedVariable(ComboBox1);
+    const Stratification stratifier = StratificationOf(SelectedVariable(ComboBox1), ChosenClasses());
     const int n = ShownSampleSize();
     const StratifiedAllocation allocation = AllocateStratifiedSample(
         stratifier, SimulationState.targetVariable, n, static_cast<AllocationCode>(ChosenAllocation()));
@@ -155,14 +185,18 @@ void TStratifiedDesign::RefreshTable()
     const bool formed = allocation.check.refusal.empty();
     Tab->setRowCount(formed ? strata.count : 0);
     const StratumValues means = StratumMeans(strata, stratifier, SimulationState.targetVariable);
+    const std::vector<std::string> names = StratumNames(strata, stratifier);
     for (int h = 1; h <= Tab->rowCount(); ++h) {
-        SetCell(h - 1, 0, QString::number(h));
+        SetCell(h - 1, 0, Text(names[static_cast<std::size_t>(h - 1)]));
         SetCell(h - 1, 1, QString::number(strata.sizes[h]));
         SetCell(h - 1, 2, Text(FormatFixed3(std::sqrt(allocation.variances[h]))));
         SetCell(h - 1, 3,
                 allocation.sampleSizes ? QString::number((*allocation.sampleSizes)[h]) : QStringLiteral("-"));
         SetCell(h - 1, 4, Text(FormatFixed3(means[h])));
     }
+    // Labels and class ranges widen the first column; plain numbers keep its width.
+    Tab->resizeColumnToContents(0);
+    Tab->setColumnWidth(0, std::max(ColumnWidths[0], Tab->columnWidth(0)));
     SetAutoSizedText(TheoryLabel, formed ? TheoryText(allocation, n) : Text(RefusalText(stratifier)));
 }
 
@@ -185,13 +219,13 @@ QString TStratifiedDesign::TheoryText(const StratifiedAllocation& allocation, in
         .arg(shown(stratified), shown(simple), shown(designEffect));
 }
 
-std::string TStratifiedDesign::RefusalText(int variable)
+std::string TStratifiedDesign::RefusalText(const Stratification& stratification)
 {
-    const std::string refusal = FormStrata(variable).refusal;
+    const std::string refusal = FormStrata(stratification).refusal;
     if (refusal != TooManyStrataMessage) {
         return refusal;
     }
-    return refusal + " (" + std::to_string(NamedStrataCount(variable)) + " of at most " +
+    return refusal + " (" + std::to_string(NamedStrataCount(stratification.variable)) + " of at most " +
            std::to_string(MaxStrata) + ")";
 }
 
@@ -205,14 +239,15 @@ void TStratifiedDesign::OKButtonClick()
     if (!Edit1Exit()) {
         return;
     }
-    const int variable = SelectedVariable(ComboBox1);
-    const std::string refusal = CheckStratifiedDesign(variable, SimulationState.sampleSize);
+    const Stratification stratification = StratificationOf(SelectedVariable(ComboBox1), ChosenClasses());
+    const std::string refusal = CheckStratifiedDesign(stratification, SimulationState.sampleSize);
     if (!refusal.empty()) {
-        ShowErrorMessage(Text(refusal == TooManyStrataMessage ? RefusalText(variable) : refusal));
+        ShowErrorMessage(Text(refusal == TooManyStrataMessage ? RefusalText(stratification) : refusal));
         return;
     }
     SimulationState.designCode = DesignStratified;
-    SimulationState.auxiliaryVariable = variable;
+    SimulationState.auxiliaryVariable = stratification.variable;
+    SimulationState.stratumClasses = stratification.classes;
     SimulationState.allocationCode = ChosenAllocation();
     SimulationState.estimatorCode = EstimatorDirect;
     accept();

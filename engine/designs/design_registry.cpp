@@ -92,6 +92,7 @@ void StoreDesignChoice(const DesignChoice& choice)
     s.designCode = design.Code();
     if (design.Code() == DesignStratified) {
         s.allocationCode = choice.allocation;
+        s.stratumClasses = choice.stratumClasses;
     }
     if (design.Code() == DesignSystematic) {
         s.systematicOrder = choice.variable;

@@ -17,7 +17,7 @@
 #include "core/theory.h"
 
 /// \brief A design with what it needs: the size variable of the size-proportional
-/// design, the stratification variable and allocation of the stratified design,
+/// design, the stratification variable, allocation and classes of the stratified design,
 /// the order variable of the systematic design (0: file order), the cluster
 /// variable with m (and k) of the cluster designs. Two choices draw the same
 /// samples when they are equal.
@@ -27,6 +27,7 @@ struct DesignChoice {
     std::int32_t allocation = 0;  ///< an AllocationCode; 0 except under the stratified design
     int clusters = 0;             ///< m under the cluster designs
     int unitsPerCluster = 0;      ///< k under two-stage sampling
+    int stratumClasses = 0;       ///< the stratified design's classes of equal size, 0: the codes
 
     bool operator==(const DesignChoice&) const = default;
 };

@@ -1,8 +1,10 @@
 // Stratified sampling: equal probabilities without replacement in each stratum of
-// a stratification variable, the sample shared out by an allocation.
+// a stratification variable (its codes, or its classes of equal size), the
+// sample shared out by an allocation.
 
 #include <algorithm>
 
+#include "core/population_file.h"
 #include "core/settings.h"
 #include "core/strata.h"
 #include "core/stratified_sampling.h"
@@ -13,12 +15,17 @@
 
 namespace {
 
+/// " in H classes of equal size" after the variable's name; nothing for its codes.
+std::string ClassesCaption(int classes)
+{
+    return classes == 0 ? "" : " in " + std::to_string(classes) + " classes of equal size";
+}
+
 class Prepared final : public PreparedDesign {
 public:
     explicit Prepared(const DesignChoice& choice)
-        : stratifier_(choice.variable),
-          plan_(PrepareStratifiedPlan(choice.variable, SimulationState.targetVariable,
-                                      SimulationState.sampleSize,
+        : stratifier_(StratificationOf(choice.variable, choice.stratumClasses)),
+          plan_(PrepareStratifiedPlan(stratifier_, SimulationState.targetVariable, SimulationState.sampleSize,
                                       static_cast<AllocationCode>(choice.allocation)))
     {}
 
@@ -32,12 +39,12 @@ private:
     {
         const Strata& strata = plan_.frame.strata;
         StratumCounts respondents{};
-        const int column = VariableColumn(stratifier_);
+        const int column = VariableColumn(stratifier_.variable);
         const int positions = SamplePositions();
         for (int j = 1; j <= positions; ++j) {
             const std::int32_t unit = SimulationState.sampleUnits[j];
             if (unit >= 1 && unit <= MaxUnits) {
-                const int h = StratumOfValue(UnitValue(unit, column));
+                const int h = stratifier_.StratumOf(UnitValue(unit, column));
                 if (h >= 1 && h <= strata.count) {
                     ++respondents[h];
                 }
@@ -47,7 +54,7 @@ private:
                            [](int count) { return count > 0; });
     }
 
-    int stratifier_;
+    Stratification stratifier_;
     StratifiedPlan plan_;
 };
 
@@ -61,7 +68,8 @@ public:
         // A code no allocation has reads as the proportional one.
         const bool known = choice.allocation >= AllocationProportional && choice.allocation <= AllocationOptimal;
         const int allocation = known ? choice.allocation : AllocationProportional;
-        return texts[1] + VariableNameOrDash(choice.variable) + texts[2] + texts[3 + allocation];
+        return texts[1] + VariableNameOrDash(choice.variable) + ClassesCaption(choice.stratumClasses) +
+               texts[2] + texts[3 + allocation];
     }
     std::string EstimatorRefusal(std::int32_t estimator) const override
     {
@@ -70,20 +78,27 @@ public:
     bool VariableIsAuxiliary() const override { return true; }
     DesignChoice RecordChoice() const override
     {
-        return {Code(), SimulationState.auxiliaryVariable, SimulationState.allocationCode};
+        DesignChoice choice{Code(), SimulationState.auxiliaryVariable, SimulationState.allocationCode};
+        choice.stratumClasses = SimulationState.stratumClasses;
+        return choice;
     }
     DesignParameters EstimatorParameters(const DesignChoice& choice) const override
     {
-        return {Code(), choice.allocation, 0};
+        return {Code(), choice.allocation, 0, choice.stratumClasses};
     }
     std::string Refusal(const DesignChoice& choice, int n) const override
     {
-        return CheckStratifiedDesign(choice.variable, n);
+        return CheckStratifiedDesign(StratificationOf(choice.variable, choice.stratumClasses), n);
     }
+    /// VARIABLE:ALLOCATION, then the number of classes of equal size if any.
     bool ParseCompareFields(std::span<const std::string> fields, DesignChoice& choice) const override
     {
         choice = {Code(), 0, 0};
-        if (fields.size() != 2 || !ParseCompareVariable(fields[0], choice.variable)) {
+        if (fields.size() < 2 || fields.size() > 3 || !ParseCompareVariable(fields[0], choice.variable)) {
+            return false;
+        }
+        if (fields.size() == 3 &&
+            !ParseIntInRange(fields[2], MinimumStrataClasses, MaxStrata, choice.stratumClasses)) {
             return false;
         }
         const std::optional<AllocationCode> allocation = CodeNamed(fields[1], AllocationNames);

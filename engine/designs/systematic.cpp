@@ -49,9 +49,14 @@ public:
     {
         return {Code(), 0, choice.variable};
     }
+    /// Nothing (file order), a variable, or "random".
     bool ParseCompareFields(std::span<const std::string> fields, DesignChoice& choice) const override
     {
         choice = {Code(), 0, 0};
+        if (fields.size() == 1 && fields[0] == "random") {
+            choice.variable = SystematicRandomOrder;
+            return true;
+        }
         return fields.empty() || (fields.size() == 1 && ParseCompareVariable(fields[0], choice.variable));
     }
     std::unique_ptr<PreparedDesign> Prepare(const DesignChoice& choice) const override

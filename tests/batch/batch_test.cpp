@@ -648,6 +648,33 @@ TEST(BatchGoldenTest, RunsOfAThousandSamples)
     }
 }
 
+// Strata cut into classes of equal size and a list in random order, alone and
+// as variants of --compare, whose stratified variant takes the classes last.
+TEST(BatchGoldenTest, StrataClassesAndRandomOrder)
+{
+    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+        {"strata_classes",
+         {"-d", "stratified", "-a", "Size", "--strata-classes", "2", "--allocation", "optimal", "-n", "5"}},
+        {"random_order", {"-d", "systematic", "--order", "random", "-n", "3", "--intervals"}},
+        {"compare_classes_random_order",
+         {"--compare", "stratified:2:optimal:2/direct,stratified:3:optimal/direct,systematic:random/direct",
+          "-n", "5"}},
+    };
+    for (const auto& [name, settings] : cases) {
+        std::vector<std::string> arguments = settings;
+        arguments.push_back(Small);
+        const BatchResult result = RunBatch(arguments);
+        EXPECT_EQ(result.status, 0) << name << ": " << result.err;
+        ExpectGolden(name + ".txt", result.out);
+    }
+    for (const auto& [key, expected] :
+         std::vector<std::pair<std::string, nlohmann::json>>{{"strata_classes", 2}, {"order", "random"}}) {
+        std::vector<std::string> arguments = cases[key == "order" ? 1 : 0].second;
+        arguments.insert(arguments.end(), {"--json", Small});
+        EXPECT_EQ(nlohmann::json::parse(RunBatch(arguments).out)["settings"][key], expected) << key;
+    }
+}
+
 /// The estimate of the first sample of n = 2 from small.pop (direct estimator,
 /// equal probabilities) when the generator starts from `seed`, computed step by
 /// step: seed * 134775813 + 1 modulo 2^32, a whole number 1..m from the upper

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <optional>
+#include <string>
 #include <random>
 #include <vector>
 
@@ -376,3 +378,56 @@ TEST(StratumOfValue, RoundsLikeNearestWithinTheStrata)
 }
 
 }  // namespace
+
+// Each group of equal values goes whole to the class its middle rank falls in;
+// classes that ties leave empty, an H outside 2..10 and missing values are
+// refused by name, and a class of equal size is named by its range.
+TEST(EqualSizeClasses, CutTheOrderedValuesKeepingTiesTogether)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        std::vector<double> values;
+        int classes;
+        std::vector<int> expected;
+        std::string refusal;
+    };
+    const std::vector<Case> cases = {
+        {{1, 2, 3, 4, 5, 6}, 3, {1, 1, 2, 2, 3, 3}, ""},
+        {{5, 1, 4, 2, 3}, 2, {2, 1, 2, 1, 1}, ""},
+        {{4, 2, 2, 1, 3, 2}, 2, {2, 1, 1, 1, 2, 1}, ""},
+        {{3, 7, 7, 1, 9, 4, 7, 2}, 3, {1, 2, 2, 1, 3, 2, 2, 1}, ""},  // the help's example
+        // The 5s start in the first half but lie mostly in the second.
+        {{5, 1, 5, 2, 5, 3, 5, 4, 5, 6}, 2, {2, 1, 2, 1, 2, 1, 2, 1, 2, 2}, ""},
+        {{-0.0, 0.0, 1}, 2, {1, 1, 2}, ""},
+        {{9, 7, 9, 7}, 3, {2, 1, 2, 1}, "Ties in x leave fewer than 3 classes of equal size!"},
+        {{4, 4, 4}, 2, {1, 1, 1}, "Ties in x leave fewer than 2 classes of equal size!"},
+        {{1, 2}, 3, {1, 2}, "Ties in x leave fewer than 3 classes of equal size!"},
+        {{nan, 1, 2}, 2, {0, 1, 2}, "x has missing values, which fall in no class!"},
+        {{1, 2, 3}, 11, {}, "There can be 2 to 10 classes, not 11!"},
+        {{1, 2, 3}, 1, {}, "There can be 2 to 10 classes, not 1!"},
+    };
+    for (const Case& c : cases) {
+        if (!c.expected.empty()) {
+            EXPECT_EQ(EqualSizeClasses(c.values, c.classes), c.expected) << c.classes;
+        }
+        InstallSingleVariable(c.values);
+        SimulationState.variableNames[1] = "x";
+        const Stratification stratification = StratificationOf(1, c.classes);
+        const StrataCheck check = FormStrata(stratification);
+        EXPECT_EQ(check.refusal, c.refusal) << c.classes;
+        if (c.refusal.empty()) {
+            for (std::size_t i = 0; i < c.values.size(); ++i) {
+                EXPECT_EQ(stratification.StratumOfUnit(static_cast<int>(i) + 1), c.expected[i]) << i;
+            }
+        }
+    }
+    InstallSingleVariable({12, 340, 7.5, 20});
+    const Stratification halves = StratificationOf(1, 2);
+    EXPECT_EQ(StratumNames(FormStrata(halves).strata, halves),
+              (std::vector<std::string>{"7.5 to 12", "20 to 340"}));
+    InstallSingleVariable({2, 1, 2});
+    SimulationState.variableLabels[1] = {"E", "H"};
+    EXPECT_EQ(StratumNames(FormStrata(1).strata, 1), (std::vector<std::string>{"1 = E", "2 = H"}));
+    SimulationState.variableLabels[1].clear();
+    EXPECT_EQ(StratumNames(FormStrata(1).strata, 1), (std::vector<std::string>{"1", "2"}));
+}

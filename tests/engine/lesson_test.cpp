@@ -90,4 +90,12 @@ TEST(LessonPathTest, RelativeBelowTheLessonsFolderElseAbsolute)
     EXPECT_EQ(LessonPopulationPath("/l/x.lesson", lesson), "/l/data/p.pop");
 }
 
+// Strata in classes and a list in random order read back too.
+INSTANTIATE_TEST_SUITE_P(
+    ClassesAndRandomOrder, LessonRoundTripTest,
+    testing::Values(LessonCase{"stratified_classes",
+                               Made({DesignStratified, 5, AllocationEqual, 0, 0, 4}, EstimatorDirect, 5)},
+                    LessonCase{"systematic_random", Made({DesignSystematic, -1}, EstimatorDirect, 0)}),
+    [](const testing::TestParamInfo<LessonCase>& info) { return info.param.name; });
+
 }  // namespace

@@ -9,8 +9,11 @@
 #include <utility>
 #include <vector>
 
+#include "core/allocation.h"
 #include "core/random_sampling.h"
+#include "core/settings.h"
 #include "core/simulation_state.h"
+#include "engine/designs/sampling_design.h"
 
 namespace {
 
@@ -441,3 +444,54 @@ TEST_F(RunEngineTest, SystematicSamplesTakeOneRandomNumberEach)
 }
 
 }  // namespace
+
+// Classes of equal size are strata like any others: a run on x cut into three
+// classes draws the same samples, estimates, standard errors and theory as a run
+// on a variable holding those classes, written out by hand here (x sorted: 1 2 3
+// 3 | 5 7 7 7 | 8 9 10 12), under every allocation and with nonresponse.
+TEST_F(RunEngineTest, StratifiedRunsOnClassesMatchRunsOnTheirCodes)
+{
+    const std::vector<double> y = {14, 5, 30, 7, 41, 9, 16, 2, 25, 12, 4, 22};
+    const std::vector<double> x = {7, 3, 9, 3, 12, 5, 7, 1, 10, 7, 2, 8};
+    const std::vector<double> classes = {2, 1, 3, 1, 3, 2, 2, 1, 3, 2, 1, 3};
+    struct Run {
+        std::vector<double> estimates;
+        std::vector<double> standardErrors;
+        std::vector<std::int32_t> units;
+        double theoreticalStdError = 0.0;
+    };
+    const auto run = [&](int stratifier, int stratumClasses, int allocation) {
+        SimulationState = TSimulationState{};
+        RandomGenerator.seed = 0;
+        SetPopulation({y, x, classes}, 6, 30);
+        TSimulationState& s = SimulationState;
+        s.designCode = DesignStratified;
+        s.auxiliaryVariable = stratifier;
+        s.stratumClasses = stratumClasses;
+        s.allocationCode = allocation;
+        s.confidenceIntervalMode = true;
+        EXPECT_EQ(SetNonresponseLine(1, 2, 41), "");
+        RunEngine engine;
+        engine.StartRun();
+        Run out;
+        SampleResult sample;
+        for (int i = 0; i < s.simulationCount; ++i) {
+            EXPECT_EQ(engine.NextSample(sample), DrawStatus::Accepted);
+            out.estimates.push_back(sample.estimate);
+            out.standardErrors.push_back(sample.standardError);
+            out.units.insert(out.units.end(), s.drawnUnits.begin(), s.drawnUnits.end());
+        }
+        ComputeDesignTheory();
+        out.theoreticalStdError = s.theoreticalStdError;
+        EXPECT_TRUE(s.theoreticalStdErrorAvailable);
+        return out;
+    };
+    for (const int allocation : {AllocationProportional, AllocationEqual, AllocationOptimal}) {
+        const Run onClasses = run(2, 3, allocation);
+        const Run onCodes = run(3, 0, allocation);
+        EXPECT_EQ(onClasses.estimates, onCodes.estimates) << allocation;
+        EXPECT_EQ(onClasses.standardErrors, onCodes.standardErrors) << allocation;
+        EXPECT_EQ(onClasses.units, onCodes.units) << allocation;
+        EXPECT_EQ(onClasses.theoreticalStdError, onCodes.theoreticalStdError) << allocation;
+    }
+}

@@ -1,9 +1,12 @@
-// The example populations read without error and are what their help page says.
+// The example populations read without error and are what their help page says;
+// the example lesson of the help opens on one of them.
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QDir>
 #include <QRegularExpression>
 #include <QString>
+#include <QTemporaryDir>
 #include <string>
 #include <vector>
 
@@ -11,6 +14,7 @@
 #include "core/population_file.h"
 #include "core/settings.h"
 #include "core/simulation_state.h"
+#include "ui/lesson_file.h"
 
 namespace {
 
@@ -23,9 +27,9 @@ struct StatedPopulation {
     std::vector<QString> means;
 };
 
-QString HelpPage()
+QString HelpPage(const char* name = "example_populations.html")
 {
-    QFile page(QStringLiteral(TARVEK_HELP_SOURCE_FOLDER "/example_populations.html"));
+    QFile page(QStringLiteral(TARVEK_HELP_SOURCE_FOLDER "/") + QLatin1String(name));
     EXPECT_TRUE(page.open(QIODevice::ReadOnly)) << page.fileName().toStdString();
     return QString::fromLatin1(page.readAll());
 }
@@ -169,6 +173,27 @@ TEST(ExamplePopulations, TheClassroomSetsHoldTheStatedNumbersOfPupils)
     EXPECT_EQ(SimulationState.stratumWeights[1], 6.0);
     EXPECT_EQ(SimulationState.stratumWeights[2], 7.0);
     EXPECT_EQ(SimulationState.stratumWeights[3], 7.0);
+}
+
+// The page's lesson, saved in a folder of its own, finds its example population
+// wherever the examples are, opens, and is exactly what Save lesson writes for it.
+TEST(ExamplePopulations, TheLessonOfTheLessonPageOpensAsWritten)
+{
+    static const QRegularExpression block(QStringLiteral("<pre class=\"lesson\">\n([^<]*)</pre>"));
+    const QRegularExpressionMatch match = block.match(HelpPage("lessons.html"));
+    ASSERT_TRUE(match.hasMatch());
+    const std::string text = match.captured(1).toStdString();
+    const QTemporaryDir folder;
+    const QString path = QDir(folder.path()).filePath(QStringLiteral("example.lesson"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text.data(), static_cast<qint64>(text.size()));
+    file.close();
+    try {
+        EXPECT_EQ(LessonText(OpenLessonFile(path.toStdString()).lesson), text);
+    } catch (const std::exception& refusal) {
+        ADD_FAILURE() << refusal.what();
+    }
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <array>
 #include <cmath>
@@ -128,6 +129,36 @@ TEST_F(DesignDialogTest, StratifiedDialogTabulatesTheAllocationAndStoresTheDesig
     EXPECT_EQ(SimulationState.estimatorCode, EstimatorDirect);
     EXPECT_EQ(SimulationState.sampleSize, 6);
     EXPECT_EQ(Forms.Main->Label15->text(), "Stratified by var2, equal");
+}
+
+// The table follows the choice between the variable's codes, named by a text
+// column's labels, and its classes of equal size, named by their values; OK
+// stores the classes.
+TEST_F(DesignDialogTest, StratifiedDialogCutsAVariableIntoClassesOfEqualSize)
+{
+    ReadStrataPopulation();
+    SimulationState.variableLabels[2] = {"E", "H"};
+    EXPECT_TRUE(Drive<TStratifiedDesign>(
+        Forms.StratifiedDesign, RunStratifiedDesignCommand, [](TStratifiedDesign& dialog) {
+            EXPECT_TRUE(dialog.RadioButton4->isChecked());
+            EXPECT_FALSE(dialog.SpinEdit1->isEnabled());
+            dialog.ComboBox1->setCurrentIndex(1);
+            EXPECT_EQ(Column(dialog.Tab, 0), QStringList({"1 = E", "2 = H"}));
+            dialog.ComboBox1->setCurrentIndex(3);
+            TypeAndLeave(dialog.Edit1, "8");
+            dialog.RadioButton5->click();
+            dialog.SpinEdit1->setValue(2);
+            EXPECT_EQ(Column(dialog.Tab, 0), QStringList({"1 to 4", "5 to 11"}));
+            EXPECT_EQ(Column(dialog.Tab, 1), QStringList({"4", "4"}));
+            EXPECT_EQ(Column(dialog.Tab, 4), QStringList({"4.000", "35.000"}));
+            dialog.SpinEdit1->setValue(4);
+            EXPECT_EQ(Column(dialog.Tab, 0), QStringList({"1 to 2", "3 to 4", "5 to 6", "7 to 11"}));
+            EXPECT_EQ(Column(dialog.Tab, 3), QStringList({"2", "2", "2", "2"}));
+            dialog.OKButton->click();
+        }));
+    EXPECT_EQ(SimulationState.auxiliaryVariable, 4);
+    EXPECT_EQ(SimulationState.stratumClasses, 4);
+    EXPECT_EQ(Forms.Main->Label15->text(), "Stratified by var4 in 4 classes of equal size, proportional");
 }
 
 TEST_F(DesignDialogTest, StratifiedDialogRefusesWithTheStrataMessagesAndStaysOpen)

@@ -92,6 +92,8 @@ TEST_F(FormsTest, MainWindowAndTitlesShowTheirTexts)
                                   "Display variable",
                                   "Save population",
                                   "Stop",
+                                  "Save lesson",
+                                  "Open lesson",
                                   "Sample",
                                   "Target variabele",
                                   "Sampling design",

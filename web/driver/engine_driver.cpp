@@ -32,6 +32,7 @@
 #include "core/variable_summary.h"
 #include "engine/comparison.h"
 #include "engine/designs/sampling_design.h"
+#include "engine/fitted_scale.h"
 #include "engine/lesson.h"
 #include "engine/plot_frame.h"
 #include "engine/run_engine.h"
@@ -65,7 +66,6 @@ struct Session {
     std::string populationFile;
     std::string populationBytes;
     std::vector<std::string> populationColumns;
-    VariableLabels labels;
     BatchOptions options;
     RunEngine engine;
     bool running = false;
@@ -73,6 +73,8 @@ struct Session {
     std::ostringstream estimatesText;
     std::optional<EstimatesCsv> estimates;
     std::optional<JsonReport> report;
+    /// The seed the generator last started at, shown in the caption unless 0.
+    std::uint32_t randomStart = 0;
 };
 
 Session& TheSession()
@@ -185,11 +187,10 @@ std::string LabelledValues(const std::vector<StatisticsRow>& rows)
 std::string PopulationObject()
 {
     const TSimulationState& s = SimulationState;
-    const Session& session = TheSession();
     std::vector<std::string> names, codes, summary;
     for (int k = 1; k <= s.variableCount && k <= MaxVariables; ++k) {
         names.push_back(JsonString(s.variableNames[k]));
-        codes.push_back(JsonStrings(session.labels[static_cast<std::size_t>(k)]));
+        codes.push_back(JsonStrings(s.variableLabels[k]));
         const VariableSummary v = SummarizeVariable(k);
         summary.push_back(JsonObject()
                               .Add("name", JsonString(s.variableNames[k]))
@@ -209,15 +210,17 @@ std::string PopulationObject()
         .Text();
 }
 
-/// The information panel's lines, in the statistics table's words.
+/// The information panel's lines, caption and value.
 std::string CaptionLines()
 {
-    const TSimulationState& s = SimulationState;
-    const auto rows = StatisticsTableRows(0);
-    std::vector<StatisticsRow> lines = {rows[0],
-                                        {"Population size", std::to_string(s.unitCount)},
-                                        {"Variables", std::to_string(s.variableCount)}};
-    lines.insert(lines.end(), rows.begin() + 1, rows.begin() + SimulationsRow + 1);
+    const auto values = InformationPanelValues();
+    std::vector<StatisticsRow> lines;
+    for (int line = 0; line < InformationPanelLines; ++line) {
+        lines.push_back({InformationPanelCaptions[line], values[line]});
+    }
+    if (const std::uint32_t seed = TheSession().randomStart; seed != 0) {
+        lines.push_back({"Seed:", std::to_string(seed)});
+    }
     return LabelledValues(lines);
 }
 
@@ -321,15 +324,13 @@ void EndRun()
     session.report.reset();
 }
 
-/// After a population became the record's: its file, bytes, columns and labels.
-void PopulationAdopted(const std::string& file, const std::string& bytes, std::vector<std::string> columns,
-                       VariableLabels labels)
+/// After a population became the record's: its file, bytes and columns.
+void PopulationAdopted(const std::string& file, const std::string& bytes, std::vector<std::string> columns)
 {
     Session& session = TheSession();
     session.populationFile = file;
     session.populationBytes = bytes;
     session.populationColumns = std::move(columns);
-    session.labels = std::move(labels);
     session.options = BatchOptions();
     session.options.populationPath = file;
     EndRun();
@@ -345,6 +346,7 @@ void ApplyOptions(const BatchOptions& options)
     }
     if (options.seed) {
         SetRandomSeed(*options.seed);
+        TheSession().randomStart = *options.seed;
     }
     TheSession().options = options;
     EndRun();
@@ -415,8 +417,7 @@ std::string Open(const Json& request)
             .Text();
     }
     AdoptPopulation(ParsePopulationText(session.putBytes));
-    PopulationAdopted(name, session.putBytes, {},
-                      VariableLabels(static_cast<std::size_t>(SimulationState.variableCount) + 1));
+    PopulationAdopted(name, session.putBytes, {});
     return Answer().Add("kind", JsonString("population")).Add("population", PopulationObject()).Text();
 }
 
@@ -430,10 +431,9 @@ std::string Import(const Json& request)
     if (request.contains("columns")) {
         names = StringsField(request, "columns");
     }
-    VariableLabels labels = AdoptTableColumns(*session.table, names, BoolField(request, "dropMissing"));
+    AdoptTableColumns(*session.table, names, BoolField(request, "dropMissing"));
     const int dropped = static_cast<int>(session.table->rowLines.size()) - SimulationState.unitCount;
-    PopulationAdopted(session.tableName, session.tableBytes, names.value_or(std::vector<std::string>{}),
-                      std::move(labels));
+    PopulationAdopted(session.tableName, session.tableBytes, names.value_or(std::vector<std::string>{}));
     return Answer()
         .Add("kind", JsonString("population"))
         .Add("population", PopulationObject())
@@ -458,11 +458,18 @@ std::string LessonRequest(const Json& request)
     const Lesson lesson = ParseLesson(StringField(request, "text"));
     std::vector<std::string> arguments = LessonArguments(lesson, lesson.population);
     arguments.pop_back();
+    const LessonSwitches& switches = lesson.switches;
     return Answer()
         .Add("population", JsonString(lesson.population))
         .Add("columns", JsonStrings(lesson.columns))
         .Add("dropMissing", JsonBool(lesson.dropMissing))
         .Add("arguments", JsonStrings(arguments))
+        .Add("switches", JsonObject()
+                             .Add("colourMissed", JsonBool(switches.colourMissed))
+                             .Add("markFull", JsonBool(switches.markFull))
+                             .Add("slowMotion", JsonBool(switches.slowMotion))
+                             .Add("fitScale", JsonBool(switches.fitScale))
+                             .Text())
         .Text();
 }
 
@@ -497,11 +504,13 @@ std::string Begin(const Json& request)
     if (request.contains("graph") && StringField(request, "graph") != kindName) {
         throw Refusal(std::string("The settings show the graph ") + kindName + "!");
     }
+    const bool fitScale = BoolField(request, "fitScale");
     Session& session = TheSession();
     EndRun();
     session.engine.StartRun();
-    session.graph = StartRunGraph(intervals ? GraphKind::Intervals : GraphKind::Histogram,
-                                  session.engine.scale(), session.engine.populationMean());
+    const GraphKind kind = intervals ? GraphKind::Intervals : GraphKind::Histogram;
+    session.graph = fitScale ? StartFittedRunGraph(session.engine, kind)
+                             : StartRunGraph(kind, session.engine.scale(), session.engine.populationMean());
     session.estimates.emplace(session.estimatesText);
     session.report.emplace(session.options);
     session.running = true;
@@ -693,7 +702,7 @@ std::string Describe(const Json&)
     std::ostringstream text;
     text.imbue(std::locale::classic());
     WritePopulationSummary(text);
-    WriteVariableCodes(text, TheSession().labels);
+    WriteVariableCodes(text);
     return Answer().Add("text", JsonString(text.str())).Text();
 }
 

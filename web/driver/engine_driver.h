@@ -10,7 +10,7 @@
 //   import {columns, dropMissing}
 //   configure {arguments}       tarvek-batch's options for the current population
 //   lesson {text}, apply_lesson {text}
-//   begin {graph?}, next {count}, statistics, sample
+//   begin {graph?, fitScale?}, next {count}, statistics, sample
 //   compare {variants, samples, intervals, mcError}
 //   estimates_csv, run_json, describe, version
 // Where these differ from the page's first plan:
@@ -20,12 +20,18 @@
 //     correct intervals among them), with "Simulations" reading "250 of 1000"
 //     while the run is incomplete.
 //   - configure and apply_lesson: "caption" is the information panel's lines,
-//     each {"label", "value"}, in the statistics table's words.
+//     each {"label", "value"} ("Population:", "MU284 ..."), and "Seed:" once
+//     the generator was started at a seed other than 0.
 //   - begin: the graph follows the settings (--intervals); a "graph" that
-//     differs is refused.
+//     differs is refused. With "fitScale": true the run takes the scale fitted
+//     to the estimator's theory, as the desktop's "Fit the scale to the
+//     estimator" does.
 //   - next: "message" holds the refusal text when the run stopped at the bound
 //     on rejected draws, else null.
-//   - lesson: "arguments" hold the lesson's options without the population.
+//   - lesson: "arguments" hold the lesson's options without the population;
+//     "switches" holds the lesson's view switches (colourMissed, markFull,
+//     slowMotion, fitScale), of which the page applies slow motion and the
+//     fitted scale itself.
 //   - compare: "table" also has "text", the whole table as tarvek-batch prints it;
 //     "message" holds the refusal text of designs stopped at the bound, else null.
 //   - a request's own fields are checked first: a missing or mistyped field
