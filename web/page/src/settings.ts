@@ -21,6 +21,7 @@ export function showVariables(population: Population) {
     fillVariables(id, population);
   }
   fillVariables("order", population, ["", "File order"]);
+  select("order").add(new Option("Random, shuffled once per run", "random"));
   fillVariables("auxiliary", population, ["units", "Units (the mean per unit)"]);
   select("auxiliary").value = population.variables > 1 ? "2" : "1";
   select("design-variable").value = select("auxiliary").value;
@@ -52,6 +53,9 @@ export function argumentsFromForm(intervals: boolean, withSeed: boolean): string
   const args = ["-t", select("target").value, "-n", input("sample-size").value, "-d", design];
   if (design === "pps" || design === "stratified") args.push("-a", select("design-variable").value);
   if (design === "stratified") args.push("--allocation", select("allocation").value);
+  if (design === "stratified" && select("strata-classes").value) {
+    args.push("--strata-classes", select("strata-classes").value);
+  }
   if (design === "systematic" && select("order").value) args.push("--order", select("order").value);
   if (CLUSTER_DESIGNS.includes(design)) {
     args.push("--cluster-variable", select("cluster-variable").value, "--clusters", input("clusters").value);
@@ -111,6 +115,7 @@ export function formFromArguments(args: string[], population: Population): boole
       },
       "-a": () => (select(auxiliaryOf === "design" ? "design-variable" : "auxiliary").value = variable(value)),
       "--allocation": () => (select("allocation").value = value),
+      "--strata-classes": () => (select("strata-classes").value = value),
       "--order": () => (select("order").value = variable(value)),
       "--cluster-variable": () => (select("cluster-variable").value = variable(value)),
       "--clusters": () => (input("clusters").value = value),
