@@ -1,7 +1,8 @@
 // The page: population, settings, the run with its graph and statistics, and
 // the comparison. Every number shown comes from the engine in the worker.
 import "./style.css";
-import { Engine, EngineError, type Graph, type DrawnSample, type Labelled, type Lesson, type Population, type Run, type TextTable } from "./engine";
+import { Engine, EngineError } from "./engine";
+import type { DrawnSample, Graph, Labelled, Lesson, Population, Run, TextTable } from "./engine";
 import { canvasPainter, paintGraph, PLOT_HEIGHT, PLOT_WIDTH, svgPainter } from "./plot";
 import { argumentsFromForm, formFromArguments, showRelevantFields, showVariables } from "./settings";
 import { showComparison, wireComparisonCopy } from "./comparison";
@@ -123,23 +124,21 @@ async function openLesson(text: string) {
   const example = lesson.population.split(/[\\/]/).pop() ?? "";
   if (EXAMPLES[example]) {
     await openExample(example);
-    await finishLesson();
+    await finishLesson(pendingLesson);
   } else {
     showError(new Error(`This lesson uses ${lesson.population}: open that file now.`));
   }
 }
 
-/** The lesson's population is open: import its columns, then apply it. */
-async function finishLesson() {
-  const lesson = pendingLesson;
-  if (!lesson || !population) return;
+/** The lesson's file is open: its columns imported (a table's), the lesson applied. */
+async function finishLesson(lesson: Lesson & { text: string }) {
   pendingLesson = null;
   if (lesson.columns.length > 0) {
     const imported = await engine.importColumns(lesson.columns, lesson.dropMissing);
     await adoptPopulation(imported.population);
   }
   const applied = await engine.applyLesson(lesson.text);
-  const intervals = formFromArguments(lesson.arguments, population);
+  const intervals = formFromArguments(lesson.arguments, population!);
   document.querySelector<HTMLInputElement>(`input[name="graph"][value="${intervals ? "intervals" : "histogram"}"]`)!.checked = true;
   showConfigured(applied.caption, applied.settings);
   clearError();
@@ -152,12 +151,9 @@ async function openFile(file: File) {
     return;
   }
   const opened = await engine.open(file.name, bytes);
-  if (opened.kind === "table") {
-    showImport(opened.rows, opened.columns);
-    return;
-  }
-  await adoptPopulation(opened.population);
-  if (pendingLesson) await finishLesson();
+  if (opened.kind === "population") await adoptPopulation(opened.population);
+  if (pendingLesson) await finishLesson(pendingLesson);
+  else if (opened.kind === "table") showImport(opened.rows, opened.columns);
   else await configure();
 }
 
