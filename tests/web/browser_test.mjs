@@ -164,8 +164,9 @@ async function servedPage(browser, address) {
   await checkNames(page);
   await checkTabbing(page);
 
-  // mu284, ratio estimator on variable 2, Automatic from the keyboard.
+  // mu284, ratio estimator on variable 2, full classes marked, Automatic from the keyboard.
   await chooseMu284Ratio(page);
+  await page.locator("#mark-full").check();
   await pressKey(page, "a");
   await runEnded(page);
   const statistics = await pageStatistics(page);
@@ -178,7 +179,7 @@ async function servedPage(browser, address) {
   check((await download(page, "Download estimates (CSV)")) === readFileSync(estimates, "utf8"), "the estimates' CSV");
 
   const histogram = join(work, "histogram.png");
-  batch(["-e", "ratio", "-a", "2", "--plot", histogram]);
+  batch(["-e", "ratio", "-a", "2", "--mark-full", "--plot", histogram]);
   // The labels start on the row where the ticks end, axisY + stepHeight less the frame's top.
   await comparePicture(page, histogram, 235 + 7 - 8, "the histogram");
 
