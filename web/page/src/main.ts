@@ -7,7 +7,6 @@ import { canvasPainter, paintGraph, PLOT_HEIGHT, PLOT_WIDTH, svgPainter } from "
 import { argumentsFromForm, formFromArguments, showRelevantFields, showVariables } from "./settings";
 import { showComparison, wireComparisonCopy } from "./comparison";
 import { download, tableText, fillTable } from "./tables";
-import { spawnEngineWorker } from "./spawn-worker";
 import mu284 from "../../../data/mu284.pop?raw";
 import classroom from "../../../data/classroom.pop?raw";
 import schools from "../../../data/schools.pop?raw";
@@ -27,7 +26,9 @@ const SLOW_RATE = 200;
 const SLICE_MS = 30;
 
 const byId = <T extends HTMLElement>(id: string) => document.getElementById(id) as T;
-const engine = new Engine(spawnEngineWorker());
+// The engine's worker is a module of its own; the single-file build inlines it
+// as a data URL (Chromium refuses module workers from blob URLs on file://).
+const engine = new Engine(new Worker(new URL("./worker.ts", import.meta.url), { type: "module" }));
 
 let population: Population | null = null;
 let graph: Graph | null = null;
