@@ -7,6 +7,7 @@ import { canvasPainter, paintGraph, PLOT_HEIGHT, PLOT_WIDTH, svgPainter } from "
 import { argumentsFromForm, formFromArguments, showRelevantFields, showVariables } from "./settings";
 import { showComparison, wireComparisonCopy } from "./comparison";
 import { download, tableText, fillTable } from "./tables";
+import { showImport, tickedColumns } from "./import-step";
 import mu284 from "../../../data/mu284.pop?raw";
 import classroom from "../../../data/classroom.pop?raw";
 import schools from "../../../data/schools.pop?raw";
@@ -83,36 +84,8 @@ async function openExample(name: string) {
   if (opened.kind === "population") await adoptPopulation(opened.population);
 }
 
-function columnType(column: { categorical: boolean; labels: number; missing: number }, rows: number) {
-  if (column.missing >= rows) return "no values";
-  if (!column.categorical) return "numeric";
-  return `categorical, ${column.labels} label${column.labels === 1 ? "" : "s"}`;
-}
-
-function showImport(rows: number, columns: { name: string; categorical: boolean; labels: number; missing: number }[]) {
-  const body = byId<HTMLTableSectionElement>("import-columns");
-  body.replaceChildren();
-  let ticked = 0;
-  for (const column of columns) {
-    const row = body.insertRow();
-    const box = document.createElement("input");
-    box.type = "checkbox";
-    box.value = column.name;
-    box.checked = column.missing < rows && ticked < 10;
-    if (box.checked) ++ticked;
-    const label = document.createElement("label");
-    label.append(box, ` ${column.name}`);
-    row.insertCell().append(label);
-    row.insertCell().textContent = columnType(column, rows);
-    row.insertCell().textContent = String(column.missing);
-  }
-  byId("import").hidden = false;
-  body.querySelector("input")?.focus();
-}
-
 async function importTicked() {
-  const names = [...byId("import-columns").querySelectorAll<HTMLInputElement>("input:checked")].map((b) => b.value);
-  const imported = await engine.importColumns(names, byId<HTMLInputElement>("drop-missing").checked);
+  const imported = await engine.importColumns(tickedColumns(), byId<HTMLInputElement>("drop-missing").checked);
   await adoptPopulation(imported.population);
   if (imported.dropped > 0) byId("population-description").append(`; ${imported.dropped} rows with a missing value left out`);
   await configure();
