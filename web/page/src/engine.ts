@@ -65,7 +65,7 @@ export interface TableColumn {
   missing: number;
 }
 
-export type Settings = Record<string, unknown>;
+type Settings = Record<string, unknown>;
 
 export interface BoxRow {
   variant: string;

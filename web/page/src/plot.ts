@@ -15,7 +15,7 @@ const BAR_CAP_STEPS = 29;
 const CLASSES = 50;
 const INTERVAL_PEN = 2;
 
-export const COLOURS = {
+const COLOURS = {
   background: "rgb(255,255,204)",
   panel: "rgb(255,255,221)",
   bar: "rgb(0,128,0)",
@@ -27,7 +27,7 @@ export const COLOURS = {
 };
 
 // 8 points, as the desktop's scale labels.
-export const LABEL_FONT = '8pt "Liberation Sans", sans-serif';
+const LABEL_FONT = '8pt "Liberation Sans", sans-serif';
 
 /** Where the drawing steps go: a canvas or an SVG document. */
 export interface Painter {
@@ -38,7 +38,7 @@ export interface Painter {
 }
 
 /** Nearest integer, a half to the even neighbour, as the engine rounds pixels. */
-export function nearest(x: number): number {
+function nearest(x: number): number {
   const floor = Math.floor(x);
   const diff = x - floor;
   if (diff > 0.5) return floor + 1;
