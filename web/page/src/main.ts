@@ -70,7 +70,11 @@ async function adoptPopulation(adopted: Population) {
   population = adopted;
   byId("population-description").textContent = `${adopted.description}: ${adopted.units} units, ${adopted.variables} variables`;
   byId("summary").textContent = await engine.text("describe");
+  // The settings start afresh for the new population; the seed field keeps the
+  // seed in force, which opening a population does not change.
+  const seed = byId<HTMLInputElement>("seed").value;
   byId<HTMLFormElement>("settings").reset();
+  byId<HTMLInputElement>("seed").value = seed;
   showVariables(adopted);
   byId("import").hidden = true;
 }
