@@ -10,6 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
     libfast-float-dev libdragonbox-dev emscripten
     libchm-dev fp-utils-3.2.2
+    nodejs chromium
     clang libclang-rt-14-dev
     desktop-file-utils appstream
 )
@@ -19,6 +20,8 @@ for package in "${packages[@]}"; do
     status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
     [[ "$status" == "install ok installed" ]] || missing+=("$package")
 done
+# The page's build runs npm, which some node packages leave out.
+command -v npm >/dev/null || missing+=(npm)
 [[ ${#missing[@]} -eq 0 ]] && exit 0
 
 sudo=()

@@ -1,0 +1,46 @@
+// The comparison of variants on the same samples: the engine's table and the
+// box plots of each variant's estimates.
+import type { Comparison, Engine } from "./engine";
+import { boxPlotSize, canvasPainter, paintBoxPlots } from "./plot";
+import { fillTable } from "./tables";
+
+const byId = <T extends HTMLElement>(id: string) => document.getElementById(id) as T;
+
+// The table as tarvek-batch --compare prints it, for the clipboard.
+let shownText: string | null = null;
+
+function populationMean(comparison: Comparison): number {
+  const runs = comparison.result.runs ?? [];
+  return runs[runs.length - 1]?.population_mean ?? 0;
+}
+
+function drawBoxes(comparison: Comparison) {
+  const canvas = byId<HTMLCanvasElement>("boxes");
+  const size = boxPlotSize(canvasPainter(canvas.getContext("2d")!), comparison.boxes);
+  canvas.width = size.width;
+  canvas.height = size.height;
+  // Resizing resets the context, so the painter is made anew.
+  paintBoxPlots(canvasPainter(canvas.getContext("2d")!), comparison.boxes, populationMean(comparison), (v) =>
+    v.toFixed(3),
+  );
+}
+
+export async function showComparison(engine: Engine) {
+  const variants = byId<HTMLInputElement>("variants").value;
+  const samples = Number(byId<HTMLInputElement>("compare-samples").value);
+  const intervals = byId<HTMLInputElement>("compare-intervals").checked;
+  const mcError = byId<HTMLInputElement>("compare-mc").checked;
+  const comparison = await engine.compare(variants, samples, intervals, mcError);
+  shownText = comparison.table.text;
+  fillTable(byId("comparison"), comparison.table);
+  drawBoxes(comparison);
+  const error = byId("error");
+  error.textContent = comparison.message ?? "";
+  error.hidden = !comparison.message;
+}
+
+export function wireComparisonCopy() {
+  byId("copy-comparison").addEventListener("click", () => {
+    if (shownText) void navigator.clipboard.writeText(shownText);
+  });
+}

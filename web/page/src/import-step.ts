@@ -1,0 +1,39 @@
+// The import step of a CSV, TSV or TXT table: the columns to read as
+// variables, ticked as the desktop's import dialog ticks them.
+import type { TableColumn } from "./engine";
+
+const MAX_VARIABLES = 10;
+
+const body = () => document.getElementById("import-columns") as HTMLTableSectionElement;
+
+function columnType(column: TableColumn, rows: number) {
+  if (column.missing >= rows) return "no values";
+  if (!column.categorical) return "numeric";
+  return `categorical, ${column.labels} label${column.labels === 1 ? "" : "s"}`;
+}
+
+/** Lists the table's columns, the first ten with values ticked, and shows the step. */
+export function showImport(rows: number, columns: TableColumn[]) {
+  body().replaceChildren();
+  let ticked = 0;
+  for (const column of columns) {
+    const row = body().insertRow();
+    const box = document.createElement("input");
+    box.type = "checkbox";
+    box.value = column.name;
+    box.checked = column.missing < rows && ticked < MAX_VARIABLES;
+    if (box.checked) ++ticked;
+    const label = document.createElement("label");
+    label.append(box, ` ${column.name}`);
+    row.insertCell().append(label);
+    row.insertCell().textContent = columnType(column, rows);
+    row.insertCell().textContent = String(column.missing);
+  }
+  document.getElementById("import")!.hidden = false;
+  body().querySelector("input")?.focus();
+}
+
+/** The ticked columns' names, in the table's order. */
+export function tickedColumns(): string[] {
+  return [...body().querySelectorAll<HTMLInputElement>("input:checked")].map((box) => box.value);
+}

@@ -1,0 +1,385 @@
+// The page: population, settings, the run with its graph and statistics, and
+// the comparison. Every number shown comes from the engine in the worker.
+import "./style.css";
+import { Engine, EngineError } from "./engine";
+import type { DrawnSample, Graph, Labelled, Lesson, Population, Run, TextTable } from "./engine";
+import { canvasPainter, paintGraph, PLOT_HEIGHT, PLOT_WIDTH, svgPainter } from "./plot";
+import { argumentsFromForm, formFromArguments, showRelevantFields, showVariables } from "./settings";
+import { showComparison, wireComparisonCopy } from "./comparison";
+import { download, tableText, fillTable } from "./tables";
+import { showImport, tickedColumns } from "./import-step";
+import mu284 from "../../../data/mu284.pop?raw";
+import classroom from "../../../data/classroom.pop?raw";
+import schools from "../../../data/schools.pop?raw";
+import belgium from "../../../data/belgium.pop?raw";
+
+const EXAMPLES: Record<string, string> = {
+  "mu284.pop": mu284,
+  "classroom.pop": classroom,
+  "schools.pop": schools,
+  "belgium.pop": belgium,
+};
+
+// Slow motion's pace, in samples a second.
+const SLOW_RATE = 200;
+// Automatic's slices aim at this many milliseconds each, so the page repaints
+// and Stop is heard between them.
+const SLICE_MS = 30;
+
+const byId = <T extends HTMLElement>(id: string) => document.getElementById(id) as T;
+// The engine's worker is a module of its own; the single-file build inlines it
+// as a data URL (Chromium refuses module workers from blob URLs on file://).
+const engine = new Engine(new Worker(new URL("./worker.ts", import.meta.url), { type: "module" }));
+
+let population: Population | null = null;
+let graph: Graph | null = null;
+let runOpen = false;
+let stopRequested = false;
+let seedChanged = false;
+let statisticsTable: TextTable | null = null;
+let pendingLesson: (Lesson & { text: string }) | null = null;
+
+function showError(error: unknown) {
+  const box = byId("error");
+  box.textContent = error instanceof Error ? error.message : String(error);
+  box.hidden = false;
+  if (!(error instanceof EngineError)) console.error(error);
+}
+
+function clearError() {
+  byId("error").hidden = true;
+}
+
+/** Runs an action; the engine's refusal is shown, not thrown. */
+async function guarded(action: () => Promise<void>) {
+  try {
+    await action();
+  } catch (error) {
+    showError(error);
+  }
+}
+
+const graphKind = () =>
+  (document.querySelector<HTMLInputElement>('input[name="graph"]:checked')?.value ?? "histogram") as
+    | "histogram"
+    | "intervals";
+
+// ---- Population ----
+
+async function adoptPopulation(adopted: Population) {
+  population = adopted;
+  byId("population-description").textContent = `${adopted.description}: ${adopted.units} units, ${adopted.variables} variables`;
+  byId("summary").textContent = await engine.text("describe");
+  // The settings start afresh for the new population; the seed field keeps the
+  // seed in force, which opening a population does not change.
+  const seed = byId<HTMLInputElement>("seed").value;
+  byId<HTMLFormElement>("settings").reset();
+  byId<HTMLInputElement>("seed").value = seed;
+  showVariables(adopted);
+  byId("import").hidden = true;
+}
+
+function bytesOf(text: string) {
+  return new TextEncoder().encode(text);
+}
+
+async function openExample(name: string) {
+  const opened = await engine.open(name, bytesOf(EXAMPLES[name]));
+  if (opened.kind === "population") await adoptPopulation(opened.population);
+}
+
+async function importTicked() {
+  const imported = await engine.importColumns(tickedColumns(), byId<HTMLInputElement>("drop-missing").checked);
+  await adoptPopulation(imported.population);
+  if (imported.dropped > 0) byId("population-description").append(`; ${imported.dropped} rows with a missing value left out`);
+  await configure();
+}
+
+async function openLesson(text: string) {
+  const lesson = await engine.lesson(text);
+  pendingLesson = { text, ...lesson };
+  // A lesson names its population as a path; an example is known by its file name.
+  const example = lesson.population.split(/[\\/]/).pop() ?? "";
+  if (EXAMPLES[example]) {
+    await openExample(example);
+    await finishLesson(pendingLesson);
+  } else {
+    showError(new Error(`This lesson uses ${lesson.population}: open that file now.`));
+  }
+}
+
+/** The lesson's file is open: its columns imported (a table's), the lesson applied. */
+async function finishLesson(lesson: Lesson & { text: string }) {
+  pendingLesson = null;
+  if (lesson.columns.length > 0) {
+    const imported = await engine.importColumns(lesson.columns, lesson.dropMissing);
+    await adoptPopulation(imported.population);
+  }
+  const applied = await engine.applyLesson(lesson.text);
+  const intervals = formFromArguments(lesson.arguments, population!);
+  document.querySelector<HTMLInputElement>(`input[name="graph"][value="${intervals ? "intervals" : "histogram"}"]`)!.checked = true;
+  showConfigured(applied.caption, applied.settings);
+  clearError();
+}
+
+async function openFile(file: File) {
+  const bytes = new Uint8Array(await file.arrayBuffer());
+  if (file.name.toLowerCase().endsWith(".lesson")) {
+    await openLesson(new TextDecoder().decode(bytes));
+    return;
+  }
+  const opened = await engine.open(file.name, bytes);
+  if (opened.kind === "population") await adoptPopulation(opened.population);
+  if (pendingLesson) await finishLesson(pendingLesson);
+  else if (opened.kind === "table") showImport(opened.rows, opened.columns);
+  else await configure();
+}
+
+// ---- Settings ----
+
+function showConfigured(caption: Labelled[], settings: Record<string, unknown>) {
+  fillTable(byId("caption"), { columns: ["", ""], rows: caption.map((line) => [line.label, line.value]) });
+  const sizes = settings["allocation_sizes"];
+  const allocation = byId("allocation-table");
+  allocation.hidden = !Array.isArray(sizes);
+  if (Array.isArray(sizes)) {
+    allocation.replaceChildren(Object.assign(document.createElement("table"), { id: "allocation-sizes" }));
+    fillTable(byId("allocation-sizes"), {
+      columns: ["Stratum", "Sample size"],
+      rows: sizes.map((size, i) => [String(i + 1), String(size)]),
+    });
+  }
+  runOpen = false;
+  clearError();
+}
+
+async function configure() {
+  if (!population) return;
+  const configured = await engine.configure(argumentsFromForm(graphKind() === "intervals", seedChanged));
+  seedChanged = false;
+  showConfigured(configured.caption, configured.settings);
+}
+
+/** New settings end the open run at once: the next key starts a new one. */
+function reconfigure() {
+  runOpen = false;
+  guarded(configure);
+}
+
+// ---- The run ----
+
+function drawGraph(g: Graph) {
+  graph = g;
+  const canvas = byId<HTMLCanvasElement>("plot");
+  paintGraph(canvasPainter(canvas.getContext("2d")!), g);
+  canvas.setAttribute(
+    "aria-label",
+    `Graph of the simulation from ${g.labels.lower} to ${g.labels.upper}, population mean ${g.labels.mean}`,
+  );
+}
+
+function showProgress(run: Run) {
+  const bar = byId("progress");
+  bar.setAttribute("aria-valuemax", String(run.simulations));
+  bar.setAttribute("aria-valuenow", String(run.samplesDrawn));
+  bar.setAttribute("aria-valuetext", run.progress);
+  byId("progress-fill").style.width = `${(100 * run.samplesDrawn) / Math.max(run.simulations, 1)}%`;
+  byId("progress-text").textContent = run.progress;
+}
+
+async function showStatistics() {
+  const statistics = await engine.statistics();
+  byId("statistics-title").textContent = statistics.title;
+  const table: TextTable = { columns: [], rows: statistics.rows.map((r) => [r.label, r.value]) };
+  fillTable(byId("statistics"), table);
+  statisticsTable = table;
+}
+
+async function ensureRun() {
+  if (runOpen) return;
+  const begun = await engine.begin(graphKind());
+  runOpen = true;
+  drawGraph(begun.graph);
+  showProgress(begun.run);
+}
+
+/** Draws up to `count` samples and shows them. */
+async function draw(count: number) {
+  const drawn = await engine.next(count);
+  drawGraph(drawn.graph);
+  showProgress(drawn.run);
+  if (drawn.run.finished) runOpen = false;
+  if (drawn.message) showError(new EngineError(drawn.message));
+  return drawn;
+}
+
+/** Disables what must wait while a run goes on by itself. */
+function setRunning(on: boolean) {
+  stopRequested = false;
+  for (const id of ["next", "automatic"]) byId<HTMLButtonElement>(id).disabled = on;
+  byId<HTMLButtonElement>("stop").disabled = !on;
+  byId<HTMLFieldSetElement>("settings-fields").disabled = on;
+  byId("simulation-section").setAttribute("aria-busy", String(on));
+}
+
+async function next() {
+  await ensureRun();
+  const newest = (await draw(1)).last.at(-1);
+  byId("last-sample").textContent = newest ? describeSample(newest) : "";
+  await showStatistics();
+}
+
+/** The sample just drawn, in words, for the live region that screen readers announce. */
+function describeSample(sample: DrawnSample): string {
+  const interval = sample.lower === null || sample.upper === null ? "" : `, interval ${sample.lower} to ${sample.upper}`;
+  return `Sample ${sample.number}: estimate ${sample.estimate}${interval}`;
+}
+
+/** Draws in slices sized to take about SLICE_MS each. */
+async function drawAll() {
+  let slice = 200;
+  for (;;) {
+    const started = performance.now();
+    if ((await draw(slice)).run.finished || stopRequested) return;
+    const took = performance.now() - started;
+    if (took < SLICE_MS / 2) slice = Math.min(slice * 2, 100000);
+    else if (took > SLICE_MS * 2) slice = Math.max(Math.floor(slice / 2), 1);
+  }
+}
+
+const nextFrame = () => new Promise<number>((resolve) => requestAnimationFrame(resolve));
+
+/** Draws SLOW_RATE samples a second, as many each frame as time has come for. */
+async function drawSlowly() {
+  let last = await nextFrame();
+  let owed = 1;
+  for (;;) {
+    const count = Math.floor(owed);
+    owed -= count;
+    if ((count > 0 && (await draw(count)).run.finished) || stopRequested) return;
+    const now = await nextFrame();
+    owed += ((now - last) / 1000) * SLOW_RATE;
+    last = now;
+  }
+}
+
+/** The buttons are disabled at once, and enabled again only with the final statistics shown. */
+async function automatic() {
+  const slow = byId<HTMLInputElement>("slow").checked;
+  setRunning(true);
+  try {
+    await ensureRun();
+    await (slow ? drawSlowly() : drawAll());
+    await showStatistics();
+  } finally {
+    setRunning(false);
+  }
+}
+
+// ---- Saving ----
+
+function savePng() {
+  byId<HTMLCanvasElement>("plot").toBlob((blob) => blob && download(blob, "tarvek.png"));
+}
+
+function saveSvg() {
+  if (!graph) return;
+  const painter = svgPainter(byId<HTMLCanvasElement>("plot").getContext("2d")!);
+  paintGraph(painter, graph);
+  download(new Blob([painter.document(PLOT_WIDTH, PLOT_HEIGHT)], { type: "image/svg+xml" }), "tarvek.svg");
+}
+
+async function downloadText(op: "estimates_csv" | "run_json", name: string, type: string) {
+  download(new Blob([await engine.text(op)], { type }), name);
+}
+
+async function showSample() {
+  const sample = await engine.sample();
+  fillTable(byId("sample"), sample);
+  byId("sample-listing").hidden = false;
+}
+
+// ---- Wiring ----
+
+function onClick(id: string, action: () => Promise<void> | void) {
+  byId(id).addEventListener("click", () => guarded(async () => action()));
+}
+
+/** N, A and S (Next, Automatic, Statistics) as on the desktop, unless the focus is in a field that takes text. */
+function onShortcut(event: KeyboardEvent) {
+  const target = event.target as HTMLElement;
+  const typing =
+    target instanceof HTMLSelectElement ||
+    target instanceof HTMLTextAreaElement ||
+    (target instanceof HTMLInputElement && !["checkbox", "radio", "button", "file"].includes(target.type));
+  if (typing || event.ctrlKey || event.metaKey || event.altKey) return;
+  const button = { n: "next", a: "automatic", s: "show-statistics", escape: "stop" }[event.key.toLowerCase()];
+  if (!button) return;
+  event.preventDefault();
+  byId<HTMLButtonElement>(button).click();
+}
+
+function wireDrop() {
+  document.addEventListener("dragover", (event) => event.preventDefault());
+  document.addEventListener("drop", (event) => {
+    event.preventDefault();
+    const file = event.dataTransfer?.files[0];
+    if (file) guarded(() => openFile(file));
+  });
+}
+
+function wire() {
+  byId<HTMLSelectElement>("example").addEventListener("change", (event) => {
+    const name = (event.target as HTMLSelectElement).value;
+    if (name) guarded(async () => (await openExample(name), await configure()));
+  });
+  byId<HTMLInputElement>("file").addEventListener("change", (event) => {
+    const file = (event.target as HTMLInputElement).files?.[0];
+    if (file) guarded(() => openFile(file));
+  });
+  byId("import").addEventListener("submit", (event) => {
+    event.preventDefault();
+    guarded(importTicked);
+  });
+  const settings = byId<HTMLFormElement>("settings");
+  settings.addEventListener("submit", (event) => event.preventDefault());
+  settings.addEventListener("change", (event) => {
+    if ((event.target as HTMLElement).id === "seed") seedChanged = true;
+    showRelevantFields();
+    reconfigure();
+  });
+  for (const radio of document.querySelectorAll('input[name="graph"]')) radio.addEventListener("change", reconfigure);
+  onClick("next", next);
+  onClick("automatic", automatic);
+  onClick("show-statistics", async () => {
+    await showStatistics();
+    byId("statistics").focus();
+  });
+  onClick("stop", () => void (stopRequested = true));
+  onClick("save-png", savePng);
+  onClick("save-svg", saveSvg);
+  onClick("estimates-csv", () => downloadText("estimates_csv", "estimates.csv", "text/csv"));
+  onClick("run-json", () => downloadText("run_json", "run.json", "application/json"));
+  onClick("show-sample", showSample);
+  onClick("copy-statistics", async () => {
+    if (statisticsTable) await navigator.clipboard.writeText(tableText(statisticsTable));
+  });
+  byId("compare-form").addEventListener("submit", (event) => {
+    event.preventDefault();
+    guarded(() => showComparison(engine));
+  });
+  document.addEventListener("keydown", onShortcut);
+  wireComparisonCopy();
+  wireDrop();
+}
+
+async function start() {
+  wire();
+  showRelevantFields();
+  byId("version").textContent = `Tarvek ${await engine.version()}`;
+  byId("loading").hidden = true;
+  byId("app").setAttribute("aria-busy", "false");
+  document.body.dataset.ready = "true";
+}
+
+guarded(start);
