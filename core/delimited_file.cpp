@@ -702,6 +702,13 @@ int RowsWithMissingValue(const DelimitedTable& table, const std::vector<int>& co
     return rows;
 }
 
+std::string MissingRowsText(const DelimitedTable& table, const std::vector<int>& columns)
+{
+    return "Rows with a missing value in a ticked column: " +
+           std::to_string(RowsWithMissingValue(table, columns)) + " of " +
+           std::to_string(table.rowLines.size());
+}
+
 PopulationContents DelimitedPopulation(const DelimitedTable& table, const std::vector<int>& columns,
                                        bool dropMissing)
 {

@@ -61,6 +61,10 @@ std::string ColumnsNamed(const DelimitedTable& table, const std::vector<std::str
 /// `dropMissing`.
 int RowsWithMissingValue(const DelimitedTable& table, const std::vector<int>& columns);
 
+/// \brief What the import step shows of RowsWithMissingValue: "Rows with a
+/// missing value in a ticked column: R of N".
+std::string MissingRowsText(const DelimitedTable& table, const std::vector<int>& columns);
+
 /// \brief The population of the chosen columns (0-based indexes, in the order
 /// given), one unit a kept row in file order. A row with a missing value in a
 /// chosen column is left out with `dropMissing`, otherwise it is an error

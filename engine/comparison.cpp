@@ -323,6 +323,36 @@ BoxSummary SummarizeForBoxPlot(std::vector<double> estimates)
     return box;
 }
 
+BoxAxis BoxAxisFor(const std::vector<BoxSummary>& boxes, double populationMean)
+{
+    constexpr double padding = 0.05;
+    double lo = populationMean;
+    double hi = populationMean;
+    for (const BoxSummary& box : boxes) {
+        if (!box.available) {
+            continue;
+        }
+        lo = std::min(lo, box.lowerWhisker);
+        hi = std::max(hi, box.upperWhisker);
+        for (const double outlier : box.outliers) {
+            lo = std::min(lo, outlier);
+            hi = std::max(hi, outlier);
+        }
+    }
+    double span = hi - lo;
+    if (!(span > 0.0) || !std::isfinite(span)) {
+        span = std::max(std::abs(populationMean) * 0.1, 1.0);
+        lo = populationMean - span / 2;
+        hi = populationMean + span / 2;
+    }
+    return {lo - padding * span, hi + padding * span};
+}
+
+std::array<std::string, 3> BoxAxisLabels(const BoxAxis& axis)
+{
+    return {FormatFixed3(axis.low), FormatFixed3((axis.low + axis.high) / 2), FormatFixed3(axis.high)};
+}
+
 ComparisonResult RunComparison(const std::vector<ComparisonVariant>& variants, int samples, bool intervals,
                                const std::function<void(const VariantSample&)>& observe,
                                const std::function<bool()>& keepGoing)

@@ -8,6 +8,7 @@
 // apply to every variant; the record's design and estimator are never changed.
 // No Qt.
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -142,6 +143,21 @@ struct BoxSummary {
 };
 
 BoxSummary SummarizeForBoxPlot(std::vector<double> estimates);
+
+/// \brief The common scale of the box plots: from `low` to `high`.
+struct BoxAxis {
+    double low = 0.0;
+    double high = 1.0;
+};
+
+/// \brief Every value the available boxes show, and the population mean, lie
+/// on the axis, with 5% of their span as room at both ends (a span around the
+/// mean where they all coincide).
+BoxAxis BoxAxisFor(const std::vector<BoxSummary>& boxes, double populationMean);
+
+/// \brief The texts under the axis' left end, middle and right end, with three
+/// decimals.
+std::array<std::string, 3> BoxAxisLabels(const BoxAxis& axis);
 
 /// \brief The n_h of a stratified design in stratum order; empty for other designs.
 std::vector<int> AllocationOfDesign(const DesignChoice& design);

@@ -7,7 +7,10 @@
 #include <QRegion>
 #include <QString>
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "core/number_format.h"
 #include "plot/fonts.h"
@@ -137,7 +140,6 @@ constexpr int BoxPlotRightMargin = 24;
 constexpr int BoxAxisGap = 4;
 constexpr int BoxTickLength = 5;
 constexpr int BoxBottomRoom = 32;
-constexpr double BoxScalePadding = 0.05;
 
 /// The horizontal scale of the comparison picture: from lo to hi over the
 /// pixels left..right.
@@ -150,30 +152,14 @@ struct BoxScale {
     int X(double value) const { return OnCanvas(left + nearest((value - lo) / (hi - lo) * (right - left))); }
 };
 
-/// Every value a row shows, and the population mean, lie on the scale, with a
-/// little room at both ends.
 BoxScale BoxScaleFor(const std::vector<BoxPlotRow>& rows, double populationMean, int left, int right)
 {
-    double lo = populationMean;
-    double hi = populationMean;
+    std::vector<BoxSummary> boxes;
     for (const BoxPlotRow& row : rows) {
-        if (!row.box.available) {
-            continue;
-        }
-        lo = std::min(lo, row.box.lowerWhisker);
-        hi = std::max(hi, row.box.upperWhisker);
-        for (const double outlier : row.box.outliers) {
-            lo = std::min(lo, outlier);
-            hi = std::max(hi, outlier);
-        }
+        boxes.push_back(row.box);
     }
-    double span = hi - lo;
-    if (!(span > 0.0) || !std::isfinite(span)) {
-        span = std::max(std::abs(populationMean) * 0.1, 1.0);
-        lo = populationMean - span / 2;
-        hi = populationMean + span / 2;
-    }
-    return {lo - BoxScalePadding * span, hi + BoxScalePadding * span, left, right};
+    const BoxAxis axis = BoxAxisFor(boxes, populationMean);
+    return {axis.low, axis.high, left, right};
 }
 
 int BoxLabelWidth(const QFontMetrics& metrics, const std::vector<BoxPlotRow>& rows)
@@ -215,9 +201,10 @@ void DrawBoxAxis(QPainter& painter, const BoxScale& scale, int axisY)
     const int labelTop = axisY + BoxTickLength;
     HorizontalLine(painter, scale.left, scale.right, axisY, 1, Qt::black);
     const int middle = nearest(scale.left + (scale.right - scale.left) / 2.0);
-    const QString lowText = QString::fromStdString(FormatFixed3(scale.lo));
-    const QString middleText = QString::fromStdString(FormatFixed3((scale.lo + scale.hi) / 2));
-    const QString highText = QString::fromStdString(FormatFixed3(scale.hi));
+    const std::array<std::string, 3> labels = BoxAxisLabels({scale.lo, scale.hi});
+    const QString lowText = QString::fromStdString(labels[0]);
+    const QString middleText = QString::fromStdString(labels[1]);
+    const QString highText = QString::fromStdString(labels[2]);
     for (const int x : {scale.left, middle, scale.right}) {
         VerticalLine(painter, x, axisY, labelTop, Qt::black);
     }

@@ -8,13 +8,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
-#include <optional>
 #include <string>
+#include <vector>
 
-#include "core/cluster_sampling.h"
-#include "core/number_format.h"
-#include "core/population_file.h"
 #include "core/simulation_state.h"
+#include "engine/cluster_summary_rows.h"
 #include "engine/designs/sampling_design.h"
 #include "ui/dialog_fields.h"
 #include "ui/error_message.h"
@@ -22,19 +20,11 @@
 
 namespace {
 
-constexpr int SummaryRows = 8;
 constexpr int RowHeight = 16;
 
 int WholeNumberIn(const QLineEdit* field)
 {
-    int value = 0;
-    ParseIntInRange(field->text().toStdString(), 0, MaxUnits, value);
-    return value;
-}
-
-std::string Fixed3OrDash(std::optional<double> value)
-{
-    return FormatFixed3Or(value.value_or(0.0), value.has_value());
+    return ClusterFieldNumber(field->text().toStdString());
 }
 
 }  // namespace
@@ -54,7 +44,8 @@ TClusterDesign::TClusterDesign(QWidget* parent) : QDialog(parent)
     Label2 = CreateLabel(GroupBox3, "Label2", 16, 52);
     Edit2 = CreateEntryField(GroupBox3, "Edit2", 156, 48, 41, 21);
 
-    Tab = CreateReadOnlyGrid(this, "Tab", SummaryRows, 2, 248, 16, 221, RowHeight * SummaryRows + 4);
+    Tab = CreateReadOnlyGrid(this, "Tab", ClusterSummaryRowCount, 2, 248, 16, 221,
+                             RowHeight * ClusterSummaryRowCount + 4);
     Tab->horizontalHeader()->hide();
     Tab->verticalHeader()->setDefaultSectionSize(RowHeight);
     SetTextColor(Tab, Qt::black);
@@ -114,31 +105,14 @@ void TClusterDesign::SetRow(int row, const QString& heading, const std::string& 
     Tab->setItem(row, 1, valueCell);
 }
 
-// The intraclass correlation and the design effects need a target variable; the
-// design effects also settings the design can draw.
 void TClusterDesign::RefreshSummary()
 {
     const DesignChoice choice = ShownChoice();
     Edit2->setEnabled(choice.design == DesignTwoStage);
-    const Clusters clusters = FormClusters(VariableValues(choice.variable));
-    const ClusterSummary summary = SummarizeClusters(
-        clusters, {choice.clusters, choice.design == DesignTwoStage, choice.unitsPerCluster});
-    const bool withTarget = IsVariableNumber(SimulationState.targetVariable);
-    const auto ifTarget = [withTarget](auto compute) {
-        return withTarget ? compute() : std::optional<double>();
-    };
-    SetRow(0, QStringLiteral("Clusters (M)"), std::to_string(summary.clusters));
-    SetRow(1, QStringLiteral("Smallest cluster"), std::to_string(summary.smallest));
-    SetRow(2, QStringLiteral("Mean cluster size"), FormatFixed3(summary.meanSize));
-    SetRow(3, QStringLiteral("Largest cluster"), std::to_string(summary.largest));
-    SetRow(4, QStringLiteral("Intraclass correlation"), Fixed3OrDash(ifTarget([&] {
-               return IntraclassCorrelation(clusters, VariableValues(SimulationState.targetVariable));
-           })));
-    SetRow(5, QStringLiteral("Expected units"), FormatFixed3(summary.expectedUnits));
-    SetRow(6, QStringLiteral("Design effect, direct"),
-           Fixed3OrDash(ifTarget([&] { return TheoreticalDesignEffect(choice, EstimatorDirect, 0); })));
-    SetRow(7, QStringLiteral("Design effect, mean per unit"),
-           Fixed3OrDash(ifTarget([&] { return TheoreticalDesignEffect(choice, EstimatorRatio, 0); })));
+    const std::vector<StatisticsRow> rows = ClusterSummaryRows(choice);
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        SetRow(static_cast<int>(row), QString::fromStdString(rows[row].label), rows[row].value);
+    }
 }
 
 void TClusterDesign::OKButtonClick()

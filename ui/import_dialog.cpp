@@ -136,11 +136,7 @@ void TImportDialog::ChoiceChanged()
         return;
     }
     ShowRefusal(QString());
-    const int rows = RowsWithMissingValue(*table_, TickedColumns());
-    SetAutoSizedText(MissingRowsLabel,
-                     QStringLiteral("Rows with a missing value in a ticked column: %1 of %2")
-                         .arg(rows)
-                         .arg(static_cast<qsizetype>(table_->rowLines.size())));
+    SetAutoSizedText(MissingRowsLabel, QString::fromStdString(MissingRowsText(*table_, TickedColumns())));
 }
 
 void TImportDialog::ShowRefusal(const QString& message)

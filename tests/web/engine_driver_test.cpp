@@ -4,6 +4,7 @@
 // random sequence.
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -14,6 +15,11 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "core/delimited_file.h"
+#include "core/simulation_state.h"
+#include "engine/cluster_summary_rows.h"
+#include "engine/comparison.h"
+#include "engine/designs/sampling_design.h"
 #include "engine/lesson.h"
 #include "web/driver/engine_driver.h"
 
@@ -179,6 +185,17 @@ TEST(EngineDriver, ComparesAsTarvekBatchDoes)
         Answered({{"op", "configure"}, {"arguments", {"--seed", "0"}}});
         EXPECT_EQ(Answered(request)["table"]["text"], Batch(line));
         EXPECT_EQ(response["boxes"].size(), std::count(c.variants.begin(), c.variants.end(), ',') + 1u);
+        // The axis the renderer draws for these boxes, from the summaries sent.
+        std::vector<BoxSummary> boxes;
+        for (const Json& box : response["boxes"]) {
+            boxes.push_back({true, box["lowerWhisker"], box["lowerQuartile"], box["median"],
+                             box["upperQuartile"], box["upperWhisker"], box["outliers"]});
+        }
+        const BoxAxis axis = BoxAxisFor(boxes, response["result"]["runs"].back()["population_mean"]);
+        const std::array<std::string, 3> labels = BoxAxisLabels(axis);
+        EXPECT_EQ(response["axis"]["labels"], Json(labels));
+        EXPECT_EQ(response["axis"]["low"], axis.low);
+        EXPECT_EQ(response["axis"]["high"], axis.high);
     }
 }
 
@@ -220,6 +237,11 @@ TEST(EngineDriver, RefusalsChangeNothing)
          "The lesson's population mu284.pop has changed since the lesson was saved!"},
         {{{"op", "open"}, {"name", "bad.pop"}}, "Invalid numeric input"},
         {{{"op", "frobnicate"}}, "Unknown request \"frobnicate\"!"},
+        {{{"op", "missing_rows"}, {"columns", Json::array()}}, "No CSV, TSV or TXT file has been opened!"},
+        {{{"op", "cluster_summary"}, {"design", "pps"}, {"variable", 10}, {"clusters", "5"}},
+         "\"design\" must be \"cluster\" or \"two-stage\"!"},
+        {{{"op", "cluster_summary"}, {"design", "cluster"}, {"variable", 11}, {"clusters", "5"}},
+         "\"variable\" must be a whole number from 1 to 10!"},
     };
     const std::string plain = firstSamples({});
     for (const Refused& refused : refusals) {
@@ -253,6 +275,68 @@ TEST(EngineDriver, ImportsTheChosenColumnsOfATable)
     EXPECT_EQ(imported["population"]["units"], 2);
     EXPECT_EQ(imported["population"]["codes"][0], Json({"a", "b"}));
     EXPECT_EQ(imported["population"]["summary"][1]["mean"], 4);
+}
+
+// The live texts of the import step and the cluster design's settings, as the
+// desktop dialogs compute them; neither changes the record.
+TEST(EngineDriver, ShowsTheDialogsLiveSummaries)
+{
+    const std::string csv = "name,score,group,mark\nann,3,a,\nbob,,b,2\ncid,5,,1\ndan,4,a,3\n";
+    PutFile(csv);
+    Answered({{"op", "open"}, {"name", "class.csv"}});
+    const DelimitedTable table = ParseDelimitedText(csv, "class");
+    for (const std::vector<int>& ticked : std::vector<std::vector<int>>{{}, {0}, {1}, {1, 3}, {0, 1, 2, 3}}) {
+        const Json response = Answered({{"op", "missing_rows"}, {"columns", ticked}});
+        EXPECT_EQ(response["rows"], RowsWithMissingValue(table, ticked));
+        EXPECT_EQ(response["text"], MissingRowsText(table, ticked));
+    }
+    EXPECT_EQ(Answered({{"op", "missing_rows"}, {"columns", {1, 3}}})["text"],
+              "Rows with a missing value in a ticked column: 2 of 4");
+    EXPECT_EQ(Request({{"op", "missing_rows"}, {"columns", {4}}})["message"],
+              "\"column\" must be a whole number from 0 to 3!");
+
+    struct Case {
+        std::string design;
+        int variable;
+        std::string clusters, unitsPerCluster;
+        int target;  // 0: the record's
+    };
+    const std::vector<Case> cases = {
+        {"cluster", 10, "5", "", 0},  {"two-stage", 10, "8", "3", 0}, {"two-stage", 10, "x", "3", 2},
+        {"cluster", 9, "500", "", 4}, {"two-stage", 1, "2", "0", 0},
+    };
+    OpenExample("mu284.pop");
+    const Json before = Answered({{"op", "describe"}});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.design + " " + c.clusters + " " + c.unitsPerCluster);
+        Json request = {{"op", "cluster_summary"},
+                        {"design", c.design},
+                        {"variable", c.variable},
+                        {"clusters", c.clusters},
+                        {"unitsPerCluster", c.unitsPerCluster}};
+        if (c.target != 0) {
+            request["target"] = c.target;
+        }
+        const Json response = Answered(request);
+        const int recordTarget = SimulationState.targetVariable;
+        SimulationState.targetVariable = c.target != 0 ? c.target : recordTarget;
+        const bool twoStage = c.design == "two-stage";
+        const std::vector<StatisticsRow> rows = ClusterSummaryRows(
+            {twoStage ? DesignTwoStage : DesignCluster, c.variable, 0, ClusterFieldNumber(c.clusters),
+             twoStage ? ClusterFieldNumber(c.unitsPerCluster) : 0});
+        SimulationState.targetVariable = recordTarget;
+        ASSERT_EQ(response["rows"].size(), rows.size());
+        for (std::size_t row = 0; row < rows.size(); ++row) {
+            EXPECT_EQ(response["rows"][row]["label"], rows[row].label);
+            EXPECT_EQ(response["rows"][row]["value"], rows[row].value);
+        }
+        EXPECT_EQ(Answered({{"op", "describe"}}), before);
+    }
+    EXPECT_EQ(Answered({{"op", "cluster_summary"},
+                        {"design", "cluster"},
+                        {"variable", 10},
+                        {"clusters", "5"}})["rows"][0]["value"],
+              "50");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "web/driver/engine_driver.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <filesystem>
@@ -30,6 +31,7 @@
 #include "core/simulation_state.h"
 #include "core/text_encoding.h"
 #include "core/variable_summary.h"
+#include "engine/cluster_summary_rows.h"
 #include "engine/comparison.h"
 #include "engine/designs/sampling_design.h"
 #include "engine/fitted_scale.h"
@@ -441,6 +443,53 @@ std::string Import(const Json& request)
         .Text();
 }
 
+/// The rows the import would leave out for the ticked columns (0-based, as the
+/// "open" response lists them), as the import dialog counts them.
+std::string MissingRows(const Json& request)
+{
+    const Session& session = TheSession();
+    if (!session.table) {
+        throw Refusal(NoTableMessage);
+    }
+    const Json& ticked = Field(request, "columns");
+    if (!ticked.is_array()) {
+        throw Refusal("\"columns\" must be a list of column numbers!");
+    }
+    const int last = static_cast<int>(session.table->columns.size()) - 1;
+    std::vector<int> columns;
+    for (const Json& column : ticked) {
+        columns.push_back(IntField(Json{{"column", column}}, "column", 0, last));
+    }
+    return Answer()
+        .Add("rows", RowsWithMissingValue(*session.table, columns))
+        .Add("text", JsonString(MissingRowsText(*session.table, columns)))
+        .Text();
+}
+
+/// The cluster dialog's summary for the settings given, with the target given
+/// (else the record's); the record stays as it was.
+std::string ClusterSummary(const Json& request)
+{
+    RequirePopulation();
+    const std::string design = StringField(request, "design");
+    const SamplingDesign* named = DesignNamed(design);
+    if (named == nullptr || (named->Code() != DesignCluster && named->Code() != DesignTwoStage)) {
+        throw Refusal("\"design\" must be \"cluster\" or \"two-stage\"!");
+    }
+    const bool twoStage = named->Code() == DesignTwoStage;
+    const DesignChoice choice{named->Code(), IntField(request, "variable", 1, SimulationState.variableCount),
+                              0, ClusterFieldNumber(StringField(request, "clusters")),
+                              twoStage ? ClusterFieldNumber(StringField(request, "unitsPerCluster")) : 0};
+    const int target = request.contains("target")
+                           ? IntField(request, "target", 1, SimulationState.variableCount)
+                           : SimulationState.targetVariable;
+    const int recordTarget = SimulationState.targetVariable;
+    SimulationState.targetVariable = target;
+    const std::vector<StatisticsRow> rows = ClusterSummaryRows(choice);
+    SimulationState.targetVariable = recordTarget;
+    return Answer().Add("rows", LabelledValues(rows)).Text();
+}
+
 /// tarvek-batch's options for the population opened, which they may not name.
 std::string Configure(const Json& request)
 {
@@ -590,9 +639,8 @@ std::string Sample(const Json&)
     return Answer().Add("columns", JsonStrings(columns)).Add("rows", JsonArray(rows)).Text();
 }
 
-std::string BoxObject(const std::string& variant, const std::vector<double>& estimates)
+std::string BoxObject(const std::string& variant, const BoxSummary& box)
 {
-    const BoxSummary box = SummarizeForBoxPlot(estimates);
     std::vector<std::string> outliers;
     for (const double value : box.outliers) {
         outliers.push_back(JsonNumber(value));
@@ -605,6 +653,18 @@ std::string BoxObject(const std::string& variant, const std::vector<double>& est
         .Add("upperQuartile", JsonNumberOr(box.upperQuartile, box.available))
         .Add("upperWhisker", JsonNumberOr(box.upperWhisker, box.available))
         .Add("outliers", JsonArray(outliers))
+        .Text();
+}
+
+/// The box plots' common scale and its texts, as the renderer draws them.
+std::string BoxAxisObject(const std::vector<BoxSummary>& boxes, double populationMean)
+{
+    const BoxAxis axis = BoxAxisFor(boxes, populationMean);
+    const std::array<std::string, 3> labels = BoxAxisLabels(axis);
+    return JsonObject()
+        .Add("low", JsonNumber(axis.low))
+        .Add("high", JsonNumber(axis.high))
+        .Add("labels", JsonStrings({labels.begin(), labels.end()}))
         .Text();
 }
 
@@ -661,8 +721,10 @@ std::string Compare(const Json& request)
                    [&](const std::string& message) { stopped += (stopped.empty() ? "" : "\n") + message; });
     SimulationState = before;
     std::vector<std::string> boxes;
+    std::vector<BoxSummary> summaries;
     for (std::size_t v = 0; v < variants.size() && v < last.tallies.size(); ++v) {
-        boxes.push_back(BoxObject(variants[v].text, last.tallies[v].estimates));
+        summaries.push_back(SummarizeForBoxPlot(last.tallies[v].estimates));
+        boxes.push_back(BoxObject(variants[v].text, summaries.back()));
     }
     const std::string table =
         JsonObject()
@@ -673,6 +735,7 @@ std::string Compare(const Json& request)
     return Answer()
         .Add("result", json.str())
         .Add("boxes", JsonArray(boxes))
+        .Add("axis", BoxAxisObject(summaries, last.populationMean))
         .Add("table", table)
         .Add("message", stopped.empty() ? "null" : JsonString(stopped))
         .Text();
@@ -718,6 +781,8 @@ const std::map<std::string, Handler, std::less<>>& Handlers()
     static const std::map<std::string, Handler, std::less<>> handlers = {
         {"open", Open},
         {"import", Import},
+        {"missing_rows", MissingRows},
+        {"cluster_summary", ClusterSummary},
         {"configure", Configure},
         {"lesson", LessonRequest},
         {"apply_lesson", ApplyLessonRequest},
