@@ -197,6 +197,8 @@ async function servedPage(browser, address) {
   await openLesson(page);
   await dropPopulation(page);
   await openCsv(page);
+  await missingRows(page);
+  await helpExamples(page);
   await context.close();
   return outside;
 }
@@ -283,6 +285,78 @@ async function openCsv(page) {
   await page.waitForFunction(() => /20 units, 4 variables/.test(document.getElementById("population-description").textContent));
   const targets = await page.$$eval("#target option", (options) => options.map((o) => o.textContent));
   check(targets.join("|") === "1. Mark|2. Last mark|3. Homework|4. Set", `the imported variables: ${targets}`);
+}
+
+/** The import step counts, tick by tick, the rows a missing value would drop, as the desktop's dialog does. */
+async function missingRows(page) {
+  const table = join(work, "gaps.csv");
+  writeFileSync(table, "a,b,c\n1,,x\n2,3,\n,4,y\n5,6,z\n");
+  await page.setInputFiles("#file", table);
+  await page.waitForSelector("#import:not([hidden])");
+  const shown = (text) => page.waitForFunction((t) => document.getElementById("missing-rows").textContent === t, text);
+  await shown("Rows with a missing value in a ticked column: 3 of 4");
+  await page.locator("#import-columns input[value=b]").uncheck();
+  await shown("Rows with a missing value in a ticked column: 2 of 4");
+  await page.locator("#import-columns input[value=c]").uncheck();
+  await shown("Rows with a missing value in a ticked column: 1 of 4");
+}
+
+/** A shipped population chosen afresh, its random sequence started at `seed`. */
+async function freshExample(page, name, description, seed) {
+  await page.locator("#example").selectOption("");
+  await page.locator("#example").selectOption(name);
+  await page.waitForFunction((d) => document.getElementById("population-description").textContent.startsWith(d), description);
+  await page.locator("#seed").fill(seed);
+  await page.locator("#seed").press("Tab");
+}
+
+/** Two of the help's examples step by step: the page's numbers are tarvek-batch's and the desktop dialog's. */
+async function helpExamples(page) {
+  // Stratified and systematic samples: systematic, ordered by Last mark, intervals.
+  await freshExample(page, "classroom.pop", "Classroom", "3");
+  await page.locator("#design").selectOption("systematic");
+  await page.locator("#order").selectOption("2");
+  await page.locator("#sample-size").fill("10");
+  await page.locator("#sample-size").press("Tab");
+  await page.locator("input[name=graph][value=intervals]").check();
+  await pressKey(page, "a");
+  await runEnded(page);
+  const systematic = batch(["--seed", "3", "-d", "systematic", "--order", "2", "-n", "10", "--intervals"], "classroom.pop");
+  check((await pageStatistics(page)) === systematic, `the systematic example:\n${await pageStatistics(page)}`);
+
+  // Cluster sampling: MU284 in 5 of its 50 clusters; the cluster dialog's summary, then the run.
+  await freshExample(page, "mu284.pop", "MU284", "4");
+  await page.locator("input[name=graph][value=histogram]").check();
+  await page.locator("#design").selectOption("cluster");
+  await page.locator("#cluster-variable").selectOption("10");
+  await page.locator("#clusters").fill("5");
+  await page.locator("#clusters").press("Tab");
+  const clusters = batch(["--seed", "4", "-d", "cluster", "--cluster-variable", "10", "--clusters", "5"]);
+  const designEffect = clusters.match(/^Design effect \(theoretical\)\t(.*)$/m)[1];
+  const summary = [
+    ["Clusters (M)", "50"],
+    ["Smallest cluster", "5"],
+    ["Mean cluster size", "5.680"],
+    ["Intraclass correlation", "0.077"],
+    ["Expected units", "28.400"],
+    ["Design effect, direct", designEffect],
+  ];
+  await page.waitForFunction(
+    (rows) => {
+      const shown = new Map([...document.querySelectorAll("#cluster-summary tr")].map((r) => [r.cells[0].textContent, r.cells[1].textContent]));
+      return rows.every(([label, value]) => shown.get(label) === value);
+    },
+    summary,
+  );
+  await page.locator("#clusters").fill("");
+  await page.waitForFunction(() => /Expected units\s*0\.000/.test(document.getElementById("cluster-summary").textContent));
+  await page.locator("#clusters").fill("5");
+  await page.locator("#clusters").press("Tab");
+  await pressKey(page, "a");
+  await runEnded(page);
+  check((await pageStatistics(page)) === clusters, `the cluster example:\n${await pageStatistics(page)}`);
+  await page.locator("#design").selectOption("equal");
+  check(await page.locator("#cluster-summary").isHidden(), "the cluster summary only under the cluster designs");
 }
 
 /** The comparison of variants on the module's first samples: tarvek-batch --compare's table. */

@@ -20,9 +20,7 @@ function drawBoxes(comparison: Comparison) {
   canvas.width = size.width;
   canvas.height = size.height;
   // Resizing resets the context, so the painter is made anew.
-  paintBoxPlots(canvasPainter(canvas.getContext("2d")!), comparison.boxes, populationMean(comparison), (v) =>
-    v.toFixed(3),
-  );
+  paintBoxPlots(canvasPainter(canvas.getContext("2d")!), comparison.boxes, comparison.axis, populationMean(comparison));
 }
 
 export async function showComparison(engine: Engine) {

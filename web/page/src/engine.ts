@@ -77,6 +77,13 @@ export interface BoxRow {
   outliers: number[];
 }
 
+/** The box plots' common scale and the texts under its ends and middle. */
+export interface BoxAxis {
+  low: number;
+  high: number;
+  labels: [string, string, string];
+}
+
 export interface TextTable {
   columns: string[];
   rows: string[][];
@@ -107,11 +114,14 @@ export interface Lesson {
   columns: string[];
   dropMissing: boolean;
   arguments: string[];
+  /** The view switches the page applies itself. */
+  switches: { slowMotion: boolean; fitScale: boolean };
 }
 
 export interface Comparison {
   result: { runs?: { population_mean?: number }[] } & Record<string, unknown>;
   boxes: BoxRow[];
+  axis: BoxAxis;
   table: TextTable & { text: string };
   /** Why some designs stopped early, or null. */
   message: string | null;
@@ -159,6 +169,15 @@ export class Engine {
   importColumns(columns: string[], dropMissing: boolean) {
     return this.request<{ population: Population; dropped: number }>({ op: "import", columns, dropMissing });
   }
+  /** The import dialog's count of rows left out, for the ticked columns (0-based). */
+  missingRows(columns: number[]) {
+    return this.request<{ rows: number; text: string }>({ op: "missing_rows", columns }).then((r) => r.text);
+  }
+  /** The cluster dialog's summary; m and k as the fields hold them. */
+  clusterSummary(design: string, variable: number, clusters: string, unitsPerCluster: string, target: number) {
+    const request = { op: "cluster_summary", design, variable, clusters, unitsPerCluster, target };
+    return this.request<{ rows: Labelled[] }>(request).then((r) => r.rows);
+  }
   configure(args: string[]) {
     return this.request<Configured>({ op: "configure", arguments: args });
   }
@@ -168,8 +187,8 @@ export class Engine {
   applyLesson(text: string) {
     return this.request<Configured>({ op: "apply_lesson", text });
   }
-  begin(graph: "histogram" | "intervals") {
-    return this.request<{ run: Run; graph: Graph }>({ op: "begin", graph });
+  begin(graph: "histogram" | "intervals", fitScale: boolean) {
+    return this.request<{ run: Run; graph: Graph }>({ op: "begin", graph, fitScale });
   }
   next(count: number) {
     return this.request<{ run: Run; graph: Graph; last: DrawnSample[]; message: string | null }>({ op: "next", count });

@@ -1,6 +1,6 @@
 // The import step of a CSV, TSV or TXT table: the columns to read as
 // variables, ticked as the desktop's import dialog ticks them.
-import type { TableColumn } from "./engine";
+import type { Engine, TableColumn } from "./engine";
 
 const MAX_VARIABLES = 10;
 
@@ -13,14 +13,15 @@ function columnType(column: TableColumn, rows: number) {
 }
 
 /** Lists the table's columns, the first ten with values ticked, and shows the step. */
-export function showImport(rows: number, columns: TableColumn[]) {
+export async function showImport(engine: Engine, rows: number, columns: TableColumn[]) {
   body().replaceChildren();
   let ticked = 0;
-  for (const column of columns) {
+  for (const [index, column] of columns.entries()) {
     const row = body().insertRow();
     const box = document.createElement("input");
     box.type = "checkbox";
     box.value = column.name;
+    box.dataset.index = String(index);
     box.checked = column.missing < rows && ticked < MAX_VARIABLES;
     if (box.checked) ++ticked;
     const label = document.createElement("label");
@@ -29,8 +30,15 @@ export function showImport(rows: number, columns: TableColumn[]) {
     row.insertCell().textContent = columnType(column, rows);
     row.insertCell().textContent = String(column.missing);
   }
+  await showMissingRows(engine);
   document.getElementById("import")!.hidden = false;
   body().querySelector("input")?.focus();
+}
+
+/** The rows a ticked column's missing value would leave out, counted by the engine as the desktop counts them. */
+export async function showMissingRows(engine: Engine) {
+  const ticked = [...body().querySelectorAll<HTMLInputElement>("input:checked")].map((box) => Number(box.dataset.index));
+  document.getElementById("missing-rows")!.textContent = await engine.missingRows(ticked);
 }
 
 /** The ticked columns' names, in the table's order. */

@@ -4,10 +4,10 @@ import "./style.css";
 import { Engine, EngineError } from "./engine";
 import type { DrawnSample, Graph, Labelled, Lesson, Population, Run, TextTable } from "./engine";
 import { canvasPainter, paintGraph, PLOT_HEIGHT, PLOT_WIDTH, svgPainter } from "./plot";
-import { argumentsFromForm, formFromArguments, showRelevantFields, showVariables } from "./settings";
+import { argumentsFromForm, clusterSettings, formFromArguments, showRelevantFields, showVariables } from "./settings";
 import { showComparison, wireComparisonCopy } from "./comparison";
 import { download, tableText, fillTable } from "./tables";
-import { showImport, tickedColumns } from "./import-step";
+import { showImport, showMissingRows, tickedColumns } from "./import-step";
 import mu284 from "../../../data/mu284.pop?raw";
 import classroom from "../../../data/classroom.pop?raw";
 import schools from "../../../data/schools.pop?raw";
@@ -77,6 +77,7 @@ async function adoptPopulation(adopted: Population) {
   byId<HTMLInputElement>("seed").value = seed;
   showVariables(adopted);
   byId("import").hidden = true;
+  await showClusterSummary();
 }
 
 function bytesOf(text: string) {
@@ -117,6 +118,9 @@ async function finishLesson(lesson: Lesson & { text: string }) {
   }
   const applied = await engine.applyLesson(lesson.text);
   const intervals = formFromArguments(lesson.arguments, population!);
+  await showClusterSummary();
+  byId<HTMLInputElement>("slow").checked = lesson.switches.slowMotion;
+  byId<HTMLInputElement>("fit-scale").checked = lesson.switches.fitScale;
   document.querySelector<HTMLInputElement>(`input[name="graph"][value="${intervals ? "intervals" : "histogram"}"]`)!.checked = true;
   showConfigured(applied.caption, applied.settings);
   clearError();
@@ -131,7 +135,7 @@ async function openFile(file: File) {
   const opened = await engine.open(file.name, bytes);
   if (opened.kind === "population") await adoptPopulation(opened.population);
   if (pendingLesson) await finishLesson(pendingLesson);
-  else if (opened.kind === "table") showImport(opened.rows, opened.columns);
+  else if (opened.kind === "table") await showImport(engine, opened.rows, opened.columns);
   else await configure();
 }
 
@@ -151,6 +155,16 @@ function showConfigured(caption: Labelled[], settings: Record<string, unknown>) 
   }
   runOpen = false;
   clearError();
+}
+
+/** Under a cluster design, the cluster dialog's summary of the settings shown, as they change. */
+async function showClusterSummary() {
+  const table = byId<HTMLTableElement>("cluster-summary");
+  const shown = population ? clusterSettings() : null;
+  table.hidden = shown === null;
+  if (!shown) return;
+  const rows = await engine.clusterSummary(shown.design, shown.variable, shown.clusters, shown.unitsPerCluster, shown.target);
+  fillTable(table, { columns: ["", ""], rows: rows.map((row) => [row.label, row.value]) });
 }
 
 async function configure() {
@@ -197,7 +211,7 @@ async function showStatistics() {
 
 async function ensureRun() {
   if (runOpen) return;
-  const begun = await engine.begin(graphKind());
+  const begun = await engine.begin(graphKind(), byId<HTMLInputElement>("fit-scale").checked);
   runOpen = true;
   drawGraph(begun.graph);
   showProgress(begun.run);
@@ -337,18 +351,21 @@ function wire() {
     const file = (event.target as HTMLInputElement).files?.[0];
     if (file) guarded(() => openFile(file));
   });
+  byId("import-columns").addEventListener("change", () => guarded(() => showMissingRows(engine)));
   byId("import").addEventListener("submit", (event) => {
     event.preventDefault();
     guarded(importTicked);
   });
   const settings = byId<HTMLFormElement>("settings");
   settings.addEventListener("submit", (event) => event.preventDefault());
+  settings.addEventListener("input", () => guarded(showClusterSummary));
   settings.addEventListener("change", (event) => {
     if ((event.target as HTMLElement).id === "seed") seedChanged = true;
     showRelevantFields();
     reconfigure();
   });
   for (const radio of document.querySelectorAll('input[name="graph"]')) radio.addEventListener("change", reconfigure);
+  byId("fit-scale").addEventListener("change", () => void (runOpen = false));
   onClick("next", next);
   onClick("automatic", automatic);
   onClick("show-statistics", async () => {

@@ -2,7 +2,7 @@
 // engine's pixel geometry. Lines and bars are filled integer rectangles (no
 // antialiasing), so the canvas matches the desktop's picture pixel for pixel;
 // the same drawing steps write the SVG.
-import type { BoxRow, Frame, Graph } from "./engine";
+import type { BoxAxis, BoxRow, Frame, Graph } from "./engine";
 
 export const PLOT_WIDTH = 481;
 export const PLOT_HEIGHT = 257;
@@ -175,7 +175,6 @@ const BOX = {
   axisGap: 4,
   tickLength: 5,
   bottomRoom: 32,
-  padding: 0.05,
 };
 
 interface BoxScale {
@@ -186,26 +185,6 @@ interface BoxScale {
 }
 
 const boxX = (s: BoxScale, v: number) => onCanvas(s.left + nearest(((v - s.lo) / (s.hi - s.lo)) * (s.right - s.left)));
-
-/** The scale spans every whisker, outlier and the population mean, with a margin. */
-function boxScale(rows: BoxRow[], mean: number, left: number, right: number): BoxScale {
-  let lo = mean;
-  let hi = mean;
-  for (const row of rows) {
-    for (const v of [row.lowerWhisker, row.upperWhisker, ...row.outliers]) {
-      if (v === null) continue;
-      lo = Math.min(lo, v);
-      hi = Math.max(hi, v);
-    }
-  }
-  let span = hi - lo;
-  if (!(span > 0) || !Number.isFinite(span)) {
-    span = Math.max(Math.abs(mean) * 0.1, 1);
-    lo = mean - span / 2;
-    hi = mean + span / 2;
-  }
-  return { lo: lo - BOX.padding * span, hi: hi + BOX.padding * span, left, right };
-}
 
 export function boxPlotSize(p: Painter, rows: BoxRow[]): { width: number; height: number } {
   const labelWidth = Math.max(0, ...rows.map((r) => Math.ceil(p.measure(r.variant).width)));
@@ -248,23 +227,22 @@ function boxAxis(p: Painter, s: BoxScale, axisY: number, labels: [string, string
 }
 
 /**
- * One horizontal box per variant on a common axis, the population mean as a
- * red line across them. `scaleText` writes the axis' numbers as the engine
- * formats them (three decimals).
+ * One horizontal box per variant on the engine's common axis, the population
+ * mean as a red line across them.
  */
-export function paintBoxPlots(p: Painter, rows: BoxRow[], mean: number, scaleText: (v: number) => string) {
+export function paintBoxPlots(p: Painter, rows: BoxRow[], axis: BoxAxis, mean: number) {
   const size = boxPlotSize(p, rows);
   p.fill(0, 0, size.width, size.height, COLOURS.background);
   const labelWidth = Math.max(0, ...rows.map((r) => Math.ceil(p.measure(r.variant).width)));
   const plotLeft = BOX.labelLeft + labelWidth + 2 * BOX.labelLeft;
-  const s = boxScale(rows, mean, plotLeft, size.width - BOX.rightMargin);
+  const s: BoxScale = { lo: axis.low, hi: axis.high, left: plotLeft, right: size.width - BOX.rightMargin };
   const axisY = BOX.topMargin + Math.max(rows.length, 1) * BOX.rowHeight + BOX.axisGap;
   rows.forEach((row, r) => {
     const centreY = BOX.topMargin + r * BOX.rowHeight + BOX.rowHeight / 2;
     p.text(BOX.labelLeft, centreY - Math.trunc(p.measure(row.variant).height / 2), row.variant);
     box(p, s, row, centreY);
   });
-  boxAxis(p, s, axisY, [scaleText(s.lo), scaleText((s.lo + s.hi) / 2), scaleText(s.hi)]);
+  boxAxis(p, s, axisY, axis.labels);
   vLine(p, boxX(s, mean), BOX.topMargin / 2, axisY + BOX.tickLength, COLOURS.mean);
 }
 

@@ -46,6 +46,19 @@ export function showRelevantFields() {
   if (units) units.hidden = !CLUSTER_DESIGNS.includes(design);
 }
 
+/** The cluster design's settings as the form shows them, or null under another design. */
+export function clusterSettings() {
+  const design = select("design").value;
+  if (!CLUSTER_DESIGNS.includes(design)) return null;
+  return {
+    design,
+    variable: Number(select("cluster-variable").value),
+    clusters: input("clusters").value,
+    unitsPerCluster: input("units-per-cluster").value,
+    target: Number(select("target").value),
+  };
+}
+
 /** The form as tarvek-batch's options; the seed only when asked for. */
 export function argumentsFromForm(intervals: boolean, withSeed: boolean): string[] {
   const design = select("design").value;
