@@ -8,6 +8,8 @@
 // when a request is refused; a refused request changes nothing. The ops:
 //   open {name}                 reads the bytes last put by the name's extension
 //   import {columns, dropMissing}
+//   missing_rows {columns}      the import dialog's count for the ticked columns
+//   cluster_summary {design, variable, clusters, unitsPerCluster, target?}
 //   configure {arguments}       tarvek-batch's options for the current population
 //   lesson {text}, apply_lesson {text}
 //   begin {graph?, fitScale?}, next {count}, statistics, sample
@@ -33,7 +35,17 @@
 //     slowMotion, fitScale), of which the page applies slow motion and the
 //     fitted scale itself.
 //   - compare: "table" also has "text", the whole table as tarvek-batch prints it;
-//     "message" holds the refusal text of designs stopped at the bound, else null.
+//     "message" holds the refusal text of designs stopped at the bound, else null;
+//     "axis" is the box plots' common scale as the renderer draws it: {"low",
+//     "high", "labels": [the texts under its left end, middle and right end]}.
+//   - missing_rows {"columns": [0-based indexes into the last table's columns]}
+//     -> {"rows": R, "text": "Rows with a missing value in a ticked column: R of N"},
+//     the import dialog's live count of the rows "dropMissing" would leave out.
+//   - cluster_summary {"design": "cluster"|"two-stage", "variable": the cluster
+//     variable 1..K, "clusters": m and "unitsPerCluster": k as the fields' texts
+//     (0 unless a whole number), "target": 1..K (else the record's)} -> {"rows":
+//     [{"label", "value"}]}, the cluster dialog's summary (M, cluster sizes,
+//     intraclass correlation, units expected, design effects); the record stays.
 //   - a request's own fields are checked first: a missing or mistyped field
 //     is refused with a message naming it.
 
