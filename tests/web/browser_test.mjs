@@ -261,6 +261,14 @@ async function openLesson(page) {
   await runEnded(page);
   const expected = execFileSync(nativeBatch, [lesson], { encoding: "utf8" });
   check((await pageStatistics(page)) === expected, `the lesson's statistics:\n${await pageStatistics(page)}`);
+
+  // Saved now, a lesson starts tarvek-batch where the page goes on.
+  const saved = join(work, "saved.lesson");
+  writeFileSync(saved, await download(page, "Save lesson"));
+  await pressKey(page, "a");
+  await runEnded(page);
+  const again = execFileSync(nativeBatch, [saved], { encoding: "utf8" });
+  check((await pageStatistics(page)) === again, `the saved lesson's statistics:\n${await pageStatistics(page)}`);
 }
 
 /** A file dropped anywhere on the page opens as one chosen in the file input. */

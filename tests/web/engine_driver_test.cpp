@@ -154,6 +154,23 @@ TEST(EngineDriver, AppliesALessonAsTarvekBatchDoes)
     Answered({{"op", "begin"}, {"graph", "intervals"}});
     Answered({{"op", "next"}, {"count", 500}});
     EXPECT_EQ(TableText(Answered({{"op", "statistics"}})), Batch(lessonPath));
+
+    // A lesson saved in the middle of a session starts tarvek-batch where the
+    // session goes on, beside a copy of its population.
+    Answered(
+        {{"op", "configure"}, {"arguments", Words("-e regression -a 2 --intervals --colour-missed -s 300")}});
+    Answered({{"op", "begin"}});
+    Answered({{"op", "next"}, {"count", 50}});
+    const Json saved = Answered({{"op", "save_lesson"}, {"slowMotion", true}});
+    const std::string savedPath = testing::TempDir() + "saved.lesson";
+    std::ofstream(savedPath) << saved["text"].get<std::string>();
+    std::ofstream(testing::TempDir() + "mu284.pop", std::ios::binary) << FileBytes(population);
+    const Lesson reread = ParseLesson(saved["text"].get<std::string>());
+    EXPECT_EQ(reread.population, "mu284.pop");
+    EXPECT_EQ(reread.switches, (LessonSwitches{true, false, true, false}));
+    Answered({{"op", "begin"}});
+    Answered({{"op", "next"}, {"count", 300}});
+    EXPECT_EQ(TableText(Answered({{"op", "statistics"}})), Batch(savedPath));
 }
 
 TEST(EngineDriver, ComparesAsTarvekBatchDoes)

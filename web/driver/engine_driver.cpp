@@ -68,6 +68,7 @@ struct Session {
     std::string populationFile;
     std::string populationBytes;
     std::vector<std::string> populationColumns;
+    bool populationDropMissing = false;
     BatchOptions options;
     RunEngine engine;
     bool running = false;
@@ -327,12 +328,14 @@ void EndRun()
 }
 
 /// After a population became the record's: its file, bytes and columns.
-void PopulationAdopted(const std::string& file, const std::string& bytes, std::vector<std::string> columns)
+void PopulationAdopted(const std::string& file, const std::string& bytes, std::vector<std::string> columns,
+                       bool dropMissing)
 {
     Session& session = TheSession();
     session.populationFile = file;
     session.populationBytes = bytes;
     session.populationColumns = std::move(columns);
+    session.populationDropMissing = dropMissing;
     session.options = BatchOptions();
     session.options.populationPath = file;
     EndRun();
@@ -419,7 +422,7 @@ std::string Open(const Json& request)
             .Text();
     }
     AdoptPopulation(ParsePopulationText(session.putBytes));
-    PopulationAdopted(name, session.putBytes, {});
+    PopulationAdopted(name, session.putBytes, {}, false);
     return Answer().Add("kind", JsonString("population")).Add("population", PopulationObject()).Text();
 }
 
@@ -433,9 +436,11 @@ std::string Import(const Json& request)
     if (request.contains("columns")) {
         names = StringsField(request, "columns");
     }
-    AdoptTableColumns(*session.table, names, BoolField(request, "dropMissing"));
+    const bool dropMissing = BoolField(request, "dropMissing");
+    AdoptTableColumns(*session.table, names, dropMissing);
     const int dropped = static_cast<int>(session.table->rowLines.size()) - SimulationState.unitCount;
-    PopulationAdopted(session.tableName, session.tableBytes, names.value_or(std::vector<std::string>{}));
+    PopulationAdopted(session.tableName, session.tableBytes, names.value_or(std::vector<std::string>{}),
+                      dropMissing);
     return Answer()
         .Add("kind", JsonString("population"))
         .Add("population", PopulationObject())
@@ -540,6 +545,26 @@ std::string ApplyLessonRequest(const Json& request)
     }
     ApplyOptions(ParseCommandLine(LessonArguments(lesson, session.populationFile)));
     return SettingsAnswer();
+}
+
+/// The record, the generator's seed, the graph's marks and the page's own
+/// switches as a lesson of the population opened, named by its file name, as
+/// the desktop saves one.
+std::string SaveLesson(const Json& request)
+{
+    RequirePopulation();
+    const Session& session = TheSession();
+    const PlotOptions& marks = session.options.plotOptions;
+    const LessonSwitches switches{marks.colourMissedIntervals, marks.markFullClasses,
+                                  BoolField(request, "slowMotion"), BoolField(request, "fitScale")};
+    Lesson lesson = LessonOfRecord(switches);
+    lesson.population = std::filesystem::path(session.populationFile).filename().string();
+    lesson.units = SimulationState.unitCount;
+    lesson.variables = SimulationState.variableCount;
+    lesson.checksum = PopulationChecksum(session.populationBytes);
+    lesson.columns = session.populationColumns;
+    lesson.dropMissing = session.populationDropMissing;
+    return Answer().Add("text", JsonString(LessonText(lesson))).Text();
 }
 
 std::string Begin(const Json& request)
@@ -786,6 +811,7 @@ const std::map<std::string, Handler, std::less<>>& Handlers()
         {"configure", Configure},
         {"lesson", LessonRequest},
         {"apply_lesson", ApplyLessonRequest},
+        {"save_lesson", SaveLesson},
         {"begin", Begin},
         {"next", Next},
         {"statistics", Statistics},

@@ -11,7 +11,7 @@
 //   missing_rows {columns}      the import dialog's count for the ticked columns
 //   cluster_summary {design, variable, clusters, unitsPerCluster, target?}
 //   configure {arguments}       tarvek-batch's options for the current population
-//   lesson {text}, apply_lesson {text}
+//   lesson {text}, apply_lesson {text}, save_lesson {slowMotion?, fitScale?}
 //   begin {graph?, fitScale?}, next {count}, statistics, sample
 //   compare {variants, samples, intervals, mcError}
 //   estimates_csv, run_json, describe, version
@@ -38,6 +38,10 @@
 //     "message" holds the refusal text of designs stopped at the bound, else null;
 //     "axis" is the box plots' common scale as the renderer draws it: {"low",
 //     "high", "labels": [the texts under its left end, middle and right end]}.
+//   - save_lesson -> {"text"}: the lesson file the desktop saves of the session
+//     (the population by its file name with N, K and checksum, the columns of an
+//     import, every setting, the graph's marks, the page's slow motion and
+//     fitted scale as given, and the generator's present seed).
 //   - missing_rows {"columns": [0-based indexes into the last table's columns]}
 //     -> {"rows": R, "text": "Rows with a missing value in a ticked column: R of N"},
 //     the import dialog's live count of the rows "dropMissing" would leave out.

@@ -187,6 +187,10 @@ export class Engine {
   applyLesson(text: string) {
     return this.request<Configured>({ op: "apply_lesson", text });
   }
+  /** The session as a lesson file's text; the page's own switches given. */
+  saveLesson(slowMotion: boolean, fitScale: boolean) {
+    return this.request<{ text: string }>({ op: "save_lesson", slowMotion, fitScale }).then((r) => r.text);
+  }
   begin(graph: "histogram" | "intervals", fitScale: boolean) {
     return this.request<{ run: Run; graph: Graph }>({ op: "begin", graph, fitScale });
   }

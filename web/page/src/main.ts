@@ -307,6 +307,11 @@ async function downloadText(op: "estimates_csv" | "run_json", name: string, type
   download(new Blob([await engine.text(op)], { type }), name);
 }
 
+async function saveLesson() {
+  const text = await engine.saveLesson(byId<HTMLInputElement>("slow").checked, byId<HTMLInputElement>("fit-scale").checked);
+  download(new Blob([text], { type: "text/plain" }), "tarvek.lesson");
+}
+
 async function showSample() {
   const sample = await engine.sample();
   fillTable(byId("sample"), sample);
@@ -378,6 +383,7 @@ function wire() {
   onClick("estimates-csv", () => downloadText("estimates_csv", "estimates.csv", "text/csv"));
   onClick("run-json", () => downloadText("run_json", "run.json", "application/json"));
   onClick("show-sample", showSample);
+  onClick("save-lesson", saveLesson);
   onClick("copy-statistics", async () => {
     if (statisticsTable) await navigator.clipboard.writeText(tableText(statisticsTable));
   });
