@@ -293,6 +293,8 @@ async function openCsv(page) {
   await page.waitForFunction(() => /20 units, 4 variables/.test(document.getElementById("population-description").textContent));
   const targets = await page.$$eval("#target option", (options) => options.map((o) => o.textContent));
   check(targets.join("|") === "1. Mark|2. Last mark|3. Homework|4. Set", `the imported variables: ${targets}`);
+  const written = batch(["--columns", "Mark,Last mark,Homework,Set", "--write-population", "-"], "classroom.csv");
+  check((await download(page, "Save population (.pop)")) === written, "the imported population saved as a .pop file");
 }
 
 /** The import step counts, tick by tick, the rows a missing value would drop, as the desktop's dialog does. */

@@ -292,6 +292,11 @@ TEST(EngineDriver, ImportsTheChosenColumnsOfATable)
     EXPECT_EQ(imported["population"]["units"], 2);
     EXPECT_EQ(imported["population"]["codes"][0], Json({"a", "b"}));
     EXPECT_EQ(imported["population"]["summary"][1]["mean"], 4);
+
+    OpenExample("classroom.csv");
+    Answered({{"op", "import"}, {"columns", {"Travel", "Mark"}}});
+    EXPECT_EQ(Answered({{"op", "write_population"}})["text"],
+              Batch("--columns Travel,Mark --write-population - classroom.csv"));
 }
 
 // The live texts of the import step and the cluster design's settings, as the

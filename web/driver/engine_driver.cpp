@@ -794,6 +794,17 @@ std::string Describe(const Json&)
     return Answer().Add("text", JsonString(text.str())).Text();
 }
 
+/// The population as a .pop file, as the desktop's Save population and
+/// tarvek-batch --write-population write it.
+std::string WritePopulationRequest(const Json&)
+{
+    RequirePopulation();
+    std::ostringstream text;
+    text.imbue(std::locale::classic());
+    WritePopulation(text);
+    return Answer().Add("text", JsonString(text.str())).Text();
+}
+
 std::string Version(const Json&)
 {
     return Answer().Add("version", JsonString(VersionNumber())).Text();
@@ -820,6 +831,7 @@ const std::map<std::string, Handler, std::less<>>& Handlers()
         {"estimates_csv", EstimatesCsvRequest},
         {"run_json", RunJson},
         {"describe", Describe},
+        {"write_population", WritePopulationRequest},
         {"version", Version},
     };
     return handlers;

@@ -14,7 +14,7 @@
 //   lesson {text}, apply_lesson {text}, save_lesson {slowMotion?, fitScale?}
 //   begin {graph?, fitScale?}, next {count}, statistics, sample
 //   compare {variants, samples, intervals, mcError}
-//   estimates_csv, run_json, describe, version
+//   estimates_csv, run_json, describe, write_population, version
 // Where these differ from the page's first plan:
 //   - statistics: no "lines"; "rows" is every line of the table in order, each
 //     {"label", "value"} (a spacer row has both empty), as tarvek-batch writes
@@ -42,6 +42,8 @@
 //     (the population by its file name with N, K and checksum, the columns of an
 //     import, every setting, the graph's marks, the page's slow motion and
 //     fitted scale as given, and the generator's present seed).
+//   - write_population -> {"text"}: the population as a .pop file, as
+//     tarvek-batch --write-population writes it.
 //   - missing_rows {"columns": [0-based indexes into the last table's columns]}
 //     -> {"rows": R, "text": "Rows with a missing value in a ticked column: R of N"},
 //     the import dialog's live count of the rows "dropMissing" would leave out.

@@ -206,7 +206,7 @@ export class Engine {
   compare(variants: string, samples: number, intervals: boolean, mcError: boolean) {
     return this.request<Comparison>({ op: "compare", variants, samples, intervals, mcError });
   }
-  text(op: "estimates_csv" | "run_json" | "describe") {
+  text(op: "estimates_csv" | "run_json" | "describe" | "write_population") {
     return this.request<{ text: string }>({ op }).then((r) => r.text);
   }
   version() {

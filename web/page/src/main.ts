@@ -241,6 +241,8 @@ async function next() {
   const newest = (await draw(1)).last.at(-1);
   byId("last-sample").textContent = newest ? describeSample(newest) : "";
   await showStatistics();
+  // The listing, once shown, follows every Next, as the desktop's sample window does.
+  if (!byId("sample-listing").hidden) await showSample();
 }
 
 /** The sample just drawn, in words, for the live region that screen readers announce. */
@@ -303,7 +305,7 @@ function saveSvg() {
   download(new Blob([painter.document(PLOT_WIDTH, PLOT_HEIGHT)], { type: "image/svg+xml" }), "tarvek.svg");
 }
 
-async function downloadText(op: "estimates_csv" | "run_json", name: string, type: string) {
+async function downloadText(op: "estimates_csv" | "run_json" | "write_population", name: string, type: string) {
   download(new Blob([await engine.text(op)], { type }), name);
 }
 
@@ -384,6 +386,7 @@ function wire() {
   onClick("run-json", () => downloadText("run_json", "run.json", "application/json"));
   onClick("show-sample", showSample);
   onClick("save-lesson", saveLesson);
+  onClick("save-population", () => downloadText("write_population", `${population?.description ?? "population"}.pop`, "text/plain"));
   onClick("copy-statistics", async () => {
     if (statisticsTable) await navigator.clipboard.writeText(tableText(statisticsTable));
   });
