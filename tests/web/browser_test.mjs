@@ -194,6 +194,7 @@ async function servedPage(browser, address) {
   await comparePicture(page, intervals, 241 + 7 - 8, "the intervals");
 
   await slowMotion(page);
+  await refusedSettings(page);
   await openLesson(page);
   await dropPopulation(page);
   await openCsv(page);
@@ -203,7 +204,14 @@ async function servedPage(browser, address) {
   return outside;
 }
 
-/** Slow motion grows the histogram sample by sample until stopped. */
+const slowMotionRuns = (page, running) =>
+  page.waitForFunction((on) => document.getElementById("stop").disabled !== on, running);
+
+/**
+ * Slow motion grows the histogram sample by sample until stopped; Statistics
+ * pauses it with the table of the samples drawn, Automatic resumes it and,
+ * pressed again, finishes the run at full speed.
+ */
 async function slowMotion(page) {
   await page.locator("input[name=graph][value=histogram]").check();
   await page.locator("#simulations").fill("100000");
@@ -212,13 +220,59 @@ async function slowMotion(page) {
   await page.locator("#slow").check();
   await pressKey(page, "a");
   await page.waitForFunction(() => Number(document.getElementById("progress").getAttribute("aria-valuenow")) >= 3);
+  await pressKey(page, "s");
+  await slowMotionRuns(page, false);
+  const paused = await page.evaluate(() => [
+    document.getElementById("progress-text").textContent,
+    [...document.querySelectorAll("#statistics tbody tr")].find((row) => row.cells[0].textContent === "Simulations")?.cells[1].textContent,
+  ]);
+  check(paused[0] === paused[1] && / of 100000$/.test(paused[1]), `statistics pause slow motion: ${paused}`);
+  await pressKey(page, "a");
+  await slowMotionRuns(page, true);
   const early = await picture();
   await page.waitForFunction((before) => document.getElementById("plot").toDataURL() !== before, early);
-  await page.getByRole("button", { name: "Stop", exact: true }).click();
-  await page.waitForFunction(() => !document.getElementById("automatic").disabled);
-  await page.locator("#slow").uncheck();
+  await pressKey(page, "Escape");
+  await slowMotionRuns(page, false);
   const drawn = Number(await page.getAttribute("#progress", "aria-valuenow"));
   check(drawn > 3 && drawn < 100000, `slow motion drew ${drawn} samples before Stop`);
+  await pressKey(page, "a");
+  await slowMotionRuns(page, true);
+  await pressKey(page, "a");
+  await runEnded(page);
+  await page.locator("#slow").uncheck();
+}
+
+/**
+ * A refused setting is shown under the settings with its control marked and
+ * the entry kept, until a setting is accepted; the stratified design and
+ * post-stratification start on a variable that forms strata.
+ */
+async function refusedSettings(page) {
+  await freshExample(page, "mu284.pop", "MU284", "0");
+  const refusal = () => page.evaluate(() => {
+    const box = document.getElementById("settings-refusal");
+    const marked = [...document.querySelectorAll("#settings [aria-invalid=true]")].map((e) => e.id);
+    return box.hidden ? `none ${marked}` : `${box.textContent} ${marked}`;
+  });
+  const settled = (text) => page.waitForFunction((t) => {
+    const box = document.getElementById("settings-refusal");
+    return (box.hidden ? "" : box.textContent) === t;
+  }, text);
+  await page.locator("#sample-size").fill("1");
+  await page.locator("#sample-size").press("Tab");
+  await settled("The sample size must be from 2 to 284!");
+  check((await refusal()) === "The sample size must be from 2 to 284! sample-size", `the refusal: ${await refusal()}`);
+  check((await page.locator("#sample-size").inputValue()) === "1", "the refused entry kept");
+  await page.locator("#sample-size").fill("40");
+  await page.locator("#sample-size").press("Tab");
+  await settled("");
+  await page.locator("#design").selectOption("stratified");
+  await page.waitForFunction(() => /Stratified/i.test(document.getElementById("caption").textContent));
+  await page.locator("#design").selectOption("equal");
+  await page.locator("#estimator").selectOption("poststrat");
+  await page.waitForFunction(() => /Post-strat/i.test(document.getElementById("caption").textContent));
+  const chosen = [await page.locator("#design-variable").inputValue(), await page.locator("#auxiliary").inputValue(), await refusal()];
+  check(chosen.join("|") === "9|9|none ", `the variables that form strata: ${chosen}`);
 }
 
 /** The lesson files' check of a population: 64-bit FNV-1a of its bytes. */
@@ -309,6 +363,16 @@ async function missingRows(page) {
   await shown("Rows with a missing value in a ticked column: 2 of 4");
   await page.locator("#import-columns input[value=c]").uncheck();
   await shown("Rows with a missing value in a ticked column: 1 of 4");
+
+  // Refused, the import keeps its step open with the ticks and says why inside it.
+  await page.getByRole("button", { name: "Import", exact: true }).click();
+  await page.waitForSelector("#import #import-refusal:not([hidden])");
+  const kept = await page.evaluate(() => [
+    document.getElementById("import").hidden,
+    document.getElementById("import-refusal").textContent,
+    [...document.querySelectorAll("#import-columns input:checked")].map((box) => box.value).join(","),
+  ]);
+  check(kept.join("|") === "false|Line 4: missing value in column a!|a", `the refused import: ${kept}`);
 }
 
 /** A shipped population chosen afresh, its random sequence started at `seed`. */

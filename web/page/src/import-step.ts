@@ -15,6 +15,7 @@ function columnType(column: TableColumn, rows: number) {
 /** Lists the table's columns, the first ten with values ticked, and shows the step. */
 export async function showImport(engine: Engine, rows: number, columns: TableColumn[]) {
   body().replaceChildren();
+  showImportRefusal("");
   let ticked = 0;
   for (const [index, column] of columns.entries()) {
     const row = body().insertRow();
@@ -33,6 +34,13 @@ export async function showImport(engine: Engine, rows: number, columns: TableCol
   await showMissingRows(engine);
   document.getElementById("import")!.hidden = false;
   body().querySelector("input")?.focus();
+}
+
+/** The engine's refusal of the ticked columns, shown in the step; an empty message hides it. */
+export function showImportRefusal(message: string) {
+  const box = document.getElementById("import-refusal")!;
+  box.textContent = message;
+  box.hidden = !message;
 }
 
 /** The rows a ticked column's missing value would leave out, counted by the engine as the desktop counts them. */

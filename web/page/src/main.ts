@@ -2,12 +2,12 @@
 // the comparison. Every number shown comes from the engine in the worker.
 import "./style.css";
 import { Engine, EngineError } from "./engine";
-import type { DrawnSample, Graph, Labelled, Lesson, Population, Run, TextTable } from "./engine";
+import type { Configured, DrawnSample, Graph, Labelled, Lesson, Population, Run, TextTable } from "./engine";
 import { canvasPainter, paintGraph, PLOT_HEIGHT, PLOT_WIDTH, svgPainter } from "./plot";
 import { argumentsFromForm, clusterSettings, formFromArguments, showRelevantFields, showVariables } from "./settings";
 import { showComparison, wireComparisonCopy } from "./comparison";
 import { download, tableText, fillTable } from "./tables";
-import { showImport, showMissingRows, tickedColumns } from "./import-step";
+import { showImport, showImportRefusal, showMissingRows, tickedColumns } from "./import-step";
 import mu284 from "../../../data/mu284.pop?raw";
 import classroom from "../../../data/classroom.pop?raw";
 import schools from "../../../data/schools.pop?raw";
@@ -35,6 +35,12 @@ let population: Population | null = null;
 let graph: Graph | null = null;
 let runOpen = false;
 let stopRequested = false;
+// How Automatic draws now: slowly, at full speed, or not at all.
+type Pace = "slow" | "fast" | null;
+let pace: Pace = null;
+let automaticRun: Promise<void> = Promise.resolve();
+// The settings last accepted, without the seed: what a probe of the engine restores.
+let acceptedArguments: string[] = [];
 let seedChanged = false;
 let statisticsTable: TextTable | null = null;
 let pendingLesson: (Lesson & { text: string }) | null = null;
@@ -48,6 +54,16 @@ function showError(error: unknown) {
 
 function clearError() {
   byId("error").hidden = true;
+}
+
+/** The engine's answer, or its refusal as a value; other failures are thrown. */
+async function orRefusal<T>(request: Promise<T>): Promise<T | EngineError> {
+  try {
+    return await request;
+  } catch (error) {
+    if (error instanceof EngineError) return error;
+    throw error;
+  }
 }
 
 /** Runs an action; the engine's refusal is shown, not thrown. */
@@ -75,6 +91,7 @@ async function adoptPopulation(adopted: Population) {
   const seed = byId<HTMLInputElement>("seed").value;
   byId<HTMLFormElement>("settings").reset();
   byId<HTMLInputElement>("seed").value = seed;
+  acceptedArguments = [];
   showVariables(adopted);
   byId("import").hidden = true;
   await showClusterSummary();
@@ -89,8 +106,10 @@ async function openExample(name: string) {
   if (opened.kind === "population") await adoptPopulation(opened.population);
 }
 
+/** A refused import keeps the step open, its ticks kept and the refusal shown in it. */
 async function importTicked() {
-  const imported = await engine.importColumns(tickedColumns(), byId<HTMLInputElement>("drop-missing").checked);
+  const imported = await orRefusal(engine.importColumns(tickedColumns(), byId<HTMLInputElement>("drop-missing").checked));
+  if (imported instanceof EngineError) return showImportRefusal(imported.message);
   await adoptPopulation(imported.population);
   if (imported.dropped > 0) byId("population-description").append(`; ${imported.dropped} rows with a missing value left out`);
   await configure();
@@ -155,6 +174,21 @@ function showConfigured(caption: Labelled[], settings: Record<string, unknown>) 
   }
   runOpen = false;
   clearError();
+  clearRefusal();
+}
+
+/** A refused setting's message by the settings, the control at fault marked; the form keeps the entry. */
+function refuseSetting(message: string, control: Element | null) {
+  clearRefusal();
+  const box = byId("settings-refusal");
+  box.textContent = message;
+  box.hidden = false;
+  control?.setAttribute("aria-invalid", "true");
+}
+
+function clearRefusal() {
+  byId("settings-refusal").hidden = true;
+  for (const marked of document.querySelectorAll("#settings [aria-invalid]")) marked.removeAttribute("aria-invalid");
 }
 
 /** Under a cluster design, the cluster dialog's summary of the settings shown, as they change. */
@@ -167,17 +201,59 @@ async function showClusterSummary() {
   fillTable(table, { columns: ["", ""], rows: rows.map((row) => [row.label, row.value]) });
 }
 
-async function configure() {
+const formArguments = (withSeed = seedChanged) => argumentsFromForm(graphKind() === "intervals", withSeed);
+
+/** The form's settings, `control` the one just changed: accepted and shown, or refused by the settings. */
+async function configure(control: Element | null = null) {
   if (!population) return;
-  const configured = await engine.configure(argumentsFromForm(graphKind() === "intervals", seedChanged));
+  const list = listToPreselect(control);
+  const { answer, culprit } = list ? await preselect(list, control) : { answer: await orRefusal(engine.configure(formArguments())), culprit: control };
+  if (answer instanceof EngineError) return refuseSetting(answer.message, culprit);
   seedChanged = false;
-  showConfigured(configured.caption, configured.settings);
+  acceptedArguments = formArguments(false);
+  showConfigured(answer.caption, answer.settings);
+}
+
+/** The list of variables a design or estimator just chosen needs one of that forms strata. */
+function listToPreselect(control: Element | null): HTMLSelectElement | null {
+  const chosen = (id: string, value: string) => control?.id === id && byId<HTMLSelectElement>(id).value === value;
+  if (chosen("design", "stratified")) return byId<HTMLSelectElement>("design-variable");
+  if (chosen("estimator", "poststrat")) return byId<HTMLSelectElement>("auxiliary");
+  return null;
+}
+
+/**
+ * Selects the first of the list's variables the engine accepts, `control`
+ * having asked for one. When it accepts none with the form's sample size, the
+ * first it accepts with every unit sampled stays selected and the sample size
+ * is what is refused; when none at all, the choice of `control` is.
+ */
+async function preselect(list: HTMLSelectElement, control: Element | null): Promise<{ answer: Configured | EngineError; culprit: Element | null }> {
+  const original = list.value;
+  const accepted = await firstAccepted(list, () => formArguments());
+  if (accepted) return { answer: accepted, culprit: null };
+  const everyUnit = () => formArguments(false).map((arg, i, args) => (args[i - 1] === "-n" ? String(population!.units) : arg));
+  const formsStrata = acceptedArguments.length > 0 && (await firstAccepted(list, everyUnit));
+  // The probe's settings are undone: a refusal changes nothing.
+  if (formsStrata) await engine.configure(acceptedArguments);
+  else list.value = original;
+  return { answer: await orRefusal(engine.configure(formArguments())), culprit: formsStrata ? byId("sample-size") : control };
+}
+
+/** Tries the list's variables in order; the first the engine accepts stays selected. */
+async function firstAccepted(list: HTMLSelectElement, args: () => string[]): Promise<Configured | null> {
+  for (const option of list.options) {
+    list.value = option.value;
+    const answer = await orRefusal(engine.configure(args()));
+    if (!(answer instanceof EngineError)) return answer;
+  }
+  return null;
 }
 
 /** New settings end the open run at once: the next key starts a new one. */
-function reconfigure() {
+function reconfigure(control: Element | null) {
   runOpen = false;
-  guarded(configure);
+  guarded(() => configure(control));
 }
 
 // ---- The run ----
@@ -227,14 +303,17 @@ async function draw(count: number) {
   return drawn;
 }
 
-/** Disables what must wait while a run goes on by itself. */
-function setRunning(on: boolean) {
-  stopRequested = false;
-  for (const id of ["next", "automatic"]) byId<HTMLButtonElement>(id).disabled = on;
-  byId<HTMLButtonElement>("stop").disabled = !on;
-  byId<HTMLFieldSetElement>("settings-fields").disabled = on;
-  byId("simulation-section").setAttribute("aria-busy", String(on));
+/** Disables what must wait while Automatic draws: at full speed every key of the run, in slow motion the settings only. */
+function setPace(next: Pace) {
+  pace = next;
+  for (const id of ["next", "automatic", "show-statistics"]) byId<HTMLButtonElement>(id).disabled = next === "fast";
+  byId<HTMLButtonElement>("stop").disabled = next === null;
+  byId<HTMLFieldSetElement>("settings-fields").disabled = next !== null;
+  byId("simulation-section").setAttribute("aria-busy", String(next !== null));
 }
+
+/** Whether Automatic goes on drawing at this pace. */
+const goesOn = (at: Pace) => pace === at && !stopRequested && runOpen;
 
 async function next() {
   await ensureRun();
@@ -254,9 +333,9 @@ function describeSample(sample: DrawnSample): string {
 /** Draws in slices sized to take about SLICE_MS each. */
 async function drawAll() {
   let slice = 200;
-  for (;;) {
+  while (goesOn("fast")) {
     const started = performance.now();
-    if ((await draw(slice)).run.finished || stopRequested) return;
+    await draw(slice);
     const took = performance.now() - started;
     if (took < SLICE_MS / 2) slice = Math.min(slice * 2, 100000);
     else if (took > SLICE_MS * 2) slice = Math.max(Math.floor(slice / 2), 1);
@@ -269,27 +348,50 @@ const nextFrame = () => new Promise<number>((resolve) => requestAnimationFrame(r
 async function drawSlowly() {
   let last = await nextFrame();
   let owed = 1;
-  for (;;) {
+  while (goesOn("slow")) {
     const count = Math.floor(owed);
     owed -= count;
-    if ((count > 0 && (await draw(count)).run.finished) || stopRequested) return;
+    if (count > 0) await draw(count);
     const now = await nextFrame();
     owed += ((now - last) / 1000) * SLOW_RATE;
     last = now;
   }
 }
 
-/** The buttons are disabled at once, and enabled again only with the final statistics shown. */
+/**
+ * Draws the run's samples, in slow motion when ticked; during slow motion
+ * Automatic finishes the run at full speed, as on the desktop.
+ */
 async function automatic() {
-  const slow = byId<HTMLInputElement>("slow").checked;
-  setRunning(true);
+  if (pace === "slow") return setPace("fast");
+  if (pace) return;
+  stopRequested = false;
+  setPace(byId<HTMLInputElement>("slow").checked ? "slow" : "fast");
+  automaticRun = drawAutomatically();
+  await automaticRun;
+}
+
+/** The buttons come back only with the statistics of the samples drawn shown. */
+async function drawAutomatically() {
   try {
     await ensureRun();
-    await (slow ? drawSlowly() : drawAll());
+    if (pace === "slow") await drawSlowly();
+    await drawAll();
     await showStatistics();
   } finally {
-    setRunning(false);
+    setPace(null);
   }
+}
+
+/** The table of the samples drawn; slow motion pauses for it, as on the desktop, and Automatic resumes it. */
+async function statisticsClicked() {
+  if (pace === "slow") {
+    stopRequested = true;
+    await automaticRun;
+  } else {
+    await showStatistics();
+  }
+  byId("statistics").focus();
 }
 
 // ---- Saving ----
@@ -367,18 +469,16 @@ function wire() {
   settings.addEventListener("submit", (event) => event.preventDefault());
   settings.addEventListener("input", () => guarded(showClusterSummary));
   settings.addEventListener("change", (event) => {
-    if ((event.target as HTMLElement).id === "seed") seedChanged = true;
+    const control = event.target as HTMLElement;
+    if (control.id === "seed") seedChanged = true;
     showRelevantFields();
-    reconfigure();
+    reconfigure(control);
   });
-  for (const radio of document.querySelectorAll('input[name="graph"]')) radio.addEventListener("change", reconfigure);
+  for (const radio of document.querySelectorAll('input[name="graph"]')) radio.addEventListener("change", () => reconfigure(null));
   byId("fit-scale").addEventListener("change", () => void (runOpen = false));
   onClick("next", next);
   onClick("automatic", automatic);
-  onClick("show-statistics", async () => {
-    await showStatistics();
-    byId("statistics").focus();
-  });
+  onClick("show-statistics", statisticsClicked);
   onClick("stop", () => void (stopRequested = true));
   onClick("save-png", savePng);
   onClick("save-svg", saveSvg);
