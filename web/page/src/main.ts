@@ -207,11 +207,19 @@ const formArguments = (withSeed = seedChanged) => argumentsFromForm(graphKind() 
 async function configure(control: Element | null = null) {
   if (!population) return;
   const list = listToPreselect(control);
-  const { answer, culprit } = list ? await preselect(list, control) : { answer: await orRefusal(engine.configure(formArguments())), culprit: control };
+  const { answer, culprit } = list
+    ? await preselect(list, control)
+    : { answer: await orRefusal(engine.configure(formArguments())), culprit: control };
   if (answer instanceof EngineError) return refuseSetting(answer.message, culprit);
   seedChanged = false;
   acceptedArguments = formArguments(false);
   showConfigured(answer.caption, answer.settings);
+}
+
+/** The engine's answer to the settings, and the control a refusal is marked on. */
+interface SettingsOutcome {
+  answer: Configured | EngineError;
+  culprit: Element | null;
 }
 
 /** The list of variables a design or estimator just chosen needs one of that forms strata. */
@@ -228,11 +236,12 @@ function listToPreselect(control: Element | null): HTMLSelectElement | null {
  * first it accepts with every unit sampled stays selected and the sample size
  * is what is refused; when none at all, the choice of `control` is.
  */
-async function preselect(list: HTMLSelectElement, control: Element | null): Promise<{ answer: Configured | EngineError; culprit: Element | null }> {
+async function preselect(list: HTMLSelectElement, control: Element | null): Promise<SettingsOutcome> {
   const original = list.value;
   const accepted = await firstAccepted(list, () => formArguments());
   if (accepted) return { answer: accepted, culprit: null };
-  const everyUnit = () => formArguments(false).map((arg, i, args) => (args[i - 1] === "-n" ? String(population!.units) : arg));
+  const everyUnit = () =>
+    formArguments(false).map((arg, i, args) => (args[i - 1] === "-n" ? String(population!.units) : arg));
   const formsStrata = acceptedArguments.length > 0 && (await firstAccepted(list, everyUnit));
   // The probe's settings are undone: a refusal changes nothing.
   if (formsStrata) await engine.configure(acceptedArguments);
@@ -303,12 +312,17 @@ async function draw(count: number) {
   return drawn;
 }
 
-/** Disables what must wait while Automatic draws: at full speed every key of the run, in slow motion the settings only. */
+/**
+ * Disables what must wait while Automatic draws: the settings and the graph's
+ * choices (which would end the run), and at full speed every key of the run.
+ */
 function setPace(next: Pace) {
   pace = next;
   for (const id of ["next", "automatic", "show-statistics"]) byId<HTMLButtonElement>(id).disabled = next === "fast";
   byId<HTMLButtonElement>("stop").disabled = next === null;
-  byId<HTMLFieldSetElement>("settings-fields").disabled = next !== null;
+  for (const id of ["settings-fields", "graph-fields", "fit-scale"]) {
+    byId<HTMLInputElement | HTMLFieldSetElement>(id).disabled = next !== null;
+  }
   byId("simulation-section").setAttribute("aria-busy", String(next !== null));
 }
 
