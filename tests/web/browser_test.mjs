@@ -195,6 +195,7 @@ async function servedPage(browser, address) {
 
   await slowMotion(page);
   await refusedSettings(page);
+  await newRandomStart(page);
   await openLesson(page);
   await dropPopulation(page);
   await openCsv(page);
@@ -373,6 +374,17 @@ async function missingRows(page) {
     [...document.querySelectorAll("#import-columns input:checked")].map((box) => box.value).join(","),
   ]);
   check(kept.join("|") === "false|Line 4: missing value in column a!|a", `the refused import: ${kept}`);
+}
+
+/** New random start puts a seed from the clock in the seed field, and the information panel shows it in force. */
+async function newRandomStart(page) {
+  await page.locator("#new-seed").click();
+  await page.waitForFunction(() => document.getElementById("seed").value !== "0");
+  const seed = await page.locator("#seed").inputValue();
+  await page.waitForFunction(
+    (s) => [...document.querySelectorAll("#caption tr")].some((row) => row.textContent.replace(/\s+/g, "") === `Seed:${s}`),
+    seed,
+  );
 }
 
 /** A shipped population chosen afresh, its random sequence started at `seed`. */

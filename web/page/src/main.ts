@@ -436,6 +436,13 @@ async function showSample() {
   byId("sample-listing").hidden = false;
 }
 
+/** A seed from the clock (its milliseconds modulo 2^32, as the desktop program proposes), shown in the seed field and applied. */
+function newRandomStart() {
+  const seed = byId<HTMLInputElement>("seed");
+  seed.value = String(Date.now() % 2 ** 32);
+  seed.dispatchEvent(new Event("change", { bubbles: true }));
+}
+
 // ---- Wiring ----
 
 function onClick(id: string, action: () => Promise<void> | void) {
@@ -494,6 +501,7 @@ function wire() {
   onClick("automatic", automatic);
   onClick("show-statistics", statisticsClicked);
   onClick("stop", () => void (stopRequested = true));
+  onClick("new-seed", newRandomStart);
   onClick("save-png", savePng);
   onClick("save-svg", saveSvg);
   onClick("estimates-csv", () => downloadText("estimates_csv", "estimates.csv", "text/csv"));
