@@ -766,6 +766,15 @@ std::string Compare(const Json& request)
         .Text();
 }
 
+/// An answer whose "text" is what `write` writes, numbers with "." whatever the locale.
+std::string TextAnswer(const std::function<void(std::ostream&)>& write)
+{
+    std::ostringstream text;
+    text.imbue(std::locale::classic());
+    write(text);
+    return Answer().Add("text", JsonString(text.str())).Text();
+}
+
 std::string EstimatesCsvRequest(const Json&)
 {
     RequireRun();
@@ -778,20 +787,16 @@ std::string RunJson(const Json&)
     const Session& session = TheSession();
     JsonReport report = *session.report;
     report.AddRun(RunNumber, session.engine);
-    std::ostringstream text;
-    text.imbue(std::locale::classic());
-    report.Write(text);
-    return Answer().Add("text", JsonString(text.str())).Text();
+    return TextAnswer([&report](std::ostream& text) { report.Write(text); });
 }
 
 std::string Describe(const Json&)
 {
     RequirePopulation();
-    std::ostringstream text;
-    text.imbue(std::locale::classic());
-    WritePopulationSummary(text);
-    WriteVariableCodes(text);
-    return Answer().Add("text", JsonString(text.str())).Text();
+    return TextAnswer([](std::ostream& text) {
+        WritePopulationSummary(text);
+        WriteVariableCodes(text);
+    });
 }
 
 /// The population as a .pop file, as the desktop's Save population and
@@ -799,10 +804,7 @@ std::string Describe(const Json&)
 std::string WritePopulationRequest(const Json&)
 {
     RequirePopulation();
-    std::ostringstream text;
-    text.imbue(std::locale::classic());
-    WritePopulation(text);
-    return Answer().Add("text", JsonString(text.str())).Text();
+    return TextAnswer([](std::ostream& text) { WritePopulation(text); });
 }
 
 std::string Version(const Json&)
