@@ -2,6 +2,7 @@
 // box plots of each variant's estimates.
 import type { Comparison, Engine } from "./engine";
 import { boxPlotSize, canvasPainter, paintBoxPlots } from "./plot";
+import { variantFromForm } from "./settings";
 import { fillTable } from "./tables";
 
 const byId = <T extends HTMLElement>(id: string) => document.getElementById(id) as T;
@@ -37,7 +38,15 @@ export async function showComparison(engine: Engine) {
   error.hidden = !comparison.message;
 }
 
-export function wireComparisonCopy() {
+/** Appends the settings' design and estimator to the variants, so that no one needs to learn their syntax. */
+function addVariantOfSettings() {
+  const variants = byId<HTMLInputElement>("variants");
+  const listed = variants.value.trim();
+  variants.value = listed ? `${listed},${variantFromForm()}` : variantFromForm();
+}
+
+export function wireComparisonButtons() {
+  byId("add-variant").addEventListener("click", addVariantOfSettings);
   byId("copy-comparison").addEventListener("click", () => {
     if (shownText) void navigator.clipboard.writeText(shownText);
   });

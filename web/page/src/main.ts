@@ -5,7 +5,7 @@ import { Engine, EngineError } from "./engine";
 import type { Configured, DrawnSample, Graph, Labelled, Lesson, Population, Run, TextTable } from "./engine";
 import { canvasPainter, paintGraph, PLOT_HEIGHT, PLOT_WIDTH, svgPainter } from "./plot";
 import { argumentsFromForm, clusterSettings, formFromArguments, showRelevantFields, showVariables } from "./settings";
-import { showComparison, wireComparisonCopy } from "./comparison";
+import { showComparison, wireComparisonButtons } from "./comparison";
 import { download, tableText, fillTable } from "./tables";
 import { showImport, showImportRefusal, showMissingRows, tickedColumns } from "./import-step";
 import mu284 from "../../../data/mu284.pop?raw";
@@ -517,7 +517,7 @@ function wire() {
     guarded(() => showComparison(engine));
   });
   document.addEventListener("keydown", onShortcut);
-  wireComparisonCopy();
+  wireComparisonButtons();
   wireDrop();
 }
 

@@ -92,6 +92,21 @@ export function argumentsFromForm(intervals: boolean, withSeed: boolean): string
   return args;
 }
 
+/** The design and estimator of the form as one variant of tarvek-batch's --compare (DESIGN/ESTIMATOR). */
+export function variantFromForm(): string {
+  const design = select("design").value;
+  const fields = [design];
+  if (design === "pps" || design === "stratified") fields.push(select("design-variable").value);
+  if (design === "stratified") fields.push(select("allocation").value);
+  if (design === "stratified" && select("strata-classes").value) fields.push(select("strata-classes").value);
+  if (design === "systematic" && select("order").value) fields.push(select("order").value);
+  if (CLUSTER_DESIGNS.includes(design)) fields.push(select("cluster-variable").value, input("clusters").value);
+  if (design === "two-stage") fields.push(input("units-per-cluster").value);
+  const estimator = select("estimator").value;
+  const auxiliary = estimator === "direct" ? "" : `:${select("auxiliary").value}`;
+  return `${fields.join(":")}/${estimator}${auxiliary}`;
+}
+
 /** A variable given by number or by name, as the list's value. */
 function variableValue(value: string, population: Population): string {
   const index = population.names.indexOf(value);
