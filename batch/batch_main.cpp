@@ -4,6 +4,7 @@
 // sequence.
 
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <locale>
 #include <optional>
@@ -24,6 +25,7 @@
 #include "batch/batch_population.h"
 #include "batch/batch_settings.h"
 #include "batch/plot_request.h"
+#include "batch/program_folder.h"
 #include "batch/progress_line.h"
 #include "texts/interface_text_table.h"
 
@@ -239,12 +241,26 @@ int DescribeOrWritePopulation(const BatchOptions& options)
     return ExitSuccess;
 }
 
+/// The lesson's population: beside the lesson as it names it, else, for a
+/// file name alone, the shipped example of that name, as the desktop program
+/// saves a lesson on an example.
+std::string LessonPopulationFile(const std::string& lessonPath, const Lesson& lesson)
+{
+    const std::string path = LessonPopulationPath(lessonPath, lesson);
+    std::error_code error;
+    if (std::filesystem::exists(path, error)) {
+        return path;
+    }
+    const std::filesystem::path example = ExamplePopulation(lesson.population);
+    return example.empty() ? path : example.string();
+}
+
 /// The lesson's settings as options, then the command line's without the
 /// lesson's path, so that the command line's options override the lesson's.
 std::vector<std::string> WithLesson(const Lesson& lesson, const std::string& lessonPath,
                                     const std::vector<std::string>& arguments)
 {
-    std::vector<std::string> combined = LessonArguments(lesson, LessonPopulationPath(lessonPath, lesson));
+    std::vector<std::string> combined = LessonArguments(lesson, LessonPopulationFile(lessonPath, lesson));
     const std::string populationPath = combined.back();
     combined.pop_back();
     bool lessonPathSkipped = false;

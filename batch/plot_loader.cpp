@@ -8,17 +8,9 @@
 #include <system_error>
 
 #include "batch/plot_request.h"
+#include "batch/program_folder.h"
 
 namespace {
-
-/// The program's own folder, an absolute path; empty when it cannot be known,
-/// never the current folder, which anyone may fill.
-std::filesystem::path ProgramFolder()
-{
-    std::error_code error;
-    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error || !program.is_absolute() ? std::filesystem::path() : program.parent_path();
-}
 
 /// The entry point of the module; nullptr with the loader's reason when the
 /// module cannot be loaded. The module stays loaded until the process ends:

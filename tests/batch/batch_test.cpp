@@ -1621,6 +1621,22 @@ TEST(BatchLessonTest, ALessonRunEqualsItsSettingsAsOptions)
     EXPECT_NE(overridden.out, byLesson.out);
 }
 
+TEST(BatchLessonTest, AnExampleNamedByItsFileNameAloneIsFoundAmongTheExamples)
+{
+    // As the desktop program saves a lesson on a shipped example, in a folder without it.
+    const std::string mu284 = std::string(TARVEK_TEST_DATA) + "/../../data/mu284.pop";
+    std::string text = LessonOf(mu284, "target = 1\nsample-size = 10\nestimator = ratio\nauxiliary = 2\nsimulations = 30\n");
+    text.replace(text.find(mu284), mu284.size(), "mu284.pop");
+    text.replace(text.find("= 8 3 "), 6, "= 284 10 ");
+    const std::string folder = TempPath("lesson_folder");
+    std::filesystem::create_directory(folder);
+    const std::string lesson = folder + "/example.lesson";
+    WriteWhole(lesson, text);
+    const BatchResult byLesson = RunBatch({lesson});
+    ASSERT_EQ(byLesson.status, 0) << byLesson.err;
+    EXPECT_EQ(byLesson.out, RunBatch({"-e", "ratio", "-a", "2", "-s", "30", mu284}).out);
+}
+
 TEST(BatchLessonTest, AChangedPopulationIsRefused)
 {
     const std::string lesson = TempPath("changed.lesson");
