@@ -18,7 +18,7 @@ bool RunSlices::Run(const std::function<void()>& work)
 
 bool RunSlices::Continue()
 {
-    if (!stopped_ && slice_.hasExpired(SliceMilliseconds)) {
+    if (!stopped_ && slice_.elapsed() >= sliceLength_) {
         QCoreApplication::processEvents();
         slice_.start();
     }

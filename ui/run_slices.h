@@ -1,6 +1,6 @@
 #pragma once
 // A long run on the interface's thread, drawn in slices: the run asks Continue()
-// between its steps, and once a slice has taken SliceMilliseconds, Continue()
+// between its steps, and once a slice has taken its length, Continue()
 // handles the pending events (input, paints) before the next slice starts. A run
 // that ends within its first slice never handles an event, so it looks and draws
 // exactly as a run without slices.
@@ -25,9 +25,13 @@ public:
     bool running() const { return running_; }
     /// \brief True when the last run ended by Stop() rather than by itself.
     bool stopped() const { return stopped_; }
+    /// \brief The length of every slice from now on; 0 handles the events at
+    /// every step, which lets a test meet a run between any two of its steps.
+    static void SetSliceLength(int milliseconds) { sliceLength_ = milliseconds; }
 
 private:
     QElapsedTimer slice_;
     bool running_ = false;
     bool stopped_ = false;
+    static inline int sliceLength_ = SliceMilliseconds;
 };

@@ -55,6 +55,7 @@ SimulationWindow::SimulationWindow(GraphKind kind, int clientWidth, int clientHe
     image_.setDevicePixelRatio(ratio);
     image_.fill(tarvek_colors::SettingsBackground);
     slowMotion_ = new QTimer(this);
+    slowMotion_->setObjectName(QStringLiteral("SlowMotionTimer"));
     slowMotion_->setTimerType(Qt::PreciseTimer);
     slowMotion_->setInterval(SlowMotionInterval);
     connect(slowMotion_, &QTimer::timeout, this, &SimulationWindow::SlowMotionStep);

@@ -4,18 +4,20 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <chrono>
 #include <csignal>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "tests/support/file_size_limit.h"
@@ -149,6 +151,25 @@ TEST(BatchSaveTest, AFailedWriteKeepsTheOldFileAndLeavesNothingBeside)
     }
 }
 
+/// Waits until `folder` (watched by the inotify descriptor `watch` since before
+/// `child` started) holds a second entry; false once the child ended first.
+bool WaitForSecondEntry(const fs::path& folder, int watch, pid_t child)
+{
+    const int ended = static_cast<int>(syscall(SYS_pidfd_open, child, 0));
+    if (ended < 0) {
+        return false;
+    }
+    std::array<pollfd, 2> events{pollfd{watch, POLLIN, 0}, pollfd{ended, POLLIN, 0}};
+    bool seen = Entries(folder).size() >= 2;
+    while (!seen && poll(events.data(), events.size(), -1) > 0 && (events[1].revents & POLLIN) == 0) {
+        std::array<char, 4096> drained{};
+        static_cast<void>(read(watch, drained.data(), drained.size()));
+        seen = Entries(folder).size() >= 2;
+    }
+    close(ended);
+    return seen;
+}
+
 TEST(BatchSaveTest, AnInterruptedRunKeepsTheOldFileAndLeavesNothingBeside)
 {
     const fs::path folder = fs::path(::testing::TempDir()) / ("tarvek_interrupt_" + std::to_string(getpid()));
@@ -157,23 +178,23 @@ TEST(BatchSaveTest, AnInterruptedRunKeepsTheOldFileAndLeavesNothingBeside)
     const fs::path target = folder / "estimates.csv";
     const std::string old = "the good file\n";
     WriteWhole(target, old);
+    const int watch = inotify_init1(IN_CLOEXEC);
+    ASSERT_GE(inotify_add_watch(watch, folder.c_str(), IN_CREATE | IN_MOVED_TO), 0);
     const int devNull = open("/dev/null", O_WRONLY);
     // Far more samples than are drawn before the interrupt.
     const pid_t child =
         StartBatch({"-s", "1000000", "--runs", "100", "--estimates", target.string(), Population},
                    RLIM_INFINITY, devNull);
     close(devNull);
+    ASSERT_TRUE(WaitForSecondEntry(folder, watch, child))
+        << "the run ended before its temporary file was seen";
     int raw = 0;
-    bool ended = false;
-    while (Entries(folder).size() < 2 && !(ended = waitpid(child, &raw, WNOHANG) == child)) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    ASSERT_FALSE(ended) << "the run ended before its temporary file was seen";
     kill(child, SIGTERM);
     waitpid(child, &raw, 0);
     EXPECT_TRUE(WIFSIGNALED(raw) && WTERMSIG(raw) == SIGTERM) << "status " << raw;
     EXPECT_EQ(ReadWhole(target), old);
     EXPECT_EQ(Entries(folder), std::vector<std::string>{"estimates.csv"});
+    close(watch);
     fs::remove_all(folder);
 }
 

@@ -3,7 +3,6 @@
 // pictures go and in which format.
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QProgressBar>
@@ -12,6 +11,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <vector>
 
 #include "core/simulation_state.h"
@@ -56,7 +56,7 @@ protected:
     TConfidenceIntervals intervals;
 };
 
-TEST_F(ClassroomTest, SlowMotionTakesItsTimeAndDrawsTheSamplesOfAFastRun)
+TEST_F(ClassroomTest, SlowMotionDrawsOneSampleATickAndTheSamplesOfAFastRun)
 {
     window_test::SetUpPopulation(100);
     histogram.show();
@@ -68,12 +68,23 @@ TEST_F(ClassroomTest, SlowMotionTakesItsTimeAndDrawsTheSamplesOfAFastRun)
     window_test::SetUpPopulation(100);
     ViewOptions().slowMotion = true;
     histogram.show();
-    QElapsedTimer clock;
-    clock.start();
+    auto* timer = histogram.findChild<QTimer*>(QStringLiteral("SlowMotionTimer"));
+    ASSERT_NE(timer, nullptr);
+    EXPECT_EQ(timer->interval(), SlowMotionInterval);
+    // Connected after the window's own step, so each tick is seen once it drew.
+    int ticks = 0;
+    std::vector<int> drawnAtTick;
+    QObject::connect(timer, &QTimer::timeout, &histogram, [&] {
+        ++ticks;
+        drawnAtTick.push_back(histogram.samplesDrawn());
+    });
     histogram.FastButtonClick();
     EXPECT_EQ(histogram.samplesDrawn(), 0) << "Automatic returns at once and draws on a timer";
     ASSERT_TRUE(QTest::qWaitFor([this] { return histogram.runEngine().finished(); }, 10000));
-    EXPECT_GE(clock.elapsed(), 99 * SlowMotionInterval);
+    EXPECT_EQ(ticks, 100);
+    for (int tick = 1; tick <= static_cast<int>(drawnAtTick.size()); ++tick) {
+        ASSERT_EQ(drawnAtTick[tick - 1], tick) << "one sample at each tick";
+    }
     EXPECT_FALSE(histogram.slowMotionRunning());
     EXPECT_EQ(RunEstimates(100), fast);
     EXPECT_EQ(histogram.clientImage(), fastPicture);
@@ -101,8 +112,9 @@ TEST_F(ClassroomTest, DuringSlowMotionKeysActAutomaticFinishesAndOKStops)
     ASSERT_TRUE(QTest::qWaitFor([this] { return histogram.samplesDrawn() >= 1; }, 5000));
     histogram.OKButtonClick();
     const int stoppedAt = histogram.samplesDrawn();
-    QTest::qWait(50);
     EXPECT_FALSE(histogram.isVisible());
+    EXPECT_FALSE(histogram.slowMotionRunning()) << "no tick is left to draw";
+    QCoreApplication::processEvents();
     EXPECT_EQ(histogram.samplesDrawn(), stoppedAt);
 }
 

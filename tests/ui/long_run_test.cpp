@@ -1,6 +1,7 @@
-// A run whose samples are expensive: the windows handle input between the slices
-// of Automatic and of the comparison's Run, OK and Escape stop it, and clicks that
-// arrive meanwhile neither draw nor start a second run.
+// A long run: the windows handle input between the slices of Automatic and of the
+// comparison's Run, OK and Escape stop it, and clicks that arrive meanwhile
+// neither draw nor start a second run. Slices of length 0 handle the events at
+// every step, so the input meets the run whatever the machine's speed.
 #include <gtest/gtest.h>
 
 #include <QListWidget>
@@ -17,14 +18,14 @@
 #include "ui/comparison_window.h"
 #include "ui/distribution_window.h"
 #include "ui/interval_window.h"
+#include "ui/run_slices.h"
 
 namespace {
 
 constexpr int Samples = 1000;
 
 /// 20,000 units, samples of 100 proportional to a size that gives unit 1 nearly
-/// the whole total: each unit of a sample takes about 20,000 acceptance trials, so
-/// a run takes far longer than a slice on any machine.
+/// the whole total: each unit of a sample takes about 20,000 acceptance trials.
 void SetUpExpensivePopulation(bool confidenceIntervals)
 {
     window_test::SetUpPopulation(Samples, confidenceIntervals);
@@ -63,8 +64,23 @@ struct StopCase {
 
 const std::vector<StopCase> StopCases = {{"OK", PressOK}, {"Escape", PressEscape}};
 
+/// Calls `act` at the first handling of events at which `ready` holds.
+void WhenReady(QObject* context, const std::function<bool()>& ready, const std::function<void()>& act)
+{
+    QTimer::singleShot(0, context, [context, ready, act] {
+        if (ready()) {
+            act();
+        } else {
+            WhenReady(context, ready, act);
+        }
+    });
+}
+
 class LongRunTest : public ::testing::Test {
 protected:
+    void SetUp() override { RunSlices::SetSliceLength(0); }
+    void TearDown() override { RunSlices::SetSliceLength(SliceMilliseconds); }
+
     testing_support::ModalWatchdog watchdog;
     TSimula histogram;
     TConfidenceIntervals intervals;
@@ -78,15 +94,17 @@ TEST_F(LongRunTest, InputBetweenSlicesOfAutomaticStopsTheRunOnTheSamplesOfAPlain
             SetUpExpensivePopulation(window == &intervals);
             window->show();
             int drawnWhenInputCame = -1;
-            QTimer::singleShot(0, window, [window, &c, &drawnWhenInputCame] {
-                drawnWhenInputCame = window->samplesDrawn();
-                EXPECT_TRUE(window->automaticDrawing());
-                QTest::mouseClick(window->NextButton, Qt::LeftButton);
-                QTest::mouseClick(window->FastButton, Qt::LeftButton);
-                QTest::keyClick(window->OKButton, Qt::Key_N);
-                EXPECT_EQ(window->samplesDrawn(), drawnWhenInputCame) << "no sample and no second run";
-                c.stop(window);
-            });
+            WhenReady(
+                window, [window] { return window->samplesDrawn() >= 1; },
+                [window, &c, &drawnWhenInputCame] {
+                    drawnWhenInputCame = window->samplesDrawn();
+                    EXPECT_TRUE(window->automaticDrawing());
+                    QTest::mouseClick(window->NextButton, Qt::LeftButton);
+                    QTest::mouseClick(window->FastButton, Qt::LeftButton);
+                    QTest::keyClick(window->OKButton, Qt::Key_N);
+                    EXPECT_EQ(window->samplesDrawn(), drawnWhenInputCame) << "no sample and no second run";
+                    c.stop(window);
+                });
             window->FastButtonClick();
             const int drawn = window->samplesDrawn();
             EXPECT_GE(drawnWhenInputCame, 1) << c.name;
