@@ -250,6 +250,35 @@ TEST_F(RunEngineTest, ACensusAndAnExactRatioGiveCorrectIntervalsOfWidthZero)
     }
 }
 
+TEST_F(RunEngineTest, IntervalsOfRoundingNoiseAtTheMeanAreCorrect)
+{
+    // Targets exactly proportional or linear to x, written as decimals: the
+    // estimates are Ybar up to rounding and their standard errors rounding noise.
+    const std::vector<double> x = {1.3, 2.7, 0.9, 4.1, 3.3, 5.9, 2.2, 7.7};
+    struct Case {
+        const char* what;
+        std::vector<double> y;
+        std::int32_t estimator;
+    };
+    const std::vector<Case> cases = {
+        {"ratio on y = 0.1 x", {0.13, 0.27, 0.09, 0.41, 0.33, 0.59, 0.22, 0.77}, EstimatorRatio},
+        {"regression on y = 3 x", {3.9, 8.1, 2.7, 12.3, 9.9, 17.7, 6.6, 23.1}, EstimatorRegression},
+    };
+    for (const Case& c : cases) {
+        SetPopulation({c.y, x}, 4, 200);
+        SimulationState.estimatorCode = c.estimator;
+        SimulationState.auxiliaryVariable = 2;
+        SimulationState.confidenceIntervalMode = true;
+        engine.StartRun();
+        bool noisy = false;
+        while (engine.NextSample(result) == DrawStatus::Accepted) {
+            noisy = noisy || result.standardError > 0.0;
+        }
+        EXPECT_TRUE(noisy) << c.what << ": some standard error is rounding noise, not 0";
+        EXPECT_EQ(engine.correctIntervals(), 200) << c.what;
+    }
+}
+
 TEST_F(RunEngineTest, MissingStandardErrorGivesNoIntervalAndCountsAsNotCorrect)
 {
     // Two post-strata and samples of two: a stratum always has fewer than two respondents.
