@@ -13,6 +13,7 @@
 #include "core/random_sampling.h"
 #include "core/settings.h"
 #include "core/simulation_state.h"
+#include "core/systematic_sampling.h"
 #include "engine/designs/sampling_design.h"
 
 namespace {
@@ -470,6 +471,51 @@ TEST_F(RunEngineTest, SystematicSamplesTakeOneRandomNumberEach)
         EXPECT_EQ(result.estimate, MeanOf(y, units)) << "sample " << sample;
         EXPECT_EQ(RandomGenerator.seed, reference.seed());
     }
+}
+
+// Each run in random order shuffles its list (N random numbers) and draws along
+// it; its theory is the exact one of that list: the N equally likely samples
+// c = 0..N-1 at the places floor((2c + 1 + 2jN) / 2n), j = 0..n-1.
+TEST_F(RunEngineTest, SystematicRunsInRandomOrderHaveTheTheoryOfTheirOwnList)
+{
+    const std::vector<double> y = {3, 1, 4, 1, 5, 9, 2, 6, 5, 3};
+    constexpr int N = 10;
+    constexpr int n = 4;
+    SetPopulation({y}, n, 10);
+    SimulationState.designCode = DesignSystematic;
+    SimulationState.systematicOrder = SystematicRandomOrder;
+    ReferenceGenerator reference;
+    std::vector<double> theoreticalErrors;
+    for (int run = 1; run <= 2; ++run) {
+        engine.StartRun();
+        const std::vector<int> list = ReferenceShuffle(reference, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, N);
+        std::vector<double> means;
+        for (int c = 0; c < N; ++c) {
+            std::vector<int> units;
+            for (int j = 0; j < n; ++j) {
+                units.push_back(list[(2 * c + 1 + 2 * j * N) / (2 * n)]);
+            }
+            means.push_back(MeanOf(y, units));
+        }
+        const double mean = std::accumulate(means.begin(), means.end(), 0.0) / N;
+        double squares = 0.0;
+        for (const double m : means) {
+            squares += (m - mean) * (m - mean);
+        }
+        ComputeDesignTheory();
+        EXPECT_NEAR(SimulationState.theoreticalMean, mean, 1e-12) << "run " << run;
+        EXPECT_NEAR(SimulationState.theoreticalStdError, std::sqrt(squares / N), 1e-12) << "run " << run;
+        theoreticalErrors.push_back(SimulationState.theoreticalStdError);
+        while (engine.NextSample(result) == DrawStatus::Accepted) {
+            const double start = reference.Fraction() * 2.5;
+            std::vector<int> units;
+            for (int j = 0; j < n; ++j) {
+                units.push_back(list[static_cast<int>(std::floor(start + j * 2.5))]);
+            }
+            EXPECT_EQ(result.estimate, MeanOf(y, units)) << "run " << run;
+        }
+    }
+    EXPECT_NE(theoreticalErrors[0], theoreticalErrors[1]);
 }
 
 }  // namespace
