@@ -40,6 +40,7 @@ constexpr const char* SimulatedMean = "Mean (simulated)";
 constexpr const char* TheorySE = "Standard error (theoretical)";
 constexpr const char* SimulatedSE = "Standard error (simulated)";
 constexpr const char* Coverage = "Percentage of correct intervals";
+constexpr const char* MonteCarloOfMean = "Monte Carlo error of the mean";
 
 // A simulation a page cites: the tarvek-batch options (the ".pop" word names an
 // example population) and the rows of the statistics table the page quotes.
@@ -104,6 +105,12 @@ const std::vector<CitedRun>& CitedRuns()
         {"nonresponse.html",
          "-n 10 --nonresponse 3:80:10 classroom.pop",
          {{TheoryMean, "68.950"}, {SimulatedMean, "74.267"}}},
+        {"nonresponse.html",
+         "-d cluster --cluster-variable 10 --clusters 5 --nonresponse 1:80:80 -s 100000 --mc-error mu284.pop",
+         {{TheoryMean, "29.363"}, {SimulatedMean, "29.828"}, {MonteCarloOfMean, "0.061"}}},
+        {"cluster_sampling.html",
+         "-d cluster --cluster-variable 10 --clusters 5 --nonresponse 1:80:80 -s 100000 --mc-error mu284.pop",
+         {{SimulatedMean, "29.828"}, {MonteCarloOfMean, "0.061"}}},
         {"designs.html", "-n 5 classroom.pop", {{TheorySE, "5.134"}}},
         {"nonresponse.html",
          "-n 10 --nonresponse 3:80:10 -e ratio -a 2 classroom.pop",
