@@ -403,6 +403,7 @@ void ApplyDefaults(TSimulationState& state)
     state.clusterCount = 2;
     state.unitsPerCluster = 2;
     state.drawnPositions = 0;
+    state.shuffledOrder.clear();
     state.sampleSize = std::min(DefaultSampleSize, state.unitCount);
     state.scaleSampleSize = state.sampleSize;
     state.confidenceIntervalMode = false;

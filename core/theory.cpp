@@ -187,11 +187,12 @@ TheoreticalProperties DirectStratifiedTheory(const TheoryData& data)
 }
 
 // Every estimator of the systematic design has the exact theory over the N
-// possible samples of the ordered list.
+// possible samples of the ordered list; in random order, of the list the run
+// shuffled, which is all that run can draw.
 TheoreticalProperties SystematicTheoryOf(const TheoryData& data)
 {
     const EstimatorInputs& inputs = data.inputs();
-    const std::vector<std::int32_t> order = SystematicOrder(inputs.systematicOrder);
+    const std::vector<std::int32_t> order = SystematicTheoryOrder(inputs.systematicOrder);
     std::vector<double> target(order.size());
     std::vector<double> auxiliary(order.size());
     for (std::size_t place = 0; place < order.size(); ++place) {

@@ -2,7 +2,6 @@
 // shuffled once per run: a random start and a real step N / n.
 
 #include "core/systematic_sampling.h"
-#include "core/theory.h"
 #include "engine/designs/compare_fields.h"
 #include "engine/designs/sampling_design.h"
 #include "texts/interface_text_table.h"
@@ -31,18 +30,6 @@ public:
             return SystematicRandomOrderCaption;
         }
         return choice.variable == 0 ? texts[6] : texts[7] + VariableNameOrDash(choice.variable);
-    }
-    /// Every place of a shuffled list holds each n-subset of units with the same
-    /// probability: the theory is that of simple random sampling.
-    std::optional<TheoreticalProperties> Theory(const DesignChoice& choice, std::int32_t estimator,
-                                                int auxiliaryVariable) const override
-    {
-        if (choice.variable != SystematicRandomOrder) {
-            return std::nullopt;
-        }
-        const EstimatorInputs inputs = PrepareEstimatorInputs(
-            estimator, {DesignEqualProbabilities, 0, 0}, SimulationState.targetVariable, auxiliaryVariable);
-        return TheoryOf(inputs, SimulationState.sampleSize);
     }
     DesignChoice RecordChoice() const override { return {Code(), SimulationState.systematicOrder, 0}; }
     DesignParameters EstimatorParameters(const DesignChoice& choice) const override

@@ -549,6 +549,8 @@ TEST(BatchUsageTest, VersionAndHelp)
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out.rfind("Usage: tarvek-batch [OPTIONS] POPULATION_FILE\n", 0), 0u);
     EXPECT_NE(result.out.find("--nonresponse K:MIN:MAX"), std::string::npos);
+    EXPECT_NE(result.out.find("not used by the cluster designs"), std::string::npos);
+    EXPECT_NE(result.out.find("intraclass_correlation"), std::string::npos);
 }
 
 TEST(BatchFileTest, UnreadablePopulationFiles)
@@ -575,7 +577,9 @@ TEST(BatchBoundTest, RunWithoutAcceptableSamplesStopsWithStatusThree)
     EXPECT_EQ(result.out.find("Run 2"), std::string::npos) << "no later run";
     EXPECT_EQ(TableValue(result.out, "Mean (simulated)"), "-");
     EXPECT_EQ(TableValue(result.out, "Standard error (simulated)"), "-");
-    EXPECT_EQ(TableValue(result.out, "Percentage of correct intervals"), "0");
+    EXPECT_EQ(TableValue(result.out, "Percentage of correct intervals"), "-");
+    result = RunBatch({"-e", "regression", "-a", "3", "--intervals", "--mc-error", Checks});
+    EXPECT_EQ(TableValue(result.out, "Percentage of correct intervals"), "-");
 
     result = RunBatch({"--nonresponse", "1:100:100", Small});
     EXPECT_EQ(result.status, 3);
@@ -1552,6 +1556,89 @@ TEST(BatchClusterTest, RunsAgreeWithTheirEstimatesAndTheTheory)
     EXPECT_EQ(TableValue(theory.out, "Standard error (theoretical)"), Fixed3(std::sqrt(variance)));
     EXPECT_EQ(TableValue(theory.out, "Design effect (theoretical)"),
               Fixed3(variance / ((1 / nbar - 1 / N) * s2)));
+}
+
+// m = M draws every cluster: a census, whose estimates are all Ybar.
+TEST(BatchClusterTest, DrawingEveryClusterIsACensus)
+{
+    const std::string schools = std::string(TARVEK_TEST_DATA) + "/../../data/schools.pop";
+    const BatchResult result = RunBatch(
+        {"-d", "cluster", "--cluster-variable", "3", "--clusters", "3", "-s", "20", "--seed", "1", schools});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(TableValue(result.out, "Sample size"), "3 of 3 clusters");
+    EXPECT_EQ(TableValue(result.out, "Standard error (theoretical)"), "0.000");
+    EXPECT_EQ(TableValue(result.out, "Standard error (simulated)"), "0.000");
+    EXPECT_EQ(TableValue(result.out, "Mean (simulated)"), TableValue(result.out, "Mean (theoretical)"));
+}
+
+// The ANOVA intraclass correlation (MSB - MSW) / (MSB + (n0 - 1) MSW) of
+// Population 1985 in the clusters of variable 10, from the definitions.
+double Mu284IntraclassCorrelation()
+{
+    const std::vector<double> y = Mu284Column(1);
+    const std::vector<double> cluster = Mu284Column(10);
+    std::map<double, std::vector<double>> members;
+    double ybar = 0;
+    for (std::size_t i = 0; i < y.size(); ++i) {
+        members[cluster[i]].push_back(y[i]);
+        ybar += y[i] / y.size();
+    }
+    const double N = static_cast<double>(y.size());
+    const double M = static_cast<double>(members.size());
+    double between = 0;
+    double within = 0;
+    double squaredSizes = 0;
+    for (const auto& [label, values] : members) {
+        double mean = 0;
+        for (const double value : values) {
+            mean += value / values.size();
+        }
+        for (const double value : values) {
+            within += (value - mean) * (value - mean);
+        }
+        between += values.size() * (mean - ybar) * (mean - ybar);
+        squaredSizes += static_cast<double>(values.size() * values.size());
+    }
+    const double msb = between / (M - 1);
+    const double msw = within / (N - M);
+    const double n0 = (N - squaredSizes / N) / (M - 1);
+    return (msb - msw) / (msb + (n0 - 1) * msw);
+}
+
+// k only under two stages; the intraclass correlation only under the cluster designs.
+TEST(BatchClusterTest, JsonHoldsTheClusterSettingsAndTheIntraclassCorrelation)
+{
+    const struct {
+        std::vector<std::string> design;
+        nlohmann::json clusterVariable;
+        nlohmann::json clusters;
+        nlohmann::json unitsPerCluster;
+        bool intraclass;
+    } cases[] = {
+        {{"-d", "cluster", "--cluster-variable", "10", "--clusters", "5"}, "Cluster", 5, nullptr, true},
+        {{"-d", "two-stage", "--cluster-variable", "10", "--clusters", "6", "--units-per-cluster", "3"},
+         "Cluster",
+         6,
+         3,
+         true},
+        {{"-d", "equal"}, nullptr, nullptr, nullptr, false},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> arguments = c.design;
+        arguments.insert(arguments.end(), {"--json", "-s", "10", Mu284});
+        const BatchResult result = RunBatch(arguments);
+        ASSERT_EQ(result.status, 0) << result.err;
+        const nlohmann::json settings = nlohmann::json::parse(result.out)["settings"];
+        const std::string design = settings["design"];
+        EXPECT_EQ(settings["cluster_variable"], c.clusterVariable) << design;
+        EXPECT_EQ(settings["clusters"], c.clusters) << design;
+        EXPECT_EQ(settings["units_per_cluster"], c.unitsPerCluster) << design;
+        ASSERT_EQ(settings.contains("intraclass_correlation"), c.intraclass) << design;
+        if (c.intraclass) {
+            EXPECT_NEAR(settings["intraclass_correlation"].get<double>(), Mu284IntraclassCorrelation(), 1e-12)
+                << design;
+        }
+    }
 }
 
 // The cluster variants read their numbers as -t does; the design effect of
