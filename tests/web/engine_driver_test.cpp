@@ -53,9 +53,13 @@ std::string Batch(const std::string& arguments)
     return output;
 }
 
+/// The response to `request`, which must be one line, as the driver's script
+/// writes one response a line.
 Json Request(const Json& request)
 {
-    return Json::parse(HandleRequest(request.dump()));
+    const std::string response = HandleRequest(request.dump());
+    EXPECT_EQ(response.find('\n'), std::string::npos) << request.dump() << " -> " << response;
+    return Json::parse(response);
 }
 
 /// A request that must be answered; its response.
