@@ -275,6 +275,22 @@ TEST(EngineDriver, RefusalsChangeNothing)
     }
 }
 
+TEST(EngineDriver, ARefusedBeginLeavesTheRunUnderWay)
+{
+    OpenExample("mu284.pop");
+    Answered({{"op", "configure"}, {"arguments", Words("-e ratio -a 2 --intervals -s 100")}});
+    Answered({{"op", "begin"}});
+    Answered({{"op", "next"}, {"count", 10}});
+    int drawn = 10;
+    for (const Json& refused :
+         {Json{{"op", "begin"}, {"graph", "histogram"}}, Json{{"op", "begin"}, {"fitScale", "yes"}}}) {
+        SCOPED_TRACE(refused.dump());
+        EXPECT_FALSE(Request(refused)["ok"].get<bool>());
+        drawn += 5;
+        EXPECT_EQ(Answered({{"op", "next"}, {"count", 5}})["run"]["samplesDrawn"], drawn);
+    }
+}
+
 TEST(EngineDriver, ImportsTheChosenColumnsOfATable)
 {
     OpenExample("mu284.pop");
