@@ -565,6 +565,23 @@ TEST(BatchFileTest, UnreadablePopulationFiles)
     EXPECT_EQ(result.err, "tarvek-batch: " + bad + ": Invalid numeric input\n");
 }
 
+TEST(BatchFileTest, AFileWrittenThroughASymbolicLinkKeepsTheLink)
+{
+    for (const std::string option : {"--estimates", "--write-population"}) {
+        SCOPED_TRACE(option);
+        const std::string real = TempPath("real");
+        const std::string link = TempPath("link");
+        WriteWhole(real, "old\n");
+        std::filesystem::create_symlink(std::filesystem::path(real).filename(), link);
+        const BatchResult result = RunBatch({option, link, "-s", "10", Small});
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_TRUE(std::filesystem::is_symlink(link));
+        EXPECT_EQ(ReadWhole(real), RunBatch({option, "-", "-s", "10", Small}).out);
+        std::remove(link.c_str());
+        std::remove(real.c_str());
+    }
+}
+
 TEST(BatchBoundTest, RunWithoutAcceptableSamplesStopsWithStatusThree)
 {
     const std::string message = "tarvek-batch: No usable sample was found in 10000 draws!\n";
