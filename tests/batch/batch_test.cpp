@@ -347,11 +347,13 @@ TEST(BatchDescribeTest, FewUnitsGiveDashes)
     BatchResult result = RunBatch({"--describe", DataFile("one_unit.pop")});
     EXPECT_EQ(result.out, "One unit\nunits 1\nvariables 1\n1\tY\t3.500\t3.500\t3.500\t-\n");
 
+    // Without units there is nothing to describe: the population is refused.
     const std::string path = TempPath("empty.pop");
     WriteWhole(path, "No units\n0 2\nA\nB\n");
     result = RunBatch({"--describe", path});
     std::remove(path.c_str());
-    EXPECT_EQ(result.out, "No units\nunits 0\nvariables 2\n1\tA\t-\t-\t-\t-\n2\tB\t-\t-\t-\t-\n");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
 }
 
 const std::string SchoolsCsv =
@@ -579,6 +581,34 @@ TEST(BatchFileTest, AFileWrittenThroughASymbolicLinkKeepsTheLink)
         EXPECT_EQ(ReadWhole(real), RunBatch({option, "-", "-s", "10", Small}).out);
         std::remove(link.c_str());
         std::remove(real.c_str());
+    }
+}
+
+TEST(BatchFileTest, APopulationWithoutUnitsIsRefusedAndNothingWritten)
+{
+    struct Case {
+        std::string name;
+        std::string contents;
+        std::vector<std::string> options;
+    };
+    const std::vector<Case> cases = {
+        {"empty.pop", "", {}},
+        {"header.pop", "none\n0 0\n", {}},
+        {"old_mac.pop", "old\r2 1\rv\r1\r2\r", {}},
+        {"gaps.csv", "a,b\n1,\n,2\n", {"--drop-missing"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = TempPath(c.name);
+        const std::string written = TempPath("written.pop");
+        WriteWhole(path, c.contents);
+        std::vector<std::string> arguments = c.options;
+        arguments.insert(arguments.end(), {"--write-population", written, path});
+        const BatchResult result = RunBatch(arguments);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, "tarvek-batch: " + path + ": The population has no units!\n");
+        EXPECT_FALSE(std::filesystem::exists(written));
+        std::remove(path.c_str());
     }
 }
 

@@ -291,6 +291,23 @@ TEST(EngineDriver, ARefusedBeginLeavesTheRunUnderWay)
     }
 }
 
+TEST(EngineDriver, APopulationWithoutUnitsIsRefusedAndTheOneOpenStays)
+{
+    OpenExample("mu284.pop");
+    const Json before = Answered({{"op", "describe"}});
+    const std::string refusal = "The population has no units!";
+    for (const std::string bytes : {"", "none\n0 0\n", "old\r2 1\rv\r1\r2\r"}) {
+        SCOPED_TRACE(bytes);
+        PutFile(bytes);
+        EXPECT_EQ(Request({{"op", "open"}, {"name", "empty.pop"}})["message"], refusal);
+    }
+    PutFile("a,b\n1,\n,2\n");
+    Answered({{"op", "open"}, {"name", "gaps.csv"}});
+    EXPECT_EQ(Request({{"op", "import"}, {"columns", {"a", "b"}}, {"dropMissing", true}})["message"],
+              refusal);
+    EXPECT_EQ(Answered({{"op", "describe"}}), before);
+}
+
 TEST(EngineDriver, ImportsTheChosenColumnsOfATable)
 {
     OpenExample("mu284.pop");
