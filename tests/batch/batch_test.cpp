@@ -1363,6 +1363,36 @@ TEST(BatchDesignTest, StratifiedAndSystematicNameTheirDesignAndRunTheWholePopula
     }
 }
 
+// One size far above the others: a sample takes n N max / sum trials, here just
+// above 1e8 at n = 5001. The warning comes with the settings, before the first
+// sample: an estimates file that cannot be created ends each run there.
+TEST(BatchDesignTest, ProportionalToSizeWarnsWhenASampleTakesOverAHundredMillionTrials)
+{
+    std::string population = "one large unit\n20000 2\ny\nsize\n";
+    for (int unit = 1; unit <= 20000; ++unit) {
+        population += std::to_string(unit) + (unit == 1 ? " 1e9\n" : " 1\n");
+    }
+    const std::string path = TempPath("large_unit.pop");
+    WriteWhole(path, population);
+    const std::string warning =
+        "tarvek-batch: warning: Drawing one sample takes about 1e+08 trials, as the largest size is "
+        "far above the others: each sample can take a second or more!\n";
+    const std::string failure = "tarvek-batch: /nonexistent-folder/estimates.csv: ";
+    const std::vector<std::pair<std::vector<std::string>, bool>> cases = {
+        {{"-d", "pps", "-a", "2", "-n", "100"}, false},
+        {{"-d", "pps", "-a", "2", "-n", "5001"}, true},
+        {{"--compare", "equal/direct,pps:2/direct", "-n", "5001"}, true},
+    };
+    for (auto [options, warned] : cases) {
+        options.insert(options.end(), {"--estimates", "/nonexistent-folder/estimates.csv", path});
+        const BatchResult result = RunBatch(options);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err.substr(0, result.err.find(failure)), warned ? warning : "")
+            << options.front() << " " << options[5];
+    }
+    std::remove(path.c_str());
+}
+
 TEST(BatchDesignTest, JsonNamesTheDesignWithItsAllocationOrOrder)
 {
     const struct {
