@@ -460,6 +460,9 @@ void ReadPopulation()
 
 void AdoptPopulation(PopulationContents contents)
 {
+    if (contents.unitCount < 1) {
+        throw PopulationFileError(NoUnitsMessage);
+    }
     TSimulationState& state = SimulationState;
     state.populationName = std::move(contents.description);
     state.unitCount = contents.unitCount;

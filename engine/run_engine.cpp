@@ -115,9 +115,8 @@ void RunEngine::PrepareDesign()
     prepared_ = PrepareDraws(RecordDesignChoice());
 }
 
-bool RunEngine::DrawAcceptableSample() const
+bool RunEngine::EstimateAcceptableSample() const
 {
-    prepared_->Draw();
     if (!prepared_->Acceptable()) {
         return false;
     }
@@ -125,7 +124,7 @@ bool RunEngine::DrawAcceptableSample() const
     return SimulationState.estimateValid;
 }
 
-DrawStatus RunEngine::NextSample(SampleResult& result)
+DrawStatus RunEngine::NextSample(SampleResult& result, const std::function<bool()>& keepGoing)
 {
     result = SampleResult{};
     if (finished()) {
@@ -133,7 +132,13 @@ DrawStatus RunEngine::NextSample(SampleResult& result)
     }
     SimulationState.estimateValid = false;
     int rejected = 0;
-    while (!DrawAcceptableSample()) {
+    for (;;) {
+        if (!prepared_->DrawUnlessStopped(keepGoing)) {
+            return DrawStatus::Stopped;
+        }
+        if (EstimateAcceptableSample()) {
+            break;
+        }
         ++rejected;
         if (rejected >= RejectionBound) {
             stopped_ = true;

@@ -347,11 +347,13 @@ TEST(BatchDescribeTest, FewUnitsGiveDashes)
     BatchResult result = RunBatch({"--describe", DataFile("one_unit.pop")});
     EXPECT_EQ(result.out, "One unit\nunits 1\nvariables 1\n1\tY\t3.500\t3.500\t3.500\t-\n");
 
+    // Without units there is nothing to describe: the population is refused.
     const std::string path = TempPath("empty.pop");
     WriteWhole(path, "No units\n0 2\nA\nB\n");
     result = RunBatch({"--describe", path});
     std::remove(path.c_str());
-    EXPECT_EQ(result.out, "No units\nunits 0\nvariables 2\n1\tA\t-\t-\t-\t-\n2\tB\t-\t-\t-\t-\n");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
 }
 
 const std::string SchoolsCsv =
@@ -565,6 +567,51 @@ TEST(BatchFileTest, UnreadablePopulationFiles)
     result = RunBatch({"--describe", bad});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err, "tarvek-batch: " + bad + ": Invalid numeric input\n");
+}
+
+TEST(BatchFileTest, AFileWrittenThroughASymbolicLinkKeepsTheLink)
+{
+    for (const std::string option : {"--estimates", "--write-population"}) {
+        SCOPED_TRACE(option);
+        const std::string real = TempPath("real");
+        const std::string link = TempPath("link");
+        WriteWhole(real, "old\n");
+        std::filesystem::create_symlink(std::filesystem::path(real).filename(), link);
+        const BatchResult result = RunBatch({option, link, "-s", "10", Small});
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_TRUE(std::filesystem::is_symlink(link));
+        EXPECT_EQ(ReadWhole(real), RunBatch({option, "-", "-s", "10", Small}).out);
+        std::remove(link.c_str());
+        std::remove(real.c_str());
+    }
+}
+
+TEST(BatchFileTest, APopulationWithoutUnitsIsRefusedAndNothingWritten)
+{
+    struct Case {
+        std::string name;
+        std::string contents;
+        std::vector<std::string> options;
+    };
+    const std::vector<Case> cases = {
+        {"empty.pop", "", {}},
+        {"header.pop", "none\n0 0\n", {}},
+        {"old_mac.pop", "old\r2 1\rv\r1\r2\r", {}},
+        {"gaps.csv", "a,b\n1,\n,2\n", {"--drop-missing"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = TempPath(c.name);
+        const std::string written = TempPath("written.pop");
+        WriteWhole(path, c.contents);
+        std::vector<std::string> arguments = c.options;
+        arguments.insert(arguments.end(), {"--write-population", written, path});
+        const BatchResult result = RunBatch(arguments);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, "tarvek-batch: " + path + ": The population has no units!\n");
+        EXPECT_FALSE(std::filesystem::exists(written));
+        std::remove(path.c_str());
+    }
 }
 
 TEST(BatchBoundTest, RunWithoutAcceptableSamplesStopsWithStatusThree)
@@ -1318,6 +1365,36 @@ TEST(BatchDesignTest, StratifiedAndSystematicNameTheirDesignAndRunTheWholePopula
         EXPECT_EQ(TableValue(result.out, "Mean (simulated)"), "16.719") << c.probabilities;
         EXPECT_EQ(TableValue(result.out, "Standard error (theoretical)"), "0.000") << c.probabilities;
     }
+}
+
+// One size far above the others: a sample takes n N max / sum trials, here just
+// above 1e8 at n = 5001. The warning comes with the settings, before the first
+// sample: an estimates file that cannot be created ends each run there.
+TEST(BatchDesignTest, ProportionalToSizeWarnsWhenASampleTakesOverAHundredMillionTrials)
+{
+    std::string population = "one large unit\n20000 2\ny\nsize\n";
+    for (int unit = 1; unit <= 20000; ++unit) {
+        population += std::to_string(unit) + (unit == 1 ? " 1e9\n" : " 1\n");
+    }
+    const std::string path = TempPath("large_unit.pop");
+    WriteWhole(path, population);
+    const std::string warning =
+        "tarvek-batch: warning: Drawing one sample takes about 1e+08 trials, as the largest size is "
+        "far above the others: each sample can take a second or more!\n";
+    const std::string failure = "tarvek-batch: /nonexistent-folder/estimates.csv: ";
+    const std::vector<std::pair<std::vector<std::string>, bool>> cases = {
+        {{"-d", "pps", "-a", "2", "-n", "100"}, false},
+        {{"-d", "pps", "-a", "2", "-n", "5001"}, true},
+        {{"--compare", "equal/direct,pps:2/direct", "-n", "5001"}, true},
+    };
+    for (auto [options, warned] : cases) {
+        options.insert(options.end(), {"--estimates", "/nonexistent-folder/estimates.csv", path});
+        const BatchResult result = RunBatch(options);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err.substr(0, result.err.find(failure)), warned ? warning : "")
+            << options.front() << " " << options[5];
+    }
+    std::remove(path.c_str());
 }
 
 TEST(BatchDesignTest, JsonNamesTheDesignWithItsAllocationOrOrder)

@@ -14,6 +14,7 @@
 #include "core/settings.h"
 #include "core/simulation_state.h"
 #include "core/systematic_sampling.h"
+#include "engine/comparison.h"
 #include "engine/designs/sampling_design.h"
 
 namespace {
@@ -309,6 +310,32 @@ TEST_F(RunEngineTest, StartRunCopiesTheScaleAndReplacesAZeroRange)
     EXPECT_EQ(engine.scale().upper, 5.0);
     EXPECT_EQ(engine.scale().range, 1.0);
     EXPECT_EQ(engine.simulationCount(), 10);
+}
+
+// A stop request within a long draw ends the draw, in a run and in a comparison;
+// the run goes on at the next sample.
+TEST_F(RunEngineTest, AStopRequestEndsALongDrawAndTheRunGoesOn)
+{
+    constexpr int Units = 2000;
+    std::vector<double> sizes(Units, 1.0);
+    sizes[0] = 1e9;
+    SetPopulation({sizes, sizes}, Units, 3);
+    SimulationState.designCode = DesignProportionalToSize;
+    SimulationState.auxiliaryVariable = 2;
+    int asked = 0;
+    const auto stopAtTheSecondQuestion = [&asked] { return ++asked < 2; };
+
+    engine.StartRun();
+    EXPECT_EQ(engine.NextSample(result, stopAtTheSecondQuestion), DrawStatus::Stopped);
+    EXPECT_EQ(engine.samplesDrawn(), 0);
+    EXPECT_FALSE(engine.finished());
+    EXPECT_EQ(engine.NextSample(result), DrawStatus::Accepted);
+    EXPECT_EQ(result.sampleNumber, 1);
+
+    asked = 0;
+    const ComparisonResult compared =
+        RunComparison({{RecordDesignChoice(), EstimatorDirect, 2}}, 3, false, {}, stopAtTheSecondQuestion);
+    EXPECT_EQ(compared.tallies.at(0).acceptedSamples, 0);
 }
 
 TEST(HistogramClassTest, ClassesAtTheEdgesOfTheScale)
