@@ -361,12 +361,7 @@ void FitWithinScreen(QWidget* window)
     // dialog sizes itself again when shown: the bounds hold either way.
     window->setMinimumSize(window->minimumSizeHint().boundedTo(fitting));
     window->setMaximumSize(window->maximumSize().boundedTo(room.size() - frame));
+    // Its place is the dialog's own choice when shown: centred on its parent,
+    // within the screen.
     window->resize(fitting);
-    QRect placed = window->frameGeometry();
-    placed.setSize(fitting + frame);
-    placed.moveRight(std::min(placed.right(), room.right()));
-    placed.moveBottom(std::min(placed.bottom(), room.bottom()));
-    placed.moveLeft(std::max(placed.left(), room.left()));
-    placed.moveTop(std::max(placed.top(), room.top()));
-    window->move(placed.topLeft());
 }

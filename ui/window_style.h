@@ -35,8 +35,8 @@ void CenterOnScreen(QWidget* window);
 /// screen's pixels (the window manager draws them unzoomed).
 inline constexpr QSize WindowFrameRoom(16, 40);
 
-/// \brief Shrinks a window that can be resized, where it would be larger than
-/// the room of the primary screen, and moves it within that room.
+/// \brief Shrinks a dialog that can be resized, where it would be larger than
+/// the room of the primary screen; showing it places it within that room.
 void FitWithinScreen(QWidget* window);
 
 /// \brief The application's 8-point sans-serif font.

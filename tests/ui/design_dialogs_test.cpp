@@ -177,7 +177,20 @@ TEST_F(DesignDialogTest, TablesOfTheDesignDialogsFitLongValues)
         }
         return whole;
     };
+    const auto widths = [](const QTableWidget& table) {
+        std::vector<int> shown;
+        for (int column = 0; column < table.columnCount(); ++column) {
+            shown.push_back(table.columnWidth(column));
+        }
+        return shown;
+    };
     ReadStrataPopulation();
+    EXPECT_TRUE(Drive<TStratifiedDesign>(
+        Forms.StratifiedDesign, RunStratifiedDesignCommand, [&](TStratifiedDesign& dialog) {
+            dialog.ComboBox1->setCurrentIndex(1);
+            EXPECT_EQ(widths(*dialog.Tab), std::vector<int>({52, 52, 64, 52, 64})) << "the layout's widths";
+            dialog.CancelButton->click();
+        }));
     SimulationState.variableLabels[2] = {"Municipalities of the northern provinces", "S"};
     EXPECT_TRUE(Drive<TStratifiedDesign>(
         Forms.StratifiedDesign, RunStratifiedDesignCommand, [&](TStratifiedDesign& dialog) {
@@ -187,6 +200,14 @@ TEST_F(DesignDialogTest, TablesOfTheDesignDialogsFitLongValues)
             EXPECT_EQ(wholeCells(&table, 4), QStringList({"2.000", "30.000"}));
             EXPECT_LE(table.columnViewportPosition(4) + table.columnWidth(4), 52 + 52 + 64 + 52 + 64)
                 << "the mean column where the layout has it";
+            dialog.CancelButton->click();
+        }));
+
+    ReadClusterPopulation();
+    EXPECT_TRUE(
+        Drive<TClusterDesign>(Forms.ClusterDesign, RunClusterDesignCommand, [&](TClusterDesign& dialog) {
+            dialog.ComboBox1->setCurrentIndex(1);
+            EXPECT_EQ(widths(*dialog.Tab), std::vector<int>({155, 62})) << "the layout's widths";
             dialog.CancelButton->click();
         }));
 
