@@ -138,7 +138,12 @@ std::vector<int> AllocationOfDesign(const DesignChoice& design)
 
 std::string VariantText(const ComparisonVariant& variant)
 {
-    return DesignCaption(variant.design) + " / " +
+    // Every variant has the record's n: the sample size tells variants apart only
+    // where the design's own settings make it (m and k of the cluster designs).
+    const int n = SimulationState.sampleSize;
+    const std::string size = DesignOf(variant.design.design).SampleSizeText(variant.design, n);
+    const std::string sizePart = size == std::to_string(n) ? "" : ", " + size;
+    return DesignCaption(variant.design) + sizePart + " / " +
            EstimatorCaption(variant.estimator, variant.auxiliaryVariable, variant.design.design);
 }
 
@@ -161,20 +166,32 @@ std::vector<ComparisonVariant> VariantsOfSettings()
 {
     const TSimulationState& s = SimulationState;
     const SamplingDesign& design = DesignOf(s.designCode);
-    ComparisonVariant direct;
-    direct.design = RecordDesignChoice();
-    if (design.VariableIsAuxiliary()) {
-        direct.auxiliaryVariable = s.auxiliaryVariable;
-    }
-    std::vector<ComparisonVariant> variants = {direct};
-    if (!IsVariableNumber(s.auxiliaryVariable)) {
-        return variants;
-    }
-    for (const std::int32_t estimator : {EstimatorRatio, EstimatorRegression, EstimatorPostStratified}) {
-        ComparisonVariant variant = direct;
+    // The units (auxiliary 0) serve the designs that offer them.
+    const bool auxiliaryUsable = IsVariableNumber(s.auxiliaryVariable) ||
+                                 (design.OffersUnitsAsAuxiliary() && s.auxiliaryVariable == 0);
+    const auto withEstimator = [&](std::int32_t estimator) {
+        ComparisonVariant variant;
+        variant.design = RecordDesignChoice();
         variant.estimator = estimator;
-        variant.auxiliaryVariable = s.auxiliaryVariable;
-        if (design.Allows(estimator) && VariantRefusal(variant).empty()) {
+        if (design.VariableIsAuxiliary() || estimator != EstimatorDirect) {
+            variant.auxiliaryVariable = s.auxiliaryVariable;
+        }
+        return variant;
+    };
+    const auto usable = [&](const ComparisonVariant& variant) {
+        return variant.estimator == EstimatorDirect ||
+               (auxiliaryUsable && design.Allows(variant.estimator) && VariantRefusal(variant).empty());
+    };
+    // The estimator in force first, then every other the design allows.
+    ComparisonVariant inForce = withEstimator(s.estimatorCode);
+    if (!usable(inForce)) {
+        inForce = withEstimator(EstimatorDirect);
+    }
+    std::vector<ComparisonVariant> variants = {inForce};
+    for (const std::int32_t estimator :
+         {EstimatorDirect, EstimatorRatio, EstimatorRegression, EstimatorPostStratified}) {
+        if (const ComparisonVariant variant = withEstimator(estimator);
+            estimator != inForce.estimator && usable(variant)) {
             variants.push_back(variant);
         }
     }

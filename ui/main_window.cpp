@@ -345,8 +345,11 @@ void TMain::UpdateInfo()
     const auto values = InformationPanelValues();
     const std::array<QLabel*, InformationPanelLines> labels = {Label10, Label11, Label12, Label13, Label14,
                                                                Label15, Label16, Label17, Label18};
+    // The panel keeps its size: a value that would run past its frame (a long
+    // description, a design's caption) is cut with an ellipsis, whole in its tooltip.
+    const int right = InfoPanel->contentsRect().right() + 1;
     for (int line = 0; line < InformationPanelLines; ++line) {
-        SetAutoSizedText(labels[line], Text(values[line]));
+        SetElidedText(labels[line], Text(values[line]), right - labels[line]->x());
     }
     SetAutoSizedText(Label20, QString::number(randomStart_));
     Label19->setVisible(randomStart_ != 0);
