@@ -345,10 +345,10 @@ std::string ApplySettings(const Lesson& lesson)
     s.nonresponseOn = false;
     if (lesson.nonresponse) {
         refusal = CheckRange(lesson.nonresponseVariable, "nonresponse variable", 1, variables);
-    }
-    if (refusal.empty() && lesson.nonresponse) {
-        refusal =
-            SetNonresponseLine(lesson.nonresponseVariable, lesson.percentAtMinimum, lesson.percentAtMaximum);
+        if (refusal.empty()) {
+            refusal = SetNonresponseLine(lesson.nonresponseVariable, lesson.percentAtMinimum,
+                                         lesson.percentAtMaximum);
+        }
     }
     if (refusal.empty()) {
         refusal = CheckRange(lesson.simulations, "number of simulations", MinSimulations, MaxSamples);
