@@ -58,11 +58,18 @@ bool NeedsQuotes(std::string_view text)
                              text.find_first_of("\r\n") != std::string_view::npos);
 }
 
+/// The entry of Escapes whose `side` is `c`, or Escapes.end().
+auto EscapeOf(char c, char std::pair<char, char>::*side)
+{
+    return std::find_if(Escapes.begin(), Escapes.end(),
+                        [c, side](const auto& escape) { return escape.*side == c; });
+}
+
 std::string QuotedText(std::string_view text)
 {
     std::string quoted = "\"";
     for (const char c : text) {
-        const auto escape = std::ranges::find(Escapes, c, &std::pair<char, char>::first);
+        const auto escape = EscapeOf(c, &std::pair<char, char>::first);
         quoted += escape == Escapes.end() ? std::string(1, c) : std::string{'\\', escape->second};
     }
     return quoted + '"';
@@ -82,9 +89,8 @@ std::optional<std::string> UnquotedText(std::string_view value)
             return std::nullopt;
         }
         if (c == '\\') {
-            const auto escape = at + 2 < value.size()
-                                    ? std::ranges::find(Escapes, value[++at], &std::pair<char, char>::second)
-                                    : Escapes.end();
+            const auto escape =
+                at + 2 < value.size() ? EscapeOf(value[++at], &std::pair<char, char>::second) : Escapes.end();
             if (escape == Escapes.end()) {
                 return std::nullopt;
             }
