@@ -76,6 +76,13 @@ void SaveWhole(const QString& path, const std::string& contents)
     }
 }
 
+void WarnIfAny(const std::string& warning)
+{
+    if (!warning.empty()) {
+        ShowWarning(QString::fromStdString(warning));
+    }
+}
+
 /// The file a save dialog confirms; without a population read, the message that
 /// one must be read first, and no file.
 QString AskWhereToSave(QFileDialog* dialog, bool populationRead)
@@ -463,8 +470,10 @@ void TMain::Savelesson1Click()
 
 void TMain::SaveLessonTo(const QString& path)
 {
-    RunCommand(
-        [this, path] { SaveWhole(path, LessonFileText(FilePath(path), populationSource_, Switches())); });
+    RunCommand([this, path] {
+        SaveWhole(path, LessonFileText(FilePath(path), populationSource_, Switches()));
+        WarnIfAny(OutsideFolderWarning(FilePath(path), populationSource_));
+    });
 }
 
 void TMain::Openlesson1Click()
@@ -483,6 +492,7 @@ void TMain::OpenLesson(const QString& path)
         SetSwitches(opened.lesson.switches);
         randomStart_ = opened.lesson.seed;
         UpdateInfo();
+        WarnIfAny(opened.notice);
     });
 }
 
