@@ -208,88 +208,250 @@ bool ReadScale(std::string_view text, Lesson& lesson)
            ReadNumber(parts[1], lesson.scaleUpper);
 }
 
-/// One key of the file and how its value is read into a lesson.
+std::string ColumnList(const Lesson& lesson)
+{
+    std::string names;
+    for (const std::string& name : lesson.columns) {
+        names += (names.empty() ? "" : ",") + name;
+    }
+    return names;
+}
+
+/// "K:MIN:MAX", as tarvek-batch's --nonresponse takes it.
+std::string NonresponseText(const Lesson& lesson)
+{
+    return std::to_string(lesson.nonresponseVariable) + ':' + std::to_string(lesson.percentAtMinimum) + ':' +
+           std::to_string(lesson.percentAtMaximum);
+}
+
+std::string PopulationText(const Lesson& lesson)
+{
+    return NeedsQuotes(lesson.population) ? QuotedText(lesson.population) : lesson.population;
+}
+
+bool ReadPopulation(std::string_view text, Lesson& lesson)
+{
+    lesson.population = UnquotedText(text).value_or(std::string(text));
+    return !lesson.population.empty();
+}
+
+std::string CheckText(const Lesson& lesson)
+{
+    return std::to_string(lesson.units) + ' ' + std::to_string(lesson.variables) + ' ' +
+           HexText(lesson.checksum);
+}
+
+bool ReadColumns(std::string_view text, Lesson& lesson)
+{
+    lesson.columns = Split(text, ',');
+    return !text.empty() && lesson.columns.size() <= static_cast<std::size_t>(MaxVariables);
+}
+
+std::string DesignText(const Lesson& lesson)
+{
+    return std::string(DesignOf(lesson.design.design).Name());
+}
+
+bool ReadAllocation(std::string_view text, Lesson& lesson)
+{
+    const auto code = CodeNamed(text, AllocationNames);
+    lesson.design.allocation = code.value_or(AllocationProportional);
+    return code.has_value();
+}
+
+std::string AllocationText(const Lesson& lesson)
+{
+    return NameOf(lesson.design.allocation, AllocationNames);
+}
+
+bool ReadEstimator(std::string_view text, Lesson& lesson)
+{
+    const auto code = CodeNamed(text, EstimatorNames);
+    lesson.estimator = code.value_or(EstimatorDirect);
+    return code.has_value();
+}
+
+std::string EstimatorText(const Lesson& lesson)
+{
+    return NameOf(lesson.estimator, EstimatorNames);
+}
+
+std::string NonresponseLine(const Lesson& lesson)
+{
+    return lesson.nonresponse ? NonresponseText(lesson) : "off";
+}
+
+std::string ScaleText(const Lesson& lesson)
+{
+    return RealText(lesson.scaleLower) + ':' + RealText(lesson.scaleUpper);
+}
+
+bool ReadField(std::string_view text, bool& value)
+{
+    return ReadYesNo(text, value);
+}
+
+template <typename Number>
+bool ReadField(std::string_view text, Number& value)
+{
+    return ReadNumber(text, value);
+}
+
+std::string FieldText(bool on)
+{
+    return YesNo(on);
+}
+
+template <typename Number>
+std::string FieldText(Number value)
+{
+    return std::to_string(value);
+}
+
+/// How a key's value is read into a lesson and written from one.
+struct KeyAccess {
+    bool (*read)(std::string_view text, Lesson& lesson);
+    std::string (*write)(const Lesson& lesson);
+};
+
+/// A key whose value is the lesson's number or yes/no at Path (members, outer first).
+template <auto... Path>
+constexpr KeyAccess Field = {
+    [](std::string_view text, Lesson& lesson) { return ReadField(text, (lesson.*....*Path)); },
+    [](const Lesson& lesson) { return FieldText((lesson.*....*Path)); },
+};
+
+template <auto Member>
+constexpr KeyAccess DesignField = Field<&Lesson::design, Member>;
+
+/// How a key becomes tarvek-batch's option of the same name.
+enum class OptionForm {
+    None,    ///< tarvek-batch has no use for the key
+    Value,   ///< "--KEY VALUE"
+    Switch,  ///< "--KEY" when the line says yes
+};
+
+/// Where a key's option goes among LessonArguments: first the settings that say
+/// what runs, the population's columns last, in the order always produced.
+enum class OptionPlace { First, Middle, Last };
+
+/// One key of a lesson file. A lesson writes its keys in the table's order, and
+/// LessonArguments gives the options of the keys written, place by place.
+struct LessonKey {
+    std::string_view name;
+    KeyAccess access;
+    OptionForm option = OptionForm::None;
+    OptionPlace place = OptionPlace::Middle;
+    /// The names of the designs whose lessons have the key; none: every design's.
+    std::array<std::string_view, 2> designs{};
+    /// Whether such a lesson writes the key; nothing: always.
+    bool (*written)(const Lesson& lesson) = nullptr;
+    /// The option's value given the line's, nothing for no option; nothing
+    /// here: the line's value.
+    std::optional<std::string> (*optionValue)(const Lesson& lesson, const std::string& line) = nullptr;
+};
+
+bool HasColumns(const Lesson& lesson)
+{
+    return !lesson.columns.empty();
+}
+
+bool HasStratumClasses(const Lesson& lesson)
+{
+    return lesson.design.stratumClasses != 0;
+}
+
+bool HasScale(const Lesson& lesson)
+{
+    return !lesson.scaleFromTarget;
+}
+
+/// The order 0, the file's order, is tarvek-batch's default.
+std::optional<std::string> UnlessFileOrder(const Lesson&, const std::string& line)
+{
+    return line != "0" ? std::optional(line) : std::nullopt;
+}
+
+std::optional<std::string> UnlessOff(const Lesson&, const std::string& line)
+{
+    return line != "off" ? std::optional(line) : std::nullopt;
+}
+
+/// No auxiliary variable stands for the units themselves where the design offers them.
+std::optional<std::string> AuxiliaryOption(const Lesson& lesson, const std::string& line)
+{
+    if (line != "0") {
+        return line;
+    }
+    return DesignOf(lesson.design.design).OffersUnitsAsAuxiliary() ? std::optional<std::string>("units")
+                                                                   : std::nullopt;
+}
+
+using enum OptionForm;
+using enum OptionPlace;
+constexpr std::array<std::string_view, 2> ClusterDesigns = {"cluster", "two-stage"};
+
+constexpr LessonKey LessonKeys[] = {
+    {"population", {ReadPopulation, PopulationText}},
+    {"population-check", {ReadCheck, CheckText}},
+    {"columns", {ReadColumns, ColumnList}, Value, Last, {}, HasColumns},
+    {"drop-missing", Field<&Lesson::dropMissing>, Switch, Last, {}, HasColumns},
+    {"target", Field<&Lesson::target>, Value, First},
+    {"sample-size", Field<&Lesson::sampleSize>, Value, First},
+    {"design", {ReadDesign, DesignText}, Value, First},
+    {"allocation", {ReadAllocation, AllocationText}, Value, Middle, {"stratified"}},
+    {"strata-classes", DesignField<&DesignChoice::stratumClasses>, Value, Middle, {}, HasStratumClasses},
+    {"order", DesignField<&DesignChoice::variable>, Value, Middle, {"systematic"}, nullptr, UnlessFileOrder},
+    {"cluster-variable", DesignField<&DesignChoice::variable>, Value, Middle, ClusterDesigns},
+    {"clusters", DesignField<&DesignChoice::clusters>, Value, Middle, ClusterDesigns},
+    {"units-per-cluster", DesignField<&DesignChoice::unitsPerCluster>, Value, Middle, {"two-stage"}},
+    {"estimator", {ReadEstimator, EstimatorText}, Value, First},
+    {"auxiliary", Field<&Lesson::auxiliary>, Value, First, {}, nullptr, AuxiliaryOption},
+    {"nonresponse", {ReadNonresponse, NonresponseLine}, Value, Middle, {}, nullptr, UnlessOff},
+    {"simulations", Field<&Lesson::simulations>, Value},
+    {"intervals", Field<&Lesson::intervals>, Switch},
+    {"scale", {ReadScale, ScaleText}, Value, Middle, {}, HasScale},
+    {"compression", Field<&Lesson::compression>, Value},
+    {"colour-missed", Field<&Lesson::switches, &LessonSwitches::colourMissed>, Switch},
+    {"mark-full", Field<&Lesson::switches, &LessonSwitches::markFull>, Switch},
+    {"slow-motion", Field<&Lesson::switches, &LessonSwitches::slowMotion>},
+    {"fit-scale", Field<&Lesson::switches, &LessonSwitches::fitScale>},
+    {"seed", Field<&Lesson::seed>, Value},
+};
+
+/// Reads one "key = value" line's value into the lesson.
 bool ReadValue(std::string_view key, std::string_view value, Lesson& lesson)
 {
-    if (key == "population") {
-        lesson.population = UnquotedText(value).value_or(std::string(value));
-        return !lesson.population.empty();
+    const auto found = std::ranges::find(LessonKeys, key, &LessonKey::name);
+    if (found == std::end(LessonKeys)) {
+        throw LessonError("unknown key '" + ShortText(key) + "'");
     }
-    if (key == "population-check") {
-        return ReadCheck(value, lesson);
+    return found->access.read(value, lesson);
+}
+
+bool IsWritten(const LessonKey& key, const Lesson& lesson)
+{
+    const std::string_view design = DesignOf(lesson.design.design).Name();
+    const bool ofDesign =
+        key.designs.front().empty() || std::ranges::find(key.designs, design) != key.designs.end();
+    return ofDesign && (key.written == nullptr || key.written(lesson));
+}
+
+void AddOption(const LessonKey& key, const Lesson& lesson, std::vector<std::string>& arguments)
+{
+    const std::string option = "--" + std::string(key.name);
+    const std::string line = key.access.write(lesson);
+    if (key.option == Switch) {
+        if (line == YesNo(true)) {
+            arguments.push_back(option);
+        }
+        return;
     }
-    if (key == "columns") {
-        lesson.columns = Split(value, ',');
-        return !value.empty() && lesson.columns.size() <= static_cast<std::size_t>(MaxVariables);
+    const std::optional<std::string> value =
+        key.optionValue != nullptr ? key.optionValue(lesson, line) : line;
+    if (value) {
+        arguments.insert(arguments.end(), {option, *value});
     }
-    if (key == "drop-missing") {
-        return ReadYesNo(value, lesson.dropMissing);
-    }
-    if (key == "target") {
-        return ReadNumber(value, lesson.target);
-    }
-    if (key == "sample-size") {
-        return ReadNumber(value, lesson.sampleSize);
-    }
-    if (key == "design") {
-        return ReadDesign(value, lesson);
-    }
-    if (key == "allocation") {
-        const auto code = CodeNamed(value, AllocationNames);
-        lesson.design.allocation = code.value_or(AllocationProportional);
-        return code.has_value();
-    }
-    if (key == "strata-classes") {
-        return ReadNumber(value, lesson.design.stratumClasses);
-    }
-    if (key == "order" || key == "cluster-variable") {
-        return ReadNumber(value, lesson.design.variable);
-    }
-    if (key == "clusters") {
-        return ReadNumber(value, lesson.design.clusters);
-    }
-    if (key == "units-per-cluster") {
-        return ReadNumber(value, lesson.design.unitsPerCluster);
-    }
-    if (key == "estimator") {
-        const auto code = CodeNamed(value, EstimatorNames);
-        lesson.estimator = code.value_or(EstimatorDirect);
-        return code.has_value();
-    }
-    if (key == "auxiliary") {
-        return ReadNumber(value, lesson.auxiliary);
-    }
-    if (key == "nonresponse") {
-        return ReadNonresponse(value, lesson);
-    }
-    if (key == "simulations") {
-        return ReadNumber(value, lesson.simulations);
-    }
-    if (key == "intervals") {
-        return ReadYesNo(value, lesson.intervals);
-    }
-    if (key == "scale") {
-        return ReadScale(value, lesson);
-    }
-    if (key == "compression") {
-        return ReadNumber(value, lesson.compression);
-    }
-    if (key == "colour-missed") {
-        return ReadYesNo(value, lesson.switches.colourMissed);
-    }
-    if (key == "mark-full") {
-        return ReadYesNo(value, lesson.switches.markFull);
-    }
-    if (key == "slow-motion") {
-        return ReadYesNo(value, lesson.switches.slowMotion);
-    }
-    if (key == "fit-scale") {
-        return ReadYesNo(value, lesson.switches.fitScale);
-    }
-    if (key == "seed") {
-        return ReadNumber(value, lesson.seed);
-    }
-    throw LessonError("unknown key '" + ShortText(key) + "'");
 }
 
 std::string RangeMessage(const std::string& what, int low, int high)
@@ -373,22 +535,6 @@ std::string ApplySettings(const Lesson& lesson)
     return refusal;
 }
 
-std::string ColumnList(const Lesson& lesson)
-{
-    std::string names;
-    for (const std::string& name : lesson.columns) {
-        names += (names.empty() ? "" : ",") + name;
-    }
-    return names;
-}
-
-/// "K:MIN:MAX", as tarvek-batch's --nonresponse takes it.
-std::string NonresponseText(const Lesson& lesson)
-{
-    return std::to_string(lesson.nonresponseVariable) + ':' + std::to_string(lesson.percentAtMinimum) + ':' +
-           std::to_string(lesson.percentAtMaximum);
-}
-
 int Percent(double fraction)
 {
     return static_cast<int>(std::lround(fraction * 100.0));
@@ -459,53 +605,14 @@ Lesson LessonOfRecord(const LessonSwitches& switches)
 
 std::string LessonText(const Lesson& lesson)
 {
-    const SamplingDesign& design = DesignOf(lesson.design.design);
     std::ostringstream text;
     text << "# Tarvek lesson: one setting a line, \"key = value\"; a line that begins with # is a comment.\n"
             "# Variables are given by number (1..K); population-check is N, K and the file's checksum.\n";
-    const auto line = [&text](const char* key, const std::string& value) {
-        text << key << " = " << value << '\n';
-    };
-    line("population", NeedsQuotes(lesson.population) ? QuotedText(lesson.population) : lesson.population);
-    line("population-check", std::to_string(lesson.units) + ' ' + std::to_string(lesson.variables) + ' ' +
-                                 HexText(lesson.checksum));
-    if (!lesson.columns.empty()) {
-        line("columns", ColumnList(lesson));
-        line("drop-missing", YesNo(lesson.dropMissing));
+    for (const LessonKey& key : LessonKeys) {
+        if (IsWritten(key, lesson)) {
+            text << key.name << " = " << key.access.write(lesson) << '\n';
+        }
     }
-    line("target", std::to_string(lesson.target));
-    line("sample-size", std::to_string(lesson.sampleSize));
-    line("design", std::string(design.Name()));
-    if (design.Code() == DesignStratified) {
-        line("allocation", NameOf(lesson.design.allocation, AllocationNames));
-    }
-    if (lesson.design.stratumClasses != 0) {
-        line("strata-classes", std::to_string(lesson.design.stratumClasses));
-    }
-    if (design.Code() == DesignSystematic) {
-        line("order", std::to_string(lesson.design.variable));
-    }
-    if (design.OffersUnitsAsAuxiliary()) {
-        line("cluster-variable", std::to_string(lesson.design.variable));
-        line("clusters", std::to_string(lesson.design.clusters));
-    }
-    if (design.Code() == DesignTwoStage) {
-        line("units-per-cluster", std::to_string(lesson.design.unitsPerCluster));
-    }
-    line("estimator", NameOf(lesson.estimator, EstimatorNames));
-    line("auxiliary", std::to_string(lesson.auxiliary));
-    line("nonresponse", lesson.nonresponse ? NonresponseText(lesson) : "off");
-    line("simulations", std::to_string(lesson.simulations));
-    line("intervals", YesNo(lesson.intervals));
-    if (!lesson.scaleFromTarget) {
-        line("scale", RealText(lesson.scaleLower) + ':' + RealText(lesson.scaleUpper));
-    }
-    line("compression", std::to_string(lesson.compression));
-    line("colour-missed", YesNo(lesson.switches.colourMissed));
-    line("mark-full", YesNo(lesson.switches.markFull));
-    line("slow-motion", YesNo(lesson.switches.slowMotion));
-    line("fit-scale", YesNo(lesson.switches.fitScale));
-    line("seed", std::to_string(lesson.seed));
     return text.str();
 }
 
@@ -670,57 +777,12 @@ std::string ApplyLesson(const Lesson& lesson)
 
 std::vector<std::string> LessonArguments(const Lesson& lesson)
 {
-    const SamplingDesign& design = DesignOf(lesson.design.design);
-    std::vector<std::string> arguments = {
-        "--target", std::to_string(lesson.target), "--sample-size", std::to_string(lesson.sampleSize),
-        "--design", std::string(design.Name()),    "--estimator",   NameOf(lesson.estimator, EstimatorNames)};
-    const auto add = [&arguments](const char* option, const std::string& value) {
-        arguments.emplace_back(option);
-        arguments.push_back(value);
-    };
-    if (lesson.auxiliary != 0) {
-        add("--auxiliary", std::to_string(lesson.auxiliary));
-    } else if (design.OffersUnitsAsAuxiliary()) {
-        add("--auxiliary", "units");
-    }
-    if (design.Code() == DesignStratified) {
-        add("--allocation", NameOf(lesson.design.allocation, AllocationNames));
-    }
-    if (lesson.design.stratumClasses != 0) {
-        add("--strata-classes", std::to_string(lesson.design.stratumClasses));
-    }
-    if (design.Code() == DesignSystematic && lesson.design.variable != 0) {
-        add("--order", std::to_string(lesson.design.variable));
-    }
-    if (design.OffersUnitsAsAuxiliary()) {
-        add("--cluster-variable", std::to_string(lesson.design.variable));
-        add("--clusters", std::to_string(lesson.design.clusters));
-    }
-    if (design.Code() == DesignTwoStage) {
-        add("--units-per-cluster", std::to_string(lesson.design.unitsPerCluster));
-    }
-    if (lesson.nonresponse) {
-        add("--nonresponse", NonresponseText(lesson));
-    }
-    add("--simulations", std::to_string(lesson.simulations));
-    if (lesson.intervals) {
-        arguments.emplace_back("--intervals");
-    }
-    if (!lesson.scaleFromTarget) {
-        add("--scale", RealText(lesson.scaleLower) + ':' + RealText(lesson.scaleUpper));
-    }
-    add("--compression", std::to_string(lesson.compression));
-    if (lesson.switches.colourMissed) {
-        arguments.emplace_back("--colour-missed");
-    }
-    if (lesson.switches.markFull) {
-        arguments.emplace_back("--mark-full");
-    }
-    add("--seed", std::to_string(lesson.seed));
-    if (!lesson.columns.empty()) {
-        add("--columns", ColumnList(lesson));
-        if (lesson.dropMissing) {
-            arguments.emplace_back("--drop-missing");
+    std::vector<std::string> arguments;
+    for (const OptionPlace place : {First, Middle, Last}) {
+        for (const LessonKey& key : LessonKeys) {
+            if (key.option != None && key.place == place && IsWritten(key, lesson)) {
+                AddOption(key, lesson, arguments);
+            }
         }
     }
     return arguments;
