@@ -422,7 +422,8 @@ constexpr LessonKey LessonKeys[] = {
 /// Reads one "key = value" line's value into the lesson.
 bool ReadValue(std::string_view key, std::string_view value, Lesson& lesson)
 {
-    const auto found = std::ranges::find(LessonKeys, key, &LessonKey::name);
+    const auto found = std::find_if(std::begin(LessonKeys), std::end(LessonKeys),
+                                    [key](const LessonKey& known) { return known.name == key; });
     if (found == std::end(LessonKeys)) {
         throw LessonError("unknown key '" + ShortText(key) + "'");
     }
@@ -432,8 +433,8 @@ bool ReadValue(std::string_view key, std::string_view value, Lesson& lesson)
 bool IsWritten(const LessonKey& key, const Lesson& lesson)
 {
     const std::string_view design = DesignOf(lesson.design.design).Name();
-    const bool ofDesign =
-        key.designs.front().empty() || std::ranges::find(key.designs, design) != key.designs.end();
+    const bool ofDesign = key.designs.front().empty() ||
+                          std::find(key.designs.begin(), key.designs.end(), design) != key.designs.end();
     return ofDesign && (key.written == nullptr || key.written(lesson));
 }
 
