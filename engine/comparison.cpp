@@ -11,6 +11,7 @@
 #include "core/systematic_sampling.h"
 #include "core/settings.h"
 #include "core/simulation_state.h"
+#include "engine/estimators/estimator.h"
 #include "engine/monte_carlo_errors.h"
 #include "engine/run_engine.h"
 #include "engine/statistics_rows.h"

@@ -5,6 +5,7 @@
 
 #include "core/cluster_sampling.h"
 #include "core/ordering.h"
+#include "engine/estimators/estimator.h"
 #include "texts/interface_text_table.h"
 
 const SamplingDesign& EqualProbabilitiesDesign();
@@ -42,6 +43,12 @@ std::optional<SampleEstimate> PreparedDesign::Estimate(std::int32_t, int, bool) 
 std::optional<TheoreticalProperties> SamplingDesign::Theory(const DesignChoice&, std::int32_t, int) const
 {
     return std::nullopt;
+}
+
+std::optional<TheoreticalProperties> SamplingDesign::FormulaTheory(const Estimator& serving,
+                                                                   const EstimatorInputs& inputs, int n) const
+{
+    return serving.Theory(inputs, n);
 }
 
 std::string SamplingDesign::EstimatorRefusal(std::int32_t) const
