@@ -15,6 +15,7 @@
 #include "core/systematic_sampling.h"
 #include "core/theory.h"
 #include "core/variable_summary.h"
+#include "engine/estimators/estimator.h"
 #include "engine/designs/sampling_design.h"
 #include "engine/comparison.h"
 #include "engine/run_engine.h"
@@ -110,7 +111,7 @@ std::string AuxiliarySetting()
 {
     const TSimulationState& s = SimulationState;
     const SamplingDesign& design = DesignOf(s.designCode);
-    if (!design.VariableIsAuxiliary() && s.estimatorCode == EstimatorDirect) {
+    if (!ReadsAuxiliaryVariable(s.estimatorCode, s.designCode)) {
         return Null;
     }
     return s.auxiliaryVariable == 0 && design.OffersUnitsAsAuxiliary() ? JsonString("units")
@@ -260,7 +261,7 @@ std::string SettingsObject(const BatchOptions& options, bool design)
         }
         settings.Add("allocation_sizes", AllocationSizesSetting()).Add("order", OrderSetting());
         AddClusterSettings(settings);
-        settings.Add("estimator", JsonString(NameOf(s.estimatorCode, EstimatorNames)))
+        settings.Add("estimator", JsonString(std::string(EstimatorName(s.estimatorCode))))
             .Add("auxiliary_variable", AuxiliarySetting());
     }
     return settings.Add("nonresponse", NonresponseSettings(options))

@@ -152,10 +152,8 @@ std::string VariantRefusal(const ComparisonVariant& variant)
     if (std::string refusal = design.Refusal(variant.design, SimulationState.sampleSize); !refusal.empty()) {
         return refusal;
     }
-    if (variant.estimator == EstimatorPostStratified) {
-        return PostStrataRefusal(variant.auxiliaryVariable);
-    }
-    return "";
+    const Estimator* estimator = FindEstimator(variant.estimator);
+    return estimator != nullptr ? estimator->VariableRefusal(variant.auxiliaryVariable) : "";
 }
 
 std::vector<ComparisonVariant> VariantsOfSettings()
@@ -171,11 +169,14 @@ std::vector<ComparisonVariant> VariantsOfSettings()
     if (!IsVariableNumber(s.auxiliaryVariable)) {
         return variants;
     }
-    for (const std::int32_t estimator : {EstimatorRatio, EstimatorRegression, EstimatorPostStratified}) {
+    for (const Estimator* estimator : Estimators()) {
+        if (!estimator->ReadsAuxiliary()) {
+            continue;
+        }
         ComparisonVariant variant = direct;
-        variant.estimator = estimator;
+        variant.estimator = estimator->Code();
         variant.auxiliaryVariable = s.auxiliaryVariable;
-        if (design.Allows(estimator) && VariantRefusal(variant).empty()) {
+        if (design.Allows(variant.estimator) && VariantRefusal(variant).empty()) {
             variants.push_back(variant);
         }
     }

@@ -1,3 +1,4 @@
+#include "engine/estimators/estimator.h"
 #include "engine/lesson.h"
 
 #include <array>
@@ -173,9 +174,9 @@ bool ReadValue(std::string_view key, std::string_view value, Lesson& lesson)
         return ReadNumber(value, lesson.design.unitsPerCluster);
     }
     if (key == "estimator") {
-        const auto code = CodeNamed(value, EstimatorNames);
-        lesson.estimator = code.value_or(EstimatorDirect);
-        return code.has_value();
+        const Estimator* named = EstimatorNamed(value);
+        lesson.estimator = named != nullptr ? named->Code() : EstimatorDirect;
+        return named != nullptr;
     }
     if (key == "auxiliary") {
         return ReadNumber(value, lesson.auxiliary);
@@ -247,8 +248,7 @@ std::string ApplySettings(const Lesson& lesson)
     TSimulationState& s = SimulationState;
     const int variables = s.variableCount;
     const bool unitsAllowed = DesignOf(lesson.design.design).OffersUnitsAsAuxiliary();
-    const bool auxiliaryNeeded =
-        lesson.estimator != EstimatorDirect || DesignOf(lesson.design.design).VariableIsAuxiliary();
+    const bool auxiliaryNeeded = ReadsAuxiliaryVariable(lesson.estimator, lesson.design.design);
     std::string refusal = CheckRange(lesson.target, "target variable", 1, variables);
     if (refusal.empty()) {
         SetTargetVariable(lesson.target);
@@ -385,7 +385,7 @@ std::string LessonText(const Lesson& lesson)
     if (design.Code() == DesignTwoStage) {
         line("units-per-cluster", std::to_string(lesson.design.unitsPerCluster));
     }
-    line("estimator", NameOf(lesson.estimator, EstimatorNames));
+    line("estimator", std::string(EstimatorName(lesson.estimator)));
     line("auxiliary", std::to_string(lesson.auxiliary));
     line("nonresponse", lesson.nonresponse ? NonresponseText(lesson) : "off");
     line("simulations", std::to_string(lesson.simulations));
@@ -507,9 +507,10 @@ std::string ApplyLesson(const Lesson& lesson)
 std::vector<std::string> LessonArguments(const Lesson& lesson, const std::string& populationPath)
 {
     const SamplingDesign& design = DesignOf(lesson.design.design);
-    std::vector<std::string> arguments = {
-        "--target", std::to_string(lesson.target), "--sample-size", std::to_string(lesson.sampleSize),
-        "--design", std::string(design.Name()),    "--estimator",   NameOf(lesson.estimator, EstimatorNames)};
+    std::vector<std::string> arguments = {"--target",      std::to_string(lesson.target),
+                                          "--sample-size", std::to_string(lesson.sampleSize),
+                                          "--design",      std::string(design.Name()),
+                                          "--estimator",   std::string(EstimatorName(lesson.estimator))};
     const auto add = [&arguments](const char* option, const std::string& value) {
         arguments.emplace_back(option);
         arguments.push_back(value);

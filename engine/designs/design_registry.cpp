@@ -190,19 +190,6 @@ void ComputeDesignTheory()
     }
 }
 
-std::string EstimatorCaption(std::int32_t estimator, int auxiliaryVariable, std::int32_t design)
-{
-    if (estimator < EstimatorDirect || estimator > EstimatorPostStratified) {
-        return "-";
-    }
-    const std::string& name = InterfaceTexts.estimatorNames[estimator - EstimatorDirect + 1];
-    if (estimator == EstimatorDirect) {
-        return name;
-    }
-    const bool units = auxiliaryVariable == 0 && DesignOf(design).OffersUnitsAsAuxiliary();
-    return name + " (" + (units ? std::string("units") : VariableNameOrDash(auxiliaryVariable)) + ")";
-}
-
 std::string DesignCaption(const DesignChoice& choice)
 {
     const SamplingDesign* design = FindDesign(choice.design);

@@ -16,6 +16,7 @@ class DirectProportional final : public Estimator {
 public:
     std::int32_t Code() const override { return EstimatorDirect; }
     std::string_view Name() const override { return "direct"; }
+    const std::string& Label() const override { return InterfaceTexts.estimatorNames[1]; }
     SampleEstimate Estimate(const SampleUnitsView& sample, const EstimatorInputs& inputs,
                             bool withStandardError) const override
     {

@@ -156,9 +156,5 @@ std::optional<double> TheoreticalDesignEffect(const DesignChoice& choice, std::i
 /// of a design that has its own.
 void ComputeDesignTheory();
 
-/// \brief An estimator as the tables name it: "Direct", "Ratio (NAME)", "Ratio
-/// (units)" under a design that offers the units; "-" for an unknown code.
-std::string EstimatorCaption(std::int32_t estimator, int auxiliaryVariable, std::int32_t design);
-
 /// \brief The caption of a choice, "-" for a code no design has.
 std::string DesignCaption(const DesignChoice& choice);

@@ -3,6 +3,7 @@
 // that formula.
 
 #include "engine/estimators/estimator.h"
+#include "texts/interface_text_table.h"
 
 namespace {
 
@@ -15,6 +16,7 @@ class Direct final : public Estimator {
 public:
     std::int32_t Code() const override { return EstimatorDirect; }
     std::string_view Name() const override { return "direct"; }
+    const std::string& Label() const override { return InterfaceTexts.estimatorNames[1]; }
     bool ReadsAuxiliary() const override { return false; }
     SampleEstimate Estimate(const SampleUnitsView& sample, const EstimatorInputs& inputs,
                             bool withStandardError) const override

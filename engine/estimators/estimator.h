@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "core/estimators.h"
@@ -21,8 +22,12 @@ public:
     virtual std::int32_t Code() const = 0;
     /// \brief The name on the command line, in --compare, in lessons and in JSON.
     virtual std::string_view Name() const = 0;
+    /// \brief Its name in the windows and tables ("Direct", "Ratio", ...).
+    virtual const std::string& Label() const = 0;
     /// \brief Whether it reads an auxiliary variable of its own.
     virtual bool ReadsAuxiliary() const { return true; }
+    /// \brief The refusal of `auxiliaryVariable` as its variable, "" when usable.
+    virtual std::string VariableRefusal(int /*auxiliaryVariable*/) const { return ""; }
     /// \brief Adds what it reads of its auxiliary variable to `inputs` (Xbar, or
     /// the post-strata).
     virtual void PrepareInputs(int auxiliaryVariable, EstimatorInputs& inputs) const;
@@ -48,10 +53,17 @@ const Estimator* FindEstimator(std::int32_t code);
 /// \brief The estimator of a command-line name; nothing for an unknown name.
 const Estimator* EstimatorNamed(std::string_view name);
 
+/// \brief The name of an estimator's code; "direct" for a code no estimator has.
+std::string_view EstimatorName(std::int32_t code);
+
 /// \brief The formula that computes `estimator` on samples of `design`: the
 /// design's own where it has one; nothing for an unknown code or where only the
 /// design's prepared draws can estimate (the cluster designs' direct estimator).
 const Estimator* ServingEstimator(std::int32_t estimator, std::int32_t design);
+
+/// \brief An estimator as the tables name it: "Direct", "Ratio (NAME)", "Ratio
+/// (units)" under a design that offers the units; "-" for an unknown code.
+std::string EstimatorCaption(std::int32_t estimator, int auxiliaryVariable, std::int32_t design);
 
 /// \brief Whether a run of `estimator` under `design` reads the auxiliary
 /// variable: the estimator reads one, or the design's variable is kept there.

@@ -46,11 +46,31 @@ const Estimator* EstimatorNamed(std::string_view name)
     return found == List().end() ? nullptr : *found;
 }
 
+std::string_view EstimatorName(std::int32_t code)
+{
+    const Estimator* named = FindEstimator(code);
+    return (named != nullptr ? *named : DirectEstimator()).Name();
+}
+
 const Estimator* ServingEstimator(std::int32_t estimator, std::int32_t design)
 {
     const Estimator* asked = FindEstimator(estimator);
     const SamplingDesign* sampling = FindDesign(design);
     return asked != nullptr && sampling != nullptr ? sampling->Serving(*asked) : nullptr;
+}
+
+std::string EstimatorCaption(std::int32_t estimator, int auxiliaryVariable, std::int32_t design)
+{
+    const Estimator* named = FindEstimator(estimator);
+    if (named == nullptr) {
+        return "-";
+    }
+    if (!named->ReadsAuxiliary()) {
+        return named->Label();
+    }
+    const bool units = auxiliaryVariable == 0 && DesignOf(design).OffersUnitsAsAuxiliary();
+    return named->Label() + " (" + (units ? std::string("units") : VariableNameOrDash(auxiliaryVariable)) +
+           ")";
 }
 
 bool ReadsAuxiliaryVariable(std::int32_t estimator, std::int32_t design)

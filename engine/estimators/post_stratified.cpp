@@ -2,7 +2,9 @@
 // auxiliary variable's values 1..10.
 
 #include "core/ordering.h"
+#include "core/settings.h"
 #include "engine/estimators/estimator.h"
+#include "texts/interface_text_table.h"
 
 namespace {
 
@@ -22,6 +24,11 @@ class PostStratified final : public Estimator {
 public:
     std::int32_t Code() const override { return EstimatorPostStratified; }
     std::string_view Name() const override { return "poststrat"; }
+    const std::string& Label() const override { return InterfaceTexts.estimatorNames[4]; }
+    std::string VariableRefusal(int auxiliaryVariable) const override
+    {
+        return PostStrataRefusal(auxiliaryVariable);
+    }
     void PrepareInputs(int auxiliaryVariable, EstimatorInputs& inputs) const override
     {
         const PostStrata strata = PostStrataOf(auxiliaryVariable);

@@ -1,6 +1,7 @@
 // The ratio estimator Xbar ybar / xbar.
 
 #include "engine/estimators/estimator.h"
+#include "texts/interface_text_table.h"
 
 namespace {
 
@@ -16,6 +17,7 @@ class Ratio final : public Estimator {
 public:
     std::int32_t Code() const override { return EstimatorRatio; }
     std::string_view Name() const override { return "ratio"; }
+    const std::string& Label() const override { return InterfaceTexts.estimatorNames[2]; }
     SampleEstimate Estimate(const SampleUnitsView& sample, const EstimatorInputs& inputs,
                             bool withStandardError) const override
     {

@@ -1,6 +1,7 @@
 // The regression estimator ybar - (xbar - Xbar) b.
 
 #include "engine/estimators/estimator.h"
+#include "texts/interface_text_table.h"
 
 namespace {
 
@@ -22,6 +23,7 @@ class Regression final : public Estimator {
 public:
     std::int32_t Code() const override { return EstimatorRegression; }
     std::string_view Name() const override { return "regression"; }
+    const std::string& Label() const override { return InterfaceTexts.estimatorNames[3]; }
     SampleEstimate Estimate(const SampleUnitsView& sample, const EstimatorInputs& inputs,
                             bool withStandardError) const override
     {
