@@ -273,11 +273,8 @@ bool RunComparisons(const BatchOptions& options, const ComparisonOutputs& output
 {
     const std::vector<CompareVariantOption> parsed = ParseCompareVariants(*options.compareVariants);
     std::vector<ComparisonVariant> variants;
-    std::vector<std::optional<double>> designEffects;
     for (const CompareVariantOption& option : parsed) {
         variants.push_back(option.variant);
-        designEffects.push_back(TheoreticalDesignEffect(option.variant.design, option.variant.estimator,
-                                                        option.variant.auxiliaryVariable));
     }
     const bool intervals = SimulationState.confidenceIntervalMode;
     std::optional<JsonComparisonReport> json;
@@ -298,6 +295,12 @@ bool RunComparisons(const BatchOptions& options, const ComparisonOutputs& output
                     WriteEstimatesRow(*estimates, run, sample, intervals);
                 }
             });
+        // After the run: a list in random order has the theory of the run's shuffle.
+        std::vector<std::optional<double>> designEffects;
+        for (const ComparisonVariant& variant : variants) {
+            designEffects.push_back(
+                TheoreticalDesignEffect(variant.design, variant.estimator, variant.auxiliaryVariable));
+        }
         if (outputs.tables != nullptr) {
             WriteComparisonTable(*outputs.tables, parsed, result, designEffects, intervals,
                                  options.monteCarloErrors);

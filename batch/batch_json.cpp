@@ -15,6 +15,7 @@
 #include "core/systematic_sampling.h"
 #include "core/theory.h"
 #include "core/variable_summary.h"
+#include "engine/cluster_summary_rows.h"
 #include "engine/estimators/estimator.h"
 #include "engine/designs/sampling_design.h"
 #include "engine/comparison.h"
@@ -118,7 +119,9 @@ std::string AuxiliarySetting()
                                                                        : JsonVariable(s.auxiliaryVariable);
 }
 
-/// The cluster variable, m and k of the cluster designs; null where they do not apply.
+/// The cluster variable, m and k of the cluster designs, null where they do not
+/// apply; under the cluster designs also the target's intraclass correlation as
+/// the cluster dialog shows it (other documents stay as they were).
 void AddClusterSettings(JsonObject& settings)
 {
     const DesignChoice choice = RecordDesignChoice();
@@ -126,6 +129,9 @@ void AddClusterSettings(JsonObject& settings)
     settings.Add("cluster_variable", cluster ? JsonVariable(choice.variable) : Null)
         .Add("clusters", cluster ? std::to_string(choice.clusters) : Null)
         .Add("units_per_cluster", choice.unitsPerCluster > 0 ? std::to_string(choice.unitsPerCluster) : Null);
+    if (cluster) {
+        settings.Add("intraclass_correlation", JsonNumberOr(ClusterIntraclassCorrelation(choice)));
+    }
 }
 
 std::string NonresponseSettings(const BatchOptions& options)

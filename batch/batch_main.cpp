@@ -8,12 +8,15 @@
 #include <iostream>
 #include <locale>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include <unistd.h>
 
 #include "core/population_file.h"
 #include "core/random_sampling.h"
 #include "core/simulation_state.h"
+#include "engine/designs/sampling_design.h"
 #include "engine/lesson.h"
 #include "engine/plot_frame.h"
 #include "engine/run_engine.h"
@@ -44,6 +47,27 @@ int Fail(const std::string& message, ExitStatus status)
 {
     std::cerr << ProgramName << ": " << message << '\n';
     return status;
+}
+
+/// Warns about designs whose every sample is slow to draw; the run goes on.
+void WarnAboutSlowDraws(const std::vector<DesignChoice>& choices)
+{
+    for (const DesignChoice& choice : choices) {
+        const std::string warning =
+            DesignOf(choice.design).SlowDrawWarning(choice, SimulationState.sampleSize);
+        if (!warning.empty()) {
+            std::cerr << ProgramName << ": warning: " << warning << '\n';
+        }
+    }
+}
+
+std::vector<DesignChoice> ComparedDesigns(const BatchOptions& options)
+{
+    std::vector<DesignChoice> designs;
+    for (const CompareVariantOption& variant : ParseCompareVariants(*options.compareVariants)) {
+        designs.push_back(variant.variant.design);
+    }
+    return designs;
 }
 
 /// Where the CSV of accepted samples goes, if anywhere.
@@ -324,11 +348,13 @@ int RunBatch(int argc, char** argv)
         if (const std::string refusal = ApplyCompareSettings(options); !refusal.empty()) {
             return Fail(refusal, ExitRefused);
         }
+        WarnAboutSlowDraws(ComparedDesigns(options));
         return Compare(options);
     }
     if (const std::string refusal = ApplySettings(options); !refusal.empty()) {
         return Fail(refusal, ExitRefused);
     }
+    WarnAboutSlowDraws({RecordDesignChoice()});
     return Simulate(options);
 }
 

@@ -303,7 +303,9 @@ struct OptionSpec {
 constexpr std::array<OptionSpec, 31> Options = {{
     {'t', "target", "K", "target variable, 1..K or its name (default 1)",
      &StoreVariable<&BatchOptions::target>},
-    {'n', "sample-size", "N", "sample size, 2..number of units (default min(10, number of units))",
+    {'n', "sample-size", "N",
+     "sample size, 2..number of units (default min(10, number of units)); not used by the cluster designs, "
+     "whose samples --clusters and --units-per-cluster set",
      &StoreWhole<&BatchOptions::sampleSize>},
     {'d', "design", "equal|pps|stratified|systematic|cluster|two-stage",
      "equal probabilities (default), proportional to the auxiliary variable, stratified by the auxiliary "
@@ -515,13 +517,14 @@ std::string UsageText()
         text += line + spec.description + "\n";
     }
     text +=
-        "\nWith --json, standard output holds one JSON document: \"settings\", the settings as applied,\n"
-        "and \"runs\", one object per run with samples, stopped_by_bound, population_mean,\n"
-        "mean_theoretical, mean_simulated, standard_error_theoretical, design_effect_theoretical,\n"
-        "standard_error_simulated, monte_carlo_error_of_mean, monte_carlo_error_of_standard_error,\n"
-        "correct_intervals, percentage_of_correct_intervals (not rounded) and\n"
-        "monte_carlo_error_of_percentage. Reals are written in full precision; null stands for a value\n"
-        "that is undefined or does not apply.\n"
+        "\nWith --json, standard output holds one JSON document: \"settings\", the settings as applied\n"
+        "(under the cluster designs with the target's intraclass_correlation, ANOVA form, as the cluster\n"
+        "dialog shows it), and \"runs\", one object per run with samples, stopped_by_bound,\n"
+        "population_mean, mean_theoretical, mean_simulated, standard_error_theoretical,\n"
+        "design_effect_theoretical, standard_error_simulated, monte_carlo_error_of_mean,\n"
+        "monte_carlo_error_of_standard_error, correct_intervals, percentage_of_correct_intervals (not\n"
+        "rounded) and monte_carlo_error_of_percentage. Reals are written in full precision; null\n"
+        "stands for a value that is undefined or does not apply.\n"
         "With --compare, each run holds population_mean, stopped_designs and \"variants\", one object\n"
         "per variant with the table's columns and allocation_sizes.\n";
     text +=

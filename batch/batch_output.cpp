@@ -42,14 +42,17 @@ std::string FormatFixed3OrDash(const std::optional<double>& value)
 }
 
 /// The percentage of correct intervals: whole as the window shows it, or with
-/// one decimal beside its Monte Carlo error.
+/// one decimal beside its Monte Carlo error; "-" when no sample was drawn.
 std::string CorrectIntervalsValue(const RunEngine& engine, bool precise)
 {
+    const int samples = engine.samplesDrawn();
+    if (samples == 0) {
+        return NotAvailable;
+    }
     if (!precise) {
         return std::to_string(engine.correctIntervalPercentage());
     }
-    const int samples = engine.samplesDrawn();
-    return FormatFixed1(samples > 0 ? engine.correctIntervals() * 100.0 / samples : 0.0);
+    return FormatFixed1(engine.correctIntervals() * 100.0 / samples);
 }
 
 }  // namespace

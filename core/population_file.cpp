@@ -403,6 +403,7 @@ void ApplyDefaults(TSimulationState& state)
     state.clusterCount = 2;
     state.unitsPerCluster = 2;
     state.drawnPositions = 0;
+    state.shuffledOrder.clear();
     state.sampleSize = std::min(DefaultSampleSize, state.unitCount);
     state.scaleSampleSize = state.sampleSize;
     state.confidenceIntervalMode = false;
@@ -459,6 +460,9 @@ void ReadPopulation()
 
 void AdoptPopulation(PopulationContents contents)
 {
+    if (contents.unitCount < 1) {
+        throw PopulationFileError(NoUnitsMessage);
+    }
     TSimulationState& state = SimulationState;
     state.populationName = std::move(contents.description);
     state.unitCount = contents.unitCount;

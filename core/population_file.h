@@ -13,6 +13,7 @@
 #include "core/simulation_state.h"
 
 inline constexpr const char* TooManyUnitsMessage = "The population has more than 100000 units!";
+inline constexpr const char* NoUnitsMessage = "The population has no units!";
 
 /// \brief A population file that could not be read. what() is the message shown
 /// to the user: "File not found", "Invalid numeric input", "Range check error",
@@ -55,7 +56,8 @@ PopulationContents ReadPopulationFile(const std::string& path);
 PopulationContents ParsePopulationText(std::string_view text);
 
 /// \brief Makes `contents` the record's population and resets every setting to
-/// its default, as a successful read does.
+/// its default, as a successful read does. A population without units is
+/// refused with NoUnitsMessage (PopulationFileError) and the record kept.
 void AdoptPopulation(PopulationContents contents);
 
 /// \brief Writes the record's population as a population file that reads back

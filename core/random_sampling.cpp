@@ -151,6 +151,19 @@ bool SizeColumnUsable(int variable)
     return variable >= 0 && variable <= MaxVariables;
 }
 
+/// Whether a trial of the size-proportional draw can be accepted at all.
+bool TrialsCanSucceed(const ProportionalToSizePlan& plan)
+{
+    return PopulationSize() > 0 && SizeColumnUsable(plan.sizeVariable) && plan.largest > 0.0;
+}
+
+/// A sample without respondents, which every caller rejects.
+void LeaveNoRespondents(int positions)
+{
+    MarkPositionsEmpty(1, positions);
+    SimulationState.respondentCount = 0;
+}
+
 double LargestValue(int units, int variable)
 {
     double largest = 0.0;
@@ -234,19 +247,24 @@ ProportionalToSizePlan PrepareProportionalToSizePlan(int sizeVariable)
 
 // Without a positive size no trial could ever be accepted: the draw then consumes
 // no random numbers and returns a sample without respondents, which the callers
-// reject like any sample with fewer than two respondents.
-void DrawSampleProportionalToSize(const ProportionalToSizePlan& plan)
+// reject like any sample with fewer than two respondents. A draw stopped on the
+// way returns such a sample too.
+bool DrawSampleProportionalToSize(const ProportionalToSizePlan& plan, const std::function<bool()>& keepGoing)
 {
     const int units = PopulationSize();
     const int positions = SamplePositions();
-    if (units == 0 || !SizeColumnUsable(plan.sizeVariable) || plan.largest <= 0.0) {
-        MarkPositionsEmpty(1, positions);
-        SimulationState.respondentCount = 0;
-        return;
+    if (!TrialsCanSucceed(plan)) {
+        LeaveNoRespondents(positions);
+        return true;
     }
     SimulationState.respondentCount = positions;
     int accepted = 0;
+    std::uint64_t trials = 0;
     while (accepted < positions) {
+        if (++trials % TrialsPerSlice == 0 && keepGoing && !keepGoing()) {
+            LeaveNoRespondents(positions);
+            return false;
+        }
         const int unit = RandomIndex(units);
         const double threshold = RandomFraction() * plan.largest;
         const double size = UnitValue(unit, plan.sizeVariable);
@@ -255,6 +273,22 @@ void DrawSampleProportionalToSize(const ProportionalToSizePlan& plan)
         }
     }
     ApplyNonresponseIfOn();
+    return true;
+}
+
+// Each trial accepts with probability sum(x) / (N max(x)), and a sample takes n
+// accepted trials.
+double ExpectedProportionalToSizeTrials(const ProportionalToSizePlan& plan, int n)
+{
+    if (!TrialsCanSucceed(plan)) {
+        return 0.0;
+    }
+    const int units = PopulationSize();
+    double total = 0.0;
+    for (int unit = 1; unit <= units; ++unit) {
+        total += std::max(UnitValue(unit, plan.sizeVariable), 0.0);
+    }
+    return static_cast<double>(n) * units * plan.largest / total;
 }
 
 void DrawFromList(std::span<const std::int32_t> list, std::span<std::int32_t> drawn)

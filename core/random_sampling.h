@@ -2,6 +2,7 @@
 // The program's single random generator and the two sample-selection schemes.
 
 #include <cstdint>
+#include <functional>
 #include <span>
 
 /// \brief State of the 32-bit linear congruential generator: seed 0 at program
@@ -50,10 +51,20 @@ struct ProportionalToSizePlan {
 };
 /// \brief The plan of `sizeVariable` over the population in memory.
 ProportionalToSizePlan PrepareProportionalToSizePlan(int sizeVariable);
+/// \brief Trials between two questions of a draw whether to go on: a few
+/// milliseconds of drawing.
+inline constexpr std::uint64_t TrialsPerSlice = std::uint64_t{1} << 20;
 /// \brief The size-proportional draw with the plan's size variable: its trials
 /// only, no pass over the population. The record-based draw above is this draw
-/// with the plan of the auxiliary variable.
-void DrawSampleProportionalToSize(const ProportionalToSizePlan& plan);
+/// with the plan of the auxiliary variable. `keepGoing`, when given, is asked
+/// after every TrialsPerSlice trials; when it answers false the draw ends at once
+/// with a sample without respondents and returns false. The trials and their
+/// random numbers are the same with or without it.
+bool DrawSampleProportionalToSize(const ProportionalToSizePlan& plan,
+                                  const std::function<bool()>& keepGoing = {});
+/// \brief The expected number of trials of one size-proportional sample of n
+/// units, n N max(x) / sum(x); 0 when no trial can be accepted.
+double ExpectedProportionalToSizeTrials(const ProportionalToSizePlan& plan, int n);
 
 /// \brief Removes the nonrespondents of the drawn sample (one RandomFraction per
 /// position); part of both drawing operations. The units as drawn stay in

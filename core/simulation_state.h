@@ -157,6 +157,9 @@ struct TSimulationState {
     // The stratified and the systematic design.
     std::int32_t allocationCode = 0;   ///< an AllocationCode, under design 12
     std::int32_t systematicOrder = 0;  ///< under design 13: 0 file order, else the variable sorted by
+    /// Under design 13 in random order: the list as the last run shuffled it,
+    /// which that run's theory describes; empty before the first such run.
+    std::vector<std::int32_t> shuffledOrder;
     /// Under design 12: 0 when auxiliaryVariable's codes are the strata, else H of
     /// its classes of equal size.
     std::int32_t stratumClasses = 0;

@@ -77,8 +77,8 @@ std::string MissingClassValuesMessage(int k)
 
 std::string TiedClassesMessage(int k, int classes)
 {
-    return "Ties in " + VariableNameOrDash(k) + " leave fewer than " + std::to_string(classes) +
-           " classes of equal size!";
+    return "With equal values in the class of their middle rank, " + VariableNameOrDash(k) +
+           " gives fewer than " + std::to_string(classes) + " classes!";
 }
 
 StrataCheck FormStrata(int k)

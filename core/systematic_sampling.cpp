@@ -31,7 +31,18 @@ std::vector<std::int32_t> RandomSystematicOrder()
     std::iota(units.begin(), units.end(), 1);
     std::vector<std::int32_t> order(units.size());
     DrawFromList(units, order);
+    SimulationState.shuffledOrder = order;
     return order;
+}
+
+std::vector<std::int32_t> SystematicTheoryOrder(int k)
+{
+    if (k != SystematicRandomOrder) {
+        return SystematicOrder(k);
+    }
+    const std::vector<std::int32_t>& shuffled = SimulationState.shuffledOrder;
+    return shuffled.size() == static_cast<std::size_t>(PopulationSize()) ? shuffled
+                                                                         : std::vector<std::int32_t>{};
 }
 
 int DrawSystematicSample(std::span<const std::int32_t> order, int n, std::span<std::int32_t> sample)

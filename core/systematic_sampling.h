@@ -16,12 +16,18 @@ inline constexpr const char* RandomOrderText = "Random order";
 inline constexpr const char* SystematicRandomOrderCaption = "Systematic, random order";
 
 /// \brief The units 1..N shuffled as design 10 draws a sample of size N: the
-/// partial shuffle of DrawFromList over 1..N, N random numbers.
+/// partial shuffle of DrawFromList over 1..N, N random numbers. The record keeps
+/// it as shuffledOrder, the list of the run the theory describes.
 std::vector<std::int32_t> RandomSystematicOrder();
 
 /// \brief The units ordered by variable k ascending, ties by unit number (a stable
 /// sort); file order when k names no variable column (0 = "File order").
 std::vector<std::int32_t> SystematicOrder(int k);
+
+/// \brief The list the theory of order k is taken along: the record's
+/// shuffledOrder for SystematicRandomOrder (empty when it holds no list of the N
+/// units), else SystematicOrder(k).
+std::vector<std::int32_t> SystematicTheoryOrder(int k);
 
 /// \brief With N = order.size() and k = N / n: u = RandomFraction() * k, then
 /// sample[j - 1] = order[p_j] with p_j = floor(u + (j - 1) * k) (at most N - 1) for

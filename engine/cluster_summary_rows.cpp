@@ -32,15 +32,22 @@ std::vector<StatisticsRow> ClusterSummaryRows(const DesignChoice& choice)
         {"Smallest cluster", std::to_string(summary.smallest)},
         {"Mean cluster size", FormatFixed3(summary.meanSize)},
         {"Largest cluster", std::to_string(summary.largest)},
-        {"Intraclass correlation", ifTarget([&] {
-             return IntraclassCorrelation(clusters, VariableValues(SimulationState.targetVariable));
-         })},
+        {"Intraclass correlation", ifTarget([&] { return ClusterIntraclassCorrelation(choice); })},
         {"Expected units", FormatFixed3(summary.expectedUnits)},
         {"Design effect, direct",
          ifTarget([&] { return TheoreticalDesignEffect(choice, EstimatorDirect, 0); })},
         {"Design effect, mean per unit",
          ifTarget([&] { return TheoreticalDesignEffect(choice, EstimatorRatio, 0); })},
     };
+}
+
+std::optional<double> ClusterIntraclassCorrelation(const DesignChoice& choice)
+{
+    if (!IsVariableNumber(SimulationState.targetVariable)) {
+        return std::nullopt;
+    }
+    return IntraclassCorrelation(FormClusters(VariableValues(choice.variable)),
+                                 VariableValues(SimulationState.targetVariable));
 }
 
 int ClusterFieldNumber(const std::string& text)

@@ -3,6 +3,7 @@
 // variable and what the chosen m and k give, as the desktop dialog and the
 // browser page show it.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,11 @@ inline constexpr int ClusterSummaryRowCount = 8;
 /// What needs a target, or settings the design can draw, reads "-" without
 /// them. m and k are the choice's (0 where none was given).
 std::vector<StatisticsRow> ClusterSummaryRows(const DesignChoice& choice);
+
+/// \brief The ANOVA intraclass correlation of the record's target in the clusters
+/// of the choice's cluster variable; nothing without a target or where it is
+/// undefined.
+std::optional<double> ClusterIntraclassCorrelation(const DesignChoice& choice);
 
 /// \brief m or k as the settings' fields give them: the whole number from 0 to
 /// MaxUnits the text holds, else 0.

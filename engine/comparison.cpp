@@ -378,7 +378,9 @@ ComparisonResult RunComparison(const std::vector<ComparisonVariant>& variants, i
         int accepted = 0;
         int rejected = 0;
         while (accepted < samples && goOn()) {
-            design->Draw();
+            if (!design->DrawUnlessStopped(goOn)) {
+                break;
+            }
             if (!design->Acceptable()) {
                 if (++rejected >= RejectionBound) {
                     result.stoppedDesigns.push_back(group.front());

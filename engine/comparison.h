@@ -174,8 +174,8 @@ struct ComparisonResult {
 /// \brief Draws the samples of every design of `variants` (S = `samples` each,
 /// in the order of first appearance) and computes every estimator on them.
 /// `observe` sees each estimate in draw order (design, sample, variant);
-/// `keepGoing`, asked before each draw, ends the run where it is when it returns
-/// false, leaving the designs not reached without samples.
+/// `keepGoing`, asked before each draw and within a long one, ends the run where
+/// it is when it returns false, leaving the designs not reached without samples.
 ComparisonResult RunComparison(const std::vector<ComparisonVariant>& variants, int samples, bool intervals,
                                const std::function<void(const VariantSample&)>& observe = {},
                                const std::function<bool()>& keepGoing = {});

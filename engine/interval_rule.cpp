@@ -36,9 +36,11 @@ CoverageTarget CoverageTargetOfPopulation()
 
 IntervalOutcome ClassifyEstimate(double estimate, double standardError, const CoverageTarget& target)
 {
-    if (standardError == 0.0 && std::abs(estimate - target.populationMean) <= target.zeroWidthTolerance) {
+    const double lower = estimate - IntervalHalfWidthFactor * standardError;
+    const double upper = estimate + IntervalHalfWidthFactor * standardError;
+    const double tolerance = target.zeroWidthTolerance;
+    if (upper - lower <= 2.0 * tolerance && std::abs(estimate - target.populationMean) <= tolerance) {
         return IntervalOutcome::Covered;
     }
-    return ClassifyInterval(estimate - IntervalHalfWidthFactor * standardError,
-                            estimate + IntervalHalfWidthFactor * standardError, target.populationMean);
+    return ClassifyInterval(lower, upper, target.populationMean);
 }

@@ -10,10 +10,11 @@ enum class IntervalOutcome { Covered, MissedLow, MissedHigh };
 
 IntervalOutcome ClassifyInterval(double lower, double upper, double populationMean);
 
-/// \brief The population mean intervals are judged against, with the room a
-/// zero-width interval has around it: 1e-9 * max(1, max |y_i|). A census or an
-/// exact ratio estimates Ybar with standard error 0, but its sums, taken in
-/// sample order or by strata, round differently from Ybar's sum in unit order.
+/// \brief The population mean intervals are judged against, with the room an
+/// interval narrower than rounding has around it: 1e-9 * max(1, max |y_i|). A
+/// census or an exact ratio estimates Ybar with a standard error of 0 or of
+/// rounding noise (1e-17 on decimals), and its sums, taken in sample order or by
+/// strata, round differently from Ybar's sum in unit order.
 struct CoverageTarget {
     double populationMean = 0.0;
     double zeroWidthTolerance = 1e-9;
@@ -23,6 +24,6 @@ struct CoverageTarget {
 CoverageTarget CoverageTargetOfPopulation();
 
 /// \brief The outcome of estimate +- 1.96 standardError (standardError >= 0): an
-/// interval of standard error exactly 0 whose estimate lies within the
+/// interval at most twice the tolerance wide whose estimate lies within the
 /// tolerance of Ybar covers; every other interval follows ClassifyInterval.
 IntervalOutcome ClassifyEstimate(double estimate, double standardError, const CoverageTarget& target);

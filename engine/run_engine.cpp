@@ -109,9 +109,8 @@ void RunEngine::PrepareDesign()
     prepared_ = PrepareDraws(RecordDesignChoice());
 }
 
-bool RunEngine::DrawAcceptableSample() const
+bool RunEngine::EstimateAcceptableSample() const
 {
-    prepared_->Draw();
     if (!prepared_->Acceptable()) {
         return false;
     }
@@ -119,7 +118,7 @@ bool RunEngine::DrawAcceptableSample() const
     return SimulationState.estimateValid;
 }
 
-DrawStatus RunEngine::NextSample(SampleResult& result)
+DrawStatus RunEngine::NextSample(SampleResult& result, const std::function<bool()>& keepGoing)
 {
     result = SampleResult{};
     if (finished()) {
@@ -127,7 +126,13 @@ DrawStatus RunEngine::NextSample(SampleResult& result)
     }
     SimulationState.estimateValid = false;
     int rejected = 0;
-    while (!DrawAcceptableSample()) {
+    for (;;) {
+        if (!prepared_->DrawUnlessStopped(keepGoing)) {
+            return DrawStatus::Stopped;
+        }
+        if (EstimateAcceptableSample()) {
+            break;
+        }
         ++rejected;
         if (rejected >= RejectionBound) {
             stopped_ = true;

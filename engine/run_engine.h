@@ -4,6 +4,7 @@
 // confidence-interval mode, its interval and coverage. No Qt, no pixels.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -46,6 +47,7 @@ enum class DrawStatus {
     Accepted,      ///< a sample was drawn and stored
     RunComplete,   ///< the run was already over (complete or stopped); nothing drawn
     BoundReached,  ///< RejectionBound consecutive rejections; the run is over
+    Stopped,       ///< the caller's keepGoing ended a draw; nothing stored, the run goes on
 };
 
 /// \brief Histogram class 1..50 of `estimate` under `scale` (out-of-scale and
@@ -69,7 +71,9 @@ public:
 
     /// \brief Draws the next accepted sample (redrawing while fewer than two
     /// units respond or no estimate is produced) and stores its estimate.
-    DrawStatus NextSample(SampleResult& result);
+    /// `keepGoing`, when given, is asked between slices of a long draw (see
+    /// PreparedDesign::DrawUnlessStopped); a false answer ends it with Stopped.
+    DrawStatus NextSample(SampleResult& result, const std::function<bool()>& keepGoing = {});
 
     int samplesDrawn() const { return samplesDrawn_; }
     int simulationCount() const { return simulationCount_; }
@@ -88,8 +92,8 @@ private:
     void AddInterval(SampleResult& result);
     /// What the design's draws need: computed once, from the population and settings.
     void PrepareDesign();
-    /// One draw with its estimate; false when the sample has to be replaced.
-    bool DrawAcceptableSample() const;
+    /// The estimate of the sample drawn; false when the sample has to be replaced.
+    bool EstimateAcceptableSample() const;
 
     RunScale scale_;
     CoverageTarget coverage_;

@@ -4,6 +4,7 @@
 #include <QSettings>
 #include <QVariant>
 #include <array>
+#include <csignal>
 #include <cstdio>
 #include <optional>
 #include <string_view>
@@ -98,6 +99,13 @@ QString UnknownOption(const QStringList& arguments)
     return {};
 }
 
+// Past the file size limit (ulimit -f) a write then fails with EFBIG, which a
+// save reports, instead of the signal ending the program and the session.
+void IgnoreFileSizeSignal()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
 void SetApplicationHelpFile(const QString& fileName)
 {
     qApp->setProperty(HelpFileProperty, fileName);
@@ -179,6 +187,7 @@ void DestroyForms()
 
 int RunApplication(int argc, char** argv)
 {
+    IgnoreFileSizeSignal();
     if (const std::optional<int> exitCode = AnswerInformationOption(argc, argv)) {
         return *exitCode;
     }

@@ -13,7 +13,8 @@ double ZoomFactorFromArguments(int argc, const char* const* argv);
 void ApplyZoom(double factor);
 
 /// \brief Runs the desktop program until the main window is closed; returns the
-/// process's exit code.
+/// process's exit code. A write past the file size limit fails and is reported
+/// rather than ending the process.
 int RunApplication(int argc, char** argv);
 
 /// \brief Creates every window once, hidden, in the fixed order: the main window

@@ -57,12 +57,26 @@ void ShowErrorMessage(const QString& message)
     standIn.ShowMessage(message);
 }
 
-void ShowGeneralErrorReport(const QString& message)
+namespace {
+
+void ShowMessageBox(QMessageBox::Icon icon, const QString& message)
 {
     QWidget* owner = QApplication::activeModalWidget();
     if (owner == nullptr) {
         owner = Forms.Main;
     }
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), message, QMessageBox::Ok, owner);
+    QMessageBox box(icon, QApplication::applicationName(), message, QMessageBox::Ok, owner);
     box.exec();
+}
+
+}  // namespace
+
+void ShowGeneralErrorReport(const QString& message)
+{
+    ShowMessageBox(QMessageBox::Critical, message);
+}
+
+void ShowWarning(const QString& message)
+{
+    ShowMessageBox(QMessageBox::Warning, message);
 }

@@ -17,6 +17,10 @@ void ShowErrorMessage(const QString& message);
 /// message, after which the program goes on.
 void ShowGeneralErrorReport(const QString& message);
 
+/// \brief A warning about settings that were accepted: a standard message box
+/// with a warning sign, after which the program goes on.
+void ShowWarning(const QString& message);
+
 /// \brief The red dialog that reports a refused action: a bold heading above a
 /// one-line message; the message is cut off at the panel's right edge.
 class TErrorMessage : public QDialog {

@@ -9,6 +9,7 @@
 
 #include "core/settings.h"
 #include "core/simulation_state.h"
+#include "engine/designs/sampling_design.h"
 #include "ui/dialog_fields.h"
 #include "ui/error_message.h"
 #include "texts/interface_text_table.h"
@@ -127,6 +128,11 @@ void TSamDes::OKButtonClick()
             ReportNonPositiveUnits(nonPositive);
             SimulationState.designCode = DesignEqualProbabilities;
         }
+    }
+    if (const std::string warning = DesignOf(SimulationState.designCode)
+                                        .SlowDrawWarning(RecordDesignChoice(), SimulationState.sampleSize);
+        !warning.empty()) {
+        ShowWarning(QString::fromStdString(warning));
     }
     accept();
 }

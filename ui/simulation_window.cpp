@@ -151,7 +151,7 @@ void SimulationWindow::StartFreshRun()
 void SimulationWindow::NextSample()
 {
     SampleResult sample;
-    const DrawStatus status = engine_.NextSample(sample);
+    const DrawStatus status = engine_.NextSample(sample, [this] { return slices_.Continue(); });
     if (status == DrawStatus::BoundReached) {
         ShowErrorMessage(QString::fromLatin1(RejectionBoundMessage));
         return;
@@ -172,11 +172,10 @@ void SimulationWindow::NextSample()
     UpdateGauges();
 }
 
+// One sample in slices too, as its draw alone can be long: OK and Escape stop it.
 void SimulationWindow::NextButtonClick()
 {
-    if (!automaticDrawing()) {
-        NextSample();
-    }
+    slices_.Run([this] { NextSample(); });
 }
 
 void SimulationWindow::FastButtonClick()
@@ -204,7 +203,7 @@ void SimulationWindow::SlowMotionStep()
         slowMotion_->stop();
         return;
     }
-    NextSample();
+    slices_.Run([this] { NextSample(); });
     if (engine_.finished()) {
         slowMotion_->stop();
     }

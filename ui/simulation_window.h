@@ -38,7 +38,8 @@ class SimulationWindow : public QDialog {
     Q_OBJECT
 
 public:
-    /// \brief Draws one sample, unless the run is over.
+    /// \brief Draws one sample, unless the run is over or a draw is going on;
+    /// OK and Escape stop a long draw.
     void NextButtonClick();
     /// \brief Draws the remaining samples, showing each one, in slices between which
     /// the window handles input (OK and Escape stop the run); in slow motion starts
@@ -52,7 +53,8 @@ public:
     void OKButtonClick();
     /// \brief True while Automatic is drawing in slow motion.
     bool slowMotionRunning() const;
-    /// \brief True while Automatic is drawing in slices: the run buttons do nothing.
+    /// \brief True while Automatic, or Next, is drawing in slices: the run
+    /// buttons do nothing.
     bool automaticDrawing() const { return slices_.running(); }
     /// \brief Shows the target variable's name in Label2, moved right of its
     /// caption where the caption's text is wider than the room before it.

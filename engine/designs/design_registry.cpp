@@ -30,6 +30,12 @@ const DesignList& List()
 
 }  // namespace
 
+bool PreparedDesign::DrawUnlessStopped(const std::function<bool()>& /*keepGoing*/) const
+{
+    Draw();
+    return true;
+}
+
 bool PreparedDesign::Acceptable() const
 {
     return SimulationState.respondentCount > 1;

@@ -1,6 +1,7 @@
 // Probabilities proportional to a size variable, with replacement, by acceptance
 // of a unit drawn at random with probability x_i / max x.
 
+#include "core/number_text.h"
 #include "core/random_sampling.h"
 #include "core/settings.h"
 #include "engine/designs/compare_fields.h"
@@ -9,6 +10,10 @@
 #include "texts/interface_text_table.h"
 
 namespace {
+
+/// Expected trials of one sample above which drawing it takes about a second or
+/// more.
+constexpr double SlowDrawTrials = 1e8;
 
 /// The direct estimator of samples drawn proportional to size: Xbar times the
 /// mean of y/x.
@@ -33,6 +38,11 @@ class Prepared final : public PreparedDesign {
 public:
     explicit Prepared(int sizeVariable) : plan_(PrepareProportionalToSizePlan(sizeVariable)) {}
     void Draw() const override { DrawSampleProportionalToSize(plan_); }
+    // One sample of a size far above the others can take billions of trials.
+    bool DrawUnlessStopped(const std::function<bool()>& keepGoing) const override
+    {
+        return DrawSampleProportionalToSize(plan_, keepGoing);
+    }
 
 private:
     ProportionalToSizePlan plan_;
@@ -60,6 +70,16 @@ public:
     std::string Refusal(const DesignChoice& choice, int) const override
     {
         return CountNonPositiveValues(choice.variable) > 0 ? AuxiliaryNotPositiveMessage : "";
+    }
+    std::string SlowDrawWarning(const DesignChoice& choice, int n) const override
+    {
+        const double trials =
+            ExpectedProportionalToSizeTrials(PrepareProportionalToSizePlan(choice.variable), n);
+        if (trials <= SlowDrawTrials) {
+            return "";
+        }
+        return "Drawing one sample takes about " + SignificantText(trials, 2) +
+               " trials, as the largest size is far above the others: each sample can take a second or more!";
     }
     bool ParseCompareFields(std::span<const std::string> fields, DesignChoice& choice) const override
     {

@@ -5,6 +5,7 @@
 // design_registry.cpp. No Qt.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -42,6 +43,10 @@ public:
     /// \brief One sample into the record's positions and respondent count,
     /// nonresponse included.
     virtual void Draw() const = 0;
+    /// \brief Draw, asking `keepGoing` between slices of a draw that can be
+    /// long; false when its answer ended the draw without a usable sample. A
+    /// draw of bounded length never asks. The random numbers are Draw's.
+    virtual bool DrawUnlessStopped(const std::function<bool()>& keepGoing) const;
     /// \brief Whether the drawn sample can be used: at least two respondents, and
     /// whatever the design adds.
     virtual bool Acceptable() const;
@@ -85,6 +90,9 @@ public:
     virtual DesignParameters EstimatorParameters(const DesignChoice&) const { return {Code(), 0, 0}; }
     /// \brief The refusal of the design's settings with sample size n, "" when usable.
     virtual std::string Refusal(const DesignChoice& choice, int n) const;
+    /// \brief The warning that usable settings make every sample slow to draw
+    /// (seconds to minutes), "" when they do not.
+    virtual std::string SlowDrawWarning(const DesignChoice&, int /*n*/) const { return ""; }
     /// \brief Reads the fields after the name of a --compare design ("pps:3" gives
     /// {"3"}); false when they do not fit the design.
     virtual bool ParseCompareFields(std::span<const std::string> fields, DesignChoice& choice) const = 0;

@@ -6,7 +6,6 @@
 
 #include "core/ordering.h"
 #include "core/systematic_sampling.h"
-#include "core/theory.h"
 #include "engine/designs/compare_fields.h"
 #include "engine/designs/sampling_design.h"
 #include "engine/estimators/estimator.h"
@@ -15,10 +14,11 @@
 namespace {
 
 /// Every estimator has the exact theory over the N possible samples of the list
-/// ordered by `inputs.systematicOrder`.
+/// ordered by `inputs.systematicOrder`; in random order, of the list the run
+/// shuffled, which is all that run can draw.
 TheoreticalProperties ExactTheory(const Estimator& estimator, const EstimatorInputs& inputs, int n)
 {
-    const std::vector<std::int32_t> order = SystematicOrder(inputs.systematicOrder);
+    const std::vector<std::int32_t> order = SystematicTheoryOrder(inputs.systematicOrder);
     const int targetColumn = VariableColumn(inputs.targetVariable);
     const int auxiliaryColumn = VariableColumn(inputs.auxiliaryVariable);
     std::vector<double> target(order.size());
@@ -65,18 +65,6 @@ public:
             return SystematicRandomOrderCaption;
         }
         return choice.variable == 0 ? texts[6] : texts[7] + VariableNameOrDash(choice.variable);
-    }
-    /// Every place of a shuffled list holds each n-subset of units with the same
-    /// probability: the theory is that of simple random sampling.
-    std::optional<TheoreticalProperties> Theory(const DesignChoice& choice, std::int32_t estimator,
-                                                int auxiliaryVariable) const override
-    {
-        if (choice.variable != SystematicRandomOrder) {
-            return std::nullopt;
-        }
-        const EstimatorInputs inputs = PrepareEstimatorInputs(
-            estimator, {DesignEqualProbabilities, 0, 0}, SimulationState.targetVariable, auxiliaryVariable);
-        return TheoryOf(inputs, SimulationState.sampleSize);
     }
     std::optional<TheoreticalProperties> FormulaTheory(const Estimator& serving,
                                                        const EstimatorInputs& inputs, int n) const override

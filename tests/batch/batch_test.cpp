@@ -347,11 +347,13 @@ TEST(BatchDescribeTest, FewUnitsGiveDashes)
     BatchResult result = RunBatch({"--describe", DataFile("one_unit.pop")});
     EXPECT_EQ(result.out, "One unit\nunits 1\nvariables 1\n1\tY\t3.500\t3.500\t3.500\t-\n");
 
+    // Without units there is nothing to describe: the population is refused.
     const std::string path = TempPath("empty.pop");
     WriteWhole(path, "No units\n0 2\nA\nB\n");
     result = RunBatch({"--describe", path});
     std::remove(path.c_str());
-    EXPECT_EQ(result.out, "No units\nunits 0\nvariables 2\n1\tA\t-\t-\t-\t-\n2\tB\t-\t-\t-\t-\n");
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.out, "");
 }
 
 const std::string SchoolsCsv =
@@ -549,6 +551,8 @@ TEST(BatchUsageTest, VersionAndHelp)
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.out.rfind("Usage: tarvek-batch [OPTIONS] POPULATION_FILE\n", 0), 0u);
     EXPECT_NE(result.out.find("--nonresponse K:MIN:MAX"), std::string::npos);
+    EXPECT_NE(result.out.find("not used by the cluster designs"), std::string::npos);
+    EXPECT_NE(result.out.find("intraclass_correlation"), std::string::npos);
 }
 
 TEST(BatchFileTest, UnreadablePopulationFiles)
@@ -565,6 +569,51 @@ TEST(BatchFileTest, UnreadablePopulationFiles)
     EXPECT_EQ(result.err, "tarvek-batch: " + bad + ": Invalid numeric input\n");
 }
 
+TEST(BatchFileTest, AFileWrittenThroughASymbolicLinkKeepsTheLink)
+{
+    for (const std::string option : {"--estimates", "--write-population"}) {
+        SCOPED_TRACE(option);
+        const std::string real = TempPath("real");
+        const std::string link = TempPath("link");
+        WriteWhole(real, "old\n");
+        std::filesystem::create_symlink(std::filesystem::path(real).filename(), link);
+        const BatchResult result = RunBatch({option, link, "-s", "10", Small});
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_TRUE(std::filesystem::is_symlink(link));
+        EXPECT_EQ(ReadWhole(real), RunBatch({option, "-", "-s", "10", Small}).out);
+        std::remove(link.c_str());
+        std::remove(real.c_str());
+    }
+}
+
+TEST(BatchFileTest, APopulationWithoutUnitsIsRefusedAndNothingWritten)
+{
+    struct Case {
+        std::string name;
+        std::string contents;
+        std::vector<std::string> options;
+    };
+    const std::vector<Case> cases = {
+        {"empty.pop", "", {}},
+        {"header.pop", "none\n0 0\n", {}},
+        {"old_mac.pop", "old\r2 1\rv\r1\r2\r", {}},
+        {"gaps.csv", "a,b\n1,\n,2\n", {"--drop-missing"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = TempPath(c.name);
+        const std::string written = TempPath("written.pop");
+        WriteWhole(path, c.contents);
+        std::vector<std::string> arguments = c.options;
+        arguments.insert(arguments.end(), {"--write-population", written, path});
+        const BatchResult result = RunBatch(arguments);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, "tarvek-batch: " + path + ": The population has no units!\n");
+        EXPECT_FALSE(std::filesystem::exists(written));
+        std::remove(path.c_str());
+    }
+}
+
 TEST(BatchBoundTest, RunWithoutAcceptableSamplesStopsWithStatusThree)
 {
     const std::string message = "tarvek-batch: No usable sample was found in 10000 draws!\n";
@@ -575,7 +624,9 @@ TEST(BatchBoundTest, RunWithoutAcceptableSamplesStopsWithStatusThree)
     EXPECT_EQ(result.out.find("Run 2"), std::string::npos) << "no later run";
     EXPECT_EQ(TableValue(result.out, "Mean (simulated)"), "-");
     EXPECT_EQ(TableValue(result.out, "Standard error (simulated)"), "-");
-    EXPECT_EQ(TableValue(result.out, "Percentage of correct intervals"), "0");
+    EXPECT_EQ(TableValue(result.out, "Percentage of correct intervals"), "-");
+    result = RunBatch({"-e", "regression", "-a", "3", "--intervals", "--mc-error", Checks});
+    EXPECT_EQ(TableValue(result.out, "Percentage of correct intervals"), "-");
 
     result = RunBatch({"--nonresponse", "1:100:100", Small});
     EXPECT_EQ(result.status, 3);
@@ -1316,6 +1367,36 @@ TEST(BatchDesignTest, StratifiedAndSystematicNameTheirDesignAndRunTheWholePopula
     }
 }
 
+// One size far above the others: a sample takes n N max / sum trials, here just
+// above 1e8 at n = 5001. The warning comes with the settings, before the first
+// sample: an estimates file that cannot be created ends each run there.
+TEST(BatchDesignTest, ProportionalToSizeWarnsWhenASampleTakesOverAHundredMillionTrials)
+{
+    std::string population = "one large unit\n20000 2\ny\nsize\n";
+    for (int unit = 1; unit <= 20000; ++unit) {
+        population += std::to_string(unit) + (unit == 1 ? " 1e9\n" : " 1\n");
+    }
+    const std::string path = TempPath("large_unit.pop");
+    WriteWhole(path, population);
+    const std::string warning =
+        "tarvek-batch: warning: Drawing one sample takes about 1e+08 trials, as the largest size is "
+        "far above the others: each sample can take a second or more!\n";
+    const std::string failure = "tarvek-batch: /nonexistent-folder/estimates.csv: ";
+    const std::vector<std::pair<std::vector<std::string>, bool>> cases = {
+        {{"-d", "pps", "-a", "2", "-n", "100"}, false},
+        {{"-d", "pps", "-a", "2", "-n", "5001"}, true},
+        {{"--compare", "equal/direct,pps:2/direct", "-n", "5001"}, true},
+    };
+    for (auto [options, warned] : cases) {
+        options.insert(options.end(), {"--estimates", "/nonexistent-folder/estimates.csv", path});
+        const BatchResult result = RunBatch(options);
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err.substr(0, result.err.find(failure)), warned ? warning : "")
+            << options.front() << " " << options[5];
+    }
+    std::remove(path.c_str());
+}
+
 TEST(BatchDesignTest, JsonNamesTheDesignWithItsAllocationOrOrder)
 {
     const struct {
@@ -1552,6 +1633,89 @@ TEST(BatchClusterTest, RunsAgreeWithTheirEstimatesAndTheTheory)
     EXPECT_EQ(TableValue(theory.out, "Standard error (theoretical)"), Fixed3(std::sqrt(variance)));
     EXPECT_EQ(TableValue(theory.out, "Design effect (theoretical)"),
               Fixed3(variance / ((1 / nbar - 1 / N) * s2)));
+}
+
+// m = M draws every cluster: a census, whose estimates are all Ybar.
+TEST(BatchClusterTest, DrawingEveryClusterIsACensus)
+{
+    const std::string schools = std::string(TARVEK_TEST_DATA) + "/../../data/schools.pop";
+    const BatchResult result = RunBatch(
+        {"-d", "cluster", "--cluster-variable", "3", "--clusters", "3", "-s", "20", "--seed", "1", schools});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(TableValue(result.out, "Sample size"), "3 of 3 clusters");
+    EXPECT_EQ(TableValue(result.out, "Standard error (theoretical)"), "0.000");
+    EXPECT_EQ(TableValue(result.out, "Standard error (simulated)"), "0.000");
+    EXPECT_EQ(TableValue(result.out, "Mean (simulated)"), TableValue(result.out, "Mean (theoretical)"));
+}
+
+// The ANOVA intraclass correlation (MSB - MSW) / (MSB + (n0 - 1) MSW) of
+// Population 1985 in the clusters of variable 10, from the definitions.
+double Mu284IntraclassCorrelation()
+{
+    const std::vector<double> y = Mu284Column(1);
+    const std::vector<double> cluster = Mu284Column(10);
+    std::map<double, std::vector<double>> members;
+    double ybar = 0;
+    for (std::size_t i = 0; i < y.size(); ++i) {
+        members[cluster[i]].push_back(y[i]);
+        ybar += y[i] / y.size();
+    }
+    const double N = static_cast<double>(y.size());
+    const double M = static_cast<double>(members.size());
+    double between = 0;
+    double within = 0;
+    double squaredSizes = 0;
+    for (const auto& [label, values] : members) {
+        double mean = 0;
+        for (const double value : values) {
+            mean += value / values.size();
+        }
+        for (const double value : values) {
+            within += (value - mean) * (value - mean);
+        }
+        between += values.size() * (mean - ybar) * (mean - ybar);
+        squaredSizes += static_cast<double>(values.size() * values.size());
+    }
+    const double msb = between / (M - 1);
+    const double msw = within / (N - M);
+    const double n0 = (N - squaredSizes / N) / (M - 1);
+    return (msb - msw) / (msb + (n0 - 1) * msw);
+}
+
+// k only under two stages; the intraclass correlation only under the cluster designs.
+TEST(BatchClusterTest, JsonHoldsTheClusterSettingsAndTheIntraclassCorrelation)
+{
+    const struct {
+        std::vector<std::string> design;
+        nlohmann::json clusterVariable;
+        nlohmann::json clusters;
+        nlohmann::json unitsPerCluster;
+        bool intraclass;
+    } cases[] = {
+        {{"-d", "cluster", "--cluster-variable", "10", "--clusters", "5"}, "Cluster", 5, nullptr, true},
+        {{"-d", "two-stage", "--cluster-variable", "10", "--clusters", "6", "--units-per-cluster", "3"},
+         "Cluster",
+         6,
+         3,
+         true},
+        {{"-d", "equal"}, nullptr, nullptr, nullptr, false},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> arguments = c.design;
+        arguments.insert(arguments.end(), {"--json", "-s", "10", Mu284});
+        const BatchResult result = RunBatch(arguments);
+        ASSERT_EQ(result.status, 0) << result.err;
+        const nlohmann::json settings = nlohmann::json::parse(result.out)["settings"];
+        const std::string design = settings["design"];
+        EXPECT_EQ(settings["cluster_variable"], c.clusterVariable) << design;
+        EXPECT_EQ(settings["clusters"], c.clusters) << design;
+        EXPECT_EQ(settings["units_per_cluster"], c.unitsPerCluster) << design;
+        ASSERT_EQ(settings.contains("intraclass_correlation"), c.intraclass) << design;
+        if (c.intraclass) {
+            EXPECT_NEAR(settings["intraclass_correlation"].get<double>(), Mu284IntraclassCorrelation(), 1e-12)
+                << design;
+        }
+    }
 }
 
 // The cluster variants read their numbers as -t does; the design effect of

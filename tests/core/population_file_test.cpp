@@ -203,9 +203,9 @@ TEST_F(PopulationFileTest, KeepsTheStartOfAVeryLongDescription)
     for (int i = 0; i < 5000; ++i) {
         accents += e;
     }
-    ASSERT_EQ(Read("a" + accents + "\n0 0\n"), "");
+    ASSERT_EQ(Read("a" + accents + "\n1 0\n"), "");
     EXPECT_EQ(SimulationState.populationName, "a" + accents.substr(0, 4094));
-    ASSERT_EQ(Read(std::string(5000, '\xE9') + "\n0 0\n"), "");
+    ASSERT_EQ(Read(std::string(5000, '\xE9') + "\n1 0\n"), "");
     EXPECT_EQ(SimulationState.populationName.size(), 2 * std::size_t{4096});
 }
 
@@ -322,11 +322,12 @@ TEST_F(PopulationFileTest, DefaultsWithoutVariablesOrWithoutUnits)
     EXPECT_EQ(SimulationState.targetMaximum, 0.0);
     EXPECT_EQ(SimulationState.sampleSize, 4);
 
-    ASSERT_EQ(Read("no units\n0 1\nv\n"), "");
-    EXPECT_EQ(SimulationState.targetVariable, 1);
-    EXPECT_EQ(SimulationState.targetMinimum, 1e10);
-    EXPECT_EQ(SimulationState.targetMaximum, -1e10);
-    EXPECT_EQ(SimulationState.sampleSize, 0);
+    // A population without units is refused, whatever form its emptiness takes,
+    // and the one read stays.
+    for (const std::string empty : {"no units\n0 1\nv\n", "", "none\n0 0\n", "old\r2 1\rv\r1\r2\r"}) {
+        EXPECT_EQ(Read(empty), NoUnitsMessage) << empty;
+        EXPECT_EQ(SimulationState.unitCount, 4);
+    }
 }
 
 TEST(ParseIntInRangeTest, AcceptsWholeNumbersWithinInclusiveBounds)

@@ -156,6 +156,39 @@ TEST_F(SamplingTest, ProportionalToSizeWithoutAnyPositiveSizeReturnsNoRespondent
     EXPECT_EQ(RandomGenerator.seed, 0u);
 }
 
+// One size far above the others: a sample takes about n N trials, several
+// slices of them. A stop request ends the draw at once; going on changes no
+// random number.
+TEST_F(SamplingTest, ProportionalToSizeDrawAsksBetweenSlicesOfTrialsWhetherToGoOn)
+{
+    constexpr int Units = 2000;
+    std::vector<double> sizes(Units, 1.0);
+    sizes[0] = 1e9;
+    InstallSingleVariable(sizes);
+    SimulationState.sampleSize = Units;
+    const ProportionalToSizePlan plan = PrepareProportionalToSizePlan(1);
+    ASSERT_GT(ExpectedProportionalToSizeTrials(plan, Units), 3.0 * TrialsPerSlice);
+    EXPECT_TRUE(DrawSampleProportionalToSize(plan));
+    const std::vector<int> drawn = SamplePositions(Units);
+    const std::uint32_t seedAfter = RandomGenerator.seed;
+
+    for (const int stopAt : {1, 3}) {
+        RandomGenerator.seed = 0;
+        int asked = 0;
+        EXPECT_FALSE(DrawSampleProportionalToSize(plan, [&asked, stopAt] { return ++asked < stopAt; }));
+        EXPECT_EQ(asked, stopAt) << "the draw ends at the first stop request";
+        EXPECT_EQ(SimulationState.respondentCount, 0);
+        EXPECT_EQ(SamplePositions(Units), std::vector<int>(Units, 0));
+    }
+
+    RandomGenerator.seed = 0;
+    int asked = 0;
+    EXPECT_TRUE(DrawSampleProportionalToSize(plan, [&asked] { return ++asked > 0; }));
+    EXPECT_GE(asked, 3);
+    EXPECT_EQ(SamplePositions(Units), drawn);
+    EXPECT_EQ(RandomGenerator.seed, seedAfter);
+}
+
 class NonresponseTest : public SamplingTest {
 protected:
     /// Nonresponse by variable 1 with the constant probability p.

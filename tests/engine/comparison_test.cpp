@@ -229,7 +229,7 @@ TEST(Comparison, NoRelativeEfficiencyOfRoundingNoiseOverRoundingNoise)
         << "a census against a real sample keeps its efficiency";
 }
 
-TEST(Comparison, OnlyAZeroWidthIntervalAtTheMeanCoversByTolerance)
+TEST(Comparison, OnlyAnIntervalNarrowerThanRoundingAtTheMeanCoversByTolerance)
 {
     struct Case {
         const char* what;
@@ -246,7 +246,11 @@ TEST(Comparison, OnlyAZeroWidthIntervalAtTheMeanCoversByTolerance)
         {"upper end exactly at the mean", 3.0 - 1.96, 1.0, IntervalOutcome::MissedLow},
         {"lower end exactly at the mean", 3.0 + 1.96, 1.0, IntervalOutcome::MissedHigh},
         {"a positive standard error within the tolerance", 3.0, 1e-12, IntervalOutcome::Covered},
-        {"a tiny interval beside the mean", 3.0 + 5e-7, 1e-12, IntervalOutcome::MissedHigh},
+        {"rounding noise within the tolerance of the mean", 3.0 + 5e-7, 1e-12, IntervalOutcome::Covered},
+        {"narrower than twice the tolerance, wholly below the mean", 3.0 - 9e-7, 5e-7 / 1.96,
+         IntervalOutcome::Covered},
+        {"rounding noise beside the mean", 3.0 + 2e-6, 1e-12, IntervalOutcome::MissedHigh},
+        {"rounding noise below the mean", 3.0 - 2e-6, 1e-17, IntervalOutcome::MissedLow},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ClassifyEstimate(c.estimate, c.standardError, target), c.outcome) << c.what;

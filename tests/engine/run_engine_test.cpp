@@ -13,6 +13,8 @@
 #include "core/random_sampling.h"
 #include "core/settings.h"
 #include "core/simulation_state.h"
+#include "core/systematic_sampling.h"
+#include "engine/comparison.h"
 #include "engine/designs/sampling_design.h"
 
 namespace {
@@ -250,6 +252,35 @@ TEST_F(RunEngineTest, ACensusAndAnExactRatioGiveCorrectIntervalsOfWidthZero)
     }
 }
 
+TEST_F(RunEngineTest, IntervalsOfRoundingNoiseAtTheMeanAreCorrect)
+{
+    // Targets exactly proportional or linear to x, written as decimals: the
+    // estimates are Ybar up to rounding and their standard errors rounding noise.
+    const std::vector<double> x = {1.3, 2.7, 0.9, 4.1, 3.3, 5.9, 2.2, 7.7};
+    struct Case {
+        const char* what;
+        std::vector<double> y;
+        std::int32_t estimator;
+    };
+    const std::vector<Case> cases = {
+        {"ratio on y = 0.1 x", {0.13, 0.27, 0.09, 0.41, 0.33, 0.59, 0.22, 0.77}, EstimatorRatio},
+        {"regression on y = 3 x", {3.9, 8.1, 2.7, 12.3, 9.9, 17.7, 6.6, 23.1}, EstimatorRegression},
+    };
+    for (const Case& c : cases) {
+        SetPopulation({c.y, x}, 4, 200);
+        SimulationState.estimatorCode = c.estimator;
+        SimulationState.auxiliaryVariable = 2;
+        SimulationState.confidenceIntervalMode = true;
+        engine.StartRun();
+        bool noisy = false;
+        while (engine.NextSample(result) == DrawStatus::Accepted) {
+            noisy = noisy || result.standardError > 0.0;
+        }
+        EXPECT_TRUE(noisy) << c.what << ": some standard error is rounding noise, not 0";
+        EXPECT_EQ(engine.correctIntervals(), 200) << c.what;
+    }
+}
+
 TEST_F(RunEngineTest, MissingStandardErrorGivesNoIntervalAndCountsAsNotCorrect)
 {
     // Two post-strata and samples of two: a stratum always has fewer than two respondents.
@@ -279,6 +310,32 @@ TEST_F(RunEngineTest, StartRunCopiesTheScaleAndReplacesAZeroRange)
     EXPECT_EQ(engine.scale().upper, 5.0);
     EXPECT_EQ(engine.scale().range, 1.0);
     EXPECT_EQ(engine.simulationCount(), 10);
+}
+
+// A stop request within a long draw ends the draw, in a run and in a comparison;
+// the run goes on at the next sample.
+TEST_F(RunEngineTest, AStopRequestEndsALongDrawAndTheRunGoesOn)
+{
+    constexpr int Units = 2000;
+    std::vector<double> sizes(Units, 1.0);
+    sizes[0] = 1e9;
+    SetPopulation({sizes, sizes}, Units, 3);
+    SimulationState.designCode = DesignProportionalToSize;
+    SimulationState.auxiliaryVariable = 2;
+    int asked = 0;
+    const auto stopAtTheSecondQuestion = [&asked] { return ++asked < 2; };
+
+    engine.StartRun();
+    EXPECT_EQ(engine.NextSample(result, stopAtTheSecondQuestion), DrawStatus::Stopped);
+    EXPECT_EQ(engine.samplesDrawn(), 0);
+    EXPECT_FALSE(engine.finished());
+    EXPECT_EQ(engine.NextSample(result), DrawStatus::Accepted);
+    EXPECT_EQ(result.sampleNumber, 1);
+
+    asked = 0;
+    const ComparisonResult compared =
+        RunComparison({{RecordDesignChoice(), EstimatorDirect, 2}}, 3, false, {}, stopAtTheSecondQuestion);
+    EXPECT_EQ(compared.tallies.at(0).acceptedSamples, 0);
 }
 
 TEST(HistogramClassTest, ClassesAtTheEdgesOfTheScale)
@@ -441,6 +498,51 @@ TEST_F(RunEngineTest, SystematicSamplesTakeOneRandomNumberEach)
         EXPECT_EQ(result.estimate, MeanOf(y, units)) << "sample " << sample;
         EXPECT_EQ(RandomGenerator.seed, reference.seed());
     }
+}
+
+// Each run in random order shuffles its list (N random numbers) and draws along
+// it; its theory is the exact one of that list: the N equally likely samples
+// c = 0..N-1 at the places floor((2c + 1 + 2jN) / 2n), j = 0..n-1.
+TEST_F(RunEngineTest, SystematicRunsInRandomOrderHaveTheTheoryOfTheirOwnList)
+{
+    const std::vector<double> y = {3, 1, 4, 1, 5, 9, 2, 6, 5, 3};
+    constexpr int N = 10;
+    constexpr int n = 4;
+    SetPopulation({y}, n, 10);
+    SimulationState.designCode = DesignSystematic;
+    SimulationState.systematicOrder = SystematicRandomOrder;
+    ReferenceGenerator reference;
+    std::vector<double> theoreticalErrors;
+    for (int run = 1; run <= 2; ++run) {
+        engine.StartRun();
+        const std::vector<int> list = ReferenceShuffle(reference, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}, N);
+        std::vector<double> means;
+        for (int c = 0; c < N; ++c) {
+            std::vector<int> units;
+            for (int j = 0; j < n; ++j) {
+                units.push_back(list[(2 * c + 1 + 2 * j * N) / (2 * n)]);
+            }
+            means.push_back(MeanOf(y, units));
+        }
+        const double mean = std::accumulate(means.begin(), means.end(), 0.0) / N;
+        double squares = 0.0;
+        for (const double m : means) {
+            squares += (m - mean) * (m - mean);
+        }
+        ComputeDesignTheory();
+        EXPECT_NEAR(SimulationState.theoreticalMean, mean, 1e-12) << "run " << run;
+        EXPECT_NEAR(SimulationState.theoreticalStdError, std::sqrt(squares / N), 1e-12) << "run " << run;
+        theoreticalErrors.push_back(SimulationState.theoreticalStdError);
+        while (engine.NextSample(result) == DrawStatus::Accepted) {
+            const double start = reference.Fraction() * 2.5;
+            std::vector<int> units;
+            for (int j = 0; j < n; ++j) {
+                units.push_back(list[static_cast<int>(std::floor(start + j * 2.5))]);
+            }
+            EXPECT_EQ(result.estimate, MeanOf(y, units)) << "run " << run;
+        }
+    }
+    EXPECT_NE(theoreticalErrors[0], theoreticalErrors[1]);
 }
 
 }  // namespace

@@ -11,8 +11,10 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -39,6 +41,7 @@ constexpr const char* SimulatedMean = "Mean (simulated)";
 constexpr const char* TheorySE = "Standard error (theoretical)";
 constexpr const char* SimulatedSE = "Standard error (simulated)";
 constexpr const char* Coverage = "Percentage of correct intervals";
+constexpr const char* MonteCarloOfMean = "Monte Carlo error of the mean";
 
 // A simulation a page cites: the tarvek-batch options (the ".pop" word names an
 // example population) and the rows of the statistics table the page quotes.
@@ -103,6 +106,13 @@ const std::vector<CitedRun>& CitedRuns()
         {"nonresponse.html",
          "-n 10 --nonresponse 3:80:10 classroom.pop",
          {{TheoryMean, "68.950"}, {SimulatedMean, "74.267"}}},
+        {"nonresponse.html",
+         "-d cluster --cluster-variable 10 --clusters 5 --nonresponse 1:80:80 -s 100000 --mc-error mu284.pop",
+         {{TheoryMean, "29.363"}, {SimulatedMean, "29.828"}, {MonteCarloOfMean, "0.061"}}},
+        {"cluster_sampling.html",
+         "-d cluster --cluster-variable 10 --clusters 5 --nonresponse 1:80:80 -s 100000 --mc-error mu284.pop",
+         {{SimulatedMean, "29.828"}, {MonteCarloOfMean, "0.061"}}},
+        {"designs.html", "-n 5 classroom.pop", {{TheorySE, "5.134"}}},
         {"nonresponse.html",
          "-n 10 --nonresponse 3:80:10 -e ratio -a 2 classroom.pop",
          {{SimulatedMean, "68.955"}}},
@@ -170,8 +180,8 @@ QSet<QString> ThreeDecimalNumbers(const QString& page)
 }
 
 // Runs tarvek-batch as a fresh program start, so the run is the first of a
-// session, and returns its statistics table by row label.
-std::map<QString, QString> StatisticsTable(const QString& arguments)
+// session, and returns its standard output.
+QString BatchOutput(const QString& arguments)
 {
     QStringList words = arguments.split(QLatin1Char(' '));
     for (QString& word : words) {
@@ -183,8 +193,27 @@ std::map<QString, QString> StatisticsTable(const QString& arguments)
     batch.start(QStringLiteral(TARVEK_BATCH), words);
     EXPECT_TRUE(batch.waitForFinished(60000)) << arguments.toStdString();
     EXPECT_EQ(batch.exitCode(), 0) << batch.readAllStandardError().toStdString();
+    return QString::fromLatin1(batch.readAllStandardOutput());
+}
+
+// The values of one row in every statistics table of a run of tarvek-batch, in order.
+std::vector<QString> RowValues(const QString& arguments, const QString& row)
+{
+    std::vector<QString> values;
+    for (const QString& line : BatchOutput(arguments).split(QLatin1Char('\n'))) {
+        const QStringList cells = line.split(QLatin1Char('\t'));
+        if (cells.size() == 2 && cells[0] == row) {
+            values.push_back(cells[1]);
+        }
+    }
+    return values;
+}
+
+// The statistics table of a single run by row label.
+std::map<QString, QString> StatisticsTable(const QString& arguments)
+{
     std::map<QString, QString> table;
-    for (const QString& line : QString::fromLatin1(batch.readAllStandardOutput()).split(QLatin1Char('\n'))) {
+    for (const QString& line : BatchOutput(arguments).split(QLatin1Char('\n'))) {
         const QStringList cells = line.split(QLatin1Char('\t'));
         if (cells.size() == 2) {
             table[cells[0]] = cells[1];
@@ -365,6 +394,34 @@ void CheckClusterExample(CheckedNumbers& checked)
     }
 }
 
+// Systematic sampling in random order over 100 runs: the smallest and largest
+// theoretical standard error of the runs, their common theoretical mean, and the
+// root of the mean of their squares, which the page sets beside equal probabilities.
+void CheckRandomOrderRuns(CheckedNumbers& checked)
+{
+    const QString pageName = QStringLiteral("designs.html");
+    const QString page = Page(pageName);
+    const QString arguments = QStringLiteral("-d systematic --order random -n 5 --runs 100 classroom.pop");
+    std::vector<double> errors;
+    for (const QString& value : RowValues(arguments, QLatin1String(TheorySE))) {
+        errors.push_back(value.toDouble());
+    }
+    ASSERT_EQ(errors.size(), 100u);
+    double squares = 0.0;
+    for (const double error : errors) {
+        squares += error * error;
+    }
+    const std::vector<QString> means = RowValues(arguments, QLatin1String(TheoryMean));
+    ASSERT_FALSE(means.empty());
+    EXPECT_EQ(std::set<QString>(means.begin(), means.end()).size(), 1u) << "one theoretical mean, Ybar";
+    for (const QString& number :
+         {QString::number(*std::min_element(errors.begin(), errors.end()), 'f', 3),
+          QString::number(*std::max_element(errors.begin(), errors.end()), 'f', 3),
+          QString::number(std::sqrt(squares / errors.size()), 'f', 3), means.front()}) {
+        ExpectQuoted(checked, pageName, page, number, number);
+    }
+}
+
 TEST(HelpNumbers, EveryNumberThePagesQuoteIsWhatTheProgramGives)
 {
     CheckedNumbers checked;
@@ -374,6 +431,7 @@ TEST(HelpNumbers, EveryNumberThePagesQuoteIsWhatTheProgramGives)
     CheckHandEstimates(checked);
     CheckDesignsExample(checked);
     CheckClusterExample(checked);
+    CheckRandomOrderRuns(checked);
     for (const auto& [pageName, numbers] : checked) {
         for (const QString& number : ThreeDecimalNumbers(Page(pageName))) {
             EXPECT_TRUE(numbers.contains(number))

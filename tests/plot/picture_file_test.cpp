@@ -12,6 +12,7 @@
 #include "engine/run_engine.h"
 #include "plot/palette.h"
 #include "plot/plot_renderer.h"
+#include "tests/support/file_size_limit.h"
 
 namespace {
 
@@ -100,6 +101,24 @@ TEST_F(SavedPlotTest, AFileThatCannotBeCreatedGivesTheReason)
     for (const char* name : {"missing/graph.bmp", "missing/graph.svg", "missing/graph.pdf"}) {
         EXPECT_NE(SavePlotPicture(graph, Path(name)), "") << name;
         EXPECT_FALSE(QFile::exists(QString::fromStdString(Path(name))));
+    }
+}
+
+TEST_F(SavedPlotTest, AFilePastTheSizeLimitSaysSoAndKeepsTheOldOne)
+{
+    for (const char* name : {"graph.bmp", "graph.png", "graph.svg", "graph.pdf"}) {
+        SCOPED_TRACE(name);
+        const std::string path = Path(name);
+        QFile old(QString::fromStdString(path));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+        old.close();
+        std::string failure;
+        {
+            const testing_support::FileSizeLimit fullDisk(64);
+            failure = SavePlotPicture(graph, path);
+        }
+        EXPECT_EQ(failure, "File too large");
+        EXPECT_EQ(Contents(path), "old");
     }
 }
 

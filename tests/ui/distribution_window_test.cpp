@@ -13,6 +13,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <functional>
 #include <set>
 #include <string_view>
@@ -115,6 +116,32 @@ TEST_F(DistributionWindowTest, ShowingAfterBeginStartsAFreshRun)
     EXPECT_EQ(window.barUnit(), 7);
     EXPECT_EQ(HistogramTotal(), 0);
     EXPECT_EQ(ShownFrame(), RenderPlotFrame(window.runGraph())) << "an empty axis with the mean line";
+}
+
+// One size far above the others: a sample of all N units takes about N * N
+// trials, far more than a slice. OK pressed meanwhile stops the draw itself.
+TEST_F(DistributionWindowTest, OKStopsALongDrawWithinItsSample)
+{
+    constexpr int Units = 10000;
+    for (const auto draw : {&TSimula::NextButtonClick, &TSimula::FastButtonClick}) {
+        window_test::SetUpPopulation(10);
+        TSimulationState& s = SimulationState;
+        s.unitCount = Units;
+        s.variableCount = 2;
+        for (int unit = 1; unit <= Units; ++unit) {
+            s.populationData[unit][1] = unit;
+            s.populationData[unit][2] = unit == 1 ? 1e9 : 1.0;
+        }
+        s.designCode = DesignProportionalToSize;
+        s.auxiliaryVariable = 2;
+        s.sampleSize = Units;
+        window.show();
+        QTimer::singleShot(0, &window, [this] { window.OKButtonClick(); });
+        (window.*draw)();
+        EXPECT_EQ(window.samplesDrawn(), 0);
+        EXPECT_FALSE(window.isVisible());
+        EXPECT_FALSE(window.automaticDrawing());
+    }
 }
 
 TEST_F(DistributionWindowTest, NextDrawsOneSampleAndItsBar)

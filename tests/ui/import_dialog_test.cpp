@@ -206,6 +206,42 @@ TEST_F(FormsTest, DroppedFilesAndBadFilesGoThroughTheSameReader)
     EXPECT_EQ(Forms.Main->Label10->text(), "dropped");
 }
 
+TEST_F(FormsTest, APopulationWithoutUnitsIsRefusedAndTheOneReadStays)
+{
+    Forms.Main->OpenPopulation(WriteTemporaryFile("kept.pop", "kept\n2 1\nv\n1\n2\n"));
+    ASSERT_EQ(SimulationState.unitCount, 2);
+    const std::vector<std::pair<QString, QByteArray>> files = {
+        {"empty.pop", ""},
+        {"header.pop", "none\n0 0\n"},
+        {"old mac.pop", "old\r2 1\rv\r1\r2\r"},
+        {"gaps.csv", "a,b\n1,\n,2\n"},
+    };
+    for (const auto& [name, contents] : files) {
+        auto report = std::make_shared<QString>(QStringLiteral("(no report)"));
+        const auto readReport = [report](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            ASSERT_NE(box, nullptr);
+            *report = box->text();
+            box->accept();
+        };
+        OnNextModal([readReport](QWidget* modal) {
+            auto* dialog = dynamic_cast<TImportDialog*>(modal);
+            if (dialog == nullptr) {
+                readReport(modal);
+                return;
+            }
+            // Every row of the file has a gap: dropping them leaves no unit.
+            dialog->DropMissingBox->setChecked(true);
+            OnNextModal(readReport);
+            TickAndPress(modal, {"a", "b"}, true);
+        });
+        Forms.Main->OpenPopulation(WriteTemporaryFile(name, contents));
+        EXPECT_EQ(*report, QLatin1String(NoUnitsMessage)) << name.toStdString();
+        EXPECT_EQ(SimulationState.unitCount, 2);
+        EXPECT_EQ(Forms.Main->Label10->text(), "kept");
+    }
+}
+
 TEST(PopulationArgumentTest, TakesTheLastArgumentThatIsNoOption)
 {
     const std::vector<std::pair<QStringList, QString>> cases = {

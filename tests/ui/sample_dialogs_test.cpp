@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "core/simulation_state.h"
 #include "tests/ui/settings_dialog_fixture.h"
@@ -235,6 +237,28 @@ TEST_F(SettingsDialogTest, ButtonClickThatLeavesAnInvalidSampleSizeOnlyChecks)
     });
     EXPECT_EQ(SimulationState.sampleSize, 3);
     EXPECT_EQ(SimulationState.designCode, DesignProportionalToSize);
+}
+
+// One size far above the others: a sample takes n N max / sum trials, here
+// just below 1e8 at n = 5000 and just above at n = 5001, when the dialog warns.
+TEST_F(SettingsDialogTest, ProportionalToSizeWarnsWhenASampleTakesOverAHundredMillionTrials)
+{
+    std::vector<double> sizes(20000, 1.0);
+    sizes[0] = 1e9;
+    ReadColumns({sizes});
+    const QStringList warning = {
+        "Drawing one sample takes about 1e+08 trials, as the largest size is far "
+        "above the others: each sample can take a second or more!"};
+    for (const auto& [size, warned] : {std::pair{"5000", false}, std::pair{"5001", true}}) {
+        ReportCollector reports;
+        Drive<TSamDes>(Forms.SamDes, RunSamplingDesignCommand, [size](TSamDes& dialog) {
+            SettingsDialogTest::TypeAndLeave(dialog.Edit1, QString::fromLatin1(size));
+            dialog.RadioButton2->click();
+            dialog.OKButton->click();
+        });
+        EXPECT_EQ(reports.messages, warned ? warning : QStringList()) << size;
+        EXPECT_EQ(SimulationState.designCode, DesignProportionalToSize);
+    }
 }
 
 TEST_F(SettingsDialogTest, NonPositiveSizeVariableIsReportedOncePerUnitUpToALimit)

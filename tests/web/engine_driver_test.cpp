@@ -53,9 +53,13 @@ std::string Batch(const std::string& arguments)
     return output;
 }
 
+/// The response to `request`, which must be one line, as the driver's script
+/// writes one response a line.
 Json Request(const Json& request)
 {
-    return Json::parse(HandleRequest(request.dump()));
+    const std::string response = HandleRequest(request.dump());
+    EXPECT_EQ(response.find('\n'), std::string::npos) << request.dump() << " -> " << response;
+    return Json::parse(response);
 }
 
 /// A request that must be answered; its response.
@@ -269,6 +273,39 @@ TEST(EngineDriver, RefusalsChangeNothing)
         EXPECT_EQ(response["message"], refused.message);
         EXPECT_EQ(firstSamples({refused.request}), plain);
     }
+}
+
+TEST(EngineDriver, ARefusedBeginLeavesTheRunUnderWay)
+{
+    OpenExample("mu284.pop");
+    Answered({{"op", "configure"}, {"arguments", Words("-e ratio -a 2 --intervals -s 100")}});
+    Answered({{"op", "begin"}});
+    Answered({{"op", "next"}, {"count", 10}});
+    int drawn = 10;
+    for (const Json& refused :
+         {Json{{"op", "begin"}, {"graph", "histogram"}}, Json{{"op", "begin"}, {"fitScale", "yes"}}}) {
+        SCOPED_TRACE(refused.dump());
+        EXPECT_FALSE(Request(refused)["ok"].get<bool>());
+        drawn += 5;
+        EXPECT_EQ(Answered({{"op", "next"}, {"count", 5}})["run"]["samplesDrawn"], drawn);
+    }
+}
+
+TEST(EngineDriver, APopulationWithoutUnitsIsRefusedAndTheOneOpenStays)
+{
+    OpenExample("mu284.pop");
+    const Json before = Answered({{"op", "describe"}});
+    const std::string refusal = "The population has no units!";
+    for (const std::string bytes : {"", "none\n0 0\n", "old\r2 1\rv\r1\r2\r"}) {
+        SCOPED_TRACE(bytes);
+        PutFile(bytes);
+        EXPECT_EQ(Request({{"op", "open"}, {"name", "empty.pop"}})["message"], refusal);
+    }
+    PutFile("a,b\n1,\n,2\n");
+    Answered({{"op", "open"}, {"name", "gaps.csv"}});
+    EXPECT_EQ(Request({{"op", "import"}, {"columns", {"a", "b"}}, {"dropMissing", true}})["message"],
+              refusal);
+    EXPECT_EQ(Answered({{"op", "describe"}}), before);
 }
 
 TEST(EngineDriver, ImportsTheChosenColumnsOfATable)

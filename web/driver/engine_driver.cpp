@@ -715,6 +715,21 @@ std::string TableRows(const std::string& tableText)
     return JsonArray(rows);
 }
 
+/// tarvek-batch's document on one line, as every answer is: a JSON string holds
+/// no line end, so the line ends and the indentation after them only lay it out.
+std::string OnOneLine(const std::string& document)
+{
+    std::string line;
+    bool indentation = false;
+    for (const char c : document) {
+        indentation = c == '\n' || (indentation && c == ' ');
+        if (!indentation) {
+            line.push_back(c);
+        }
+    }
+    return line;
+}
+
 /// The variants on shared samples as tarvek-batch --compare runs them; the
 /// record's settings stay as they were.
 std::string Compare(const Json& request)
@@ -758,7 +773,7 @@ std::string Compare(const Json& request)
             .Add("text", JsonString(tables.str()))
             .Text();
     return Answer()
-        .Add("result", json.str())
+        .Add("result", OnOneLine(json.str()))
         .Add("boxes", JsonArray(boxes))
         .Add("axis", BoxAxisObject(summaries, last.populationMean))
         .Add("table", table)
