@@ -3,9 +3,11 @@
 // performs the runs that Begin and Automatic would perform, on the same random
 // sequence.
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <iostream>
+#include <iterator>
 #include <locale>
 #include <optional>
 #include <string>
@@ -265,37 +267,33 @@ int DescribeOrWritePopulation(const BatchOptions& options)
     return ExitSuccess;
 }
 
-/// The lesson's population: beside the lesson as it names it, else, for a
-/// file name alone, the shipped example of that name, as the desktop program
-/// saves a lesson on an example.
+/// The lesson's population as the desktop program finds it: where the lesson
+/// names it, else a file of that name beside the lesson, else the shipped
+/// example of that name.
 std::string LessonPopulationFile(const std::string& lessonPath, const Lesson& lesson)
 {
-    const std::string path = LessonPopulationPath(lessonPath, lesson);
-    std::error_code error;
-    if (std::filesystem::exists(path, error)) {
-        return path;
+    if (std::string found = ExistingLessonPopulation(lessonPath, lesson); !found.empty()) {
+        return found;
     }
-    const std::filesystem::path example = ExamplePopulation(lesson.population);
-    return example.empty() ? path : example.string();
+    const std::filesystem::path example = ExamplePopulation(LessonPopulationFileName(lesson));
+    return example.empty() ? LessonPopulationPath(lessonPath, lesson) : example.string();
 }
 
 /// The lesson's settings as options, then the command line's without the
-/// lesson's path, so that the command line's options override the lesson's.
+/// lesson's path (nor the "--" just before it), so that the command line's
+/// options override the lesson's; the population last, after "--".
 std::vector<std::string> WithLesson(const Lesson& lesson, const std::string& lessonPath,
                                     const std::vector<std::string>& arguments)
 {
-    std::vector<std::string> combined = LessonArguments(lesson, LessonPopulationFile(lessonPath, lesson));
-    const std::string populationPath = combined.back();
-    combined.pop_back();
-    bool lessonPathSkipped = false;
-    for (const std::string& argument : arguments) {
-        if (!lessonPathSkipped && argument == lessonPath) {
-            lessonPathSkipped = true;
-            continue;
+    std::vector<std::string> combined = LessonArguments(lesson);
+    const auto lessonAt = std::find(arguments.begin(), arguments.end(), lessonPath);
+    for (auto at = arguments.begin(); at != arguments.end(); ++at) {
+        const bool endOfOptions = *at == "--" && std::next(at) == lessonAt;
+        if (at != lessonAt && !endOfOptions) {
+            combined.push_back(*at);
         }
-        combined.push_back(argument);
     }
-    combined.push_back(populationPath);
+    combined.insert(combined.end(), {"--", LessonPopulationFile(lessonPath, lesson)});
     return combined;
 }
 
@@ -308,8 +306,10 @@ int RunBatch(int argc, char** argv)
         std::vector<std::string> arguments(argv + 1, argv + argc);
         options = ParseCommandLine(arguments);
         if (IsLessonFileName(options.populationPath)) {
-            lesson = ParseLesson(ReadFileBytes(options.populationPath));
+            lesson = ParseLesson(ReadLessonFile(options.populationPath));
+            const bool columnsGiven = options.columns.has_value();
             options = ParseCommandLine(WithLesson(*lesson, options.populationPath, arguments));
+            options.columnsFromLesson = !columnsGiven && !lesson->columns.empty();
             if (const std::string refusal = PopulationFileRefusal(*lesson, options.populationPath);
                 !refusal.empty()) {
                 return Fail(refusal, ExitRefused);

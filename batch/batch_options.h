@@ -60,6 +60,7 @@ struct BatchOptions {
     bool monteCarloErrors = false;
     bool json = false;
     std::optional<std::vector<std::string>> columns;  ///< header names of a delimited file
+    bool columnsFromLesson = false;                   ///< columns a lesson names, not --columns
     bool dropMissing = false;
     std::optional<std::string> writePopulationPath;
     bool help = false;

@@ -9,6 +9,7 @@
 #include "core/delimited_file.h"
 #include "core/population_file.h"
 #include "core/simulation_state.h"
+#include "engine/lesson.h"
 
 namespace {
 
@@ -32,13 +33,22 @@ void ReadBatchPopulation(const BatchOptions& options)
     const std::string& path = options.populationPath;
     if (!IsDelimitedFileName(path)) {
         if (options.columns) {
-            throw UsageError("--columns needs a CSV, TSV or TXT file");
+            throw UsageError(options.columnsFromLesson ? LessonColumnsNeedTableMessage(path)
+                                                       : "--columns needs a CSV, TSV or TXT file");
         }
         SimulationState.populationName = path;
         ReadPopulation();
         return;
     }
-    AdoptTableColumns(ReadDelimitedFile(path), options.columns, options.dropMissing);
+    const DelimitedTable table = ReadDelimitedFile(path);
+    // A lesson's refusal names the lesson's columns, as the desktop program's does.
+    if (options.columnsFromLesson) {
+        std::vector<int> columns;
+        if (const std::string refusal = ColumnsNamed(table, *options.columns, columns); !refusal.empty()) {
+            throw UsageError(LessonColumnsRefusal(path, refusal));
+        }
+    }
+    AdoptTableColumns(table, options.columns, options.dropMissing);
 }
 
 void AdoptTableColumns(const DelimitedTable& table, const std::optional<std::vector<std::string>>& names,

@@ -139,7 +139,12 @@ std::vector<int> AllocationOfDesign(const DesignChoice& design)
 
 std::string VariantText(const ComparisonVariant& variant)
 {
-    return DesignCaption(variant.design) + " / " +
+    // Every variant has the record's n: the sample size tells variants apart only
+    // where the design's own settings make it (m and k of the cluster designs).
+    const int n = SimulationState.sampleSize;
+    const std::string size = DesignOf(variant.design.design).SampleSizeText(variant.design, n);
+    const std::string sizePart = size == std::to_string(n) ? "" : ", " + size;
+    return DesignCaption(variant.design) + sizePart + " / " +
            EstimatorCaption(variant.estimator, variant.auxiliaryVariable, variant.design.design);
 }
 
@@ -160,23 +165,35 @@ std::vector<ComparisonVariant> VariantsOfSettings()
 {
     const TSimulationState& s = SimulationState;
     const SamplingDesign& design = DesignOf(s.designCode);
-    ComparisonVariant direct;
-    direct.design = RecordDesignChoice();
-    if (design.VariableIsAuxiliary()) {
-        direct.auxiliaryVariable = s.auxiliaryVariable;
-    }
-    std::vector<ComparisonVariant> variants = {direct};
-    if (!IsVariableNumber(s.auxiliaryVariable)) {
-        return variants;
-    }
-    for (const Estimator* estimator : Estimators()) {
-        if (!estimator->ReadsAuxiliary()) {
-            continue;
+    // The units (auxiliary 0) serve the designs that offer them.
+    const bool auxiliaryUsable = IsVariableNumber(s.auxiliaryVariable) ||
+                                 (design.OffersUnitsAsAuxiliary() && s.auxiliaryVariable == 0);
+    const auto readsAuxiliary = [](std::int32_t code) {
+        const Estimator* estimator = FindEstimator(code);
+        return estimator != nullptr && estimator->ReadsAuxiliary();
+    };
+    const auto withEstimator = [&](std::int32_t estimator) {
+        ComparisonVariant variant;
+        variant.design = RecordDesignChoice();
+        variant.estimator = estimator;
+        if (design.VariableIsAuxiliary() || readsAuxiliary(estimator)) {
+            variant.auxiliaryVariable = s.auxiliaryVariable;
         }
-        ComparisonVariant variant = direct;
-        variant.estimator = estimator->Code();
-        variant.auxiliaryVariable = s.auxiliaryVariable;
-        if (design.Allows(variant.estimator) && VariantRefusal(variant).empty()) {
+        return variant;
+    };
+    const auto usable = [&](const ComparisonVariant& variant) {
+        return !readsAuxiliary(variant.estimator) ||
+               (auxiliaryUsable && design.Allows(variant.estimator) && VariantRefusal(variant).empty());
+    };
+    // The estimator in force first, then every other the design allows.
+    ComparisonVariant inForce = withEstimator(s.estimatorCode);
+    if (!usable(inForce)) {
+        inForce = withEstimator(EstimatorDirect);
+    }
+    std::vector<ComparisonVariant> variants = {inForce};
+    for (const Estimator* estimator : Estimators()) {
+        if (const ComparisonVariant variant = withEstimator(estimator->Code());
+            estimator->Code() != inForce.estimator && usable(variant)) {
             variants.push_back(variant);
         }
     }

@@ -31,8 +31,9 @@ struct ComparisonVariant {
     int auxiliaryVariable = 0;
 };
 
-/// \brief The variant as the windows name it: its design, " / ", its estimator as
-/// the statistics table names it ("Ratio (NAME)").
+/// \brief The variant as the windows name it: its design, the sample size where
+/// the design's settings make it ("10 of 50 clusters, 3 units in each"), " / ",
+/// its estimator as the statistics table names it ("Ratio (NAME)").
 std::string VariantText(const ComparisonVariant& variant);
 
 /// \brief The refusal of a variant, with the message the settings dialogs give
@@ -41,8 +42,10 @@ std::string VariantText(const ComparisonVariant& variant);
 /// that can be used, a sample size that fits the strata.
 std::string VariantRefusal(const ComparisonVariant& variant);
 
-/// \brief The variants a comparison starts with: the current design with every
-/// estimator it allows that can be run with the current auxiliary variable.
+/// \brief The variants a comparison starts with: the current design with the
+/// estimator in force first, then every other estimator the design allows that
+/// can be run with the current auxiliary variable (the units where the design
+/// offers them).
 std::vector<ComparisonVariant> VariantsOfSettings();
 
 /// \brief One estimator on one accepted sample.

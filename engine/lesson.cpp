@@ -1,15 +1,20 @@
 #include "engine/estimators/estimator.h"
 #include "engine/lesson.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <sstream>
+#include <utility>
 
 #include "core/number_text.h"
+#include "core/population_file.h"
 #include "core/random_sampling.h"
 #include "core/settings.h"
 #include "core/simulation_state.h"
@@ -19,6 +24,12 @@ namespace {
 
 constexpr int MinSimulations = 10;
 constexpr int MaxCompression = 4;
+constexpr std::uintmax_t MaxLessonFileSize = 1 << 20;
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+
+/// The characters a quoted value writes after a backslash.
+constexpr std::array<std::pair<char, char>, 5> Escapes = {
+    {{'"', '"'}, {'\\', '\\'}, {'\n', 'n'}, {'\r', 'r'}, {'\t', 't'}}};
 
 std::string YesNo(bool on)
 {
@@ -31,11 +42,64 @@ std::string RealText(double value)
     return ShortestText(value);
 }
 
+/// All 16 digits, leading zeros too.
 std::string HexText(std::uint64_t value)
 {
     std::array<char, 17> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, 16);
-    return {buffer.data(), result.ptr};
+    std::snprintf(buffer.data(), buffer.size(), "%016llx", static_cast<unsigned long long>(value));
+    return buffer.data();
+}
+
+/// A value a line would not give back as it stands: blanks at either end are
+/// trimmed, a line end ends the line, and a leading quote starts a quoted value.
+bool NeedsQuotes(std::string_view text)
+{
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    return !text.empty() && (blank(text.front()) || blank(text.back()) || text.front() == '"' ||
+                             text.find_first_of("\r\n") != std::string_view::npos);
+}
+
+/// The entry of Escapes whose `side` is `c`, or Escapes.end().
+auto EscapeOf(char c, char std::pair<char, char>::*side)
+{
+    return std::find_if(Escapes.begin(), Escapes.end(),
+                        [c, side](const auto& escape) { return escape.*side == c; });
+}
+
+std::string QuotedText(std::string_view text)
+{
+    std::string quoted = "\"";
+    for (const char c : text) {
+        const auto escape = EscapeOf(c, &std::pair<char, char>::first);
+        quoted += escape == Escapes.end() ? std::string(1, c) : std::string{'\\', escape->second};
+    }
+    return quoted + '"';
+}
+
+/// The text QuotedText wrote; nothing when `value` is no quoted value, so that
+/// it stands for itself.
+std::optional<std::string> UnquotedText(std::string_view value)
+{
+    if (value.size() < 2 || value.front() != '"' || value.back() != '"') {
+        return std::nullopt;
+    }
+    std::string text;
+    for (std::size_t at = 1; at + 1 < value.size(); ++at) {
+        char c = value[at];
+        if (c == '"') {
+            return std::nullopt;
+        }
+        if (c == '\\') {
+            const auto escape =
+                at + 2 < value.size() ? EscapeOf(value[++at], &std::pair<char, char>::second) : Escapes.end();
+            if (escape == Escapes.end()) {
+                return std::nullopt;
+            }
+            c = escape->first;
+        }
+        text += c;
+    }
+    return text;
 }
 
 template <typename Number>
@@ -74,6 +138,20 @@ std::vector<std::string> Split(std::string_view text, char separator)
     }
     parts.emplace_back(text.substr(start));
     return parts;
+}
+
+/// The lines of a text whose lines end in LF, CR LF or CR alone.
+std::vector<std::string_view> Lines(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    for (;;) {
+        const std::size_t end = text.find_first_of("\r\n");
+        lines.push_back(text.substr(0, end));
+        if (end == std::string_view::npos) {
+            return lines;
+        }
+        text.remove_prefix(text.compare(end, 2, "\r\n") == 0 ? end + 2 : end + 1);
+    }
 }
 
 std::string_view Trimmed(std::string_view text)
@@ -126,6 +204,7 @@ bool ReadNonresponse(std::string_view text, Lesson& lesson)
 bool ReadScale(std::string_view text, Lesson& lesson)
 {
     const std::vector<std::string> parts = Split(text, ':');
+    lesson.scaleFromTarget = false;
     return parts.size() == 2 && ReadNumber(parts[0], lesson.scaleLower) &&
            ReadNumber(parts[1], lesson.scaleUpper);
 }
@@ -134,15 +213,15 @@ bool ReadScale(std::string_view text, Lesson& lesson)
 bool ReadValue(std::string_view key, std::string_view value, Lesson& lesson)
 {
     if (key == "population") {
-        lesson.population = value;
-        return !value.empty();
+        lesson.population = UnquotedText(value).value_or(std::string(value));
+        return !lesson.population.empty();
     }
     if (key == "population-check") {
         return ReadCheck(value, lesson);
     }
     if (key == "columns") {
         lesson.columns = Split(value, ',');
-        return !value.empty();
+        return !value.empty() && lesson.columns.size() <= static_cast<std::size_t>(MaxVariables);
     }
     if (key == "drop-missing") {
         return ReadYesNo(value, lesson.dropMissing);
@@ -211,7 +290,7 @@ bool ReadValue(std::string_view key, std::string_view value, Lesson& lesson)
     if (key == "seed") {
         return ReadNumber(value, lesson.seed);
     }
-    throw LessonError("unknown key '" + std::string(key) + "'");
+    throw LessonError("unknown key '" + ShortText(key) + "'");
 }
 
 std::string RangeMessage(const std::string& what, int low, int high)
@@ -271,8 +350,11 @@ std::string ApplySettings(const Lesson& lesson)
     }
     s.nonresponseOn = false;
     if (lesson.nonresponse) {
-        refusal =
-            SetNonresponseLine(lesson.nonresponseVariable, lesson.percentAtMinimum, lesson.percentAtMaximum);
+        refusal = CheckRange(lesson.nonresponseVariable, "nonresponse variable", 1, variables);
+        if (refusal.empty()) {
+            refusal = SetNonresponseLine(lesson.nonresponseVariable, lesson.percentAtMinimum,
+                                         lesson.percentAtMaximum);
+        }
     }
     if (refusal.empty()) {
         refusal = CheckRange(lesson.simulations, "number of simulations", MinSimulations, MaxSamples);
@@ -283,8 +365,11 @@ std::string ApplySettings(const Lesson& lesson)
     s.simulationCount = lesson.simulations;
     s.confidenceIntervalMode = lesson.intervals;
     s.verticalCompression = lesson.compression;
-    s.scaleLower = lesson.scaleLower;
-    s.scaleUpper = lesson.scaleUpper;
+    // Without a scale, the target's minimum and maximum stay, as after reading.
+    if (!lesson.scaleFromTarget) {
+        s.scaleLower = lesson.scaleLower;
+        s.scaleUpper = lesson.scaleUpper;
+    }
     return refusal;
 }
 
@@ -310,6 +395,28 @@ int Percent(double fraction)
 }
 
 }  // namespace
+
+std::string ShortText(std::string_view text)
+{
+    constexpr std::size_t Longest = 60;
+    constexpr std::size_t Part = 28;
+    if (text.size() <= Longest) {
+        return std::string(text);
+    }
+    // Cut between characters, not inside a UTF-8 sequence.
+    const auto continuation = [text](std::size_t at) {
+        return (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80;
+    };
+    std::size_t headEnd = Part;
+    while (headEnd > 0 && continuation(headEnd)) {
+        --headEnd;
+    }
+    std::size_t tailStart = text.size() - Part;
+    while (tailStart < text.size() && continuation(tailStart)) {
+        ++tailStart;
+    }
+    return std::string(text.substr(0, headEnd)) + "..." + std::string(text.substr(tailStart));
+}
 
 bool IsLessonFileName(std::string_view path)
 {
@@ -359,7 +466,7 @@ std::string LessonText(const Lesson& lesson)
     const auto line = [&text](const char* key, const std::string& value) {
         text << key << " = " << value << '\n';
     };
-    line("population", lesson.population);
+    line("population", NeedsQuotes(lesson.population) ? QuotedText(lesson.population) : lesson.population);
     line("population-check", std::to_string(lesson.units) + ' ' + std::to_string(lesson.variables) + ' ' +
                                  HexText(lesson.checksum));
     if (!lesson.columns.empty()) {
@@ -390,7 +497,9 @@ std::string LessonText(const Lesson& lesson)
     line("nonresponse", lesson.nonresponse ? NonresponseText(lesson) : "off");
     line("simulations", std::to_string(lesson.simulations));
     line("intervals", YesNo(lesson.intervals));
-    line("scale", RealText(lesson.scaleLower) + ':' + RealText(lesson.scaleUpper));
+    if (!lesson.scaleFromTarget) {
+        line("scale", RealText(lesson.scaleLower) + ':' + RealText(lesson.scaleUpper));
+    }
     line("compression", std::to_string(lesson.compression));
     line("colour-missed", YesNo(lesson.switches.colourMissed));
     line("mark-full", YesNo(lesson.switches.markFull));
@@ -403,15 +512,23 @@ std::string LessonText(const Lesson& lesson)
 Lesson ParseLesson(std::string_view text)
 {
     Lesson lesson;
+    lesson.scaleFromTarget = true;
+    if (text.starts_with(ByteOrderMark)) {
+        text.remove_prefix(ByteOrderMark.size());
+    }
     int number = 0;
-    for (const std::string& raw : Split(text, '\n')) {
+    for (const std::string_view raw : Lines(text)) {
         ++number;
+        const std::string prefix = "Line " + std::to_string(number) + ": ";
+        if (raw.size() > MaxLessonLineLength) {
+            throw LessonError(prefix + "the line is longer than " + std::to_string(MaxLessonLineLength) +
+                              " characters!");
+        }
         const std::string_view content = Trimmed(raw);
         if (content.empty() || content.front() == '#') {
             continue;
         }
         const std::size_t equals = content.find('=');
-        const std::string prefix = "Line " + std::to_string(number) + ": ";
         if (equals == std::string_view::npos) {
             throw LessonError(prefix + "expected \"key = value\"!");
         }
@@ -419,7 +536,7 @@ Lesson ParseLesson(std::string_view text)
         const std::string_view value = Trimmed(content.substr(equals + 1));
         try {
             if (!ReadValue(key, value, lesson)) {
-                throw LessonError("invalid value '" + std::string(value) + "' for " + std::string(key));
+                throw LessonError("invalid value '" + ShortText(value) + "' for " + std::string(key));
             }
         } catch (const LessonError& error) {
             throw LessonError(prefix + error.what() + "!");
@@ -436,6 +553,11 @@ Lesson ParseLesson(std::string_view text)
 
 std::string ReadFileBytes(const std::string& path)
 {
+    try {
+        RefuseIfNotRegularFile(path);
+    } catch (const PopulationFileError& error) {
+        throw LessonError(error.what());
+    }
     std::ifstream file(path, std::ios::binary);
     if (!file.is_open()) {
         throw LessonError(path + ": the file could not be opened!");
@@ -445,6 +567,16 @@ std::string ReadFileBytes(const std::string& path)
         throw LessonError(path + ": the file could not be read!");
     }
     return bytes;
+}
+
+std::string ReadLessonFile(const std::string& path)
+{
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (!error && size > MaxLessonFileSize) {
+        throw LessonError(path + " is larger than 1 MB: it is no lesson!");
+    }
+    return ReadFileBytes(path);
 }
 
 std::string PopulationPathForLesson(const std::string& lessonPath, const std::string& populationPath)
@@ -467,13 +599,35 @@ std::string LessonPopulationPath(const std::string& lessonPath, const Lesson& le
     return (fs::path(lessonPath).parent_path() / population).lexically_normal().string();
 }
 
+std::string LessonPopulationFileName(const Lesson& lesson)
+{
+    const std::size_t separator = lesson.population.find_last_of("/\\");
+    return separator == std::string::npos ? lesson.population : lesson.population.substr(separator + 1);
+}
+
+std::string ExistingLessonPopulation(const std::string& lessonPath, const Lesson& lesson)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const std::string named = LessonPopulationPath(lessonPath, lesson);
+    if (fs::exists(named, error)) {
+        return named;
+    }
+    const std::string name = LessonPopulationFileName(lesson);
+    const fs::path beside = fs::path(lessonPath).parent_path() / name;
+    return !name.empty() && fs::is_regular_file(beside, error) ? beside.string() : "";
+}
+
 std::string PopulationFileRefusal(const Lesson& lesson, const std::string& path)
 {
     std::string bytes;
     try {
         bytes = ReadFileBytes(path);
-    } catch (const LessonError&) {
-        return "The lesson's population " + path + " cannot be found!";
+    } catch (const LessonError& error) {
+        std::error_code code;
+        return std::filesystem::exists(path, code)
+                   ? error.what()
+                   : "The lesson's population " + ShortText(path) + " cannot be found!";
     }
     return PopulationBytesRefusal(lesson, path, bytes);
 }
@@ -482,7 +636,17 @@ std::string PopulationBytesRefusal(const Lesson& lesson, const std::string& path
 {
     return PopulationChecksum(bytes) == lesson.checksum
                ? ""
-               : "The lesson's population " + path + " has changed since the lesson was saved!";
+               : "The lesson's population " + ShortText(path) + " has changed since the lesson was saved!";
+}
+
+std::string LessonColumnsRefusal(const std::string& path, const std::string& refusal)
+{
+    return "The lesson's columns do not fit " + ShortText(path) + ": " + ShortText(refusal) + "!";
+}
+
+std::string LessonColumnsNeedTableMessage(const std::string& path)
+{
+    return "The lesson names columns, but " + ShortText(path) + " is not a CSV, TSV or TXT file!";
 }
 
 std::string PopulationSizeRefusal(const Lesson& lesson)
@@ -504,7 +668,7 @@ std::string ApplyLesson(const Lesson& lesson)
     return "";
 }
 
-std::vector<std::string> LessonArguments(const Lesson& lesson, const std::string& populationPath)
+std::vector<std::string> LessonArguments(const Lesson& lesson)
 {
     const SamplingDesign& design = DesignOf(lesson.design.design);
     std::vector<std::string> arguments = {"--target",      std::to_string(lesson.target),
@@ -543,7 +707,9 @@ std::vector<std::string> LessonArguments(const Lesson& lesson, const std::string
     if (lesson.intervals) {
         arguments.emplace_back("--intervals");
     }
-    add("--scale", RealText(lesson.scaleLower) + ':' + RealText(lesson.scaleUpper));
+    if (!lesson.scaleFromTarget) {
+        add("--scale", RealText(lesson.scaleLower) + ':' + RealText(lesson.scaleUpper));
+    }
     add("--compression", std::to_string(lesson.compression));
     if (lesson.switches.colourMissed) {
         arguments.emplace_back("--colour-missed");
@@ -558,6 +724,5 @@ std::vector<std::string> LessonArguments(const Lesson& lesson, const std::string
             arguments.emplace_back("--drop-missing");
         }
     }
-    arguments.push_back(populationPath);
     return arguments;
 }

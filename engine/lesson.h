@@ -4,6 +4,7 @@
 // without Qt so that the desktop program and tarvek-batch share it. The keys are
 // tarvek-batch's long option names, their values written as its options take them.
 
+#include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -55,11 +56,19 @@ struct Lesson {
     bool intervals = false;
     double scaleLower = 0.0;
     double scaleUpper = 0.0;
+    bool scaleFromTarget = false;  ///< no scale given: the target's minimum and maximum
     int compression = 1;
     LessonSwitches switches;
     std::uint32_t seed = 0;
     bool operator==(const Lesson&) const = default;
 };
+
+/// \brief The longest line a lesson may hold, in bytes: room for any path.
+inline constexpr std::size_t MaxLessonLineLength = 8192;
+
+/// \brief `text` as a message quotes it: whole up to about 60 characters, else
+/// its start and its end around "...", so that no message grows with a value.
+std::string ShortText(std::string_view text);
 
 /// \brief The 64-bit FNV-1a hash of a file's bytes.
 std::uint64_t PopulationChecksum(std::string_view bytes);
@@ -71,12 +80,19 @@ Lesson LessonOfRecord(const LessonSwitches& switches);
 /// \brief The lesson as text: a comment header, then one "key = value" line a setting.
 std::string LessonText(const Lesson& lesson);
 
-/// \brief Reads a lesson's text; a key not given keeps Lesson's default. Throws
-/// LessonError ("Line 3: ...") for an unknown key or a malformed value.
+/// \brief Reads a lesson's text (a UTF-8 byte-order mark skipped; lines ended by
+/// LF, CR LF or CR alone); a key not given keeps Lesson's default. Throws
+/// LessonError ("Line 3: ...") for an unknown key, a malformed value or a line
+/// longer than MaxLessonLineLength.
 Lesson ParseLesson(std::string_view text);
 
-/// \brief The bytes of a file; throws LessonError when it cannot be read.
+/// \brief The bytes of a regular file; throws LessonError when it cannot be
+/// read, or before opening it when the path names a folder, a FIFO or a device.
 std::string ReadFileBytes(const std::string& path);
+
+/// \brief The text of the lesson file at `path`, as ReadFileBytes reads it;
+/// refuses a file too large to be a lesson before reading it.
+std::string ReadLessonFile(const std::string& path);
 
 /// \brief The population path as a lesson at `lessonPath` writes it: relative
 /// when the population lies in the lesson's folder or below, else absolute.
@@ -85,6 +101,15 @@ std::string PopulationPathForLesson(const std::string& lessonPath, const std::st
 /// \brief The population file a lesson at `lessonPath` names.
 std::string LessonPopulationPath(const std::string& lessonPath, const Lesson& lesson);
 
+/// \brief The population's file name alone, after the last / or \ of the path
+/// the lesson names, whichever system wrote it.
+std::string LessonPopulationFileName(const Lesson& lesson);
+
+/// \brief The lesson's population where it names it or, when that path does not
+/// exist, a file of the same name beside the lesson, as when a lesson is passed
+/// on with its data; "" when neither exists.
+std::string ExistingLessonPopulation(const std::string& lessonPath, const Lesson& lesson);
+
 /// \brief "" when the file at `path` holds the lesson's population (its bytes'
 /// checksum), else why the lesson is refused.
 std::string PopulationFileRefusal(const Lesson& lesson, const std::string& path);
@@ -92,6 +117,14 @@ std::string PopulationFileRefusal(const Lesson& lesson, const std::string& path)
 /// \brief "" when `bytes`, the file at `path`, hold the lesson's population,
 /// else why the lesson is refused.
 std::string PopulationBytesRefusal(const Lesson& lesson, const std::string& path, std::string_view bytes);
+
+/// \brief Why a lesson's columns do not fit the file at `path` (`refusal`, as
+/// ColumnsNamed gives it).
+std::string LessonColumnsRefusal(const std::string& path, const std::string& refusal);
+
+/// \brief The refusal of a lesson that names columns of a file at `path` that
+/// is not a delimited file.
+std::string LessonColumnsNeedTableMessage(const std::string& path);
 
 /// \brief "" when the record's population has the lesson's N and K, else why
 /// the lesson is refused.
@@ -102,5 +135,6 @@ std::string PopulationSizeRefusal(const Lesson& lesson);
 /// or the first refusal's message; after a refusal the settings are as before.
 std::string ApplyLesson(const Lesson& lesson);
 
-/// \brief The lesson as tarvek-batch's options, the population path last.
-std::vector<std::string> LessonArguments(const Lesson& lesson, const std::string& populationPath);
+/// \brief The lesson as tarvek-batch's options, without the population: callers
+/// add it after "--", so that no file name is ever read as an option.
+std::vector<std::string> LessonArguments(const Lesson& lesson);

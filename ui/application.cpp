@@ -1,13 +1,16 @@
 #include "ui/application.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QSettings>
 #include <QVariant>
+#include <algorithm>
 #include <array>
 #include <csignal>
 #include <cstdio>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "core/simulation_state.h"
 #include "texts/interface_text_table.h"
@@ -17,6 +20,7 @@
 #include "ui/interval_window.h"
 #include "ui/statistics_table.h"
 #include "ui/about_box.h"
+#include "ui/window_style.h"
 #include "ui/emblem.h"
 #include "ui/error_message.h"
 #include "ui/estimator_dialog.h"
@@ -82,6 +86,65 @@ std::optional<int> AnswerInformationOption(int argc, const char* const* argv)
         }
     }
     return std::nullopt;
+}
+
+/// The options QApplication takes out of the arguments (after one more leading
+/// '-', before any '='), those of the X11 platform included.
+constexpr std::array<std::string_view, 25> QtOptionNames = {
+    "-platform",
+    "-platformpluginpath",
+    "-platformtheme",
+    "-plugin",
+    "-qwindowgeometry",
+    "-geometry",
+    "-qwindowtitle",
+    "-title",
+    "-qwindowicon",
+    "-icon",
+    "-display",
+    "-reverse",
+    "-session",
+    "-testability",
+    "-qmljsdebugger",
+    "-style",
+    "-stylesheet",
+    "-widgetcount",
+    "-name",
+    "-visual",
+    "-cmap",
+    "-sync",
+    "-nograb",
+    "-dograb",
+    "-qdevel",
+};
+
+/// The first option among `argv` that is neither the program's nor one of Qt's,
+/// found before Qt opens the display (which aborts the program where there is
+/// none); empty when there is none.
+std::string_view UnknownOptionBeforeQt(int argc, const char* const* argv)
+{
+    for (int index = 1; index < argc; ++index) {
+        std::string_view argument = argv[index];
+        if (argument == "--zoom") {
+            ++index;
+            continue;
+        }
+        if (!argument.starts_with('-') || argument.starts_with("--zoom=")) {
+            continue;
+        }
+        std::string_view name = argument.starts_with("--") ? argument.substr(1) : argument;
+        name = name.substr(0, name.find('='));
+        if (std::find(QtOptionNames.begin(), QtOptionNames.end(), name) == QtOptionNames.end()) {
+            return argument;
+        }
+    }
+    return {};
+}
+
+void ReportUnknownOption(std::string_view option)
+{
+    std::fprintf(stderr, "tarvek: unknown option '%.*s' (see --help)\n", static_cast<int>(option.size()),
+                 option.data());
 }
 
 /// The first option that is neither the program's nor one that Qt took out of
@@ -185,6 +248,79 @@ void DestroyForms()
     Forms = TForms{};
 }
 
+double LargestFittingZoom(double asked, QSize window, QSize room)
+{
+    double fitting = ZoomFactors.front().second;
+    for (const auto& [name, factor] : ZoomFactors) {
+        const bool fits = window.width() * factor + WindowFrameRoom.width() <= room.width() &&
+                          window.height() * factor + WindowFrameRoom.height() <= room.height();
+        if (factor <= asked && fits) {
+            fitting = factor;
+        }
+    }
+    return fitting;
+}
+
+QSize LargestFixedWindow()
+{
+    QSize largest;
+    for (const QWidget* window : Forms.Main->findChildren<QWidget*>()) {
+        // The main window follows its screen's size; the comparison window keeps
+        // to its screen, scrolling what does not fit.
+        const bool fixed = window->isWindow() && window->minimumSize() == window->maximumSize() &&
+                           qobject_cast<const TComparison*>(window) == nullptr;
+        if (fixed) {
+            largest = largest.expandedTo(window->size());
+        }
+    }
+    return largest;
+}
+
+namespace {
+
+/// Runs the program with every window shown `zoom` times larger: its exit code,
+/// or nothing, before any window is shown, with `zoom` lowered to the largest
+/// factor at which every window fits the screen where one would not.
+std::optional<int> RunAtZoom(int argc, char** argv, double& zoom)
+{
+    // Qt takes its own options out of the list it is given: each application
+    // object gets the whole list.
+    std::vector<char*> arguments(argv, argv + argc);
+    int count = argc;
+    QApplication application(count, arguments.data());
+    // A Qt option this platform does not take is left among the arguments.
+    if (const QString unknown = UnknownOption(QApplication::arguments()); !unknown.isEmpty()) {
+        ReportUnknownOption(unknown.toLocal8Bit().toStdString());
+        return 2;
+    }
+    // The application name is the title on the task bar; a display name would be
+    // appended to every window title, so none is set.
+    QApplication::setApplicationName(QStringLiteral("Tarvek"));
+    SetApplicationHelpFile(QStringLiteral("tarvek.chm"));
+    QApplication::setWindowIcon(EmblemIcon());
+    CreateForms();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        // In the screen's pixels, which the windows' sizes at zoom 1 times a
+        // factor are.
+        const QSize room = screen->availableGeometry().size() * zoom;
+        if (const double fitting = LargestFittingZoom(zoom, LargestFixedWindow(), room); fitting < zoom) {
+            DestroyForms();
+            zoom = fitting;
+            return std::nullopt;
+        }
+    }
+    Forms.Main->show();
+    if (const QString population = PopulationArgument(QApplication::arguments().mid(1));
+        !population.isEmpty()) {
+        Forms.Main->OpenFile(population);
+    }
+    const int exitCode = QApplication::exec();
+    DestroyForms();
+    return exitCode;
+}
+
+}  // namespace
+
 int RunApplication(int argc, char** argv)
 {
     IgnoreFileSizeSignal();
@@ -196,27 +332,17 @@ int RunApplication(int argc, char** argv)
         std::fputs("tarvek: --zoom takes 1, 1.5, 2 or 3\n", stderr);
         return 2;
     }
-    if (zoom != 1.0) {
-        ApplyZoom(zoom);
-    }
-    KeepNoSettingsFiles();
-    QApplication application(argc, argv);
-    if (const QString unknown = UnknownOption(QApplication::arguments()); !unknown.isEmpty()) {
-        std::fprintf(stderr, "tarvek: unknown option '%s' (see --help)\n", unknown.toLocal8Bit().constData());
+    if (const std::string_view unknown = UnknownOptionBeforeQt(argc, argv); !unknown.empty()) {
+        ReportUnknownOption(unknown);
         return 2;
     }
-    // The application name is the title on the task bar; a display name would be
-    // appended to every window title, so none is set.
-    QApplication::setApplicationName(QStringLiteral("Tarvek"));
-    SetApplicationHelpFile(QStringLiteral("tarvek.chm"));
-    QApplication::setWindowIcon(EmblemIcon());
-    CreateForms();
-    Forms.Main->show();
-    if (const QString population = PopulationArgument(QApplication::arguments().mid(1));
-        !population.isEmpty()) {
-        Forms.Main->OpenFile(population);
+    KeepNoSettingsFiles();
+    for (double shown = zoom;;) {
+        if (shown != 1.0 || zoom != 1.0) {
+            ApplyZoom(shown);
+        }
+        if (const std::optional<int> exitCode = RunAtZoom(argc, argv, shown)) {
+            return *exitCode;
+        }
     }
-    const int exitCode = QApplication::exec();
-    DestroyForms();
-    return exitCode;
 }

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@
 namespace {
 
 constexpr int RowHeight = 16;
+constexpr std::array<int, 2> ColumnWidths = {155, 62};
 
 int WholeNumberIn(const QLineEdit* field)
 {
@@ -49,8 +51,6 @@ TClusterDesign::TClusterDesign(QWidget* parent) : QDialog(parent)
     Tab->horizontalHeader()->hide();
     Tab->verticalHeader()->setDefaultSectionSize(RowHeight);
     SetTextColor(Tab, Qt::black);
-    Tab->setColumnWidth(0, 155);
-    Tab->setColumnWidth(1, 62);
 
     CancelButton = CreateButton(this, "CancelButton", "Cancel", 320, 256, 65, 25);
     OKButton = CreateOKButton(this, 404, 256, 65, 25);
@@ -113,6 +113,8 @@ void TClusterDesign::RefreshSummary()
     for (std::size_t row = 0; row < rows.size(); ++row) {
         SetRow(static_cast<int>(row), QString::fromStdString(rows[row].label), rows[row].value);
     }
+    // A large population's counts take the room the headings leave.
+    FitColumns(Tab, ColumnWidths, 0);
 }
 
 void TClusterDesign::OKButtonClick()

@@ -225,6 +225,14 @@ TComparison::TComparison(QWidget* parent) : QDialog(parent)
     SavePicture->setObjectName(QStringLiteral("SavePicture"));
     SetUpPictureSaveDialog(SavePicture);
 
+    // The contents scroll with the wheel; a field changes only once chosen.
+    for (QComboBox* list : Contents->findChildren<QComboBox*>()) {
+        TakeWheelOnlyWithFocus(list);
+    }
+    for (QSpinBox* field : Contents->findChildren<QSpinBox*>()) {
+        TakeWheelOnlyWithFocus(field);
+    }
+
     connect(AddButton, &QPushButton::clicked, this, &TComparison::AddButtonClick);
     connect(ChangeButton, &QPushButton::clicked, this, &TComparison::ChangeButtonClick);
     connect(RemoveButton, &QPushButton::clicked, this, &TComparison::RemoveButtonClick);
@@ -396,12 +404,13 @@ void TComparison::ShowVariant(const ComparisonVariant& variant)
         ClassCount->setValue(design.stratumClasses);
     }
     EstimatorList->setCurrentIndex(variant.estimator - EstimatorDirect);
-    if (variant.estimator != EstimatorDirect) {
-        if (unitsListed_) {
-            AuxiliaryList->setCurrentIndex(variant.auxiliaryVariable);
-        } else {
-            SelectVariable(AuxiliaryList, variant.auxiliaryVariable);
-        }
+    // The direct estimator reads none: the field offers the one in force.
+    const int auxiliary =
+        variant.estimator != EstimatorDirect ? variant.auxiliaryVariable : SimulationState.auxiliaryVariable;
+    if (unitsListed_) {
+        AuxiliaryList->setCurrentIndex(auxiliary);
+    } else {
+        SelectVariable(AuxiliaryList, auxiliary);
     }
     EditorChanged();
 }
@@ -605,22 +614,27 @@ std::vector<BoxPlotRow> TComparison::BoxRows() const
     return rows;
 }
 
+// At the screen's pixel ratio, as the graphs are: a zoomed window draws its
+// labels at the zoomed size instead of enlarging a small picture.
 void TComparison::PaintPicture(QPainter& painter) const
 {
+    const qreal ratio = devicePixelRatioF();
+    painter.scale(ratio, ratio);
     PaintBoxPlots(painter, BoxRows(), result_ ? result_->populationMean : PopulationMean());
 }
 
 QImage TComparison::RenderBoxPlots() const
 {
-    return RenderPicture(BoxPlotSize(BoxRows()), tarvek_colors::PlotBackground,
+    return RenderPicture(BoxPlotSize(BoxRows()) * devicePixelRatioF(), tarvek_colors::PlotBackground,
                          [this](QPainter& painter) { PaintPicture(painter); });
 }
 
 void TComparison::ShowPicture()
 {
-    const QImage picture = RenderBoxPlots();
-    PlotLabel->setPixmap(QPixmap::fromImage(picture));
-    PlotLabel->resize(picture.size());
+    QPixmap picture = QPixmap::fromImage(RenderBoxPlots());
+    picture.setDevicePixelRatio(devicePixelRatioF());
+    PlotLabel->setPixmap(picture);
+    PlotLabel->resize(BoxPlotSize(BoxRows()));
 }
 
 // The table grows with the variants and its columns, the picture below it; the

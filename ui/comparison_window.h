@@ -59,7 +59,8 @@ public:
 
     const std::vector<ComparisonVariant>& variants() const { return variants_; }
     const std::optional<ComparisonResult>& result() const { return result_; }
-    /// \brief The box plots of the last run (an empty axis before any).
+    /// \brief The box plots of the last run (an empty axis before any) as the
+    /// window shows them: at the zoomed size, pixel for pixel.
     QImage RenderBoxPlots() const;
     /// \brief True while Run is drawing: the buttons that change the variants, Run
     /// and Save do nothing.

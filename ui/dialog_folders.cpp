@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 
 #include "ui/example_data.h"
+#include "ui/window_style.h"
 
 namespace {
 
@@ -61,6 +62,7 @@ QString AskForFile(QFileDialog* dialog, FileDialogUse use, const QString& offere
     if (!offeredName.isEmpty()) {
         dialog->selectFile(offeredName);
     }
+    FitWithinScreen(dialog);
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
         // A folder the user went to, by typing its name or by clicking, is where
         // the next dialog starts, even when no file was chosen there.

@@ -17,8 +17,9 @@ void ShowErrorMessage(const QString& message);
 /// message, after which the program goes on.
 void ShowGeneralErrorReport(const QString& message);
 
-/// \brief A warning about settings that were accepted: a standard message box
-/// with a warning sign, after which the program goes on.
+/// rief A warning about an action that was done anyway (settings accepted
+/// that draw slowly, a lesson opened with fewer simulations than it asks for):
+/// a standard message box with a warning sign, after which the program goes on.
 void ShowWarning(const QString& message);
 
 /// \brief The red dialog that reports a refused action: a bold heading above a

@@ -61,17 +61,29 @@ std::string PopulationName(const std::string& lessonPath, const std::string& pop
     return PopulationPathForLesson(lessonPath, populationPath);
 }
 
-/// The lesson's population beside the lesson; failing that, an example of that name.
+/// The lesson's population where it names it or beside the lesson; failing
+/// that, an example of that name.
 std::string PopulationPathOf(const std::string& lessonPath, const Lesson& lesson)
 {
-    const std::string path = LessonPopulationPath(lessonPath, lesson);
-    if (!QFileInfo::exists(FromPath(path))) {
-        const QString example = ExampleFile(FromPath(lesson.population));
-        if (!example.isEmpty()) {
-            return ToPath(example);
-        }
+    if (std::string found = ExistingLessonPopulation(lessonPath, lesson); !found.empty()) {
+        return found;
     }
-    return path;
+    const QString example = ExampleFile(FromPath(LessonPopulationFileName(lesson)));
+    return example.isEmpty() ? LessonPopulationPath(lessonPath, lesson) : ToPath(example);
+}
+
+/// A run here draws at most MaxSamples samples: a lesson that asks for more
+/// (written by tarvek-batch or the page) opens with that many; the notice says so.
+std::string LimitSimulations(Lesson& lesson)
+{
+    if (lesson.simulations <= MaxSamples) {
+        return "";
+    }
+    const std::string asked = std::to_string(lesson.simulations);
+    lesson.simulations = MaxSamples;
+    const std::string most = std::to_string(MaxSamples);
+    return "The lesson asks for " + asked + " simulations; a run here draws at most " + most +
+           ", so it opens with " + most + " simulations.";
 }
 
 /// The lesson's population from its file: a delimited file's columns by their
@@ -81,7 +93,7 @@ PopulationContents ReadLessonPopulation(const Lesson& lesson, PopulationSource& 
     const std::string& path = source.path;
     if (!IsDelimitedFileName(path)) {
         if (!lesson.columns.empty()) {
-            throw LessonError("The lesson names columns, but " + path + " is not a CSV, TSV or TXT file!");
+            throw LessonError(LessonColumnsNeedTableMessage(path));
         }
         return ReadPopulationFile(path);
     }
@@ -89,7 +101,7 @@ PopulationContents ReadLessonPopulation(const Lesson& lesson, PopulationSource& 
     std::vector<int> columns = FirstUsableColumns(table);
     if (!lesson.columns.empty()) {
         if (const std::string refusal = ColumnsNamed(table, lesson.columns, columns); !refusal.empty()) {
-            throw LessonError("The lesson's columns do not fit " + path + ": " + refusal + "!");
+            throw LessonError(LessonColumnsRefusal(path, refusal));
         }
     }
     NameColumns(source, table, columns, lesson.dropMissing);
@@ -139,21 +151,30 @@ std::string LessonFileText(const std::string& lessonPath, const PopulationSource
     return LessonText(lesson);
 }
 
+std::string OutsideFolderWarning(const std::string& lessonPath, const PopulationSource& source)
+{
+    if (!QFileInfo(FromPath(PopulationName(lessonPath, source.path))).isAbsolute()) {
+        return "";
+    }
+    return "The population " + ToPath(QFileInfo(FromPath(source.path)).fileName()) +
+           " lies outside the lesson's folder: when you pass the lesson on, put a copy of it beside the "
+           "lesson.";
+}
+
 OpenedLesson OpenLessonFile(const std::string& lessonPath)
 {
-    RefuseIfNotRegularFile(lessonPath);
-    const std::string text = ReadFileBytes(lessonPath);
+    const std::string text = ReadLessonFile(lessonPath);
     OpenedLesson opened;
     try {
         opened.lesson = ParseLesson(text);
     } catch (const LessonError& error) {
         throw LessonError(lessonPath + ": " + error.what());
     }
+    opened.notice = LimitSimulations(opened.lesson);
     const Lesson& lesson = opened.lesson;
     PopulationSource& source = opened.source;
     source.path = PopulationPathOf(lessonPath, lesson);
     source.checksum = lesson.checksum;
-    RefuseIfNotRegularFile(source.path);
     if (const std::string refusal = PopulationFileRefusal(lesson, source.path); !refusal.empty()) {
         throw LessonError(refusal);
     }

@@ -38,16 +38,23 @@ void NameColumns(PopulationSource& source, const DelimitedTable& table, const st
 std::string LessonFileText(const std::string& lessonPath, const PopulationSource& source,
                            const LessonSwitches& switches);
 
+/// \brief "" unless a lesson saved at `lessonPath` names `source`'s population
+/// by its full path, outside the lesson's folder: then the warning that the
+/// lesson opens elsewhere only with a copy of the population beside it.
+std::string OutsideFolderWarning(const std::string& lessonPath, const PopulationSource& source);
+
 /// \brief A lesson that was opened and the source of its population.
 struct OpenedLesson {
     Lesson lesson;
     PopulationSource source;
+    std::string notice;  ///< what was changed to open the lesson; "" when nothing was
 };
 
 /// \brief Reads the lesson at `lessonPath` and its population, makes that the
 /// record's population, applies the settings with the dialogs' checks and starts
-/// the generator at the lesson's seed. A population named by a file name alone
-/// that is not in the lesson's folder is looked for among the examples. Throws
+/// the generator at the lesson's seed. A population whose path does not exist is
+/// looked for by its file name beside the lesson, then among the examples. A
+/// lesson of more than MaxSamples simulations opens with MaxSamples. Throws
 /// the refusal (LessonError, PopulationFileError), after which the record and
 /// the generator are as they were.
 OpenedLesson OpenLessonFile(const std::string& lessonPath);

@@ -76,6 +76,13 @@ void SaveWhole(const QString& path, const std::string& contents)
     }
 }
 
+void WarnIfAny(const std::string& warning)
+{
+    if (!warning.empty()) {
+        ShowWarning(QString::fromStdString(warning));
+    }
+}
+
 /// The file a save dialog confirms; without a population read, the message that
 /// one must be read first, and no file.
 QString AskWhereToSave(QFileDialog* dialog, bool populationRead)
@@ -345,8 +352,11 @@ void TMain::UpdateInfo()
     const auto values = InformationPanelValues();
     const std::array<QLabel*, InformationPanelLines> labels = {Label10, Label11, Label12, Label13, Label14,
                                                                Label15, Label16, Label17, Label18};
+    // The panel keeps its size: a value that would run past its frame (a long
+    // description, a design's caption) is cut with an ellipsis, whole in its tooltip.
+    const int right = InfoPanel->contentsRect().right() + 1;
     for (int line = 0; line < InformationPanelLines; ++line) {
-        SetAutoSizedText(labels[line], Text(values[line]));
+        SetElidedText(labels[line], Text(values[line]), right - labels[line]->x());
     }
     SetAutoSizedText(Label20, QString::number(randomStart_));
     Label19->setVisible(randomStart_ != 0);
@@ -460,8 +470,10 @@ void TMain::Savelesson1Click()
 
 void TMain::SaveLessonTo(const QString& path)
 {
-    RunCommand(
-        [this, path] { SaveWhole(path, LessonFileText(FilePath(path), populationSource_, Switches())); });
+    RunCommand([this, path] {
+        SaveWhole(path, LessonFileText(FilePath(path), populationSource_, Switches()));
+        WarnIfAny(OutsideFolderWarning(FilePath(path), populationSource_));
+    });
 }
 
 void TMain::Openlesson1Click()
@@ -480,6 +492,7 @@ void TMain::OpenLesson(const QString& path)
         SetSwitches(opened.lesson.switches);
         randomStart_ = opened.lesson.seed;
         UpdateInfo();
+        WarnIfAny(opened.notice);
     });
 }
 

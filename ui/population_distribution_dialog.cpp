@@ -155,11 +155,7 @@ void TPopDis::SetValue(QLabel* label, const QLabel* caption, int limit, const st
     SetCaption(label, text);
     const int right = label->property(ValueRightProperty).toInt();
     const int left = std::max(right - label->width(), RightOfCaption(caption));
-    const QString whole = label->text();
-    const QString shown = QFontMetrics(label->font()).elidedText(whole, Qt::ElideRight, limit - left);
-    label->setText(shown);
-    label->setToolTip(shown == whole ? QString() : whole);
-    label->adjustSize();
+    SetElidedText(label, label->text(), limit - left);
     label->move(left, label->y());
 }
 

@@ -11,6 +11,7 @@
 
 #include "core/sample_listing.h"
 #include "core/simulation_state.h"
+#include "ui/window_style.h"
 
 namespace {
 
@@ -108,6 +109,7 @@ void TSampleWindow::SampleDrawn()
 
 void TSampleWindow::showEvent(QShowEvent* event)
 {
+    FitWithinScreen(this);
     ShowLastSample();
     QDialog::showEvent(event);
 }

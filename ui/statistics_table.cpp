@@ -1,10 +1,10 @@
 #include "ui/statistics_table.h"
 
-#include <QFontMetrics>
 #include <QHeaderView>
 #include <QPushButton>
-#include <QStyle>
 #include <QTableWidget>
+#include <algorithm>
+#include <array>
 
 #include "core/simulation_state.h"
 #include "engine/statistics_rows.h"
@@ -16,6 +16,10 @@ namespace {
 constexpr int LabelColumn = 0;
 constexpr int LabelColumnWidth = 140;
 constexpr int GridWidth = 300;
+constexpr int GridHeight = 223;
+constexpr int ClientWidth = 335;
+constexpr int ClientHeight = 297;
+constexpr int OKButtonTop = 256;
 constexpr int ValueColumn = 1;
 constexpr int RowHeight = 16;
 constexpr int ShortRow = 3;
@@ -26,14 +30,14 @@ constexpr int ShortRowHeight = 15;
 TStatistics::TStatistics(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("Statistics"));
-    SetUpFixedWindow(this, 335, 297, tarvek_colors::MainBackground);
+    SetUpFixedWindow(this, ClientWidth, ClientHeight, tarvek_colors::MainBackground);
 
-    Tab = CreateReadOnlyGrid(this, "Tab", StatisticsRowCount, 2, 16, 16, GridWidth, 223);
+    Tab = CreateReadOnlyGrid(this, "Tab", StatisticsRowCount, 2, 16, 16, GridWidth, GridHeight);
     Tab->horizontalHeader()->hide();
 
     AddTableExport(this, Tab, false);
 
-    OKButton = CreateOKButton(this, 252, 256, 65, 25);
+    OKButton = CreateOKButton(this, 252, OKButtonTop, 65, 25);
     connect(OKButton, &QPushButton::clicked, this, &TStatistics::OKButtonClick);
 }
 
@@ -67,33 +71,25 @@ void TStatistics::FormActivate()
     SetColumnWidths();
 }
 
-// 140 and 160 pixels. A text that is wider than its cell (a long population
-// description, a long auxiliary variable) is cut with an ellipsis and shown whole
-// in the cell's tooltip.
+// 140 and 160 pixels; a value wider than its cell (a long population
+// description, a cluster design's sample size) takes the room the labels leave,
+// and one still too wide is wrapped onto two lines, the grid and the window
+// growing with it, and is shown whole in the cell's tooltip.
 void TStatistics::SetColumnWidths()
 {
-    Tab->setColumnWidth(LabelColumn, LabelColumnWidth);
-    Tab->setColumnWidth(ValueColumn, GridWidth - LabelColumnWidth);
+    constexpr std::array<int, 2> widths = {LabelColumnWidth, GridWidth - LabelColumnWidth};
+    FitColumns(Tab, widths, LabelColumn);
+    int rowsHeight = 0;
     for (int row = 0; row < StatisticsRowCount; ++row) {
-        for (const int column : {LabelColumn, ValueColumn}) {
-            QTableWidgetItem* cell = Tab->item(row, column);
-            cell->setToolTip(TextRoom(Tab->columnWidth(column)) < TextWidth(cell) ? cell->text() : QString());
+        if (!Tab->item(row, ValueColumn)->toolTip().isEmpty()) {
+            Tab->setRowHeight(row, 2 * RowHeight);
         }
+        rowsHeight += Tab->rowHeight(row);
     }
-}
-
-int TStatistics::TextRoom(int columnWidth) const
-{
-    // The grid line takes a pixel of the cell, and the item view leaves the
-    // focus-frame margin and one pixel more on each side of the text.
-    const int grid = Tab->showGrid() ? 1 : 0;
-    const int margin = Tab->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, Tab) + 1;
-    return columnWidth - grid - 2 * margin;
-}
-
-int TStatistics::TextWidth(const QTableWidgetItem* cell) const
-{
-    return QFontMetrics(Tab->font()).horizontalAdvance(cell->text());
+    const int grown = std::max(0, rowsHeight + 2 * Tab->frameWidth() - GridHeight);
+    Tab->setFixedHeight(GridHeight + grown);
+    OKButton->move(OKButton->x(), OKButtonTop + grown);
+    setFixedSize(ClientWidth, ClientHeight + grown);
 }
 
 void TStatistics::OKButtonClick()

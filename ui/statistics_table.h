@@ -32,9 +32,6 @@ protected:
 private:
     void SetCell(int row, int column, const std::string& text);
     void SetColumnWidths();
-    /// Pixels a cell of this width has for its text.
-    int TextRoom(int columnWidth) const;
-    int TextWidth(const QTableWidgetItem* cell) const;
 
     int samplesDrawn_ = 0;
 };

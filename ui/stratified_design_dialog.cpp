@@ -195,9 +195,9 @@ void TStratifiedDesign::RefreshTable()
                 allocation.sampleSizes ? QString::number((*allocation.sampleSizes)[h]) : QStringLiteral("-"));
         SetCell(h - 1, 4, Text(FormatFixed3(means[h])));
     }
-    // Labels and class ranges widen the first column; plain numbers keep its width.
-    Tab->resizeColumnToContents(0);
-    Tab->setColumnWidth(0, std::max(ColumnWidths[0], Tab->columnWidth(0)));
+    // Labels and class ranges widen the first column, long means theirs; the
+    // labels give up room so that the numbers stay in view.
+    FitColumns(Tab, ColumnWidths, 0);
     SetAutoSizedText(TheoryLabel, formed ? TheoryText(allocation, n) : Text(RefusalText(stratifier)));
 }
 

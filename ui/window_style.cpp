@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDialog>
+#include <QEvent>
 #include <QFont>
 #include <QFontMetrics>
 #include <QFrame>
@@ -18,6 +19,7 @@
 #include <QHeaderView>
 #include <QWidget>
 #include <algorithm>
+#include <vector>
 
 #include "plot/fonts.h"
 
@@ -247,4 +249,119 @@ QTableWidget* CreateReadOnlyGrid(QWidget* parent, const char* name, int rows, in
     cells.setColor(QPalette::Base, tarvek_colors::PanelBackground);
     grid->setPalette(cells);
     return grid;
+}
+
+namespace {
+
+/// What a column's texts need, as QTableView::resizeColumnToContents measures it.
+int ContentsWidth(const QTableWidget* grid, int column)
+{
+    const QHeaderView* header = grid->horizontalHeader();
+    // The table view's own measure, public through the item view.
+    const int cells = static_cast<const QAbstractItemView*>(grid)->sizeHintForColumn(column);
+    return std::max(cells, header->isHidden() ? 0 : header->sectionSizeHint(column));
+}
+
+}  // namespace
+
+void FitColumns(QTableWidget* grid, std::span<const int> widths, int shrinking)
+{
+    const int columns = std::min(grid->columnCount(), static_cast<int>(widths.size()));
+    std::vector<int> fitted(static_cast<std::size_t>(columns));
+    int total = 0;
+    int layoutTotal = 0;
+    for (int column = 0; column < columns; ++column) {
+        const int own = widths[static_cast<std::size_t>(column)];
+        fitted[static_cast<std::size_t>(column)] = std::max(own, ContentsWidth(grid, column));
+        total += fitted[static_cast<std::size_t>(column)];
+        layoutTotal += own;
+    }
+    // The layout's own widths stay as they are, even where they reach a pixel
+    // past the grid's inside.
+    const int room = std::max(grid->width() - 2 * grid->frameWidth(), layoutTotal);
+    if (total > room && shrinking >= 0 && shrinking < columns) {
+        int& shrunk = fitted[static_cast<std::size_t>(shrinking)];
+        const int floor =
+            std::min(widths[static_cast<std::size_t>(shrinking)], ContentsWidth(grid, shrinking));
+        const int given = std::min(total - room, shrunk - floor);
+        shrunk -= given;
+        total -= given;
+    }
+    if (total > room && columns > 0) {
+        fitted.back() -= total - room;
+    }
+    for (int column = 0; column < columns; ++column) {
+        grid->setColumnWidth(column, fitted[static_cast<std::size_t>(column)]);
+    }
+    const int gridLine = grid->showGrid() ? 1 : 0;
+    for (int row = 0; row < grid->rowCount(); ++row) {
+        for (int column = 0; column < columns; ++column) {
+            if (QTableWidgetItem* cell = grid->item(row, column)) {
+                const int needed =
+                    grid->sizeHintForIndex(grid->model()->index(row, column)).width() + gridLine;
+                cell->setToolTip(needed > grid->columnWidth(column) ? cell->text() : QString());
+            }
+        }
+    }
+}
+
+void SetElidedText(QLabel* label, const QString& text, int room)
+{
+    const QString shown = QFontMetrics(label->font()).elidedText(text, Qt::ElideRight, room);
+    label->setText(shown);
+    label->setToolTip(shown == text ? QString() : text);
+    label->adjustSize();
+}
+
+namespace {
+
+/// Passes the wheel over a field without the focus on to what holds the field.
+class WheelWithFocusOnly final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Wheel && !static_cast<QWidget*>(watched)->hasFocus()) {
+            event->ignore();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+}  // namespace
+
+void TakeWheelOnlyWithFocus(QWidget* field)
+{
+    // A field the wheel gave the focus to would take the very turn that gave it.
+    field->setFocusPolicy(Qt::StrongFocus);
+    field->installEventFilter(new WheelWithFocusOnly(field));
+}
+
+void FitWithinScreen(QWidget* window)
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    if (!window->testAttribute(Qt::WA_Resized)) {
+        window->adjustSize();  // the size its first showing would give it
+    }
+    // Until a window has been shown its frame is not known: reckoned at its
+    // usual room, which the window manager draws unzoomed.
+    QSize frame = window->frameGeometry().size() - window->size();
+    if (frame.isNull()) {
+        frame = WindowFrameRoom / window->devicePixelRatioF();
+    }
+    const QRect room = screen->availableGeometry();
+    const QSize fitting = window->size().boundedTo(room.size() - frame);
+    // A layout would hold the window at the size its contents ask for, and a
+    // dialog sizes itself again when shown: the bounds hold either way.
+    window->setMinimumSize(window->minimumSizeHint().boundedTo(fitting));
+    window->setMaximumSize(window->maximumSize().boundedTo(room.size() - frame));
+    // Its place is the dialog's own choice when shown: centred on its parent,
+    // within the screen.
+    window->resize(fitting);
 }

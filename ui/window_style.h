@@ -4,6 +4,9 @@
 // on the screen when shown) and the controls every window places at client
 // coordinates.
 
+#include <QSize>
+#include <span>
+
 #include "plot/palette.h"
 
 class QComboBox;
@@ -27,6 +30,14 @@ void SetUpFixedWindow(QWidget* window, int clientWidth, int clientHeight, const 
 
 /// \brief Moves `window` so that it is centred on the primary screen.
 void CenterOnScreen(QWidget* window);
+
+/// \brief Room a window's frame and title bar take on the screen, in the
+/// screen's pixels (the window manager draws them unzoomed).
+inline constexpr QSize WindowFrameRoom(16, 40);
+
+/// \brief Shrinks a dialog that can be resized, where it would be larger than
+/// the room of the primary screen; showing it places it within that room.
+void FitWithinScreen(QWidget* window);
 
 /// \brief The application's 8-point sans-serif font.
 QFont StandardFont();
@@ -85,3 +96,17 @@ QSpinBox* CreateSpinField(QWidget* parent, const char* name, int left, int top, 
 /// bars, selection or focus.
 QTableWidget* CreateReadOnlyGrid(QWidget* parent, const char* name, int rows, int columns, int left, int top,
                                  int width, int height);
+/// \brief Fits the columns of a read-only grid into its width: each column as
+/// wide as its texts need, at least its width in `widths` (the layout's own).
+/// Where they would not fit, column `shrinking` gives up room down to its texts'
+/// width or its own, whichever is less, and the last column takes what is left;
+/// a text still cut is shown whole in its cell's tooltip.
+void FitColumns(QTableWidget* grid, std::span<const int> widths, int shrinking);
+
+/// \brief Sets a label's text and fits the label to it, cut with an ellipsis to
+/// `room` pixels where it is wider, and then shown whole in its tooltip.
+void SetElidedText(QLabel* label, const QString& text, int room);
+
+/// \brief Lets the mouse wheel change `field` only while it has the focus;
+/// otherwise the wheel scrolls what holds it.
+void TakeWheelOnlyWithFocus(QWidget* field);

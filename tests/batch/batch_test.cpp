@@ -1,6 +1,7 @@
 // Runs the built tarvek-batch and checks what it prints and how it exits.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -62,11 +64,14 @@ void WriteWhole(const std::string& path, const std::string& text)
     std::ofstream(path, std::ios::binary) << text;
 }
 
-BatchResult RunBatch(const std::vector<std::string>& arguments)
+/// Runs tarvek-batch with `arguments`; `limits` (shell commands such as
+/// "ulimit -v 1000000; exec timeout 60") stand before it, so that a fault under
+/// test ends with a failure rather than a hang or the machine's memory spent.
+BatchResult RunBatch(const std::vector<std::string>& arguments, const std::string& limits = "")
 {
     const std::string outPath = TempPath("stdout");
     const std::string errPath = TempPath("stderr");
-    std::string command = ShellQuote(TARVEK_BATCH);
+    std::string command = limits + " " + ShellQuote(TARVEK_BATCH);
     for (const std::string& argument : arguments) {
         command += " " + ShellQuote(argument);
     }
@@ -1808,6 +1813,121 @@ TEST(BatchLessonTest, AChangedPopulationIsRefused)
     const BatchResult result = RunBatch({lesson});
     EXPECT_EQ(result.status, 2);
     EXPECT_NE(result.err.find("has changed since the lesson was saved!"), std::string::npos) << result.err;
+}
+
+// A lesson given as, or naming as its population, a FIFO or a device is refused
+// before anything reads it: neither waits for a writer nor reads without end.
+TEST(BatchLessonTest, RefusesWhatIsNoRegularFileBeforeReadingIt)
+{
+    const std::string fifoLesson = TempPath("pipe.lesson");
+    const std::string fifo = TempPath("pipe.pop");
+    ASSERT_EQ(mkfifo(fifoLesson.c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string onZeros = TempPath("zeros.lesson");
+    WriteWhole(onZeros, "population = /dev/zero\npopulation-check = 8 3 1\n");
+    const std::string onFifo = TempPath("fifo.lesson");
+    WriteWhole(onFifo, "population = " + fifo + "\npopulation-check = 8 3 1\n");
+    const struct {
+        std::string lesson;
+        int status;
+        std::string message;
+    } cases[] = {
+        {fifoLesson, 1, fifoLesson + " is not a regular file!"},
+        {onZeros, 2, "/dev/zero is not a regular file!"},
+        {onFifo, 2, fifo + " is not a regular file!"},
+    };
+    for (const auto& c : cases) {
+        const BatchResult result = RunBatch({c.lesson}, "ulimit -v 2000000; exec timeout 120");
+        EXPECT_EQ(result.status, c.status) << c.lesson;
+        EXPECT_EQ(result.err, "tarvek-batch: " + c.message + "\n");
+    }
+    std::remove(fifoLesson.c_str());
+    std::remove(fifo.c_str());
+}
+
+// However a lesson names its population, and wherever it lies, tarvek-batch
+// reads the file and runs the lesson as the options it stands for.
+TEST(BatchLessonTest, FindsAndReadsThePopulationWhateverItsName)
+{
+    const std::string folder = TempPath("names");
+    std::filesystem::create_directory(folder);
+    const std::string settings = "target = 1\nsample-size = 4\nsimulations = 40\nseed = 5\n";
+    const std::string plain = LessonOf(Small, settings);
+    const auto named = [&plain](const std::string& population) {
+        std::string text = plain;
+        return text.replace(text.find(Small), Small.size(), population);
+    };
+    const struct {
+        std::string name;        // the population's file in the lesson's folder
+        std::string lessonText;  // the lesson
+        std::vector<std::string> before;
+    } cases[] = {
+        {"-small.pop", named("-small.pop"), {}},
+        {"-small.pop", named("-small.pop"), {"-n", "4", "--"}},
+        {" small.pop", named("\" small.pop\""), {}},
+        {"small.pop", named("/no/such/folder/small.pop"), {}},
+        {"small.pop", named("D:\\data\\small.pop"), {}},
+        {"cr.pop", "\xEF\xBB\xBF" + std::regex_replace(named("cr.pop"), std::regex("\n"), "\r"), {}},
+    };
+    const std::string expected = RunBatch({"-t", "1", "-n", "4", "-s", "40", "--seed", "5", Small}).out;
+    ASSERT_NE(expected, "");
+    int number = 0;
+    for (const auto& c : cases) {
+        const std::string lessonFolder = folder + "/" + std::to_string(++number);
+        std::filesystem::create_directory(lessonFolder);
+        std::filesystem::copy_file(Small, lessonFolder + "/" + c.name);
+        const std::string lesson = lessonFolder + "/class.lesson";
+        WriteWhole(lesson, c.lessonText);
+        std::vector<std::string> arguments = c.before;
+        arguments.push_back(lesson);
+        const BatchResult result = RunBatch(arguments);
+        EXPECT_EQ(result.status, 0) << c.lessonText << result.err;
+        EXPECT_EQ(result.out, expected) << c.lessonText;
+    }
+    std::filesystem::remove_all(folder);
+}
+
+// A lesson without a scale takes the target's minimum and maximum, as the
+// options without --scale do.
+TEST(BatchLessonTest, ALessonWithoutAScaleTakesTheTargetsRange)
+{
+    const std::string lesson = TempPath("unscaled.lesson");
+    WriteWhole(lesson, LessonOf(Small, "target = 1\nsample-size = 4\nsimulations = 40\n"));
+    const nlohmann::json settings = nlohmann::json::parse(RunBatch({"--json", lesson}).out)["settings"];
+    EXPECT_EQ(settings["scale_lower"], 7.25);
+    EXPECT_EQ(settings["scale_upper"], 30);
+}
+
+// Refusals of a lesson name the lesson, never an option the user did not give;
+// a huge value is quoted shortened.
+TEST(BatchLessonTest, RefusalsNameTheLessonAndQuoteValuesShort)
+{
+    const std::string csv = TempPath("people.csv");
+    WriteWhole(csv, "name,age\nann,30\nbob,40\n");
+    const auto lessonOn = [](const std::string& population, const std::string& settings) {
+        std::string text = LessonOf(population, settings);
+        return text.replace(text.find("= 8 3 "), 6, "= 2 1 ");
+    };
+    const struct {
+        std::string text;
+        std::string message;
+    } cases[] = {
+        {lessonOn(csv, "columns = height\n"),
+         "The lesson's columns do not fit " + csv + ": there is no column 'height'!"},
+        {lessonOn(Small, "columns = age\n"),
+         "The lesson names columns, but " + Small + " is not a CSV, TSV or TXT file!"},
+        {lessonOn(Small, "design = " + std::string(100'000, 'x') + "\n"),
+         "Line 4: the line is longer than 8192 characters!"},
+    };
+    for (const auto& c : cases) {
+        const std::string lesson = TempPath("refused.lesson");
+        WriteWhole(lesson, c.text);
+        const BatchResult result = RunBatch({lesson});
+        EXPECT_EQ(result.status, c.text.size() > 1000 ? 1 : 2);
+        EXPECT_EQ(result.err.find("--columns"), std::string::npos) << result.err;
+        EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err.substr(0, 300);
+        EXPECT_LT(result.err.size(), 300u);
+    }
 }
 
 }  // namespace

@@ -18,6 +18,8 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
+#include <functional>
 
 #include "core/allocation.h"
 #include "core/number_format.h"
@@ -68,6 +70,8 @@ TEST_F(ComparisonWindowTest, StartsWithTheCurrentDesignAndEveryEstimatorItAllows
         DesignCode design;
         int auxiliary;
         QStringList expected;
+        std::int32_t estimator = EstimatorDirect;  ///< in force
+        QString auxiliaryShown{};                  ///< by the editor for the first variant, if given
     };
     // Classroom: 1 Mark, 2 Last mark, 3 Homework, 4 Set (strata 1..4), 5 Travel.
     const std::vector<Case> cases = {
@@ -85,16 +89,41 @@ TEST_F(ComparisonWindowTest, StartsWithTheCurrentDesignAndEveryEstimatorItAllows
          2,
          {"Systematic, ordered by Homework / Direct", "Systematic, ordered by Homework / Ratio (Last mark)",
           "Systematic, ordered by Homework / Regression (Last mark)"}},
+        // The estimator in force comes first, the units where the design offers them.
+        {DesignTwoStage,
+         0,
+         {"Two stages, clusters by Set, 2 of 3 clusters, 3 units in each / Ratio (units)",
+          "Two stages, clusters by Set, 2 of 3 clusters, 3 units in each / Direct"},
+         EstimatorRatio,
+         "Units (mean per unit)"},
+        {DesignEqualProbabilities,
+         2,
+         {"Equal / Regression (Last mark)", "Equal / Direct", "Equal / Ratio (Last mark)"},
+         EstimatorRegression,
+         "Last mark"},
+        {DesignCluster,
+         2,
+         {"Clusters by Set, 2 of 3 clusters / Direct",
+          "Clusters by Set, 2 of 3 clusters / Ratio (Last mark)"},
+         EstimatorDirect,
+         "Last mark"},
     };
     SimulationState.allocationCode = 2;
     SimulationState.systematicOrder = 3;
+    SimulationState.clusterVariable = 4;
+    SimulationState.clusterCount = 2;
+    SimulationState.unitsPerCluster = 3;
     for (const Case& c : cases) {
         SimulationState.designCode = c.design;
         SimulationState.auxiliaryVariable = c.auxiliary;
+        SimulationState.estimatorCode = c.estimator;
         window.StartFromSettings();
         EXPECT_EQ(ListedVariants().join(QLatin1Char('|')).toStdString(),
                   c.expected.join(QLatin1Char('|')).toStdString());
         EXPECT_EQ(window.ResultTable->rowCount(), c.expected.size());
+        if (!c.auxiliaryShown.isEmpty()) {
+            EXPECT_EQ(window.AuxiliaryList->currentText().toStdString(), c.auxiliaryShown.toStdString());
+        }
     }
 }
 
@@ -239,9 +268,11 @@ TEST_F(ComparisonWindowTest, ClusterDesignsAreEditedRunAndStartedFromTheSettings
         bool added;
     };
     const std::vector<Case> cases = {
-        {DesignCluster, 2, 0, EstimatorDirect, 0, "Clusters by Set / Direct", true},
-        {DesignTwoStage, 2, 3, EstimatorRatio, 0, "Two stages, clusters by Set / Ratio (units)", true},
-        {DesignTwoStage, 2, 3, EstimatorRatio, 2, "Two stages, clusters by Set / Ratio (Last mark)", true},
+        {DesignCluster, 2, 0, EstimatorDirect, 0, "Clusters by Set, 2 of 3 clusters / Direct", true},
+        {DesignTwoStage, 2, 3, EstimatorRatio, 0,
+         "Two stages, clusters by Set, 2 of 3 clusters, 3 units in each / Ratio (units)", true},
+        {DesignTwoStage, 2, 3, EstimatorRatio, 2,
+         "Two stages, clusters by Set, 2 of 3 clusters, 3 units in each / Ratio (Last mark)", true},
         {DesignCluster, 5, 0, EstimatorDirect, 0, "The number of clusters must lie between 2 and 3!", false},
     };
     window.StartFromSettings();
@@ -291,6 +322,77 @@ TEST_F(ComparisonWindowTest, ClusterDesignsAreEditedRunAndStartedFromTheSettings
         EXPECT_EQ(added.design, started[row].design) << row;
         EXPECT_EQ(VariantText(added), VariantText(started[row]));
     }
+}
+
+TEST_F(ComparisonWindowTest, VariantsThatDifferOnlyInTheirCountsReadApart)
+{
+    struct Case {
+        DesignCode design;
+        int variable;  ///< Set (4) forms 3 clusters; Last mark (2) is cut into classes
+        int count;     ///< m, or H
+        int units;     ///< k
+    };
+    const std::vector<Case> cases = {
+        {DesignTwoStage, 4, 2, 3},   {DesignTwoStage, 4, 3, 3}, {DesignTwoStage, 4, 2, 2},
+        {DesignCluster, 4, 2, 0},    {DesignCluster, 4, 3, 0},  {DesignStratified, 2, 2, 0},
+        {DesignStratified, 2, 3, 0},
+    };
+    window.StartFromSettings();
+    window.RemoveButtonClick();
+    for (const Case& c : cases) {
+        window.DesignList->setCurrentIndex(window.DesignList->findData(c.design));
+        window.DesignVariableList->setCurrentIndex(c.variable - 1);
+        (c.design == DesignStratified ? window.ClassCount : window.ClusterCount)->setValue(c.count);
+        window.UnitCount->setValue(c.units);
+        window.AddButtonClick();
+    }
+    const QStringList listed = ListedVariants();
+    ASSERT_EQ(listed.size(), static_cast<qsizetype>(cases.size()));
+    EXPECT_EQ(listed[2].toStdString(),
+              "Two stages, clusters by Set, 2 of 3 clusters, 2 units in each / Direct");
+    EXPECT_EQ(listed[4].toStdString(), "Clusters by Set, 3 of 3 clusters / Direct");
+    EXPECT_EQ(listed[6].toStdString(),
+              "Stratified by Last mark in 3 classes of equal size, proportional / Direct");
+    for (int row = 0; row < listed.size(); ++row) {
+        EXPECT_EQ(listed.count(listed[row]), 1) << listed[row].toStdString();
+        EXPECT_EQ(window.ResultTable->item(row, 0)->text(), listed[row]);
+    }
+}
+
+// A field under the wheel changes only once it has the focus; otherwise the
+// wheel is left to the scrolled contents.
+TEST_F(ComparisonWindowTest, TheWheelChangesAFieldOnlyWithTheFocus)
+{
+    window.StartFromSettings();
+    window.DesignList->setCurrentIndex(window.DesignList->findData(DesignTwoStage));
+    window.DesignVariableList->setCurrentIndex(2);
+    window.ClusterCount->setValue(2);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    const std::vector<std::pair<QWidget*, std::function<int()>>> fields = {
+        {window.DesignVariableList, [this] { return window.DesignVariableList->currentIndex(); }},
+        {window.ClusterCount, [this] { return window.ClusterCount->value(); }},
+        {window.SampleCount, [this] { return window.SampleCount->value(); }},
+    };
+    for (const auto& [field, value] : fields) {
+        const std::string name = field->objectName().toStdString();
+        const auto turn = [field] {
+            QWheelEvent wheel(QPointF(5, 5), field->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(field, &wheel);
+        };
+        window.VariantList->setFocus();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window.VariantList->hasFocus(); }));
+        const int before = value();
+        turn();
+        EXPECT_EQ(value(), before) << name << " without the focus";
+        field->setFocus();
+        ASSERT_TRUE(QTest::qWaitFor([field] { return field->hasFocus(); })) << name;
+        turn();
+        EXPECT_NE(value(), before) << name << " with the focus";
+    }
+    window.hide();
 }
 
 TEST_F(ComparisonWindowTest, StrataInClassesGiveTheNumbersOfTheBatchComparison)

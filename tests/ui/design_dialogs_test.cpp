@@ -158,7 +158,74 @@ TEST_F(DesignDialogTest, StratifiedDialogCutsAVariableIntoClassesOfEqualSize)
         }));
     EXPECT_EQ(SimulationState.auxiliaryVariable, 4);
     EXPECT_EQ(SimulationState.stratumClasses, 4);
-    EXPECT_EQ(Forms.Main->Label15->text(), "Stratified by var4 in 4 classes of equal size, proportional");
+    EXPECT_EQ(Forms.Main->Label15->toolTip(), "Stratified by var4 in 4 classes of equal size, proportional");
+}
+
+// Long stratum labels leave the numbers in view, a million-unit count fits its
+// column, and what is still cut is whole in its cell's tooltip.
+TEST_F(DesignDialogTest, TablesOfTheDesignDialogsFitLongValues)
+{
+    // The cells of a column that show their texts whole: those without a tooltip.
+    const auto wholeCells = [](const QTableWidget* table, int column) {
+        QStringList whole;
+        for (int row = 0; row < table->rowCount(); ++row) {
+            const QTableWidgetItem* cell = table->item(row, column);
+            const bool fits = table->sizeHintForIndex(table->model()->index(row, column)).width() + 1 <=
+                              table->columnWidth(column);
+            EXPECT_EQ(cell->toolTip(), fits ? QString() : cell->text()) << cell->text().toStdString();
+            whole << (fits ? cell->text() : QStringLiteral("cut"));
+        }
+        return whole;
+    };
+    const auto widths = [](const QTableWidget& table) {
+        std::vector<int> shown;
+        for (int column = 0; column < table.columnCount(); ++column) {
+            shown.push_back(table.columnWidth(column));
+        }
+        return shown;
+    };
+    ReadStrataPopulation();
+    EXPECT_TRUE(Drive<TStratifiedDesign>(
+        Forms.StratifiedDesign, RunStratifiedDesignCommand, [&](TStratifiedDesign& dialog) {
+            dialog.ComboBox1->setCurrentIndex(1);
+            EXPECT_EQ(widths(*dialog.Tab), std::vector<int>({52, 52, 64, 52, 64})) << "the layout's widths";
+            dialog.CancelButton->click();
+        }));
+    SimulationState.variableLabels[2] = {"Municipalities of the northern provinces", "S"};
+    EXPECT_TRUE(Drive<TStratifiedDesign>(
+        Forms.StratifiedDesign, RunStratifiedDesignCommand, [&](TStratifiedDesign& dialog) {
+            dialog.ComboBox1->setCurrentIndex(1);
+            const QTableWidget& table = *dialog.Tab;
+            EXPECT_EQ(wholeCells(&table, 0), QStringList({"cut", "2 = S"}));
+            EXPECT_EQ(wholeCells(&table, 4), QStringList({"2.000", "30.000"}));
+            EXPECT_LE(table.columnViewportPosition(4) + table.columnWidth(4), 52 + 52 + 64 + 52 + 64)
+                << "the mean column where the layout has it";
+            dialog.CancelButton->click();
+        }));
+
+    ReadClusterPopulation();
+    EXPECT_TRUE(
+        Drive<TClusterDesign>(Forms.ClusterDesign, RunClusterDesignCommand, [&](TClusterDesign& dialog) {
+            dialog.ComboBox1->setCurrentIndex(1);
+            EXPECT_EQ(widths(*dialog.Tab), std::vector<int>({155, 62})) << "the layout's widths";
+            dialog.CancelButton->click();
+        }));
+
+    // Each of 100,000 units a cluster of its own, every one of them drawn.
+    std::vector<double> units(100000);
+    std::iota(units.begin(), units.end(), 1.0);
+    ReadColumns({units, units});
+    SetTargetVariable(1);
+    EXPECT_TRUE(
+        Drive<TClusterDesign>(Forms.ClusterDesign, RunClusterDesignCommand, [&](TClusterDesign& dialog) {
+            dialog.ComboBox1->setCurrentIndex(1);
+            dialog.RadioButton1->click();
+            dialog.Edit1->setText("100000");
+            EXPECT_EQ(wholeCells(dialog.Tab, 1).mid(0, 6),
+                      QStringList({"100000", "1", "1.000", "1", "-", "100000.000"}));
+            EXPECT_EQ(wholeCells(dialog.Tab, 0).count(QStringLiteral("cut")), 0) << "every heading whole";
+            dialog.CancelButton->click();
+        }));
 }
 
 TEST_F(DesignDialogTest, StratifiedDialogRefusesWithTheStrataMessagesAndStaysOpen)

@@ -264,6 +264,7 @@ TEST(ProgramOptionsTest, HelpAndVersionAnswerWithoutAWindowAndUnknownOptionsAreR
         int exitCode;
         QStringList outputHolds;  ///< empty: nothing on standard output
         QString error;            ///< the last line of standard error
+        bool withoutDisplay = false;  ///< on the X11 platform with no display to open
     };
     const QStringList usage = {"Usage: tarvek [OPTIONS] [POPULATION_FILE]\n", "--zoom F", "--version",
                                "--help"};
@@ -274,10 +275,20 @@ TEST(ProgramOptionsTest, HelpAndVersionAnswerWithoutAWindowAndUnknownOptionsAreR
         {{"--version"}, 0, {"tarvek version 3.11\n"}, ""},
         {{"--frobnicate", "a.pop"}, 2, {}, refusal.arg("--frobnicate")},
         {{"--zoom=2", "a.pop", "-x"}, 2, {}, refusal.arg("-x")},
+        // Refused before Qt opens the display, which would abort the program.
+        {{"--no-such-option"}, 2, {}, refusal.arg("--no-such-option"), true},
+        {{"-style", "Fusion", "--zoom", "2", "-x"}, 2, {}, refusal.arg("-x"), true},
     };
     for (const Case& c : cases) {
         const std::string label = c.arguments.join(' ').toStdString();
         QProcess program;
+        if (c.withoutDisplay) {
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+            environment.remove(QStringLiteral("DISPLAY"));
+            environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+            program.setProcessEnvironment(environment);
+        }
         program.start(QStringLiteral(TARVEK_PROGRAM), c.arguments);
         // A window would keep the program running: it must end on its own.
         ASSERT_TRUE(program.waitForFinished(60000)) << label;

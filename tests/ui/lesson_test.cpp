@@ -179,4 +179,94 @@ TEST_F(FormsTest, ARefusedLessonChangesNothing)
     }
 }
 
+/// The state after opening a lesson against the state it was saved in; the
+/// panel's seed line shows the seed only once a lesson or New random start set it.
+void ExpectOpenedAsSaved(const ProgramState& saved)
+{
+    const ProgramState opened = StateNow();
+    EXPECT_EQ(opened.settings, saved.settings) << LessonText(opened.settings);
+    EXPECT_EQ(opened.population, saved.population);
+    EXPECT_TRUE(opened.data == saved.data);
+    EXPECT_EQ(opened.panel.mid(0, 9), saved.panel.mid(0, 9));
+}
+
+// A lesson of more simulations than a run here draws (from tarvek-batch or the
+// page) opens with 1000 and says so; nothing else differs from the lesson.
+TEST_F(FormsTest, ALessonOfMoreSimulationsOpensWithTheMostARunDraws)
+{
+    TMain& m = *Forms.Main;
+    m.OpenPopulation(Example("classroom.pop"));
+    SimulationState.sampleSize = 6;
+    SetRandomSeed(12);
+    m.UpdateInfo();
+    const ProgramState saved = StateNow();
+    QTemporaryDir folder;
+    const QString lesson = folder.filePath(QStringLiteral("many.lesson"));
+    m.SaveLessonTo(lesson);
+    WriteFile(lesson, ReadFile(lesson).replace("\nsimulations = 1000\n", "\nsimulations = 5000\n"));
+
+    m.OpenPopulation(Example("mu284.pop"));
+    EXPECT_EQ(GeneralReportOf([&m, &lesson] { m.OpenFile(lesson); }),
+              "The lesson asks for 5000 simulations; a run here draws at most 1000, so it opens with 1000 "
+              "simulations.");
+    ExpectOpenedAsSaved(saved);
+}
+
+// Save lesson names any file so that the lesson opens on it again, and warns
+// when the data lie outside the lesson's folder; a lesson passed on with its
+// data beside it finds them there.
+TEST_F(FormsTest, SavedLessonsFindTheirPopulationAgain)
+{
+    TMain& m = *Forms.Main;
+    QTemporaryDir folder;
+    const QDir here(folder.path());
+    ASSERT_TRUE(here.mkdir(QStringLiteral("lessons")));
+    const QByteArray people = "People\n4 2\nincome\nchildren\n1200 1\n800 0\n1500 2\n950 3\n";
+    const QString outside = QStringLiteral(
+        "The population people.pop lies outside the lesson's folder: when you "
+        "pass the lesson on, put a copy of it beside the lesson.");
+    const struct {
+        QString population;  // relative to the folder
+        QString lesson;
+        QString warning;  // of Save lesson; "" for none
+    } cases[] = {
+        {QStringLiteral("-people.pop"), QStringLiteral("a.lesson"), QString()},
+        {QStringLiteral(" people .pop"), QStringLiteral("b.lesson"), QString()},
+        {QStringLiteral("new\nline.pop\t"), QStringLiteral("c.lesson"), QString()},
+        {QStringLiteral("people.pop"), QStringLiteral("lessons/d.lesson"), outside},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.population.toStdString());
+        const QString population = here.filePath(c.population);
+        WriteFile(population, people);
+        m.OpenPopulation(population);
+        ASSERT_EQ(SimulationState.unitCount, 4);
+        SimulationState.sampleSize = 3;
+        m.UpdateInfo();
+        const QString lesson = here.filePath(c.lesson);
+        if (c.warning.isEmpty()) {
+            m.SaveLessonTo(lesson);
+        } else {
+            EXPECT_EQ(GeneralReportOf([&m, &lesson] { m.SaveLessonTo(lesson); }), c.warning);
+        }
+        const ProgramState saved = StateNow();
+        m.OpenPopulation(Example("classroom.pop"));
+        m.OpenFile(lesson);
+        ExpectOpenedAsSaved(saved);
+    }
+
+    // Sent on with its data beside it, the last lesson names a path that is not there.
+    const QString elsewhere = here.filePath(QStringLiteral("elsewhere"));
+    ASSERT_TRUE(here.mkdir(QStringLiteral("elsewhere")));
+    const QString lesson = QDir(elsewhere).filePath(QStringLiteral("d.lesson"));
+    ASSERT_TRUE(QFile::copy(here.filePath(QStringLiteral("lessons/d.lesson")), lesson));
+    ASSERT_TRUE(QFile::rename(here.filePath(QStringLiteral("people.pop")),
+                              QDir(elsewhere).filePath(QStringLiteral("people.pop"))));
+    const ProgramState saved = StateNow();
+    m.OpenPopulation(Example("classroom.pop"));
+    m.OpenFile(lesson);
+    EXPECT_EQ(StateNow().settings, saved.settings);
+    EXPECT_TRUE(SimulationState.populationData == saved.data);
+}
+
 }  // namespace

@@ -195,6 +195,43 @@ TEST_F(FormsTest, PanelDescribesTheChosenSettings)
     EXPECT_EQ(Forms.Main->Label16->text(), "Post-stratification, using age");
 }
 
+// The panel keeps the size of its layout: a value that would run past its
+// frame ends in an ellipsis before it and is shown whole in its tooltip.
+TEST_F(FormsTest, PanelValuesTooLongForThePanelAreWholeInTheirTooltips)
+{
+    ReadThroughMenu(WriteTemporaryFile("five.pop", FivePersons));
+    struct Case {
+        const QLabel* label;
+        std::function<void()> set;
+        QString whole;
+        bool cut;
+    };
+    TSimulationState& s = SimulationState;
+    const std::vector<Case> cases = {
+        {Forms.Main->Label10, [&s] { s.populationName = "Five persons"; }, "Five persons", false},
+        {Forms.Main->Label10,
+         [&s] { s.populationName = "MU284: 284 Swedish municipalities, revenues of 1985"; },
+         "MU284: 284 Swedish municipalities, revenues of 1985", true},
+        {Forms.Main->Label15,
+         [&s] {
+             s.designCode = DesignStratified;
+             s.auxiliaryVariable = 2;
+             s.stratumClasses = 3;
+         },
+         "Stratified by age in 3 classes of equal size, proportional", true},
+    };
+    const int right = Forms.Main->InfoPanel->contentsRect().right() + 1;
+    for (const Case& c : cases) {
+        c.set();
+        Forms.Main->UpdateInfo();
+        const std::string label = c.whole.toStdString();
+        EXPECT_LE(c.label->geometry().right() + 1, right) << label;
+        EXPECT_EQ(c.label->text().endsWith(QChar(0x2026)), c.cut) << label;
+        EXPECT_EQ(c.label->toolTip(), c.cut ? c.whole : QString()) << label;
+        EXPECT_EQ(c.cut ? c.label->toolTip() : c.label->text(), c.whole);
+    }
+}
+
 TEST_F(FormsTest, PopulationWithoutVariablesShowsNoTarget)
 {
     ReadThroughMenu(WriteTemporaryFile("none.pop", "No variables\n3 0\n"));

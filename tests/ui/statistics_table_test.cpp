@@ -116,6 +116,57 @@ TEST_F(StatisticsTableTest, AValueTooLongForItsCellIsShownWholeInItsTooltip)
     }
 }
 
+// A value wider than its cell, the example's description or a two-stage sample
+// size, is wrapped onto two lines; the grid, and the window, hold every row.
+TEST_F(StatisticsTableTest, LongValuesAreWrappedOntoTwoLines)
+{
+    struct Case {
+        const char* population;  ///< an example, or nullptr for the twenty units
+        DesignCode design;
+        QStringList wrapped;
+    };
+    const std::vector<Case> cases = {
+        {nullptr, DesignEqualProbabilities, {}},
+        {"mu284.pop",
+         DesignTwoStage,
+         {"MU284: 284 Swedish municipalities", "10 of 50 clusters, 3 units in each"}},
+    };
+    for (const Case& c : cases) {
+        if (c.population != nullptr) {
+            window_test::ReadExamplePopulation(c.population);
+        }
+        const std::string label = c.population != nullptr ? c.population : "twenty units";
+        TSimulationState& s = SimulationState;
+        s.designCode = c.design;
+        s.clusterVariable = 10;
+        s.clusterCount = 10;
+        s.unitsPerCluster = 3;
+        QStringList wrapped;
+        int rowsHeight = 0;
+        testing_support::OnNextModal([&](QWidget* modal) {
+            const auto& dialog = *static_cast<TStatistics*>(modal);
+            const QTableWidget& grid = *dialog.Tab;
+            for (int row = 0; row < grid.rowCount(); ++row) {
+                rowsHeight += grid.rowHeight(row);
+                if (grid.rowHeight(row) > 16) {
+                    wrapped << grid.item(row, 1)->text();
+                }
+            }
+            EXPECT_LE(rowsHeight + 2 * grid.frameWidth(), grid.height()) << label;
+            EXPECT_GT(dialog.OKButton->y(), grid.geometry().bottom());
+            EXPECT_TRUE(dialog.rect().contains(dialog.OKButton->geometry()));
+            if (c.wrapped.isEmpty()) {
+                EXPECT_EQ(dialog.size(), QSize(335, 297)) << "the layout's size";
+            }
+            static_cast<TStatistics*>(modal)->OKButton->click();
+        });
+        table.ShowForRun(0);
+        EXPECT_EQ(wrapped.join(QLatin1Char('|')).toStdString(),
+                  c.wrapped.join(QLatin1Char('|')).toStdString())
+            << label;
+    }
+}
+
 TEST_F(StatisticsTableTest, CtrlCCopiesTheTableAsTabSeparatedText)
 {
     QString copied;

@@ -16,17 +16,26 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QPainter>
 #include <cmath>
 #include <vector>
 
+#include "plot/palette.h"
+#include "plot/picture_file.h"
 #include "plot/plot_renderer.h"
+#include "tests/support/gui_test_support.h"
 #include "tests/ui/window_test_setup.h"
 #include "ui/application.h"
 #include "ui/comparison_window.h"
+#include "ui/dialog_folders.h"
 #include "ui/distribution_window.h"
 #include "ui/forms.h"
 #include "ui/main_window.h"
+#include "ui/sample_window.h"
 
 namespace {
 
@@ -51,6 +60,93 @@ TEST(ZoomTest, TheOptionTakesOneOfFourFactors)
         EXPECT_EQ(ZoomFactorFromArguments(static_cast<int>(c.arguments.size()), c.arguments.data()), c.factor)
             << c.arguments.back();
     }
+}
+
+TEST(ZoomTest, ADialogTooLargeForTheScreenLowersTheZoomToOneThatFits)
+{
+    struct Case {
+        double asked;
+        QSize room;  ///< the screen's, beside the window's frame of 16 x 40
+        double shown;
+    };
+    const QSize stratified(545, 345);
+    const std::vector<Case> cases = {
+        {2.0, {1024, 740}, 1.5}, {2.0, {1280, 770}, 2.0}, {3.0, {1280, 770}, 2.0}, {1.5, {640, 480}, 1.0},
+        {1.0, {300, 200}, 1.0},  {1.5, {1106, 730}, 1.5}, {2.0, {1106, 730}, 2.0}, {2.0, {1105, 730}, 1.5},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(LargestFittingZoom(c.asked, stratified, c.room), c.shown)
+            << c.asked << " on " << c.room.width() << " x " << c.room.height();
+    }
+    CreateForms();
+    EXPECT_EQ(LargestFixedWindow(), QSize(545, 370)) << "the stratified and the import dialog";
+    DestroyForms();
+}
+
+// On the offscreen screen of 800 x 600 the sample window (520 x 420) fits at
+// zoom 1 only; it and a file dialog keep to the screen at every factor.
+TEST(ZoomTest, TheSampleWindowAndTheFileDialogsFitTheScreen)
+{
+    CreateForms();
+    const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
+    TSampleWindow& sample = *Forms.SampleWindow;
+    sample.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&sample));
+    EXPECT_TRUE(room.contains(sample.frameGeometry())) << sample.width() << " x " << sample.height();
+    if (Zoom == 1.0) {
+        EXPECT_EQ(sample.size(), QSize(520, 420)) << "as before where it fits";
+    }
+    sample.hide();
+
+    QRect dialogFrame;
+    testing_support::OnNextModal([&dialogFrame](QWidget* modal) {
+        dialogFrame = modal->frameGeometry();
+        static_cast<QDialog*>(modal)->reject();
+    });
+    EXPECT_TRUE(AskForFile(Forms.Main->OpenDialog, FileDialogUse::ReadPopulation).isEmpty());
+    EXPECT_TRUE(room.contains(dialogFrame)) << dialogFrame.width() << " x " << dialogFrame.height();
+    DestroyForms();
+}
+
+// The box plots are drawn at the zoomed size, as the graph is, and saved as shown.
+TEST(ZoomTest, TheComparisonsBoxPlotsAreDrawnAndSavedAtTheZoomedSize)
+{
+    window_test::ReadExamplePopulation("classroom.pop");
+    SimulationState.sampleSize = 10;
+    SimulationState.auxiliaryVariable = 2;
+    TComparison window;
+    window.StartFromSettings();
+    window.SampleCount->setValue(20);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.RunButtonClick();
+    ASSERT_TRUE(window.result().has_value());
+
+    const QImage picture = window.RenderBoxPlots();
+    const QSize plain = window.PlotLabel->size();
+    EXPECT_EQ(picture.size(), QSize(std::lround(plain.width() * Zoom), std::lround(plain.height() * Zoom)));
+    const QPixmap shown = window.PlotLabel->pixmap();
+    EXPECT_EQ(shown.devicePixelRatio(), Zoom);
+    EXPECT_EQ(shown.toImage().convertToFormat(picture.format()), picture);
+    // Otherwise the picture of zoom 1 enlarged: the labels are drawn in a larger font.
+    std::vector<BoxPlotRow> rows;
+    for (std::size_t v = 0; v < window.variants().size(); ++v) {
+        rows.push_back({QString::fromStdString(VariantText(window.variants()[v])),
+                        SummarizeForBoxPlot(window.result()->tallies[v].estimates)});
+    }
+    const QImage small = RenderPicture(plain, tarvek_colors::PlotBackground, [&](QPainter& painter) {
+        PaintBoxPlots(painter, rows, window.result()->populationMean);
+    });
+    const QImage enlarged = small.scaled(picture.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    EXPECT_EQ(picture == enlarged.convertToFormat(picture.format()), Zoom == 1.0);
+
+    QTemporaryDir folder;
+    const QString saved = folder.filePath(QStringLiteral("boxes.png"));
+    testing_support::OnNextModal(
+        [&saved](QWidget* modal) { testing_support::TypeIntoFileDialog(modal, saved); });
+    window.SaveButtonClick();
+    EXPECT_EQ(QImage(saved).convertToFormat(picture.format()), picture);
+    window.hide();
 }
 
 TEST(ZoomTest, WindowsGrowAndTheGraphIsDrawnAtTheZoomedSize)

@@ -177,6 +177,30 @@ TEST(EngineDriver, AppliesALessonAsTarvekBatchDoes)
     EXPECT_EQ(TableText(Answered({{"op", "statistics"}})), Batch(savedPath));
 }
 
+// A lesson of a file whatever its name applies to it; without a scale the
+// scale is the target's, as the options without --scale give it.
+TEST(EngineDriver, AppliesALessonOnAnyFileNameAndWithoutAScale)
+{
+    OpenExample("mu284.pop");
+    const Json expected =
+        Answered({{"op", "configure"}, {"arguments", {"-t", "2", "-s", "200"}}})["settings"];
+    for (const std::string name : {"-mu284.pop", " mu284.pop", "mu284.pop\t"}) {
+        SCOPED_TRACE(name);
+        PutFile(FileBytes(Examples + "/mu284.pop"));
+        Answered({{"op", "open"}, {"name", name}});
+        Answered({{"op", "configure"}, {"arguments", {"-t", "2", "-s", "200"}}});
+        std::string text = Answered({{"op", "save_lesson"}})["text"];
+        EXPECT_EQ(ParseLesson(text).population, name);
+        const std::size_t scale = text.find("\nscale = ");
+        text.erase(scale, text.find('\n', scale + 1) - scale);
+        Answered({{"op", "configure"}, {"arguments", {"--scale", "1:2"}}});
+        const Json applied = Answered({{"op", "apply_lesson"}, {"text", text}})["settings"];
+        EXPECT_EQ(applied["scale_lower"], expected["scale_lower"]);
+        EXPECT_EQ(applied["scale_upper"], expected["scale_upper"]);
+        EXPECT_EQ(Answered({{"op", "lesson"}, {"text", text}})["population"], name);
+    }
+}
+
 TEST(EngineDriver, ComparesAsTarvekBatchDoes)
 {
     struct Case {

@@ -510,8 +510,7 @@ std::string Configure(const Json& request)
 std::string LessonRequest(const Json& request)
 {
     const Lesson lesson = ParseLesson(StringField(request, "text"));
-    std::vector<std::string> arguments = LessonArguments(lesson, lesson.population);
-    arguments.pop_back();
+    const std::vector<std::string> arguments = LessonArguments(lesson);
     const LessonSwitches& switches = lesson.switches;
     return Answer()
         .Add("population", JsonString(lesson.population))
@@ -543,7 +542,9 @@ std::string ApplyLessonRequest(const Json& request)
             throw Refusal(refusal);
         }
     }
-    ApplyOptions(ParseCommandLine(LessonArguments(lesson, session.populationFile)));
+    std::vector<std::string> arguments = LessonArguments(lesson);
+    arguments.insert(arguments.end(), {"--", session.populationFile});
+    ApplyOptions(ParseCommandLine(arguments));
     return SettingsAnswer();
 }
 

@@ -127,6 +127,9 @@ export function formFromArguments(args: string[], population: Population): boole
   let auxiliaryOf: "design" | "estimator" = "design";
   let intervals = false;
   const variable = (value: string) => variableValue(value, population);
+  // Without --scale the engine takes the target's minimum and maximum.
+  input("scale-low").value = "";
+  input("scale-high").value = "";
   for (let i = 0; i < args.length; ++i) {
     const option = LONG_NAMES[args[i]] ?? args[i];
     const value = args[i + 1] ?? "";
