@@ -11,6 +11,7 @@
 #include "core/number_format.h"
 #include "core/population_file.h"
 #include "core/simulation_state.h"
+#include "engine/estimators/estimator.h"
 #include "engine/designs/compare_fields.h"
 #include "engine/designs/sampling_design.h"
 #include "engine/run_engine.h"
@@ -94,13 +95,13 @@ bool ParseEstimatorPart(const std::string& text, CompareVariantOption& option)
         return false;
     }
     // Only direct stands without a variable.
-    const std::optional<EstimatorCode> estimator = CodeNamed(fields[0], EstimatorNames);
-    if (!estimator || *estimator == EstimatorDirect) {
+    const Estimator* estimator = EstimatorNamed(fields[0]);
+    if (estimator == nullptr || !estimator->ReadsAuxiliary()) {
         return false;
     }
-    option.variant.estimator = *estimator;
+    option.variant.estimator = estimator->Code();
     option.variant.auxiliaryVariable = variable;
-    option.settings.estimator = estimator;
+    option.settings.estimator = static_cast<EstimatorCode>(estimator->Code());
     // Under a design with a variable of its own, -a names that one; the
     // single-setting run then refuses the estimator as it would.
     if (!option.settings.auxiliary) {

@@ -16,6 +16,7 @@
 #include "core/theory.h"
 #include "core/variable_summary.h"
 #include "engine/cluster_summary_rows.h"
+#include "engine/estimators/estimator.h"
 #include "engine/designs/sampling_design.h"
 #include "engine/comparison.h"
 #include "engine/run_engine.h"
@@ -111,7 +112,7 @@ std::string AuxiliarySetting()
 {
     const TSimulationState& s = SimulationState;
     const SamplingDesign& design = DesignOf(s.designCode);
-    if (!design.VariableIsAuxiliary() && s.estimatorCode == EstimatorDirect) {
+    if (!ReadsAuxiliaryVariable(s.estimatorCode, s.designCode)) {
         return Null;
     }
     return s.auxiliaryVariable == 0 && design.OffersUnitsAsAuxiliary() ? JsonString("units")
@@ -266,7 +267,7 @@ std::string SettingsObject(const BatchOptions& options, bool design)
         }
         settings.Add("allocation_sizes", AllocationSizesSetting()).Add("order", OrderSetting());
         AddClusterSettings(settings);
-        settings.Add("estimator", JsonString(NameOf(s.estimatorCode, EstimatorNames)))
+        settings.Add("estimator", JsonString(std::string(EstimatorName(s.estimatorCode))))
             .Add("auxiliary_variable", AuxiliarySetting());
     }
     return settings.Add("nonresponse", NonresponseSettings(options))

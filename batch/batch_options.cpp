@@ -10,6 +10,7 @@
 #include "core/number_text.h"
 #include "core/population_file.h"
 #include "core/systematic_sampling.h"
+#include "engine/estimators/estimator.h"
 #include "engine/designs/sampling_design.h"
 #include "texts/option_names.h"
 
@@ -207,7 +208,11 @@ bool ParseAuxiliary(const std::string& text, BatchOptions& options)
 
 bool ParseEstimator(const std::string& text, BatchOptions& options)
 {
-    return StoreNamedCode(text, EstimatorNames, options.estimator);
+    const Estimator* estimator = EstimatorNamed(text);
+    if (estimator != nullptr) {
+        options.estimator = static_cast<EstimatorCode>(estimator->Code());
+    }
+    return estimator != nullptr;
 }
 
 bool ParseAllocation(const std::string& text, BatchOptions& options)

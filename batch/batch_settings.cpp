@@ -5,6 +5,7 @@
 #include "core/simulation_state.h"
 #include "core/strata.h"
 #include "core/systematic_sampling.h"
+#include "engine/estimators/estimator.h"
 #include "engine/designs/sampling_design.h"
 #include "engine/run_engine.h"
 #include "texts/interface_text_table.h"
@@ -142,8 +143,8 @@ std::string CheckDesignOptions(const BatchOptions& options)
 /// Whether the estimator (or the design) reads an auxiliary variable and none was given.
 bool LacksAuxiliary(const BatchOptions& options)
 {
-    const bool needed = options.design == DesignProportionalToSize ||
-                        options.estimator.value_or(EstimatorDirect) != EstimatorDirect;
+    const bool needed = ReadsAuxiliaryVariable(options.estimator.value_or(EstimatorDirect),
+                                               options.design.value_or(DesignEqualProbabilities));
     return needed && !options.auxiliary && !options.unitsAsAuxiliary;
 }
 

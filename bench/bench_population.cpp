@@ -3,6 +3,7 @@
 #include "core/population_file.h"
 #include "core/random_sampling.h"
 #include "core/settings.h"
+#include "engine/estimators/estimator.h"
 #include "engine/designs/sampling_design.h"
 #include "texts/option_names.h"
 
@@ -79,7 +80,7 @@ std::string ApplyBenchSettings(const BenchSettings& settings)
 std::string BenchSettingsName(const BenchSettings& settings)
 {
     std::string name = std::string(DesignOf(settings.design).Name()) + "/" +
-                       NameOf(settings.estimator, EstimatorNames) +
+                       std::string(EstimatorName(settings.estimator)) +
                        "/n:" + std::to_string(settings.sampleSize);
     if (settings.intervals) {
         name += "/intervals";

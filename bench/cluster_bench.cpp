@@ -12,6 +12,7 @@
 #include "core/estimators.h"
 #include "core/random_sampling.h"
 #include "core/simulation_state.h"
+#include "engine/estimators/estimator.h"
 
 namespace {
 

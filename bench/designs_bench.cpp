@@ -12,8 +12,8 @@
 #include "bench/bench_runner.h"
 #include "core/allocation.h"
 #include "core/systematic_sampling.h"
+#include "engine/estimators/estimator.h"
 #include "engine/run_engine.h"
-#include "texts/option_names.h"
 
 namespace {
 
@@ -76,16 +76,17 @@ const LargeList& ListOf100000()
     return list;
 }
 
-void SystematicTheoryOf100000(benchmark::State& state, EstimatorCode estimator)
+void SystematicTheoryOf100000(benchmark::State& state, const Estimator* estimator)
 {
     const LargeList& list = ListOf100000();
-    SystematicTheoryInput input{list.target, list.auxiliary, static_cast<int>(state.range(0)), estimator};
+    SystematicTheoryInput input{list.target, list.auxiliary, static_cast<int>(state.range(0)),
+                                estimator->OnSystematicSums(), estimator->ReadsAuxiliary()};
     double sum = 0.0;
     for (const double x : list.auxiliary) {
         sum += x;
     }
     input.auxiliaryMean = sum / list.auxiliary.size();
-    input.strata = 3;
+    input.strata = estimator->ReadsPostStrata() ? 3 : 0;
     input.stratumWeights = {0.0, 1.0 / 3, 1.0 / 3, 1.0 / 3};
     for (auto _ : state) {
         const TheoryValues values = SystematicTheory(input);
@@ -113,9 +114,10 @@ void RegisterWholeRuns()
 
 void RegisterSystematicTheory()
 {
-    for (const auto& [name, estimator] : EstimatorNames) {
-        benchmark::RegisterBenchmark((std::string("SystematicTheory/N:100000/") + name).c_str(),
-                                     SystematicTheoryOf100000, estimator)
+    for (const Estimator* estimator : Estimators()) {
+        benchmark::RegisterBenchmark(
+            (std::string("SystematicTheory/N:100000/") + std::string(estimator->Name())).c_str(),
+            SystematicTheoryOf100000, estimator)
             ->Args({2})
             ->Args({10})
             ->Args({1000})

@@ -29,6 +29,7 @@
 #include "core/allocation.h"
 #include "core/simulation_state.h"
 #include "core/theory.h"
+#include "engine/estimators/estimator.h"
 #include "engine/run_engine.h"
 #include "ui/population_distribution_dialog.h"
 

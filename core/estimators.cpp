@@ -220,105 +220,7 @@ SampleEstimate PostStratifiedOn(const SampleData& data, const EstimatorInputs& i
     return result;
 }
 
-using EstimatorOn = SampleEstimate (*)(const SampleData&, const EstimatorInputs&, bool);
-
-/// The routine of an estimator under a design, or nullptr for a combination
-/// that has none.
-EstimatorOn RoutineFor(std::int32_t estimator, std::int32_t design)
-{
-    switch (FormulaFor(estimator, design)) {
-        case EstimatorFormula::DirectEqual:
-            return &DirectEqualOn;
-        case EstimatorFormula::DirectProportional:
-            return &DirectProportionalOn;
-        case EstimatorFormula::DirectStratified:
-            return &DirectStratifiedOn;
-        case EstimatorFormula::Ratio:
-            return &RatioOn;
-        case EstimatorFormula::Regression:
-            return &RegressionOn;
-        case EstimatorFormula::PostStratified:
-            return &PostStratifiedOn;
-        case EstimatorFormula::None:
-            break;
-    }
-    return nullptr;
-}
-
-/// Writes a routine's result on the current sample into the record; without an
-/// estimate the record keeps its previous results.
-void EstimateIntoRecord(EstimatorOn routine)
-{
-    if (routine == nullptr) {
-        return;
-    }
-    const EstimatorInputs inputs = RecordEstimatorInputs();
-    const bool intervals = SimulationState.confidenceIntervalMode;
-    const SampleEstimate result = routine(SampleData(RecordSample(), inputs), inputs, intervals);
-    if (!result.valid) {
-        return;
-    }
-    if (intervals) {
-        SimulationState.standardError = result.varianceDefined ? result.standardError : -1.0;
-    } else if (routine == &PostStratifiedOn) {
-        // Outside interval mode this estimator still marks whether a variance exists.
-        SimulationState.standardError = result.varianceDefined ? 0.0 : -1.0;
-    }
-    SimulationState.estimate = result.estimate;
-    SimulationState.estimateValid = true;
-}
-
 }  // namespace
-
-EstimatorFormula FormulaFor(std::int32_t estimator, std::int32_t design)
-{
-    switch (estimator) {
-        case EstimatorDirect:
-            switch (design) {
-                case DesignEqualProbabilities:
-                case DesignSystematic:
-                    return EstimatorFormula::DirectEqual;
-                case DesignProportionalToSize:
-                    return EstimatorFormula::DirectProportional;
-                case DesignStratified:
-                    return EstimatorFormula::DirectStratified;
-                default:
-                    return EstimatorFormula::None;
-            }
-        case EstimatorRatio:
-            return EstimatorFormula::Ratio;
-        case EstimatorRegression:
-            return EstimatorFormula::Regression;
-        case EstimatorPostStratified:
-            return EstimatorFormula::PostStratified;
-        default:
-            return EstimatorFormula::None;
-    }
-}
-
-EstimatorInputs PrepareEstimatorInputs(std::int32_t estimator, const DesignParameters& design,
-                                       int targetVariable, int auxiliaryVariable)
-{
-    EstimatorInputs inputs;
-    inputs.estimator = estimator;
-    inputs.design = design.design;
-    inputs.allocation = design.allocation;
-    inputs.systematicOrder = design.systematicOrder;
-    if (design.design == DesignStratified) {
-        inputs.stratification = StratificationOf(auxiliaryVariable, design.stratumClasses);
-        inputs.strata = FormStrata(inputs.stratification).strata;
-    }
-    inputs.targetVariable = targetVariable;
-    inputs.auxiliaryVariable = auxiliaryVariable;
-    if (estimator == EstimatorPostStratified) {
-        const PostStrata strata = PostStrataOf(auxiliaryVariable);
-        inputs.stratumWeights = strata.weights;
-        inputs.stratumCount = strata.count;
-    } else {
-        inputs.auxiliaryMean = VariableMean(auxiliaryVariable);
-    }
-    return inputs;
-}
 
 EstimatorInputs RecordEstimatorInputs()
 {
@@ -348,21 +250,54 @@ SampleUnitsView RecordSample()
             SimulationState.respondentCount};
 }
 
-SampleEstimate EstimateOnSample(const SampleUnitsView& sample, const EstimatorInputs& inputs,
-                                bool withStandardError)
+SampleEstimate SampleMeanEstimate(const SampleUnitsView& sample, const EstimatorInputs& inputs,
+                                  bool withStandardError)
 {
-    const EstimatorOn routine = RoutineFor(inputs.estimator, inputs.design);
-    if (routine == nullptr) {
-        return {};
-    }
-    SampleEstimate result = routine(SampleData(sample, inputs), inputs, withStandardError);
-    if (!result.varianceDefined) {
-        result.standardError = -1.0;
-    }
-    return result;
+    return DirectEqualOn(SampleData(sample, inputs), inputs, withStandardError);
 }
 
-void ComputeEstimate()
+SampleEstimate ProportionalToSizeEstimate(const SampleUnitsView& sample, const EstimatorInputs& inputs,
+                                          bool withStandardError)
 {
-    EstimateIntoRecord(RoutineFor(SimulationState.estimatorCode, SimulationState.designCode));
+    return DirectProportionalOn(SampleData(sample, inputs), inputs, withStandardError);
+}
+
+SampleEstimate StratifiedMeanEstimate(const SampleUnitsView& sample, const EstimatorInputs& inputs,
+                                      bool withStandardError)
+{
+    return DirectStratifiedOn(SampleData(sample, inputs), inputs, withStandardError);
+}
+
+SampleEstimate RatioEstimate(const SampleUnitsView& sample, const EstimatorInputs& inputs,
+                             bool withStandardError)
+{
+    return RatioOn(SampleData(sample, inputs), inputs, withStandardError);
+}
+
+SampleEstimate RegressionEstimate(const SampleUnitsView& sample, const EstimatorInputs& inputs,
+                                  bool withStandardError)
+{
+    return RegressionOn(SampleData(sample, inputs), inputs, withStandardError);
+}
+
+SampleEstimate PostStratifiedEstimate(const SampleUnitsView& sample, const EstimatorInputs& inputs,
+                                      bool withStandardError)
+{
+    return PostStratifiedOn(SampleData(sample, inputs), inputs, withStandardError);
+}
+
+void StoreEstimate(const SampleEstimate& result, bool marksVariance)
+{
+    if (!result.valid) {
+        return;
+    }
+    TSimulationState& s = SimulationState;
+    if (s.confidenceIntervalMode) {
+        s.standardError = result.varianceDefined ? result.standardError : -1.0;
+    } else if (marksVariance) {
+        // Outside interval mode this estimator still marks whether a variance exists.
+        s.standardError = result.varianceDefined ? 0.0 : -1.0;
+    }
+    s.estimate = result.estimate;
+    s.estimateValid = true;
 }

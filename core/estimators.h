@@ -1,8 +1,8 @@
 #pragma once
-// Estimators of the population mean of the target variable on the respondents of
-// a sample. EstimateOnSample takes everything it needs as arguments, so that
-// several estimators can be computed on one sample; the record-based routines
-// below are its callers for the current sample and settings. Notation: n'
+// The formulas of the estimators of the population mean of the target variable
+// on the respondents of a sample. They take everything they need as arguments,
+// so that several estimators can be computed on one sample; the estimators
+// behind one interface (engine/estimators/) choose among them. Notation: n'
 // respondents, f = 1/n' - 1/N.
 
 #include <array>
@@ -26,27 +26,12 @@ struct EstimatorInputs {
     int auxiliaryVariable = 0;
     double auxiliaryMean = 0.0;  ///< Xbar: ratio, regression, the size-proportional design
     StratumWeights stratumWeights{};
-    int stratumCount = 0;         ///< post-stratification: H
-    Strata strata;                ///< the stratified design's strata
+    int stratumCount = 0;           ///< post-stratification: H
+    Strata strata;                  ///< the stratified design's strata
     Stratification stratification;  ///< how its units fall into them
-    std::int32_t allocation = 0;  ///< the stratified design's AllocationCode
-    int systematicOrder = 0;      ///< the systematic design's order variable, 0 file order
+    std::int32_t allocation = 0;    ///< the stratified design's AllocationCode
+    int systematicOrder = 0;        ///< the systematic design's order variable, 0 file order
 };
-
-/// \brief The formula an estimator uses under a design.
-enum class EstimatorFormula {
-    None,
-    DirectEqual,
-    DirectProportional,
-    DirectStratified,
-    Ratio,
-    Regression,
-    PostStratified
-};
-
-/// \brief The direct estimator by design (10 and 13 the sample mean, 11, 12), the
-/// other three under any design; None for any other combination.
-EstimatorFormula FormulaFor(std::int32_t estimator, std::int32_t design);
 
 /// \brief The design a sample is drawn under, with its parameters.
 struct DesignParameters {
@@ -55,12 +40,6 @@ struct DesignParameters {
     int systematicOrder = 0;      ///< the systematic design's order variable, 0 file order
     int stratumClasses = 0;       ///< the stratified design's classes of equal size, 0 none
 };
-
-/// \brief The inputs of `estimator` under `design` for the population read, with
-/// Xbar, the post-strata weights and the strata computed from
-/// `auxiliaryVariable` as a run prepares them. Writes nothing.
-EstimatorInputs PrepareEstimatorInputs(std::int32_t estimator, const DesignParameters& design,
-                                       int targetVariable, int auxiliaryVariable);
 
 /// \brief The inputs the record holds: its codes, variables and the auxiliary
 /// quantities prepared at the start of the run.
@@ -85,15 +64,39 @@ struct SampleEstimate {
     bool varianceDefined = true;
 };
 
-/// \brief The estimate of `inputs.estimator` on `sample`, with its standard
-/// error when `withStandardError`; no estimate where FormulaFor gives None.
-SampleEstimate EstimateOnSample(const SampleUnitsView& sample, const EstimatorInputs& inputs,
-                                bool withStandardError);
+/// \brief The formulas of the estimators: each gives the estimate of the target
+/// mean on `sample` with `inputs`, and its standard error when `withStandardError`.
+/// The estimators behind one interface (engine/estimators/) and the designs'
+/// own direct estimators call them.
+using EstimateFormula = SampleEstimate (*)(const SampleUnitsView& sample, const EstimatorInputs& inputs,
+                                           bool withStandardError);
 
-/// \brief The settings' routine on the current sample: writes `estimate`,
-/// `estimateValid` and, in confidence-interval mode, `standardError` (the
-/// post-stratification estimator also outside it: 0, or -1 when a post-stratum
-/// has fewer than two respondents); without an estimate the record keeps its
+/// \brief The sample mean ybar, v = f s2 (the direct estimator under equal
+/// probabilities and the systematic design).
+SampleEstimate SampleMeanEstimate(const SampleUnitsView& sample, const EstimatorInputs& inputs,
+                                  bool withStandardError);
+/// \brief Xbar / n' sum y/x, v = sum (Xbar y/x - estimate)^2 / (n' (n' - 1)) (the
+/// direct estimator proportional to size).
+SampleEstimate ProportionalToSizeEstimate(const SampleUnitsView& sample, const EstimatorInputs& inputs,
+                                          bool withStandardError);
+/// \brief The stratified mean sum W_h ybar_h over the design's strata.
+SampleEstimate StratifiedMeanEstimate(const SampleUnitsView& sample, const EstimatorInputs& inputs,
+                                      bool withStandardError);
+/// \brief Xbar ybar / xbar, v = f s2(y - r x); no estimate when sum x is not above 0.
+SampleEstimate RatioEstimate(const SampleUnitsView& sample, const EstimatorInputs& inputs,
+                             bool withStandardError);
+/// \brief ybar - (xbar - Xbar) b, v = f s2 of the residuals; no estimate when
+/// s(xx) is not above 0.
+SampleEstimate RegressionEstimate(const SampleUnitsView& sample, const EstimatorInputs& inputs,
+                                  bool withStandardError);
+/// \brief sum W_h ybar_h over the post-strata that hold a respondent; the
+/// variance needs two respondents in every post-stratum.
+SampleEstimate PostStratifiedEstimate(const SampleUnitsView& sample, const EstimatorInputs& inputs,
+                                      bool withStandardError);
+
+/// \brief A formula's result as the record's routine keeps it: writes `estimate`,
+/// `estimateValid` and, in confidence-interval mode, `standardError`;
+/// `marksVariance` (post-stratification) sets standardError outside that mode too
+/// (0, or -1 when no variance exists). Without an estimate the record keeps its
 /// previous results.
-void ComputeEstimate();
-
+void StoreEstimate(const SampleEstimate& result, bool marksVariance);

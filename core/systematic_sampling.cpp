@@ -78,26 +78,27 @@ void DrawSampleSystematic(std::span<const std::int32_t> order)
 
 namespace {
 
-/// The running sums of the current sample that the four estimators need. The
-/// regression sums are taken about the population means, which keeps their
-/// differences accurate; all sums are recomputed from the places after every
-/// n moves, so that rounding does not build up along the N samples.
+/// The running sums of the current sample. All sums are recomputed from the
+/// places after every n moves, so that rounding does not build up along the N
+/// samples.
 class SystematicSums {
 public:
     explicit SystematicSums(const SystematicTheoryInput& input)
-        : input_(input), n_(input.sampleSize), units_(static_cast<int>(input.target.size()))
+        : input_(input), units_(static_cast<int>(input.target.size()))
     {
-        places_.resize(n_);
+        const int n = input.sampleSize;
+        sums_.n = n;
+        places_.resize(n);
         const std::int64_t N = units_;
-        for (int j = 0; j < n_; ++j) {
-            places_[j] = static_cast<int>((1 + 2 * std::int64_t{j} * N) / (2 * std::int64_t{n_}));
+        for (int j = 0; j < n; ++j) {
+            places_[j] = static_cast<int>((1 + 2 * std::int64_t{j} * N) / (2 * std::int64_t{n}));
         }
         double sum = 0.0;
         for (const double y : input.target) {
             sum += y;
         }
-        targetShift_ = sum / units_;
-        if (input.estimator == EstimatorPostStratified) {
+        sums_.targetShift = sum / units_;
+        if (input.strata > 0) {
             stratumAt_.resize(units_);
             for (int p = 0; p < units_; ++p) {
                 const int h = PostStratumOf(input.auxiliary[p]);
@@ -113,46 +114,15 @@ public:
         Account(j, -1);
         ++places_[j];
         Account(j, +1);
-        if (++movesSinceRecompute_ >= n_) {
+        if (++movesSinceRecompute_ >= sums_.n) {
             Recompute();
         }
     }
 
     std::optional<double> Estimate() const
     {
-        double estimate = 0.0;
-        switch (input_.estimator) {
-            case EstimatorDirect:
-                estimate = sumY_ / n_;
-                break;
-            case EstimatorRatio:
-                if (!(sumX_ > 0.0)) {
-                    return std::nullopt;
-                }
-                estimate = input_.auxiliaryMean * (sumY_ / sumX_);
-                break;
-            case EstimatorRegression: {
-                const double meanX = centredX_ / n_;
-                const double meanY = centredY_ / n_;
-                const double sxx = centredXX_ - centredX_ * meanX;
-                const double sxy = centredXY_ - centredX_ * meanY;
-                if (unequalNeighbours_ == 0 || !(sxx > 0.0)) {
-                    return std::nullopt;
-                }
-                estimate = (targetShift_ + meanY) - meanX * (sxy / sxx);
-                break;
-            }
-            case EstimatorPostStratified:
-                for (int h = 1; h <= input_.strata; ++h) {
-                    if (stratumCount_[h] >= 1) {
-                        estimate = estimate + input_.stratumWeights[h] * stratumTotal_[h] / stratumCount_[h];
-                    }
-                }
-                break;
-            default:
-                return std::nullopt;
-        }
-        if (!std::isfinite(estimate)) {
+        const std::optional<double> estimate = input_.estimate(sums_, input_);
+        if (!estimate || !std::isfinite(*estimate)) {
             return std::nullopt;
         }
         return estimate;
@@ -161,13 +131,12 @@ public:
 private:
     double X(int place) const { return input_.auxiliary[place]; }
     double Y(int place) const { return input_.target[place]; }
-    bool NeedsAuxiliary() const { return input_.estimator != EstimatorDirect; }
 
     /// Whether the x of places j and j + 1 differ (the sample's x are all equal
     /// exactly when no neighbours differ: the places are in increasing order).
     int Unequal(int j) const
     {
-        if (j < 0 || j + 1 >= n_) {
+        if (j < 0 || j + 1 >= sums_.n) {
             return 0;
         }
         return X(places_[j]) != X(places_[j + 1]) ? 1 : 0;
@@ -178,54 +147,44 @@ private:
     {
         const int place = places_[j];
         const double y = Y(place);
-        sumY_ += sign * y;
-        if (!NeedsAuxiliary()) {
+        sums_.sumY += sign * y;
+        if (!input_.readsAuxiliary) {
             return;
         }
         const double x = X(place);
         const double dx = x - input_.auxiliaryMean;
-        const double dy = y - targetShift_;
-        sumX_ += sign * x;
-        centredX_ += sign * dx;
-        centredY_ += sign * dy;
-        centredXX_ += sign * dx * dx;
-        centredXY_ += sign * dx * dy;
-        unequalNeighbours_ += sign * (Unequal(j - 1) + Unequal(j));
+        const double dy = y - sums_.targetShift;
+        sums_.sumX += sign * x;
+        sums_.centredX += sign * dx;
+        sums_.centredY += sign * dy;
+        sums_.centredXX += sign * dx * dx;
+        sums_.centredXY += sign * dx * dy;
+        sums_.unequalNeighbours += sign * (Unequal(j - 1) + Unequal(j));
         if (!stratumAt_.empty() && stratumAt_[place] != 0) {
-            stratumCount_[stratumAt_[place]] += sign;
-            stratumTotal_[stratumAt_[place]] += sign * y;
+            sums_.stratumCount[stratumAt_[place]] += sign;
+            sums_.stratumTotal[stratumAt_[place]] += sign * y;
         }
     }
 
     void Recompute()
     {
-        sumY_ = sumX_ = centredX_ = centredY_ = centredXX_ = centredXY_ = 0.0;
-        unequalNeighbours_ = 0;
-        stratumCount_.fill(0);
-        stratumTotal_.fill(0.0);
-        for (int j = 0; j < n_; ++j) {
+        sums_.sumY = sums_.sumX = sums_.centredX = sums_.centredY = sums_.centredXX = sums_.centredXY = 0.0;
+        sums_.unequalNeighbours = 0;
+        sums_.stratumCount.fill(0);
+        sums_.stratumTotal.fill(0.0);
+        for (int j = 0; j < sums_.n; ++j) {
             Account(j, +1);
         }
         // Account counted each neighbour pair twice: once for each of its places.
-        unequalNeighbours_ /= 2;
+        sums_.unequalNeighbours /= 2;
         movesSinceRecompute_ = 0;
     }
 
     const SystematicTheoryInput& input_;
-    int n_;
     int units_;
+    SystematicSampleSums sums_;
     std::vector<int> places_;
     std::vector<int> stratumAt_;
-    double targetShift_ = 0.0;
-    double sumY_ = 0.0;
-    double sumX_ = 0.0;
-    double centredX_ = 0.0;
-    double centredY_ = 0.0;
-    double centredXX_ = 0.0;
-    double centredXY_ = 0.0;
-    int unequalNeighbours_ = 0;
-    StratumCounts stratumCount_{};
-    StratumValues stratumTotal_{};
     int movesSinceRecompute_ = 0;
 };
 
@@ -265,9 +224,8 @@ TheoryValues SystematicTheory(const SystematicTheoryInput& input)
 {
     const auto units = static_cast<int>(input.target.size());
     const int n = input.sampleSize;
-    const bool auxiliaryMissing =
-        input.estimator != EstimatorDirect && input.auxiliary.size() != input.target.size();
-    if (n < 1 || n > units || auxiliaryMissing) {
+    const bool auxiliaryMissing = input.readsAuxiliary && input.auxiliary.size() != input.target.size();
+    if (n < 1 || n > units || auxiliaryMissing || input.estimate == nullptr) {
         return {};
     }
     SystematicSums sums(input);

@@ -38,15 +38,40 @@ int DrawSystematicSample(std::span<const std::int32_t> order, int n, std::span<s
 /// \brief The record's draw under design 13: positions 1..n, then nonresponse.
 void DrawSampleSystematic(std::span<const std::int32_t> order);
 
+/// \brief The running sums of one systematic sample that the estimators read: the
+/// regression sums are taken about Xbar and the target's mean (`targetShift`),
+/// the post-strata's counts and totals only where the estimator tallies them.
+struct SystematicSampleSums {
+    int n = 0;
+    double targetShift = 0.0;
+    double sumY = 0.0;
+    double sumX = 0.0;
+    double centredX = 0.0;
+    double centredY = 0.0;
+    double centredXX = 0.0;
+    double centredXY = 0.0;
+    int unequalNeighbours = 0;  ///< neighbouring places of the sample whose x differ
+    StratumCounts stratumCount{};
+    StratumValues stratumTotal{};
+};
+
+struct SystematicTheoryInput;
+
+/// \brief An estimator's formula on the sums of a sample; nothing where it gives
+/// no estimate.
+using SystematicEstimate = std::optional<double> (*)(const SystematicSampleSums& sums,
+                                                     const SystematicTheoryInput& input);
+
 /// \brief What the theory of one estimator under the systematic design needs.
 struct SystematicTheoryInput {
     std::span<const double> target;     ///< y at the places 0..N-1 of the ordered list
-    std::span<const double> auxiliary;  ///< x at the same places (not read by the direct estimator)
+    std::span<const double> auxiliary;  ///< x at the same places (read when `readsAuxiliary`)
     int sampleSize = 0;
-    std::int32_t estimator = 0;      ///< an EstimatorCode
+    SystematicEstimate estimate = nullptr;
+    bool readsAuxiliary = false;
     double auxiliaryMean = 0.0;      ///< Xbar, for ratio and regression
     StratumValues stratumWeights{};  ///< W_h, for post-stratification
-    int strata = 0;                  ///< H, for post-stratification
+    int strata = 0;                  ///< H, the post-strata tallied (0: none)
 };
 
 struct TheoryValues {
@@ -56,7 +81,7 @@ struct TheoryValues {
 
 /// \brief Mean and standard deviation (divisor N) of the estimator over the N
 /// equally likely samples c = 0..N-1 with places floor((2c + 1 + 2(j - 1)N) / (2n)),
-/// each estimate by the estimator's formula on the full sample; nothing when some
+/// each estimate by `input.estimate` on the full sample; nothing when some
 /// sample gives no estimate. Linear in N: the samples are visited in order of c,
 /// moving each place when it steps to the next unit.
 TheoryValues SystematicTheory(const SystematicTheoryInput& input);

@@ -8,7 +8,6 @@
 #include "core/simulation_state.h"
 #include "core/standard_error.h"
 #include "core/stratified_sampling.h"
-#include "core/systematic_sampling.h"
 
 namespace {
 
@@ -55,19 +54,7 @@ private:
     int sampleSize_;
 };
 
-/// Both results; a value that is not finite (a formula undefined for this
-/// population) is 0 and marked not available.
-TheoreticalProperties Properties(double mean, std::optional<double> stdError)
-{
-    TheoreticalProperties properties;
-    properties.meanAvailable = std::isfinite(mean);
-    properties.stdErrorAvailable = stdError.has_value() && std::isfinite(*stdError);
-    properties.mean = properties.meanAvailable ? mean : 0.0;
-    properties.stdError = properties.stdErrorAvailable ? *stdError : 0.0;
-    return properties;
-}
-
-TheoreticalProperties DirectEqualTheory(const TheoryData& data)
+TheoreticalProperties DirectEqualTheoryOf(const TheoryData& data)
 {
     const double mean = data.TargetMean();
     double squares = 0.0;
@@ -78,7 +65,7 @@ TheoreticalProperties DirectEqualTheory(const TheoryData& data)
     return Properties(mean, data.EqualProbabilityStdError(squares));
 }
 
-TheoreticalProperties DirectProportionalTheory(const TheoryData& data)
+TheoreticalProperties DirectProportionalTheoryOf(const TheoryData& data)
 {
     double sum = 0.0;
     for (int i = 1; i <= data.Units(); ++i) {
@@ -104,7 +91,7 @@ TheoreticalProperties DirectProportionalTheory(const TheoryData& data)
     return Properties(mean, RootOfVariance(auxiliaryMean * squares / data.SampleSize() / data.UnitTotal()));
 }
 
-TheoreticalProperties RatioTheory(const TheoryData& data)
+TheoreticalProperties RatioTheoryOf(const TheoryData& data)
 {
     const double mean = data.TargetMean();
     const double auxiliaryMean = data.inputs().auxiliaryMean;
@@ -120,7 +107,7 @@ TheoreticalProperties RatioTheory(const TheoryData& data)
     return Properties(mean, data.EqualProbabilityStdError(squares));
 }
 
-TheoreticalProperties RegressionTheory(const TheoryData& data)
+TheoreticalProperties RegressionTheoryOf(const TheoryData& data)
 {
     const double mean = data.TargetMean();
     const double auxiliaryMean = data.inputs().auxiliaryMean;
@@ -158,7 +145,7 @@ StratumTallies TallyUnitsByStratum(const TheoryData& data, int strata)
 
 // A post-stratum with fewer than two units has no variance S2_h, and then neither
 // has the estimator: the standard error is marked not available.
-TheoreticalProperties PostStratifiedTheory(const TheoryData& data)
+TheoreticalProperties PostStratifiedTheoryOf(const TheoryData& data)
 {
     const double mean = data.TargetMean();
     const int strata = std::clamp(data.inputs().stratumCount, 0, MaxStrata);
@@ -172,7 +159,7 @@ TheoreticalProperties PostStratifiedTheory(const TheoryData& data)
                                                             data.SamplingCorrection(), data.SampleSize())));
 }
 
-TheoreticalProperties DirectStratifiedTheory(const TheoryData& data)
+TheoreticalProperties DirectStratifiedTheoryOf(const TheoryData& data)
 {
     const EstimatorInputs& inputs = data.inputs();
     const StratifiedAllocation allocation = AllocateStratifiedSample(
@@ -186,57 +173,19 @@ TheoreticalProperties DirectStratifiedTheory(const TheoryData& data)
     return Properties(data.TargetMean(), stdError);
 }
 
-// Every estimator of the systematic design has the exact theory over the N
-// possible samples of the ordered list; in random order, of the list the run
-// shuffled, which is all that run can draw.
-TheoreticalProperties SystematicTheoryOf(const TheoryData& data)
+}  // namespace
+
+TheoreticalProperties Properties(double mean, std::optional<double> stdError)
 {
-    const EstimatorInputs& inputs = data.inputs();
-    const std::vector<std::int32_t> order = SystematicTheoryOrder(inputs.systematicOrder);
-    std::vector<double> target(order.size());
-    std::vector<double> auxiliary(order.size());
-    for (std::size_t place = 0; place < order.size(); ++place) {
-        target[place] = data.Y(order[place]);
-        auxiliary[place] = data.X(order[place]);
-    }
-    const SystematicTheoryInput input{target,
-                                      auxiliary,
-                                      static_cast<int>(data.SampleSize()),
-                                      inputs.estimator,
-                                      inputs.auxiliaryMean,
-                                      inputs.stratumWeights,
-                                      std::clamp(inputs.stratumCount, 0, MaxStrata)};
-    const TheoryValues values = SystematicTheory(input);
-    if (!values.mean) {
-        return Properties(std::nan(""), std::nullopt);
-    }
-    return Properties(*values.mean, values.standardError);
+    TheoreticalProperties properties;
+    properties.meanAvailable = std::isfinite(mean);
+    properties.stdErrorAvailable = stdError.has_value() && std::isfinite(*stdError);
+    properties.mean = properties.meanAvailable ? mean : 0.0;
+    properties.stdError = properties.stdErrorAvailable ? *stdError : 0.0;
+    return properties;
 }
 
-using TheoryFormula = TheoreticalProperties (*)(const TheoryData&);
-
-TheoryFormula TheoryFor(EstimatorFormula formula)
-{
-    switch (formula) {
-        case EstimatorFormula::DirectEqual:
-            return &DirectEqualTheory;
-        case EstimatorFormula::DirectProportional:
-            return &DirectProportionalTheory;
-        case EstimatorFormula::DirectStratified:
-            return &DirectStratifiedTheory;
-        case EstimatorFormula::Ratio:
-            return &RatioTheory;
-        case EstimatorFormula::Regression:
-            return &RegressionTheory;
-        case EstimatorFormula::PostStratified:
-            return &PostStratifiedTheory;
-        case EstimatorFormula::None:
-            break;
-    }
-    return nullptr;
-}
-
-void PublishTheory(const TheoreticalProperties& properties)
+void StoreTheory(const TheoreticalProperties& properties)
 {
     SimulationState.theoreticalMean = properties.mean;
     SimulationState.theoreticalMeanAvailable = properties.meanAvailable;
@@ -244,23 +193,32 @@ void PublishTheory(const TheoreticalProperties& properties)
     SimulationState.theoreticalStdErrorAvailable = properties.stdErrorAvailable;
 }
 
-}  // namespace
-
-std::optional<TheoreticalProperties> TheoryOf(const EstimatorInputs& inputs, int sampleSize)
+TheoreticalProperties SampleMeanTheory(const EstimatorInputs& inputs, int sampleSize)
 {
-    const EstimatorFormula estimator = FormulaFor(inputs.estimator, inputs.design);
-    const TheoryFormula formula = inputs.design == DesignSystematic && estimator != EstimatorFormula::None
-                                      ? &SystematicTheoryOf
-                                      : TheoryFor(estimator);
-    if (formula == nullptr) {
-        return std::nullopt;
-    }
-    return formula(TheoryData(inputs, sampleSize));
+    return DirectEqualTheoryOf(TheoryData(inputs, sampleSize));
 }
 
-void ComputeTheoreticalProperties()
+TheoreticalProperties ProportionalToSizeTheory(const EstimatorInputs& inputs, int sampleSize)
 {
-    if (const auto properties = TheoryOf(RecordEstimatorInputs(), SimulationState.sampleSize)) {
-        PublishTheory(*properties);
-    }
+    return DirectProportionalTheoryOf(TheoryData(inputs, sampleSize));
+}
+
+TheoreticalProperties StratifiedMeanTheory(const EstimatorInputs& inputs, int sampleSize)
+{
+    return DirectStratifiedTheoryOf(TheoryData(inputs, sampleSize));
+}
+
+TheoreticalProperties RatioTheory(const EstimatorInputs& inputs, int sampleSize)
+{
+    return RatioTheoryOf(TheoryData(inputs, sampleSize));
+}
+
+TheoreticalProperties RegressionTheory(const EstimatorInputs& inputs, int sampleSize)
+{
+    return RegressionTheoryOf(TheoryData(inputs, sampleSize));
+}
+
+TheoreticalProperties PostStratifiedTheory(const EstimatorInputs& inputs, int sampleSize)
+{
+    return PostStratifiedTheoryOf(TheoryData(inputs, sampleSize));
 }

@@ -1,9 +1,7 @@
 #pragma once
-// Theoretical expected value and standard error of an estimator under a design,
-// over the whole population (F = 1/n - 1/N, nonresponse ignored). TheoryOf takes
-// what it needs as arguments; the record-based routines publish its result in
-// theoreticalMean and theoreticalStdError with their availability flags. A value
-// the formulas leave undefined is marked not available.
+// Theoretical expected value and standard error of the estimators' formulas over
+// the whole population (F = 1/n - 1/N, nonresponse ignored). A value the
+// formulas leave undefined is marked not available.
 
 #include <optional>
 
@@ -17,14 +15,19 @@ struct TheoreticalProperties {
     bool stdErrorAvailable = false;
 };
 
-/// \brief The properties of `inputs.estimator` under `inputs.design` for samples
-/// of `sampleSize`; nothing for a combination without an estimator (as
-/// EstimateOnSample).
-std::optional<TheoreticalProperties> TheoryOf(const EstimatorInputs& inputs, int sampleSize);
+/// \brief Both results; a value that is not finite (a formula undefined for this
+/// population) is 0 and marked not available.
+TheoreticalProperties Properties(double mean, std::optional<double> stdError);
 
-/// \brief The theory of the record's settings, into the record: dispatches on
-/// estimatorCode and designCode like ComputeEstimate; under design 13 every
-/// estimator gets the exact mean and standard deviation over the N possible
-/// samples of the list ordered by systematicOrder.
-void ComputeTheoreticalProperties();
+/// \brief Publishes a theory in the record's theoreticalMean and
+/// theoreticalStdError with their availability flags.
+void StoreTheory(const TheoreticalProperties& properties);
 
+/// \brief The theory of each formula of core/estimators.h for samples of
+/// `sampleSize` drawn as that formula assumes.
+TheoreticalProperties SampleMeanTheory(const EstimatorInputs& inputs, int sampleSize);
+TheoreticalProperties ProportionalToSizeTheory(const EstimatorInputs& inputs, int sampleSize);
+TheoreticalProperties StratifiedMeanTheory(const EstimatorInputs& inputs, int sampleSize);
+TheoreticalProperties RatioTheory(const EstimatorInputs& inputs, int sampleSize);
+TheoreticalProperties RegressionTheory(const EstimatorInputs& inputs, int sampleSize);
+TheoreticalProperties PostStratifiedTheory(const EstimatorInputs& inputs, int sampleSize);

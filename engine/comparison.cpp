@@ -11,6 +11,7 @@
 #include "core/systematic_sampling.h"
 #include "core/settings.h"
 #include "core/simulation_state.h"
+#include "engine/estimators/estimator.h"
 #include "engine/monte_carlo_errors.h"
 #include "engine/run_engine.h"
 #include "engine/statistics_rows.h"
@@ -156,10 +157,8 @@ std::string VariantRefusal(const ComparisonVariant& variant)
     if (std::string refusal = design.Refusal(variant.design, SimulationState.sampleSize); !refusal.empty()) {
         return refusal;
     }
-    if (variant.estimator == EstimatorPostStratified) {
-        return PostStrataRefusal(variant.auxiliaryVariable);
-    }
-    return "";
+    const Estimator* estimator = FindEstimator(variant.estimator);
+    return estimator != nullptr ? estimator->VariableRefusal(variant.auxiliaryVariable) : "";
 }
 
 std::vector<ComparisonVariant> VariantsOfSettings()
@@ -169,17 +168,21 @@ std::vector<ComparisonVariant> VariantsOfSettings()
     // The units (auxiliary 0) serve the designs that offer them.
     const bool auxiliaryUsable = IsVariableNumber(s.auxiliaryVariable) ||
                                  (design.OffersUnitsAsAuxiliary() && s.auxiliaryVariable == 0);
+    const auto readsAuxiliary = [](std::int32_t code) {
+        const Estimator* estimator = FindEstimator(code);
+        return estimator != nullptr && estimator->ReadsAuxiliary();
+    };
     const auto withEstimator = [&](std::int32_t estimator) {
         ComparisonVariant variant;
         variant.design = RecordDesignChoice();
         variant.estimator = estimator;
-        if (design.VariableIsAuxiliary() || estimator != EstimatorDirect) {
+        if (design.VariableIsAuxiliary() || readsAuxiliary(estimator)) {
             variant.auxiliaryVariable = s.auxiliaryVariable;
         }
         return variant;
     };
     const auto usable = [&](const ComparisonVariant& variant) {
-        return variant.estimator == EstimatorDirect ||
+        return !readsAuxiliary(variant.estimator) ||
                (auxiliaryUsable && design.Allows(variant.estimator) && VariantRefusal(variant).empty());
     };
     // The estimator in force first, then every other the design allows.
@@ -188,10 +191,9 @@ std::vector<ComparisonVariant> VariantsOfSettings()
         inForce = withEstimator(EstimatorDirect);
     }
     std::vector<ComparisonVariant> variants = {inForce};
-    for (const std::int32_t estimator :
-         {EstimatorDirect, EstimatorRatio, EstimatorRegression, EstimatorPostStratified}) {
-        if (const ComparisonVariant variant = withEstimator(estimator);
-            estimator != inForce.estimator && usable(variant)) {
+    for (const Estimator* estimator : Estimators()) {
+        if (const ComparisonVariant variant = withEstimator(estimator->Code());
+            estimator->Code() != inForce.estimator && usable(variant)) {
             variants.push_back(variant);
         }
     }

@@ -266,14 +266,14 @@ std::string AllocationText(const Lesson& lesson)
 
 bool ReadEstimator(std::string_view text, Lesson& lesson)
 {
-    const auto code = CodeNamed(text, EstimatorNames);
-    lesson.estimator = code.value_or(EstimatorDirect);
-    return code.has_value();
+    const Estimator* named = EstimatorNamed(text);
+    lesson.estimator = named != nullptr ? named->Code() : EstimatorDirect;
+    return named != nullptr;
 }
 
 std::string EstimatorText(const Lesson& lesson)
 {
-    return NameOf(lesson.estimator, EstimatorNames);
+    return std::string(EstimatorName(lesson.estimator));
 }
 
 std::string NonresponseLine(const Lesson& lesson)
@@ -489,8 +489,7 @@ std::string ApplySettings(const Lesson& lesson)
     TSimulationState& s = SimulationState;
     const int variables = s.variableCount;
     const bool unitsAllowed = DesignOf(lesson.design.design).OffersUnitsAsAuxiliary();
-    const bool auxiliaryNeeded =
-        lesson.estimator != EstimatorDirect || DesignOf(lesson.design.design).VariableIsAuxiliary();
+    const bool auxiliaryNeeded = ReadsAuxiliaryVariable(lesson.estimator, lesson.design.design);
     std::string refusal = CheckRange(lesson.target, "target variable", 1, variables);
     if (refusal.empty()) {
         SetTargetVariable(lesson.target);

@@ -11,16 +11,10 @@
 #include "core/stratified_sampling.h"
 #include "core/systematic_sampling.h"
 #include "engine/designs/sampling_design.h"
+#include "engine/estimators/estimator.h"
 #include "engine/interval_rule.h"
 
 namespace {
-
-bool NeedsAuxiliaryQuantities()
-{
-    const TSimulationState& s = SimulationState;
-    return s.estimatorCode == EstimatorRatio || s.estimatorCode == EstimatorRegression ||
-           s.estimatorCode == EstimatorPostStratified || DesignOf(s.designCode).VariableIsAuxiliary();
-}
 
 bool TargetVariableUsable()
 {
@@ -97,7 +91,7 @@ void RunEngine::StartRun()
 {
     scale_ = ScaleBetween(SimulationState.scaleLower, SimulationState.scaleUpper);
     coverage_ = CoverageTargetOfPopulation();
-    if (NeedsAuxiliaryQuantities()) {
+    if (ReadsAuxiliaryVariable(SimulationState.estimatorCode, SimulationState.designCode)) {
         PrepareAuxiliaryQuantities();
     }
     PrepareDesign();

@@ -5,6 +5,7 @@
 #include "core/stratified_sampling.h"
 #include "core/theory.h"
 #include "engine/designs/sampling_design.h"
+#include "engine/estimators/estimator.h"
 #include "engine/run_engine.h"
 #include "texts/interface_text_table.h"
 
@@ -44,16 +45,16 @@ std::string PanelSampleSize()
 std::string PanelEstimator()
 {
     const TSimulationState& s = SimulationState;
-    const int index = s.estimatorCode - EstimatorDirect + 1;
-    if (index < 1 || index > 4) {
+    const Estimator* estimator = FindEstimator(s.estimatorCode);
+    if (estimator == nullptr) {
         return "-";
     }
-    if (s.auxiliaryVariable == 0 && s.estimatorCode == EstimatorRatio &&
+    if (s.auxiliaryVariable == 0 && estimator->ReadsAuxiliary() &&
         DesignOf(s.designCode).OffersUnitsAsAuxiliary()) {
         return EstimatorCaption(s.estimatorCode, s.auxiliaryVariable, s.designCode);
     }
-    std::string line = InterfaceTexts.estimatorNames[index];
-    if (s.estimatorCode != EstimatorDirect) {
+    std::string line = estimator->Label();
+    if (estimator->ReadsAuxiliary()) {
         line += InterfaceTexts.usingText + PanelVariableName(s.auxiliaryVariable);
     }
     return line;

@@ -1,6 +1,6 @@
 #pragma once
-// The names tarvek-batch and the benchmarks give estimators and allocations:
-// one table each, read both ways. The designs' names are the registry's.
+// The names tarvek-batch and the benchmarks give allocations: one table, read
+// both ways. The designs' and the estimators' names are their registries'.
 
 #include <array>
 #include <optional>
@@ -12,13 +12,6 @@
 
 template <typename Code>
 using NamedCode = std::pair<const char*, Code>;
-
-inline constexpr std::array<NamedCode<EstimatorCode>, 4> EstimatorNames = {{
-    {"direct", EstimatorDirect},
-    {"ratio", EstimatorRatio},
-    {"regression", EstimatorRegression},
-    {"poststrat", EstimatorPostStratified},
-}};
 
 inline constexpr std::array<NamedCode<AllocationCode>, 3> AllocationNames = {{
     {"proportional", AllocationProportional},

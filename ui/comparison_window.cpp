@@ -22,6 +22,7 @@
 
 #include "core/number_format.h"
 #include "core/simulation_state.h"
+#include "engine/estimators/estimator.h"
 #include "engine/run_engine.h"
 #include "engine/statistics_rows.h"
 #include "plot/plot_renderer.h"
@@ -319,8 +320,8 @@ void TComparison::StartFromSettings()
     FillVariableList(OrderList);
     {
         const QSignalBlocker blocker(EstimatorList);
-        for (int k = 1; k <= 4; ++k) {
-            EstimatorList->addItem(Text(InterfaceTexts.estimatorNames[k]));
+        for (const Estimator* estimator : Estimators()) {
+            EstimatorList->addItem(Text(estimator->Label()), estimator->Code());
         }
     }
     SampleCount->setValue(
@@ -336,6 +337,12 @@ const SamplingDesign& TComparison::EditedDesign() const
     return DesignOf(DesignList->currentData().toInt());
 }
 
+const Estimator& TComparison::EditedEstimator() const
+{
+    const Estimator* chosen = FindEstimator(EstimatorList->currentData().toInt());
+    return chosen != nullptr ? *chosen : *Estimators().front();
+}
+
 ComparisonVariant TComparison::EditedVariant() const
 {
     const SamplingDesign& chosen = EditedDesign();
@@ -343,7 +350,7 @@ ComparisonVariant TComparison::EditedVariant() const
     ComparisonVariant variant;
     DesignChoice& design = variant.design;
     design.design = chosen.Code();
-    variant.estimator = EstimatorDirect + std::max(EstimatorList->currentIndex(), 0);
+    variant.estimator = EditedEstimator().Code();
     variant.auxiliaryVariable =
         unitsListed_ ? std::max(AuxiliaryList->currentIndex(), 0) : SelectedVariable(AuxiliaryList);
     if (fields & VariableField) {
@@ -403,10 +410,10 @@ void TComparison::ShowVariant(const ComparisonVariant& variant)
     if (fields & ClassesField) {
         ClassCount->setValue(design.stratumClasses);
     }
-    EstimatorList->setCurrentIndex(variant.estimator - EstimatorDirect);
-    // The direct estimator reads none: the field offers the one in force.
+    EstimatorList->setCurrentIndex(std::max(EstimatorList->findData(variant.estimator), 0));
+    // An estimator that reads none: the field offers the one in force.
     const int auxiliary =
-        variant.estimator != EstimatorDirect ? variant.auxiliaryVariable : SimulationState.auxiliaryVariable;
+        EditedEstimator().ReadsAuxiliary() ? variant.auxiliaryVariable : SimulationState.auxiliaryVariable;
     if (unitsListed_) {
         AuxiliaryList->setCurrentIndex(auxiliary);
     } else {
@@ -451,16 +458,16 @@ void TComparison::EditorChanged()
     const auto* estimators = qobject_cast<QStandardItemModel*>(EstimatorList->model());
     int allowed = 0;
     for (int k = 0; k < EstimatorList->count(); ++k) {
-        const bool allows = design.Allows(EstimatorDirect + k);
+        const bool allows = design.Allows(EstimatorList->itemData(k).toInt());
         estimators->item(k)->setEnabled(allows);
         allowed += allows ? 1 : 0;
     }
-    if (!design.Allows(EstimatorDirect + std::max(EstimatorList->currentIndex(), 0))) {
+    if (!design.Allows(EditedEstimator().Code())) {
         const QSignalBlocker blocker(EstimatorList);
         EstimatorList->setCurrentIndex(0);
     }
     EstimatorList->setEnabled(allowed > 1);
-    AuxiliaryList->setEnabled(allowed > 1 && EstimatorList->currentIndex() != 0);
+    AuxiliaryList->setEnabled(allowed > 1 && EditedEstimator().ReadsAuxiliary());
 }
 
 void TComparison::VariantSelected()

@@ -23,6 +23,7 @@ class QPushButton;
 class QScrollArea;
 class QSpinBox;
 class QTableWidget;
+class Estimator;
 class SamplingDesign;
 struct BoxPlotRow;
 
@@ -104,6 +105,8 @@ private:
     std::vector<BoxPlotRow> BoxRows() const;
     void PaintPicture(QPainter& painter) const;
     const SamplingDesign& EditedDesign() const;
+    /// \brief The estimator chosen in the editor (the first one while none is).
+    const Estimator& EditedEstimator() const;
     ComparisonVariant EditedVariant() const;
     /// \brief Lists "Units (mean per unit)" as auxiliary 0 before the variables, or not.
     void ListUnits(bool listed);

@@ -1,3 +1,4 @@
+#include "engine/estimators/estimator.h"
 #include "ui/stratified_design_dialog.h"
 
 #include <QComboBox>

@@ -8,6 +8,7 @@
 #include "core/random_sampling.h"
 #include "engine/designs/compare_fields.h"
 #include "engine/designs/sampling_design.h"
+#include "engine/estimators/estimator.h"
 
 namespace {
 
@@ -123,6 +124,11 @@ public:
     std::string EstimatorRefusal(std::int32_t estimator) const override
     {
         return estimator == EstimatorDirect || estimator == EstimatorRatio ? "" : ClusterEstimatorsMessage;
+    }
+    /// Its direct estimator needs the drawn clusters: only the prepared draws serve it.
+    const Estimator* Serving(const Estimator& asked) const override
+    {
+        return asked.Code() == EstimatorDirect ? nullptr : &asked;
     }
     bool OffersUnitsAsAuxiliary() const override { return true; }
     DesignChoice RecordChoice() const override

@@ -5,6 +5,7 @@
 
 #include "core/cluster_sampling.h"
 #include "core/ordering.h"
+#include "engine/estimators/estimator.h"
 #include "texts/interface_text_table.h"
 
 const SamplingDesign& EqualProbabilitiesDesign();
@@ -48,6 +49,12 @@ std::optional<SampleEstimate> PreparedDesign::Estimate(std::int32_t, int, bool) 
 std::optional<TheoreticalProperties> SamplingDesign::Theory(const DesignChoice&, std::int32_t, int) const
 {
     return std::nullopt;
+}
+
+std::optional<TheoreticalProperties> SamplingDesign::FormulaTheory(const Estimator& serving,
+                                                                   const EstimatorInputs& inputs, int n) const
+{
+    return serving.Theory(inputs, n);
 }
 
 std::string SamplingDesign::EstimatorRefusal(std::int32_t) const
@@ -187,19 +194,6 @@ void ComputeDesignTheory()
         s.theoreticalStdError = own->stdError;
         s.theoreticalStdErrorAvailable = own->stdErrorAvailable;
     }
-}
-
-std::string EstimatorCaption(std::int32_t estimator, int auxiliaryVariable, std::int32_t design)
-{
-    if (estimator < EstimatorDirect || estimator > EstimatorPostStratified) {
-        return "-";
-    }
-    const std::string& name = InterfaceTexts.estimatorNames[estimator - EstimatorDirect + 1];
-    if (estimator == EstimatorDirect) {
-        return name;
-    }
-    const bool units = auxiliaryVariable == 0 && DesignOf(design).OffersUnitsAsAuxiliary();
-    return name + " (" + (units ? std::string("units") : VariableNameOrDash(auxiliaryVariable)) + ")";
 }
 
 std::string DesignCaption(const DesignChoice& choice)

@@ -6,6 +6,7 @@
 #include "core/settings.h"
 #include "engine/designs/compare_fields.h"
 #include "engine/designs/sampling_design.h"
+#include "engine/estimators/estimator.h"
 #include "texts/interface_text_table.h"
 
 namespace {
@@ -13,6 +14,25 @@ namespace {
 /// Expected trials of one sample above which drawing it takes about a second or
 /// more.
 constexpr double SlowDrawTrials = 1e8;
+
+/// The direct estimator of samples drawn proportional to size: Xbar times the
+/// mean of y/x.
+class DirectProportional final : public Estimator {
+public:
+    std::int32_t Code() const override { return EstimatorDirect; }
+    std::string_view Name() const override { return "direct"; }
+    const std::string& Label() const override { return InterfaceTexts.estimatorNames[1]; }
+    SampleEstimate Estimate(const SampleUnitsView& sample, const EstimatorInputs& inputs,
+                            bool withStandardError) const override
+    {
+        return ProportionalToSizeEstimate(sample, inputs, withStandardError);
+    }
+    TheoreticalProperties Theory(const EstimatorInputs& inputs, int n) const override
+    {
+        return ProportionalToSizeTheory(inputs, n);
+    }
+    SystematicEstimate OnSystematicSums() const override { return nullptr; }
+};
 
 class Prepared final : public PreparedDesign {
 public:
@@ -39,6 +59,11 @@ public:
     std::string EstimatorRefusal(std::int32_t estimator) const override
     {
         return estimator == EstimatorDirect ? "" : PpsOnlyDirectMessage;
+    }
+    const Estimator* Serving(const Estimator& asked) const override
+    {
+        static const DirectProportional direct;
+        return asked.Code() == EstimatorDirect ? &direct : &asked;
     }
     bool VariableIsAuxiliary() const override { return true; }
     DesignChoice RecordChoice() const override { return {Code(), SimulationState.auxiliaryVariable, 0}; }

@@ -17,6 +17,8 @@
 #include "core/simulation_state.h"
 #include "core/theory.h"
 
+class Estimator;
+
 /// \brief A design with what it needs: the size variable of the size-proportional
 /// design, the stratification variable, allocation and classes of the stratified design,
 /// the order variable of the systematic design (0: file order), the cluster
@@ -68,6 +70,17 @@ public:
     /// \brief The refusal of `estimator` under this design, "" when it is allowed.
     virtual std::string EstimatorRefusal(std::int32_t estimator) const;
     bool Allows(std::int32_t estimator) const { return EstimatorRefusal(estimator).empty(); }
+    /// \brief The formula that computes `asked` on this design's samples: its own
+    /// direct formula where it has one, nothing where only its prepared draws can
+    /// estimate (PreparedDesign::Estimate), else the estimator itself.
+    virtual const Estimator* Serving(const Estimator& asked) const { return &asked; }
+    /// \brief The theory of a serving formula on this design's samples: the
+    /// formula's own, or the design's exact theory of it.
+    virtual std::optional<TheoreticalProperties> FormulaTheory(const Estimator& serving,
+                                                               const EstimatorInputs& inputs, int n) const;
+    /// \brief Adds what the design's formulas read of its variable to `inputs`
+    /// (the strata).
+    virtual void PrepareInputs(const DesignParameters&, int /*variable*/, EstimatorInputs&) const {}
     /// \brief True where the design's variable is the auxiliary variable (the size
     /// variable, the stratification variable), which its direct estimator reads.
     virtual bool VariableIsAuxiliary() const { return false; }
@@ -150,10 +163,6 @@ std::optional<double> TheoreticalDesignEffect(const DesignChoice& choice, std::i
 /// \brief ComputeTheoreticalProperties for the record's settings, with the theory
 /// of a design that has its own.
 void ComputeDesignTheory();
-
-/// \brief An estimator as the tables name it: "Direct", "Ratio (NAME)", "Ratio
-/// (units)" under a design that offers the units; "-" for an unknown code.
-std::string EstimatorCaption(std::int32_t estimator, int auxiliaryVariable, std::int32_t design);
 
 /// \brief The caption of a choice, "-" for a code no design has.
 std::string DesignCaption(const DesignChoice& choice);

@@ -10,6 +10,7 @@
 #include "core/stratified_sampling.h"
 #include "engine/designs/compare_fields.h"
 #include "engine/designs/sampling_design.h"
+#include "engine/estimators/estimator.h"
 #include "texts/interface_text_table.h"
 #include "texts/option_names.h"
 
@@ -20,6 +21,24 @@ std::string ClassesCaption(int classes)
 {
     return classes == 0 ? "" : " in " + std::to_string(classes) + " classes of equal size";
 }
+
+/// The stratified mean sum W_h ybar_h over the design's strata.
+class StratifiedMean final : public Estimator {
+public:
+    std::int32_t Code() const override { return EstimatorDirect; }
+    std::string_view Name() const override { return "direct"; }
+    const std::string& Label() const override { return InterfaceTexts.estimatorNames[1]; }
+    SampleEstimate Estimate(const SampleUnitsView& sample, const EstimatorInputs& inputs,
+                            bool withStandardError) const override
+    {
+        return StratifiedMeanEstimate(sample, inputs, withStandardError);
+    }
+    TheoreticalProperties Theory(const EstimatorInputs& inputs, int n) const override
+    {
+        return StratifiedMeanTheory(inputs, n);
+    }
+    SystematicEstimate OnSystematicSums() const override { return nullptr; }
+};
 
 class Prepared final : public PreparedDesign {
 public:
@@ -66,7 +85,8 @@ public:
     {
         const auto& texts = InterfaceTexts.designDetailTexts;
         // A code no allocation has reads as the proportional one.
-        const bool known = choice.allocation >= AllocationProportional && choice.allocation <= AllocationOptimal;
+        const bool known =
+            choice.allocation >= AllocationProportional && choice.allocation <= AllocationOptimal;
         const int allocation = known ? choice.allocation : AllocationProportional;
         return texts[1] + VariableNameOrDash(choice.variable) + ClassesCaption(choice.stratumClasses) +
                texts[2] + texts[3 + allocation];
@@ -74,6 +94,16 @@ public:
     std::string EstimatorRefusal(std::int32_t estimator) const override
     {
         return estimator == EstimatorDirect ? "" : StratifiedOnlyDirectMessage;
+    }
+    const Estimator* Serving(const Estimator& asked) const override
+    {
+        static const StratifiedMean direct;
+        return asked.Code() == EstimatorDirect ? &direct : &asked;
+    }
+    void PrepareInputs(const DesignParameters& design, int variable, EstimatorInputs& inputs) const override
+    {
+        inputs.stratification = StratificationOf(variable, design.stratumClasses);
+        inputs.strata = FormStrata(inputs.stratification).strata;
     }
     bool VariableIsAuxiliary() const override { return true; }
     DesignChoice RecordChoice() const override

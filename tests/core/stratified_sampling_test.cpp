@@ -20,6 +20,7 @@
 #include "core/simulation_state.h"
 #include "core/strata.h"
 #include "core/theory.h"
+#include "engine/estimators/estimator.h"
 #include "tests/core/core_test_support.h"
 
 namespace {

@@ -10,6 +10,7 @@
 #include "core/random_sampling.h"
 #include "core/simulation_state.h"
 #include "core/theory.h"
+#include "engine/estimators/estimator.h"
 #include "tests/core/core_test_support.h"
 
 namespace {

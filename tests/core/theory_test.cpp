@@ -8,6 +8,7 @@
 #include "core/estimators.h"
 #include "core/ordering.h"
 #include "core/simulation_state.h"
+#include "engine/estimators/estimator.h"
 #include "tests/core/core_test_support.h"
 
 namespace {

@@ -30,6 +30,7 @@
 #include "core/strata.h"
 #include "core/systematic_sampling.h"
 #include "engine/designs/sampling_design.h"
+#include "engine/estimators/estimator.h"
 #include "engine/plot_frame.h"
 #include "engine/run_engine.h"
 
