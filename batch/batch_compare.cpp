@@ -128,15 +128,12 @@ BatchOptions SettingsOf(const BatchOptions& shared, const CompareVariantOption& 
     return settings;
 }
 
-/// The first refusal of the variants' single-setting runs, each made on the
-/// record as the population read left it.
+/// The first refusal of a variant's design, estimator and auxiliary variable,
+/// as its single-setting run would make it.
 std::string CheckVariants(const BatchOptions& options, const std::vector<CompareVariantOption>& variants)
 {
-    const TSimulationState original = SimulationState;
     for (const CompareVariantOption& option : variants) {
-        std::string refusal = ApplySettings(SettingsOf(options, option));
-        SimulationState = original;
-        if (!refusal.empty()) {
+        if (std::string refusal = DesignSettingsRefusal(SettingsOf(options, option)); !refusal.empty()) {
             return refusal;
         }
     }
@@ -262,6 +259,11 @@ void CheckCompareCombination(const BatchOptions& options)
 std::string ApplyCompareSettings(const BatchOptions& options)
 {
     const std::vector<CompareVariantOption> variants = ParseCompareVariants(*options.compareVariants);
+    // The variants are checked on the shared target and sample size, before the
+    // settings that come after the design.
+    if (std::string refusal = ApplyLeadingSettings(options); !refusal.empty()) {
+        return refusal;
+    }
     if (std::string refusal = CheckVariants(options, variants); !refusal.empty()) {
         return refusal;
     }

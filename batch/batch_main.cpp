@@ -126,7 +126,6 @@ PlotRequest MakePlotRequest(const std::string& fileName, const RunGraph& graph, 
     PlotRequest request;
     request.fileName = fileName.c_str();
     request.graph = graph;
-    request.histogramCounts = SimulationState.histogramCounts;
     request.options = options;
     return request;
 }

@@ -8,7 +8,6 @@
 #include "core/number_text.h"
 #include "core/simulation_state.h"
 #include "core/variable_summary.h"
-#include "engine/designs/sampling_design.h"
 #include "engine/monte_carlo_errors.h"
 #include "engine/run_engine.h"
 #include "engine/statistics_rows.h"
@@ -17,8 +16,6 @@
 namespace {
 
 constexpr const char* NotAvailable = "-";
-/// The row of the theoretical standard error, which the design effect follows.
-constexpr int TheoreticalStdErrorRow = 11;
 
 void WriteVariableLine(std::ostream& out, int k)
 {
@@ -34,11 +31,6 @@ void WriteVariableLine(std::ostream& out, int k)
     out << '\t' << FormatFixed3(summary.minimum) << '\t' << FormatFixed3(summary.maximum) << '\t'
         << FormatFixed3(summary.mean) << '\t'
         << FormatFixed3Or(summary.standardDeviation, summary.standardDeviationAvailable) << '\n';
-}
-
-std::string FormatFixed3OrDash(const std::optional<double>& value)
-{
-    return FormatFixed3Or(value.value_or(0.0), value.has_value());
 }
 
 /// The percentage of correct intervals: whole as the window shows it, or with
@@ -60,27 +52,26 @@ std::string CorrectIntervalsValue(const RunEngine& engine, bool precise)
 std::vector<StatisticsRow> StatisticsTableLines(const RunEngine& engine, bool monteCarloErrors)
 {
     const auto rows = StatisticsTableRows(engine.samplesDrawn());
+    const std::vector<DesignStatisticsRow> designRows = DesignStatisticsRows();
     std::vector<StatisticsRow> lines;
     for (int row = 0; row < StatisticsRowCount; ++row) {
         lines.push_back(rows[row]);
-        if (row == ProbabilitiesRow && SimulationState.designCode == DesignStratified) {
-            lines.push_back({"Allocation", AllocationSizesText(RecordAllocationSizes())});
-        }
-        if (row == TheoreticalStdErrorRow && DesignOf(SimulationState.designCode).OffersUnitsAsAuxiliary()) {
-            lines.push_back({"Design effect (theoretical)", FormatFixed3OrDash(RecordDesignEffect())});
+        for (const DesignStatisticsRow& added : designRows) {
+            if (added.after == row) {
+                lines.push_back(added.row);
+            }
         }
     }
     const MonteCarloErrors errors = ComputeMonteCarloErrors(engine);
     if (monteCarloErrors) {
-        lines.push_back({"Monte Carlo error of the mean", FormatFixed3OrDash(errors.mean)});
-        lines.push_back(
-            {"Monte Carlo error of the standard error", FormatFixed3OrDash(errors.standardError)});
+        lines.push_back({"Monte Carlo error of the mean", FormatFixed3Or(errors.mean)});
+        lines.push_back({"Monte Carlo error of the standard error", FormatFixed3Or(errors.standardError)});
     }
     if (SimulationState.confidenceIntervalMode) {
         lines.push_back(
             {InterfaceTexts.correctIntervalsText, CorrectIntervalsValue(engine, monteCarloErrors)});
         if (monteCarloErrors) {
-            lines.push_back({"Monte Carlo error of the percentage", FormatFixed3OrDash(errors.percentage)});
+            lines.push_back({"Monte Carlo error of the percentage", FormatFixed3Or(errors.percentage)});
         }
     }
     return lines;
@@ -95,12 +86,6 @@ void WriteStatisticsTable(std::ostream& out, const RunEngine& engine, bool monte
             out << line.label << '\t' << line.value << '\n';
         }
     }
-}
-
-std::optional<double> RecordDesignEffect()
-{
-    const TSimulationState& s = SimulationState;
-    return TheoreticalDesignEffect(RecordDesignChoice(), s.estimatorCode, s.auxiliaryVariable);
 }
 
 MonteCarloErrors ComputeMonteCarloErrors(const RunEngine& engine)

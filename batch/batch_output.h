@@ -36,10 +36,6 @@ struct MonteCarloErrors {
 };
 MonteCarloErrors ComputeMonteCarloErrors(const RunEngine& engine);
 
-/// \brief The theoretical design effect of the record's design and estimator;
-/// nothing where it is undefined.
-std::optional<double> RecordDesignEffect();
-
 /// \brief `value` with 17 significant digits, as printf "%.17g" in the C locale.
 std::string FormatSignificant17(double value);
 

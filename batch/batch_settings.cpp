@@ -1,5 +1,7 @@
 #include "batch/batch_settings.h"
 
+#include <initializer_list>
+
 #include "core/settings.h"
 #include "core/number_format.h"
 #include "core/simulation_state.h"
@@ -148,31 +150,42 @@ bool LacksAuxiliary(const BatchOptions& options)
     return needed && !options.auxiliary && !options.unitsAsAuxiliary;
 }
 
-/// The auxiliary variable is stored before the design and the estimator that
-/// use it. The cluster designs refuse a missing one after their own settings.
-std::string ApplyAuxiliary(const BatchOptions& options)
+/// The auxiliary variable the options give (0 for the units), else the
+/// record's. The cluster designs refuse a missing one after their own settings.
+std::string AuxiliaryOfOptions(const BatchOptions& options, int& auxiliary)
 {
+    auxiliary = SimulationState.auxiliaryVariable;
     if (options.unitsAsAuxiliary) {
-        SimulationState.auxiliaryVariable = 0;
+        auxiliary = 0;
         return "";
     }
     if (!options.auxiliary) {
         return LacksAuxiliary(options) && !UnderClusterDesign(options) ? NeedsAuxiliaryMessage : "";
     }
+    return NumberOfVariable(*options.auxiliary, "--auxiliary", "auxiliary variable", auxiliary);
+}
+
+/// The auxiliary variable is stored before the design and the estimator that
+/// use it.
+std::string ApplyAuxiliary(const BatchOptions& options)
+{
     int auxiliary = 0;
-    std::string refusal =
-        NumberOfVariable(*options.auxiliary, "--auxiliary", "auxiliary variable", auxiliary);
+    std::string refusal = AuxiliaryOfOptions(options, auxiliary);
     if (refusal.empty()) {
         SimulationState.auxiliaryVariable = auxiliary;
     }
     return refusal;
 }
 
-/// The design's choice as the options give it, its variable resolved; the
-/// variable's refusal when it cannot be.
-std::string ChoiceOfOptions(const BatchOptions& options, const SamplingDesign& design, DesignChoice& choice)
+/// The design's choice as the options and `auxiliary` give it, its variable
+/// resolved; the variable's refusal when it cannot be.
+std::string ChoiceOfOptions(const BatchOptions& options, const SamplingDesign& design, int auxiliary,
+                            DesignChoice& choice)
 {
     choice = design.RecordChoice();
+    if (design.VariableIsAuxiliary()) {
+        choice.variable = auxiliary;
+    }
     if (options.allocation) {
         choice.allocation = *options.allocation;
     }
@@ -197,29 +210,34 @@ std::string ChoiceOfOptions(const BatchOptions& options, const SamplingDesign& d
 }
 
 /// The design's refusal of the estimator, then of its settings; under the
-/// cluster designs, then a ratio without --auxiliary.
-std::string ApplyDesign(const BatchOptions& options)
+/// cluster designs, then a ratio without --auxiliary. `options.design` is given.
+std::string DesignRefusal(const BatchOptions& options, int auxiliary, DesignChoice& choice)
 {
-    if (!options.design) {
-        return "";
-    }
     const SamplingDesign& design = DesignOf(*options.design);
     if (std::string refusal = design.EstimatorRefusal(options.estimator.value_or(EstimatorDirect));
         !refusal.empty()) {
         return refusal;
     }
-    DesignChoice choice;
-    if (std::string refusal = ChoiceOfOptions(options, design, choice); !refusal.empty()) {
+    if (std::string refusal = ChoiceOfOptions(options, design, auxiliary, choice); !refusal.empty()) {
         return refusal;
     }
     if (std::string refusal = design.Refusal(choice, SimulationState.sampleSize); !refusal.empty()) {
         return refusal;
     }
-    if (LacksAuxiliary(options)) {
-        return NeedsAuxiliaryMessage;
+    return LacksAuxiliary(options) ? NeedsAuxiliaryMessage : "";
+}
+
+std::string ApplyDesign(const BatchOptions& options)
+{
+    if (!options.design) {
+        return "";
     }
-    StoreDesignChoice(choice);
-    return "";
+    DesignChoice choice;
+    std::string refusal = DesignRefusal(options, SimulationState.auxiliaryVariable, choice);
+    if (refusal.empty()) {
+        StoreDesignChoice(choice);
+    }
+    return refusal;
 }
 
 std::string ApplyEstimator(const BatchOptions& options)
@@ -304,20 +322,53 @@ std::string CheckBegin()
     return "";
 }
 
-}  // namespace
+using Step = std::string (*)(const BatchOptions&);
 
-std::string ApplySettings(const BatchOptions& options)
+/// The first refusal of the steps taken in order, "" when none refuses.
+std::string FirstRefusal(const BatchOptions& options, std::initializer_list<Step> steps)
 {
-    if (SimulationState.variableCount == 0) {
-        return InterfaceTexts.messageTexts[1];
-    }
-    using Step = std::string (*)(const BatchOptions&);
-    for (Step step : {ApplyTarget, ApplySampleSize, CheckDesignOptions, ApplyAuxiliary, ApplyDesign,
-                      ApplyEstimator, ApplyNonresponse, ApplySimulations, ApplyMode, ApplyScale}) {
+    for (const Step step : steps) {
         std::string refusal = step(options);
         if (!refusal.empty()) {
             return refusal;
         }
     }
-    return CheckBegin();
+    return "";
+}
+
+}  // namespace
+
+std::string ApplyLeadingSettings(const BatchOptions& options)
+{
+    if (SimulationState.variableCount == 0) {
+        return InterfaceTexts.messageTexts[1];
+    }
+    return FirstRefusal(options, {ApplyTarget, ApplySampleSize});
+}
+
+std::string DesignSettingsRefusal(const BatchOptions& options)
+{
+    int auxiliary = 0;
+    DesignChoice choice;
+    std::string refusal = CheckDesignOptions(options);
+    if (refusal.empty()) {
+        refusal = AuxiliaryOfOptions(options, auxiliary);
+    }
+    if (refusal.empty() && options.design) {
+        refusal = DesignRefusal(options, auxiliary, choice);
+    }
+    if (refusal.empty() && options.estimator == EstimatorPostStratified) {
+        refusal = PostStrataRefusal(auxiliary);
+    }
+    return refusal;
+}
+
+std::string ApplySettings(const BatchOptions& options)
+{
+    std::string refusal = ApplyLeadingSettings(options);
+    if (refusal.empty()) {
+        refusal = FirstRefusal(options, {CheckDesignOptions, ApplyAuxiliary, ApplyDesign, ApplyEstimator,
+                                         ApplyNonresponse, ApplySimulations, ApplyMode, ApplyScale});
+    }
+    return refusal.empty() ? CheckBegin() : refusal;
 }

@@ -10,3 +10,12 @@
 /// estimator, nonresponse, simulations, mode, scale, then makes the checks of the
 /// Begin command. Returns the first refusal's message, or "" when all is accepted.
 std::string ApplySettings(const BatchOptions& options);
+
+/// \brief The first settings of ApplySettings, the target and the sample size,
+/// which the checks of a design read.
+std::string ApplyLeadingSettings(const BatchOptions& options);
+
+/// \brief The refusal ApplySettings would give of the design, the estimator and
+/// the auxiliary variable of `options` once the record holds its leading
+/// settings; writes nothing.
+std::string DesignSettingsRefusal(const BatchOptions& options);

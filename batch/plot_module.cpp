@@ -1,7 +1,7 @@
 // The picture module of tarvek-batch: a shared library loaded only when --plot
 // asks for a picture. It paints through the plot renderer, as the windows do, so
 // the picture is the one the window shows. Only its entry point is exported; the
-// libraries linked into it keep their own record of the graph's counts.
+// graph it paints, counts included, comes whole with the request.
 
 #include <QGuiApplication>
 #include <QtGlobal>
@@ -37,7 +37,6 @@ extern "C" __attribute__((visibility("default"))) void TarvekWritePlot(const Plo
     char programName[] = "tarvek-batch";
     char* argv[] = {programName, nullptr};
     const QGuiApplication application(argc, argv);
-    SimulationState.histogramCounts = request.histogramCounts;
     const std::string text = SavePlotPicture(request.graph, request.fileName, request.options);
     std::snprintf(failure.text, sizeof failure.text, "%s", text.c_str());
 }

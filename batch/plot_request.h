@@ -6,11 +6,8 @@
 // copy of the C++ library and the module uses the system's, so only plain data
 // crosses between them: no standard-library object, no exception.
 
-#include <array>
-#include <cstdint>
 #include <string>
 
-#include "core/simulation_state.h"
 #include "engine/plot_frame.h"
 #include "engine/plot_options.h"
 
@@ -19,8 +16,6 @@
 struct PlotRequest {
     const char* fileName = nullptr;
     RunGraph graph;
-    /// The run's histogramCounts, which the renderer paints the bars from.
-    std::array<std::int32_t, HistogramCapacity + 1> histogramCounts{};
     PlotOptions options;
 };
 

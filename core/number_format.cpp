@@ -31,6 +31,11 @@ std::string FormatFixed3Or(double value, bool available)
     return available ? FormatFixed3(value) : std::string("-");
 }
 
+std::string FormatFixed3Or(const std::optional<double>& value)
+{
+    return FormatFixed3Or(value.value_or(0.0), value.has_value());
+}
+
 double ShownFixed3Value(double value)
 {
     const std::string text = FormatFixed3(value);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/estimators.h"
 #include "engine/designs/sampling_design.h"
 #include "engine/plot_frame.h"
 
@@ -37,10 +38,10 @@ FittedScale FitScaleToEstimator(const TheoreticalProperties& theory, const Value
 RunGraph StartFittedRunGraph(RunEngine& engine, GraphKind kind)
 {
     // After StartRun: the theory of the stratified design reads the strata it prepared.
-    ComputeDesignTheory();
     const TSimulationState& s = SimulationState;
-    const TheoreticalProperties theory{s.theoreticalMean, s.theoreticalMeanAvailable, s.theoreticalStdError,
-                                       s.theoreticalStdErrorAvailable};
+    const TheoreticalProperties theory =
+        TheoryOfChoice(RecordDesignChoice(), RecordEstimatorInputs(), s.sampleSize)
+            .value_or(TheoreticalProperties{});
     const FittedScale fitted = FitScaleToEstimator(theory, {s.targetMinimum, s.targetMaximum},
                                                    engine.simulationCount(), s.verticalCompression);
     engine.UseScale(fitted.scale);

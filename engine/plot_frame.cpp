@@ -100,17 +100,17 @@ PixelSpan ClassBarEdges(const PlotFrame& frame, int k)
             frame.plotLeft + nearest(bar * frame.axisLength / 50.0)};
 }
 
-void ClearHistogramCounts()
+void ClearHistogramCounts(HistogramCounts& counts)
 {
-    SimulationState.histogramCounts.fill(0);
+    counts.fill(0);
 }
 
-bool AddToHistogram(int k, std::int32_t barUnit, const PlotFrame& frame)
+bool AddToHistogram(HistogramCounts& counts, int k, std::int32_t barUnit, const PlotFrame& frame)
 {
     if (k < 1 || k > HistogramClassCount) {
         return false;
     }
-    std::int32_t& count = SimulationState.histogramCounts[k];
+    std::int32_t& count = counts[k];
     if (ClassFull(count, barUnit, frame)) {
         return false;
     }
@@ -176,7 +176,7 @@ RunGraph StartRunGraph(GraphKind kind, const RunScale& scale, double populationM
     }
     graph.frame = PrepareDistributionFrame(scale, populationMean);
     graph.barUnit = BarUnit(graph.frame.stepHeight, SimulationState.verticalCompression);
-    ClearHistogramCounts();
+    ClearHistogramCounts(graph.counts);
     return graph;
 }
 
@@ -186,5 +186,5 @@ bool AddSample(RunGraph& graph, const SampleResult& sample)
         PushInterval(graph.intervalSlots, IntervalPixels(graph.frame, sample), !sample.covered);
         return true;
     }
-    return AddToHistogram(sample.histogramClass, graph.barUnit, graph.frame);
+    return AddToHistogram(graph.counts, sample.histogramClass, graph.barUnit, graph.frame);
 }

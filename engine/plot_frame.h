@@ -72,12 +72,15 @@ std::int32_t AxisRightX(const PlotFrame& frame);
 /// left..right - 1, so neighbouring bars share no column.
 PixelSpan ClassBarEdges(const PlotFrame& frame, int k);
 
-/// \brief Sets histogramCounts[1..75] to 0.
-void ClearHistogramCounts();
+/// The counts of a histogram's classes, 1..75 (the graph shows 1..50).
+using HistogramCounts = std::array<std::int32_t, HistogramCapacity + 1>;
 
-/// \brief Counts an estimate of class k (1..50) unless its bar would then rise
-/// above 29 steps. Returns false for a full class, whose count stays.
-bool AddToHistogram(int k, std::int32_t barUnit, const PlotFrame& frame);
+/// \brief Sets counts[1..75] to 0.
+void ClearHistogramCounts(HistogramCounts& counts);
+
+/// \brief Counts an estimate of class k (1..50) in `counts` unless its bar would
+/// then rise above 29 steps. Returns false for a full class, whose count stays.
+bool AddToHistogram(HistogramCounts& counts, int k, std::int32_t barUnit, const PlotFrame& frame);
 
 /// \brief True when a bar of `count` estimates can take no more: one more would
 /// rise above 29 steps.
@@ -113,12 +116,13 @@ PixelSpan IntervalPixels(const PlotFrame& frame, const SampleResult& sample);
 /// \brief Which graph a run shows.
 enum class GraphKind { Histogram, Intervals };
 
-/// \brief The graph of one run as numbers: its frame and either the bar unit (the
-/// counts are histogramCounts) or the interval rows.
+/// \brief The graph of one run as numbers: its frame and either the bar unit with
+/// the classes' counts or the interval rows.
 struct RunGraph {
     GraphKind kind = GraphKind::Histogram;
     PlotFrame frame;
     std::int32_t barUnit = 0;
+    HistogramCounts counts{};
     IntervalSlots intervalSlots;
 };
 

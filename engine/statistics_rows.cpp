@@ -100,6 +100,26 @@ std::array<StatisticsRow, StatisticsRowCount> StatisticsTableRows(int samplesDra
     return rows;
 }
 
+std::vector<DesignStatisticsRow> DesignStatisticsRows()
+{
+    const std::int32_t design = SimulationState.designCode;
+    std::vector<DesignStatisticsRow> rows;
+    if (design == DesignStratified) {
+        rows.push_back({ProbabilitiesRow, {"Allocation", AllocationSizesText(RecordAllocationSizes())}});
+    }
+    if (DesignOf(design).OffersUnitsAsAuxiliary()) {
+        rows.push_back(
+            {TheoreticalStdErrorRow, {"Design effect (theoretical)", FormatFixed3Or(RecordDesignEffect())}});
+    }
+    return rows;
+}
+
+std::optional<double> RecordDesignEffect()
+{
+    const TSimulationState& s = SimulationState;
+    return TheoreticalDesignEffect(RecordDesignChoice(), s.estimatorCode, s.auxiliaryVariable);
+}
+
 std::array<std::string, InformationPanelLines> InformationPanelValues()
 {
     const TSimulationState& s = SimulationState;

@@ -3,6 +3,7 @@
 // batch simulator.
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@ inline constexpr int StatisticsRowCount = 13;
 inline constexpr int ProbabilitiesRow = 2;
 /// The row of the number of samples ("Simulations").
 inline constexpr int SimulationsRow = 6;
+/// The row of the theoretical standard error.
+inline constexpr int TheoreticalStdErrorRow = 11;
 
 struct StatisticsRow {
     std::string label;
@@ -24,6 +27,23 @@ struct StatisticsRow {
 /// theoretical ones, and returns the 13 rows (label, value) of the table; values
 /// that are not available read "-".
 std::array<StatisticsRow, StatisticsRowCount> StatisticsTableRows(int samplesDrawn);
+
+/// \brief A row that a design adds to the 13, and the row of the 13 that
+/// tarvek-batch writes it after.
+struct DesignStatisticsRow {
+    int after = 0;
+    StatisticsRow row;
+};
+
+/// \brief The rows of the record's design beyond the 13: "Allocation" (its n_h)
+/// after "Probabilities" under the stratified design, "Design effect
+/// (theoretical)" after the theoretical standard error under the cluster
+/// designs; none under the others.
+std::vector<DesignStatisticsRow> DesignStatisticsRows();
+
+/// \brief The theoretical design effect of the record's design and estimator;
+/// nothing where it is undefined.
+std::optional<double> RecordDesignEffect();
 
 inline constexpr int InformationPanelLines = 9;
 

@@ -217,7 +217,7 @@ void CheckSample(const RunEngine& engine, const RunGraph& graph, const SampleRes
         CheckSpanOnAxis(graph.frame, IntervalPixels(graph.frame, sample));
         FUZZ_CHECK(engine.correctIntervalPercentage() >= 0 && engine.correctIntervalPercentage() <= 100);
     } else {
-        const int count = SimulationState.histogramCounts[sample.histogramClass];
+        const int count = graph.counts[sample.histogramClass];
         FUZZ_CHECK(count >= 0 && count * graph.barUnit <= BarCapSteps * graph.frame.stepHeight);
     }
 }
@@ -345,7 +345,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (kind == GraphKind::Intervals) {
         ReDrawPlot(painter, graph.frame, graph.intervalSlots);
     } else {
-        ReDrawHistogram(painter, graph.frame, graph.barUnit);
+        ReDrawHistogram(painter, graph.frame, graph.counts, graph.barUnit);
     }
     return 0;
 }

@@ -258,12 +258,13 @@ QRegion BarRegion(const PlotFrame& frame, int k)
     return MeanLineRegion(frame).united(column);
 }
 
-void ReDrawHistogram(QPainter& painter, const PlotFrame& frame, int barUnit, const PlotOptions& options)
+void ReDrawHistogram(QPainter& painter, const PlotFrame& frame, const HistogramCounts& counts, int barUnit,
+                     const PlotOptions& options)
 {
     const int plotTop = PlotTopY(frame);
     for (int k = 1; k <= HistogramClasses; ++k) {
         const PixelSpan edges = ClassBarEdges(frame, k);
-        const int count = SimulationState.histogramCounts[k];
+        const int count = counts[k];
         const int barTop = frame.axisY - count * barUnit;
         FillBetweenCorners(painter, edges.left, barTop, edges.right, plotTop, tarvek_colors::PlotBackground);
         FillBetweenCorners(painter, edges.left, frame.axisY, edges.right, barTop, tarvek_colors::BarGreen);
@@ -304,7 +305,7 @@ QRegion DrawAddedSample(QPainter& painter, const RunGraph& graph, const SampleRe
         return IntervalRowsRegion(graph.frame);
     }
     const int k = sample.histogramClass;
-    DrawBar(painter, graph.frame, k, SimulationState.histogramCounts[k], graph.barUnit, options);
+    DrawBar(painter, graph.frame, k, graph.counts[k], graph.barUnit, options);
     return BarRegion(graph.frame, k);
 }
 
@@ -317,7 +318,7 @@ void PaintPlotFrame(QPainter& painter, const RunGraph& graph, const PlotOptions&
     if (graph.kind == GraphKind::Intervals) {
         ReDrawPlot(painter, graph.frame, graph.intervalSlots, options);
     } else {
-        ReDrawHistogram(painter, graph.frame, graph.barUnit, options);
+        ReDrawHistogram(painter, graph.frame, graph.counts, graph.barUnit, options);
     }
     painter.restore();
 }

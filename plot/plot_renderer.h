@@ -44,9 +44,10 @@ void DrawBar(QPainter& painter, const PlotFrame& frame, int k, int count, int ba
 /// \brief The pixels that DrawBar may change for class k.
 QRegion BarRegion(const PlotFrame& frame, int k);
 
-/// \brief Paints all 50 columns anew from histogramCounts (the space above each
-/// bar cleared), then the mean line.
-void ReDrawHistogram(QPainter& painter, const PlotFrame& frame, int barUnit, const PlotOptions& options = {});
+/// \brief Paints all 50 columns anew from `counts` (the space above each bar
+/// cleared), then the mean line.
+void ReDrawHistogram(QPainter& painter, const PlotFrame& frame, const HistogramCounts& counts, int barUnit,
+                     const PlotOptions& options = {});
 
 /// \brief Paints every shown interval row (the row erased first), then the mean line.
 void ReDrawPlot(QPainter& painter, const PlotFrame& frame, const IntervalSlots& intervalSlots,

@@ -138,6 +138,7 @@ void SimulationWindow::StartFreshRun()
     engine_.StartRun();
     graph_ = ViewOptions().fitScale ? StartFittedRunGraph(engine_, kind_)
                                     : StartRunGraph(kind_, engine_.scale(), engine_.populationMean());
+    KeepCountsInRecord();
     image_.fill(tarvek_colors::SettingsBackground);
     {
         QPainter painter(&image_);
@@ -161,6 +162,7 @@ void SimulationWindow::NextSample()
     }
     emit sampleAccepted();
     if (AddSample(graph_, sample)) {
+        KeepCountsInRecord();
         QRegion changed;
         {
             QPainter painter(&image_);
@@ -170,6 +172,13 @@ void SimulationWindow::NextSample()
         repaint(changed);
     }
     UpdateGauges();
+}
+
+void SimulationWindow::KeepCountsInRecord() const
+{
+    if (kind_ == GraphKind::Histogram) {
+        SimulationState.histogramCounts = graph_.counts;
+    }
 }
 
 // One sample in slices too, as its draw alone can be long: OK and Escape stop it.

@@ -115,6 +115,8 @@ protected:
 
 private:
     void NextSample();
+    /// \brief The distribution window's counts are the record's histogramCounts.
+    void KeepCountsInRecord() const;
     void SlowMotionStep();
     /// \brief Stops Automatic, in slow motion or in slices.
     void StopAutomatic();

@@ -5,6 +5,7 @@
 #include <QTableWidget>
 #include <algorithm>
 #include <array>
+#include <vector>
 
 #include "core/simulation_state.h"
 #include "engine/statistics_rows.h"
@@ -60,10 +61,15 @@ void TStatistics::SetCell(int row, int column, const std::string& text)
 
 void TStatistics::FormActivate()
 {
-    auto rows = StatisticsTableRows(samplesDrawn_);
+    const auto table = StatisticsTableRows(samplesDrawn_);
+    std::vector<StatisticsRow> rows(table.begin(), table.end());
     // Opened during a run, the table says how far the run has come.
     rows[SimulationsRow].value = SimulationsProgressValue(samplesDrawn_, SimulationState.simulationCount);
-    for (int row = 0; row < StatisticsRowCount; ++row) {
+    for (const DesignStatisticsRow& added : DesignStatisticsRows()) {
+        rows.push_back(added.row);
+    }
+    Tab->setRowCount(static_cast<int>(rows.size()));
+    for (int row = 0; row < Tab->rowCount(); ++row) {
         Tab->setRowHeight(row, row == ShortRow ? ShortRowHeight : RowHeight);
         SetCell(row, LabelColumn, rows[row].label);
         SetCell(row, ValueColumn, rows[row].value);
@@ -80,7 +86,7 @@ void TStatistics::SetColumnWidths()
     constexpr std::array<int, 2> widths = {LabelColumnWidth, GridWidth - LabelColumnWidth};
     FitColumns(Tab, widths, LabelColumn);
     int rowsHeight = 0;
-    for (int row = 0; row < StatisticsRowCount; ++row) {
+    for (int row = 0; row < Tab->rowCount(); ++row) {
         if (!Tab->item(row, ValueColumn)->toolTip().isEmpty()) {
             Tab->setRowHeight(row, 2 * RowHeight);
         }

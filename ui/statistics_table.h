@@ -18,8 +18,9 @@ public:
 
     /// \brief Shows the table modally for a run that has drawn `samplesDrawn` samples.
     void ShowForRun(int samplesDrawn);
-    /// \brief Fills the 13 rows from SimulationState and the run's estimates;
-    /// "Simulations" reads "250 of 1000" while the run is incomplete.
+    /// \brief Fills the 13 rows from SimulationState and the run's estimates, then
+    /// the rows of the design that has more; "Simulations" reads "250 of 1000"
+    /// while the run is incomplete.
     void FormActivate();
     void OKButtonClick();
 

@@ -1343,6 +1343,9 @@ TEST(BatchCompareTest, MalformedOrRefusedVariantsAreUsageErrors)
     ExpectRefusal({"--compare", "systematic:1/direct,stratified:3:optimal/direct", "-n", "3", Small},
                   "The sample size is too small for the strata!");
     ExpectRefusal({"--compare", "equal/ratio:4", Small}, "The auxiliary variable must be from 1 to 3!");
+    // Every variant's design is checked before the settings that follow the design.
+    ExpectRefusal({"--compare", "equal/direct,pps:2/ratio:2", "--nonresponse", "4:1:99", Small},
+                  "The design pps can only be used with the direct estimator!");
 }
 
 }  // namespace

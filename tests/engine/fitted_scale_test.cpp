@@ -6,6 +6,8 @@
 #include <limits>
 #include <vector>
 
+#include "core/simulation_state.h"
+
 namespace {
 
 // By hand: a class is 8/50 = 0.16 standard errors wide, so the class of the mean
@@ -44,6 +46,40 @@ TEST(FittedScaleTest, FollowsTheTheoryWithTheCompressionThatHoldsTheTallestClass
         EXPECT_EQ(fitted.verticalCompression, c.compression) << c.name;
     }
     EXPECT_NEAR(ExpectedTallestClass(1000), 63.763, 0.001);
+}
+
+// Twenty units 1..20, n = 5: the direct estimator has mean 10.5 and standard
+// error sqrt((1/5 - 1/20) 35). The run takes the scale of that theory and the
+// record's theoretical fields, which only the statistics fill, stay as they were.
+TEST(FittedScaleTest, ARunFitsItsScaleWithoutWritingTheTheoryIntoTheRecord)
+{
+    SimulationState = TSimulationState{};
+    TSimulationState& s = SimulationState;
+    s.unitCount = 20;
+    s.variableCount = 1;
+    for (int unit = 1; unit <= s.unitCount; ++unit) {
+        s.populationData[unit][1] = unit;
+    }
+    s.targetVariable = 1;
+    s.targetMinimum = 1.0;
+    s.targetMaximum = 20.0;
+    s.sampleSize = 5;
+    s.simulationCount = 100;
+    s.designCode = DesignEqualProbabilities;
+    s.estimatorCode = EstimatorDirect;
+    s.verticalCompression = 1;
+    s.theoreticalMean = -7.0;
+    s.theoreticalStdError = -8.0;
+    RunEngine engine;
+    engine.StartRun();
+    const RunGraph graph = StartFittedRunGraph(engine, GraphKind::Histogram);
+    const double halfWidth = FittedHalfWidth * std::sqrt(0.15 * 35.0);
+    EXPECT_NEAR(engine.scale().lower, 10.5 - halfWidth, 1e-9);
+    EXPECT_NEAR(engine.scale().upper, 10.5 + halfWidth, 1e-9);
+    EXPECT_DOUBLE_EQ(graph.frame.populationMean, 10.5);
+    EXPECT_EQ(s.theoreticalMean, -7.0);
+    EXPECT_EQ(s.theoreticalStdError, -8.0);
+    EXPECT_FALSE(s.theoreticalMeanAvailable || s.theoreticalStdErrorAvailable);
 }
 
 }  // namespace

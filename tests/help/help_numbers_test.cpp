@@ -266,9 +266,9 @@ int ClassCapacityUncompressed()
 {
     const PlotFrame frame = PrepareDistributionFrame(RunScale{0.0, 1.0, 1.0}, 0.5);
     const std::int32_t unit = BarUnit(frame.stepHeight, 1);
-    ClearHistogramCounts();
+    ClearHistogramCounts(SimulationState.histogramCounts);
     int held = 0;
-    while (held <= MaxSamples && AddToHistogram(1, unit, frame)) {
+    while (held <= MaxSamples && AddToHistogram(SimulationState.histogramCounts, 1, unit, frame)) {
         ++held;
     }
     return held;

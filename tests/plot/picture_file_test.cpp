@@ -41,7 +41,7 @@ protected:
         SimulationState = TSimulationState{};
         SimulationState.verticalCompression = 1;
         graph = StartRunGraph(GraphKind::Histogram, RunScale{0.0, 20.0, 20.0}, 10.0);
-        SimulationState.histogramCounts[25] = 12;
+        graph.counts[25] = 12;
     }
 
     std::string Path(const char* name) const

@@ -81,10 +81,10 @@ TEST(PlotFrameTest, BarEdgesOfTheFirstMiddleAndLastClass)
 int FillClass(int k, int compression)
 {
     const PlotFrame frame = PrepareDistributionFrame(Scale(0, 50), 25.0);
-    ClearHistogramCounts();
+    ClearHistogramCounts(SimulationState.histogramCounts);
     const int barUnit = BarUnit(frame.stepHeight, compression);
     int added = 0;
-    while (AddToHistogram(k, barUnit, frame)) {
+    while (AddToHistogram(SimulationState.histogramCounts, k, barUnit, frame)) {
         ++added;
     }
     return added;
@@ -103,7 +103,7 @@ TEST(PlotFrameTest, ClearingResetsAll75Counts)
 {
     SimulationState.histogramCounts[75] = 4;
     SimulationState.histogramCounts[1] = 2;
-    ClearHistogramCounts();
+    ClearHistogramCounts(SimulationState.histogramCounts);
     for (int k = 0; k <= HistogramCapacity; ++k) {
         EXPECT_EQ(SimulationState.histogramCounts[k], 0) << k;
     }

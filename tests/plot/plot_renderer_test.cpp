@@ -21,7 +21,7 @@ protected:
     {
         frame = PrepareDistributionFrame(RunScale{0.0, 100.0, 100.0}, 30.0);
         canvas.fill(tarvek_colors::SettingsBackground);
-        ClearHistogramCounts();
+        ClearHistogramCounts(SimulationState.histogramCounts);
     }
 
     template <typename Paint>
@@ -141,7 +141,7 @@ TEST_F(PlotRendererTest, ReDrawHistogramClearsAboveEachBar)
     });
     SimulationState.histogramCounts[2] = 1;
     SimulationState.histogramCounts[50] = 29;
-    Draw([&](QPainter& p) { ReDrawHistogram(p, frame, 7); });
+    Draw([&](QPainter& p) { ReDrawHistogram(p, frame, SimulationState.histogramCounts, 7); });
     const PixelSpan second = ClassBarEdges(frame, 2);
     EXPECT_EQ(At(second.left, 228), tarvek_colors::BarGreen);
     EXPECT_EQ(At(second.left, 227), tarvek_colors::PlotBackground);
@@ -196,7 +196,6 @@ TEST_F(PlotRendererTest, AMeanLineFarOutsideDrawsNothingInTheFrame)
 
 TEST_F(PlotRendererTest, RenderedFrameEqualsTheFrameOfTheCanvas)
 {
-    SimulationState.histogramCounts[10] = 4;
     Draw([&](QPainter& p) {
         InitGraph(p, frame);
         DrawBar(p, frame, 10, 4, 7);
@@ -204,6 +203,7 @@ TEST_F(PlotRendererTest, RenderedFrameEqualsTheFrameOfTheCanvas)
     RunGraph graph;
     graph.frame = frame;
     graph.barUnit = 7;
+    graph.counts[10] = 4;
     const QImage rendered = RenderPlotFrame(graph);
     EXPECT_EQ(rendered.size(), QSize(481, 257));
     EXPECT_EQ(rendered, canvas.copy(PlotFrameRect()));

@@ -9,6 +9,7 @@
 #include <QTableWidget>
 #include <QTest>
 
+#include "core/allocation.h"
 #include "core/simulation_state.h"
 #include "tests/ui/window_test_setup.h"
 #include "tests/support/gui_test_support.h"
@@ -164,6 +165,38 @@ TEST_F(StatisticsTableTest, LongValuesAreWrappedOntoTwoLines)
         EXPECT_EQ(wrapped.join(QLatin1Char('|')).toStdString(),
                   c.wrapped.join(QLatin1Char('|')).toStdString())
             << label;
+    }
+}
+
+// The stratified and the cluster designs add the rows tarvek-batch writes for
+// them after the thirteen; the window grows to hold them.
+TEST_F(StatisticsTableTest, DesignsWithMoreRowsShowThemAfterTheThirteen)
+{
+    struct Case {
+        const char* population;  ///< an example, or nullptr for the twenty units
+        DesignCode design;
+        QStringList added;
+    };
+    const std::vector<Case> cases = {
+        {nullptr, DesignStratified, {QStringLiteral("Allocation|3, 3")}},
+        {"mu284.pop", DesignCluster, {QStringLiteral("Design effect (theoretical)|1.298")}},
+    };
+    for (const Case& c : cases) {
+        if (c.population != nullptr) {
+            window_test::ReadExamplePopulation(c.population);
+        }
+        TSimulationState& s = SimulationState;
+        s.designCode = c.design;
+        s.sampleSize = 6;
+        s.stratumClasses = 2;
+        s.allocationCode = AllocationProportional;
+        s.clusterVariable = 10;
+        s.clusterCount = 10;
+        const QStringList cells = ShowAndRead(0);
+        ASSERT_EQ(cells.size(), 13 + c.added.size()) << c.design;
+        EXPECT_EQ(cells.mid(13), c.added);
+        EXPECT_GT(table.height(), 297) << c.design;
+        EXPECT_GT(table.OKButton->y(), table.Tab->geometry().bottom()) << c.design;
     }
 }
 

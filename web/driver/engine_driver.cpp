@@ -270,7 +270,7 @@ std::string GraphObject()
     const RunGraph& graph = session.graph;
     std::vector<std::string> counts, slots;
     for (int k = 0; k <= HistogramClasses; ++k) {
-        counts.push_back(std::to_string(SimulationState.histogramCounts[k]));
+        counts.push_back(std::to_string(graph.counts[k]));
     }
     const IntervalSlots& rows = graph.intervalSlots;
     for (int i = 1; i <= IntervalRows; ++i) {
