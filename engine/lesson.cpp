@@ -17,6 +17,7 @@
 #include "core/random_sampling.h"
 #include "core/settings.h"
 #include "core/simulation_state.h"
+#include "engine/estimators/estimator.h"
 #include "texts/option_names.h"
 
 namespace {
