@@ -26,8 +26,9 @@ namespace {
 constexpr int CanvasLow = -1;
 constexpr int CanvasHigh = 16384;
 
-const QColor FrameShadow(128, 128, 128);
-const QColor FrameHighlight(255, 255, 255);
+const QColor FrameShadow = tarvek_colors::ToQColor(plot_colours::Shadow);
+const QColor FrameHighlight = tarvek_colors::ToQColor(plot_colours::Highlight);
+const QColor TextColour = tarvek_colors::ToQColor(plot_colours::Text);
 
 int OnCanvas(int coordinate)
 {
@@ -80,16 +81,16 @@ void DrawTextAt(QPainter& painter, int x, int y, const QString& text)
 
 void DrawTick(QPainter& painter, const PlotFrame& frame, int x)
 {
-    VerticalLine(painter, x, frame.axisY, TickBottomY(frame), Qt::black);
+    VerticalLine(painter, x, frame.axisY, TickBottomY(frame), TextColour);
 }
 
 void DrawScale(QPainter& painter, const PlotFrame& frame)
 {
     painter.setFont(PlotLabelFont());
-    painter.setPen(Qt::black);
+    painter.setPen(TextColour);
     const QFontMetrics metrics = painter.fontMetrics();
     const int labelTop = TickBottomY(frame);
-    HorizontalLine(painter, frame.plotLeft, AxisRightX(frame), frame.axisY, 1, Qt::black);
+    HorizontalLine(painter, frame.plotLeft, AxisRightX(frame), frame.axisY, 1, TextColour);
 
     DrawTick(painter, frame, frame.plotLeft);
     DrawTextAt(painter, frame.plotLeft, labelTop, QString::fromStdString(FormatFixed3(frame.lower)));
@@ -188,7 +189,7 @@ void DrawBox(QPainter& painter, const BoxScale& scale, const BoxSummary& box, in
     FillBetweenCorners(painter, lowerQuartile + 1, top + 1, upperQuartile, bottom,
                        tarvek_colors::PanelBackground);
     const int median = scale.X(box.median);
-    FillBetweenCorners(painter, median, top, median + 2, bottom + 1, Qt::black);
+    FillBetweenCorners(painter, median, top, median + 2, bottom + 1, TextColour);
     for (const double outlier : box.outliers) {
         const int x = scale.X(outlier);
         FillBetweenCorners(painter, x - 1, centreY - 1, x + 2, centreY + 2, tarvek_colors::BarGreen);
@@ -199,14 +200,14 @@ void DrawBoxAxis(QPainter& painter, const BoxScale& scale, int axisY)
 {
     const QFontMetrics metrics = painter.fontMetrics();
     const int labelTop = axisY + BoxTickLength;
-    HorizontalLine(painter, scale.left, scale.right, axisY, 1, Qt::black);
+    HorizontalLine(painter, scale.left, scale.right, axisY, 1, TextColour);
     const int middle = nearest(scale.left + (scale.right - scale.left) / 2.0);
     const std::array<std::string, 3> labels = BoxAxisLabels({scale.lo, scale.hi});
     const QString lowText = QString::fromStdString(labels[0]);
     const QString middleText = QString::fromStdString(labels[1]);
     const QString highText = QString::fromStdString(labels[2]);
     for (const int x : {scale.left, middle, scale.right}) {
-        VerticalLine(painter, x, axisY, labelTop, Qt::black);
+        VerticalLine(painter, x, axisY, labelTop, TextColour);
     }
     DrawTextAt(painter, scale.left, labelTop, lowText);
     DrawTextAt(painter, middle - nearest(metrics.horizontalAdvance(middleText) / 2.0), labelTop, middleText);
@@ -350,7 +351,7 @@ void PaintBoxPlots(QPainter& painter, const std::vector<BoxPlotRow>& rows, doubl
     const QSize size = BoxPlotSize(rows);
     painter.fillRect(QRect(QPoint(0, 0), size), tarvek_colors::PlotBackground);
     painter.setFont(PlotLabelFont());
-    painter.setPen(Qt::black);
+    painter.setPen(TextColour);
     const QFontMetrics metrics = painter.fontMetrics();
     const int labelWidth = BoxLabelWidth(metrics, rows);
     const int plotLeft = BoxLabelLeft + labelWidth + 2 * BoxLabelLeft;

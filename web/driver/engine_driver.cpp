@@ -39,6 +39,7 @@
 #include "engine/plot_frame.h"
 #include "engine/run_engine.h"
 #include "engine/statistics_rows.h"
+#include "plot/plot_colours.h"
 #include "texts/interface_text_table.h"
 
 namespace {
@@ -235,17 +236,22 @@ std::string SettingsAnswer()
         .Text();
 }
 
+/// The run of the settings in force; with none open, nothing drawn yet.
 std::string RunObject()
 {
-    const RunEngine& engine = TheSession().engine;
-    const bool intervals = SimulationState.confidenceIntervalMode;
+    const Session& session = TheSession();
+    const RunEngine& engine = session.engine;
+    const bool open = session.running;
+    const int drawn = open ? engine.samplesDrawn() : 0;
+    const bool intervals = open && SimulationState.confidenceIntervalMode;
     return JsonObject()
-        .Add("samplesDrawn", engine.samplesDrawn())
+        .Add("open", JsonBool(open))
+        .Add("samplesDrawn", drawn)
         .Add("simulations", engine.simulationCount())
-        .Add("finished", JsonBool(engine.finished()))
-        .Add("stoppedByBound", JsonBool(engine.stoppedByBound()))
+        .Add("finished", JsonBool(open && engine.finished()))
+        .Add("stoppedByBound", JsonBool(open && engine.stoppedByBound()))
         .Add("correctPercentage", intervals ? std::to_string(engine.correctIntervalPercentage()) : "null")
-        .Add("progress", JsonString(SamplesDrawnText(engine.samplesDrawn(), engine.simulationCount())))
+        .Add("progress", JsonString(SamplesDrawnText(drawn, engine.simulationCount())))
         .Text();
 }
 
@@ -261,6 +267,10 @@ std::string FrameObject(const PlotFrame& frame)
         .Add("axisLength", frame.axisLength)
         .Add("stepHeight", frame.stepHeight)
         .Add("meanLineX", frame.meanLineX)
+        .Add("plotTop", PlotTopY(frame))
+        .Add("tickBottom", TickBottomY(frame))
+        .Add("middleX", MiddleTickX(frame))
+        .Add("axisRight", AxisRightX(frame))
         .Text();
 }
 
@@ -268,26 +278,37 @@ std::string GraphObject()
 {
     const Session& session = TheSession();
     const RunGraph& graph = session.graph;
-    std::vector<std::string> counts, slots;
+    const PlotFrame& frame = graph.frame;
+    std::vector<std::string> counts, classes, slots;
     for (int k = 0; k <= HistogramClasses; ++k) {
-        counts.push_back(std::to_string(SimulationState.histogramCounts[k]));
+        const std::int32_t count = SimulationState.histogramCounts[k];
+        counts.push_back(std::to_string(count));
+        if (k >= 1) {
+            const PixelSpan edges = ClassBarEdges(frame, k);
+            classes.push_back(JsonObject()
+                                  .Add("left", edges.left)
+                                  .Add("right", edges.right)
+                                  .Add("full", JsonBool(ClassFull(count, graph.barUnit, frame)))
+                                  .Text());
+        }
     }
     const IntervalSlots& rows = graph.intervalSlots;
     for (int i = 1; i <= IntervalRows; ++i) {
         slots.push_back(JsonObject()
                             .Add("left", rows.intervalLeft[i])
                             .Add("right", rows.intervalRight[i])
+                            .Add("y", SlotRowY(frame, i))
                             .Add("shown", JsonBool(rows.intervalShown[i]))
                             .Add("missed", JsonBool(rows.intervalMissed[i]))
                             .Text());
     }
-    const PlotFrame& frame = graph.frame;
     const PlotOptions& options = session.options.plotOptions;
     return JsonObject()
         .Add("kind", JsonString(graph.kind == GraphKind::Intervals ? "intervals" : "histogram"))
         .Add("frame", FrameObject(frame))
         .Add("barUnit", graph.barUnit)
         .Add("counts", JsonArray(counts))
+        .Add("classes", JsonArray(classes))
         .Add("intervals", JsonArray(slots))
         .Add("options", JsonObject()
                             .Add("colourMissedIntervals", JsonBool(options.colourMissedIntervals))
@@ -827,6 +848,42 @@ std::string Version(const Json&)
     return Answer().Add("version", JsonString(VersionNumber())).Text();
 }
 
+std::string RunState(const Json&)
+{
+    return Answer().Add("run", RunObject()).Text();
+}
+
+/// Ends the open run, as new settings do, for a change only the page knows of.
+std::string EndRunRequest(const Json&)
+{
+    EndRun();
+    return RunState({});
+}
+
+std::string CssColour(PlotRgb rgb)
+{
+    return "rgb(" + std::to_string(rgb.red) + "," + std::to_string(rgb.green) + "," +
+           std::to_string(rgb.blue) + ")";
+}
+
+/// The renderer's colours and the plot frame's place in the window.
+std::string PlotStyle(const Json&)
+{
+    JsonObject colours;
+    for (const auto& [name, rgb] : plot_colours::Named) {
+        colours.Add(name, JsonString(CssColour(rgb)));
+    }
+    return Answer()
+        .Add("colours", colours.Text())
+        .Add("frame", JsonObject()
+                          .Add("left", PlotFrameLeft)
+                          .Add("top", PlotFrameTop)
+                          .Add("width", PlotFrameWidth)
+                          .Add("height", PlotFrameHeight)
+                          .Text())
+        .Text();
+}
+
 using Handler = std::string (*)(const Json&);
 
 const std::map<std::string, Handler, std::less<>>& Handlers()
@@ -850,6 +907,9 @@ const std::map<std::string, Handler, std::less<>>& Handlers()
         {"describe", Describe},
         {"write_population", WritePopulationRequest},
         {"version", Version},
+        {"run_state", RunState},
+        {"end_run", EndRunRequest},
+        {"plot_style", PlotStyle},
     };
     return handlers;
 }
@@ -885,6 +945,15 @@ std::string HandleRequest(std::string_view json)
     } catch (const std::exception& error) {
         return Refused(error.what());
     }
+}
+
+std::vector<std::string> RequestNames()
+{
+    std::vector<std::string> names;
+    for (const auto& [name, handler] : Handlers()) {
+        names.push_back(name);
+    }
+    return names;
 }
 
 void PutFile(std::string bytes)
