@@ -1,30 +1,11 @@
 // The simulation graph and the comparison's box plots, painted from the
-// engine's pixel geometry. Lines and bars are filled integer rectangles (no
-// antialiasing), so the canvas matches the desktop's picture pixel for pixel;
-// the same drawing steps write the SVG.
-import type { BoxAxis, BoxRow, Frame, Graph } from "./engine";
+// engine's pixel geometry and in the renderer's colours, both handed over by
+// the engine. Lines and bars are filled integer rectangles (no antialiasing),
+// so the canvas matches the desktop's picture pixel for pixel; the same
+// drawing steps write the SVG.
+import type { BoxAxis, BoxRow, Graph, PlotColours, PlotStyle } from "./engine";
 
-export const PLOT_WIDTH = 481;
-export const PLOT_HEIGHT = 257;
-// The plot frame's corner in the window's client coordinates, which the
-// engine's geometry uses.
-const FRAME_LEFT = 8;
-const FRAME_TOP = 8;
-const PLOT_STEPS = 30;
-const BAR_CAP_STEPS = 29;
-const CLASSES = 50;
 const INTERVAL_PEN = 2;
-
-const COLOURS = {
-  background: "rgb(255,255,204)",
-  panel: "rgb(255,255,221)",
-  bar: "rgb(0,128,0)",
-  mean: "rgb(255,0,0)",
-  mark: "rgb(204,0,0)",
-  shadow: "rgb(128,128,128)",
-  highlight: "rgb(255,255,255)",
-  text: "rgb(0,0,0)",
-};
 
 // 8 points, as the desktop's scale labels.
 const LABEL_FONT = '8pt "Liberation Sans", sans-serif';
@@ -33,7 +14,7 @@ const LABEL_FONT = '8pt "Liberation Sans", sans-serif';
 export interface Painter {
   fill(x: number, y: number, width: number, height: number, colour: string): void;
   /** Text with its top-left corner at (x, y). */
-  text(x: number, y: number, text: string): void;
+  text(x: number, y: number, text: string, colour: string): void;
   measure(text: string): { width: number; ascent: number; height: number };
 }
 
@@ -70,94 +51,72 @@ function vLine(p: Painter, x: number, y1: number, y2: number, colour: string) {
   fillBetween(p, column, onCanvas(y1), column + 1, onCanvas(y2) + 1, colour);
 }
 
-const plotTop = (f: Frame) => f.axisY - PLOT_STEPS * f.stepHeight;
-const tickBottom = (f: Frame) => f.axisY + f.stepHeight;
-const axisRight = (f: Frame) => f.plotLeft + f.axisLength;
-
-function classEdges(f: Frame, k: number): [number, number] {
-  return [f.plotLeft + nearest(((k - 1) * f.axisLength) / CLASSES), f.plotLeft + nearest((k * f.axisLength) / CLASSES)];
+function frameBorder(p: Painter, { colours, frame }: PlotStyle) {
+  const right = frame.left + frame.width - 1;
+  const bottom = frame.top + frame.height - 1;
+  hLine(p, frame.left, right, frame.top, 1, colours.shadow);
+  vLine(p, frame.left, frame.top, bottom, colours.shadow);
+  hLine(p, frame.left + 1, right, bottom, 1, colours.highlight);
+  vLine(p, right, frame.top + 1, bottom, colours.highlight);
 }
 
-function frameBorder(p: Painter) {
-  const left = FRAME_LEFT;
-  const top = FRAME_TOP;
-  const right = FRAME_LEFT + PLOT_WIDTH - 1;
-  const bottom = FRAME_TOP + PLOT_HEIGHT - 1;
-  hLine(p, left, right, top, 1, COLOURS.shadow);
-  vLine(p, left, top, bottom, COLOURS.shadow);
-  hLine(p, left + 1, right, bottom, 1, COLOURS.highlight);
-  vLine(p, right, top + 1, bottom, COLOURS.highlight);
+function meanLine(p: Painter, style: PlotStyle, g: Graph) {
+  vLine(p, g.frame.meanLineX, g.frame.plotTop, g.frame.tickBottom, style.colours.mean);
+  frameBorder(p, style);
 }
 
-function meanLine(p: Painter, f: Frame) {
-  vLine(p, f.meanLineX, plotTop(f), tickBottom(f), COLOURS.mean);
-  frameBorder(p);
-}
-
-function scale(p: Painter, g: Graph) {
+function scale(p: Painter, c: PlotColours, g: Graph) {
   const f = g.frame;
-  const labelTop = tickBottom(f);
-  const middle = nearest(f.plotLeft + f.axisLength / 2);
-  const right = axisRight(f);
-  hLine(p, f.plotLeft, right, f.axisY, 1, COLOURS.text);
-  for (const x of [f.plotLeft, middle, right]) vLine(p, x, f.axisY, labelTop, COLOURS.text);
-  p.text(f.plotLeft, labelTop, g.labels.lower);
-  p.text(middle - nearest(p.measure(g.labels.middle).width / 2), labelTop, g.labels.middle);
-  p.text(right - p.measure(g.labels.upper).width, labelTop, g.labels.upper);
+  hLine(p, f.plotLeft, f.axisRight, f.axisY, 1, c.text);
+  for (const x of [f.plotLeft, f.middleX, f.axisRight]) vLine(p, x, f.axisY, f.tickBottom, c.text);
+  p.text(f.plotLeft, f.tickBottom, g.labels.lower, c.text);
+  p.text(f.middleX - nearest(p.measure(g.labels.middle).width / 2), f.tickBottom, g.labels.middle, c.text);
+  p.text(f.axisRight - p.measure(g.labels.upper).width, f.tickBottom, g.labels.upper, c.text);
 }
 
-function classFull(count: number, g: Graph): boolean {
-  return (count + 1) * g.barUnit > BAR_CAP_STEPS * g.frame.stepHeight;
-}
-
-function histogram(p: Painter, g: Graph) {
-  const f = g.frame;
-  for (let k = 1; k <= CLASSES; ++k) {
-    const [left, right] = classEdges(f, k);
-    const count = g.counts[k];
-    const barTop = f.axisY - count * g.barUnit;
-    fillBetween(p, left, f.axisY, right, barTop, COLOURS.bar);
-    if (g.options.markFullClasses && classFull(count, g)) {
+function histogram(p: Painter, c: PlotColours, g: Graph) {
+  g.classes.forEach(({ left, right, full }, index) => {
+    const barTop = g.frame.axisY - g.counts[index + 1] * g.barUnit;
+    fillBetween(p, left, g.frame.axisY, right, barTop, c.bar);
+    if (g.options.markFullClasses && full) {
       // Three rows across the bar, one row clear of its top.
-      fillBetween(p, left, barTop - 4, right, barTop - 1, COLOURS.mark);
+      fillBetween(p, left, barTop - 4, right, barTop - 1, c.mark);
     }
-  }
-}
-
-function intervalRows(p: Painter, g: Graph) {
-  const f = g.frame;
-  g.intervals.forEach((row, index) => {
-    if (!row.shown) return;
-    const slot = index + 1;
-    const y = f.axisY - (PLOT_STEPS + 1 - slot) * f.stepHeight;
-    const red = g.options.colourMissedIntervals && row.missed;
-    hLine(p, row.left, row.right, y, INTERVAL_PEN, red ? COLOURS.mark : COLOURS.bar);
   });
 }
 
-/** The whole plot frame, its top-left corner at (0, 0) of the painter. */
-export function paintGraph(p: Painter, g: Graph) {
-  const shifted = shift(p, -FRAME_LEFT, -FRAME_TOP);
-  shifted.fill(FRAME_LEFT, FRAME_TOP, PLOT_WIDTH, PLOT_HEIGHT, COLOURS.background);
-  frameBorder(shifted);
-  scale(shifted, g);
-  meanLine(shifted, g.frame);
-  if (g.kind === "intervals") intervalRows(shifted, g);
-  else histogram(shifted, g);
-  meanLine(shifted, g.frame);
+function intervalRows(p: Painter, c: PlotColours, g: Graph) {
+  for (const row of g.intervals) {
+    if (!row.shown) continue;
+    const red = g.options.colourMissedIntervals && row.missed;
+    hLine(p, row.left, row.right, row.y, INTERVAL_PEN, red ? c.mark : c.bar);
+  }
 }
 
-/** A painter whose coordinates are moved by (dx, dy), clipped to the plot. */
-function shift(p: Painter, dx: number, dy: number): Painter {
+/** The whole plot frame, its top-left corner at (0, 0) of the painter. */
+export function paintGraph(p: Painter, style: PlotStyle, g: Graph) {
+  const { colours, frame } = style;
+  const shifted = shift(p, frame);
+  shifted.fill(frame.left, frame.top, frame.width, frame.height, colours.background);
+  frameBorder(shifted, style);
+  scale(shifted, colours, g);
+  meanLine(shifted, style, g);
+  if (g.kind === "intervals") intervalRows(shifted, colours, g);
+  else histogram(shifted, colours, g);
+  meanLine(shifted, style, g);
+}
+
+/** A painter in the window's coordinates onto `p`, whose (0, 0) is the frame's corner, clipped to the frame. */
+function shift(p: Painter, frame: PlotStyle["frame"]): Painter {
   return {
     fill(x, y, w, h, colour) {
-      const left = Math.max(x + dx, 0);
-      const top = Math.max(y + dy, 0);
-      const right = Math.min(x + dx + w, PLOT_WIDTH);
-      const bottom = Math.min(y + dy + h, PLOT_HEIGHT);
+      const left = Math.max(x - frame.left, 0);
+      const top = Math.max(y - frame.top, 0);
+      const right = Math.min(x - frame.left + w, frame.width);
+      const bottom = Math.min(y - frame.top + h, frame.height);
       if (left < right && top < bottom) p.fill(left, top, right - left, bottom - top, colour);
     },
-    text: (x, y, text) => p.text(x + dx, y + dy, text),
+    text: (x, y, text, colour) => p.text(x - frame.left, y - frame.top, text, colour),
     measure: (text) => p.measure(text),
   };
 }
@@ -195,7 +154,7 @@ export function boxPlotSize(p: Painter, rows: BoxRow[]): { width: number; height
   };
 }
 
-function box(p: Painter, s: BoxScale, row: BoxRow, centreY: number) {
+function box(p: Painter, c: PlotColours, s: BoxScale, row: BoxRow, centreY: number) {
   if (row.median === null || row.lowerWhisker === null || row.upperWhisker === null) return;
   const top = centreY - BOX.halfHeight;
   const bottom = centreY + BOX.halfHeight;
@@ -203,47 +162,48 @@ function box(p: Painter, s: BoxScale, row: BoxRow, centreY: number) {
   const uw = boxX(s, row.upperWhisker);
   const lq = boxX(s, row.lowerQuartile ?? row.median);
   const uq = boxX(s, row.upperQuartile ?? row.median);
-  hLine(p, lw, uw, centreY, 1, COLOURS.bar);
-  vLine(p, lw, centreY - BOX.capHalfHeight, centreY + BOX.capHalfHeight, COLOURS.bar);
-  vLine(p, uw, centreY - BOX.capHalfHeight, centreY + BOX.capHalfHeight, COLOURS.bar);
-  fillBetween(p, lq, top, uq + 1, bottom + 1, COLOURS.bar);
-  fillBetween(p, lq + 1, top + 1, uq, bottom, COLOURS.panel);
+  hLine(p, lw, uw, centreY, 1, c.bar);
+  vLine(p, lw, centreY - BOX.capHalfHeight, centreY + BOX.capHalfHeight, c.bar);
+  vLine(p, uw, centreY - BOX.capHalfHeight, centreY + BOX.capHalfHeight, c.bar);
+  fillBetween(p, lq, top, uq + 1, bottom + 1, c.bar);
+  fillBetween(p, lq + 1, top + 1, uq, bottom, c.panel);
   const median = boxX(s, row.median);
-  fillBetween(p, median, top, median + 2, bottom + 1, COLOURS.text);
+  fillBetween(p, median, top, median + 2, bottom + 1, c.text);
   for (const v of row.outliers) {
     const x = boxX(s, v);
-    fillBetween(p, x - 1, centreY - 1, x + 2, centreY + 2, COLOURS.bar);
+    fillBetween(p, x - 1, centreY - 1, x + 2, centreY + 2, c.bar);
   }
 }
 
-function boxAxis(p: Painter, s: BoxScale, axisY: number, labels: [string, string, string]) {
+/** The axis with the texts under its left end, middle and right end. */
+function boxAxis(p: Painter, c: PlotColours, s: BoxScale, axisY: number, [low, middleText, high]: string[]) {
   const labelTop = axisY + BOX.tickLength;
   const middle = nearest(s.left + (s.right - s.left) / 2);
-  hLine(p, s.left, s.right, axisY, 1, COLOURS.text);
-  for (const x of [s.left, middle, s.right]) vLine(p, x, axisY, labelTop, COLOURS.text);
-  p.text(s.left, labelTop, labels[0]);
-  p.text(middle - nearest(p.measure(labels[1]).width / 2), labelTop, labels[1]);
-  p.text(s.right - p.measure(labels[2]).width, labelTop, labels[2]);
+  hLine(p, s.left, s.right, axisY, 1, c.text);
+  for (const x of [s.left, middle, s.right]) vLine(p, x, axisY, labelTop, c.text);
+  p.text(s.left, labelTop, low, c.text);
+  p.text(middle - nearest(p.measure(middleText).width / 2), labelTop, middleText, c.text);
+  p.text(s.right - p.measure(high).width, labelTop, high, c.text);
 }
 
 /**
  * One horizontal box per variant on the engine's common axis, the population
  * mean as a red line across them.
  */
-export function paintBoxPlots(p: Painter, rows: BoxRow[], axis: BoxAxis, mean: number) {
+export function paintBoxPlots(p: Painter, c: PlotColours, rows: BoxRow[], axis: BoxAxis, mean: number) {
   const size = boxPlotSize(p, rows);
-  p.fill(0, 0, size.width, size.height, COLOURS.background);
+  p.fill(0, 0, size.width, size.height, c.background);
   const labelWidth = Math.max(0, ...rows.map((r) => Math.ceil(p.measure(r.variant).width)));
   const plotLeft = BOX.labelLeft + labelWidth + 2 * BOX.labelLeft;
   const s: BoxScale = { lo: axis.low, hi: axis.high, left: plotLeft, right: size.width - BOX.rightMargin };
   const axisY = BOX.topMargin + Math.max(rows.length, 1) * BOX.rowHeight + BOX.axisGap;
   rows.forEach((row, r) => {
     const centreY = BOX.topMargin + r * BOX.rowHeight + BOX.rowHeight / 2;
-    p.text(BOX.labelLeft, centreY - Math.trunc(p.measure(row.variant).height / 2), row.variant);
-    box(p, s, row, centreY);
+    p.text(BOX.labelLeft, centreY - Math.trunc(p.measure(row.variant).height / 2), row.variant, c.text);
+    box(p, c, s, row, centreY);
   });
-  boxAxis(p, s, axisY, axis.labels);
-  vLine(p, boxX(s, mean), BOX.topMargin / 2, axisY + BOX.tickLength, COLOURS.mean);
+  boxAxis(p, c, s, axisY, axis.labels);
+  vLine(p, boxX(s, mean), BOX.topMargin / 2, axisY + BOX.tickLength, c.mean);
 }
 
 /** Paints on a 2D canvas context. */
@@ -260,8 +220,8 @@ export function canvasPainter(ctx: CanvasRenderingContext2D): Painter {
       ctx.fillStyle = colour;
       ctx.fillRect(x, y, w, h);
     },
-    text(x, y, text) {
-      ctx.fillStyle = COLOURS.text;
+    text(x, y, text, colour) {
+      ctx.fillStyle = colour;
       ctx.fillText(text, x, y + measure(text).ascent);
     },
     measure,
@@ -279,9 +239,9 @@ export function svgPainter(ctx: CanvasRenderingContext2D): Painter & { document(
     fill(x, y, w, h, colour) {
       parts.push(`<rect x="${x}" y="${y}" width="${w}" height="${h}" fill="${colour}"/>`);
     },
-    text(x, y, text) {
+    text(x, y, text, colour) {
       const baseline = y + measurer.measure(text).ascent;
-      parts.push(`<text x="${x}" y="${baseline}">${escapeXml(text)}</text>`);
+      parts.push(`<text x="${x}" y="${baseline}" fill="${colour}">${escapeXml(text)}</text>`);
     },
     measure: measurer.measure,
     document(w, h) {
