@@ -18,6 +18,9 @@
 #include "engine/run_engine.h"
 #include "plot/palette.h"
 #include "plot/picture_file.h"
+#include "plot/plot_geometry.h"
+
+using namespace plot_geometry;
 
 namespace {
 
@@ -121,26 +124,11 @@ void MarkIfFull(QPainter& painter, const PlotFrame& frame, int k, int count, int
     if (!options.markFullClasses || !ClassFull(count, barUnit, frame)) {
         return;
     }
-    constexpr int MarkRows = 3;
-    constexpr int Gap = 1;
     const PixelSpan edges = ClassBarEdges(frame, k);
     const int barTop = frame.axisY - count * barUnit;
-    FillBetweenCorners(painter, edges.left, barTop - Gap - MarkRows, edges.right, barTop - Gap,
-                       tarvek_colors::MarkRed);
+    FillBetweenCorners(painter, edges.left, barTop - FullMarkGap - FullMarkRows, edges.right,
+                       barTop - FullMarkGap, tarvek_colors::MarkRed);
 }
-
-// The comparison picture's geometry, in pixels.
-constexpr int BoxPictureWidth = 640;
-constexpr int BoxTopMargin = 12;
-constexpr int BoxRowHeight = 24;
-constexpr int BoxHalfHeight = 7;
-constexpr int WhiskerCapHalfHeight = 4;
-constexpr int BoxLabelLeft = 8;
-constexpr int BoxLabelRoom = 200;
-constexpr int BoxPlotRightMargin = 24;
-constexpr int BoxAxisGap = 4;
-constexpr int BoxTickLength = 5;
-constexpr int BoxBottomRoom = 32;
 
 /// The horizontal scale of the comparison picture: from lo to hi over the
 /// pixels left..right.
@@ -276,7 +264,6 @@ void ReDrawHistogram(QPainter& painter, const PlotFrame& frame, int barUnit, con
 void ReDrawPlot(QPainter& painter, const PlotFrame& frame, const IntervalSlots& intervalSlots,
                 const PlotOptions& options)
 {
-    constexpr int IntervalPenWidth = 2;
     for (int i = 1; i <= IntervalRows; ++i) {
         if (!intervalSlots.intervalShown[i]) {
             continue;

@@ -40,6 +40,7 @@
 #include "engine/run_engine.h"
 #include "engine/statistics_rows.h"
 #include "plot/plot_colours.h"
+#include "plot/plot_geometry.h"
 #include "texts/interface_text_table.h"
 
 namespace {
@@ -866,7 +867,26 @@ std::string CssColour(PlotRgb rgb)
            std::to_string(rgb.blue) + ")";
 }
 
-/// The renderer's colours and the plot frame's place in the window.
+std::string BoxGeometryObject()
+{
+    using namespace plot_geometry;
+    return JsonObject()
+        .Add("width", BoxPictureWidth)
+        .Add("topMargin", BoxTopMargin)
+        .Add("rowHeight", BoxRowHeight)
+        .Add("halfHeight", BoxHalfHeight)
+        .Add("capHalfHeight", WhiskerCapHalfHeight)
+        .Add("labelLeft", BoxLabelLeft)
+        .Add("labelRoom", BoxLabelRoom)
+        .Add("rightMargin", BoxPlotRightMargin)
+        .Add("axisGap", BoxAxisGap)
+        .Add("tickLength", BoxTickLength)
+        .Add("bottomRoom", BoxBottomRoom)
+        .Text();
+}
+
+/// The renderer's colours, the plot frame's place in the window and the
+/// pictures' pixel rules that no run's frame decides.
 std::string PlotStyle(const Json&)
 {
     JsonObject colours;
@@ -881,6 +901,12 @@ std::string PlotStyle(const Json&)
                           .Add("width", PlotFrameWidth)
                           .Add("height", PlotFrameHeight)
                           .Text())
+        .Add("intervalPen", plot_geometry::IntervalPenWidth)
+        .Add("fullMark", JsonObject()
+                             .Add("rows", plot_geometry::FullMarkRows)
+                             .Add("gap", plot_geometry::FullMarkGap)
+                             .Text())
+        .Add("box", BoxGeometryObject())
         .Text();
 }
 

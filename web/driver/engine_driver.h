@@ -64,7 +64,8 @@
 //     from the frame (the plot's top, the ticks, each class's bar edges and
 //     whether it is full, each interval row's y), so the page copies no rule.
 //   - plot_style -> {"colours": the renderer's colours by name as CSS rgb(),
-//     "frame": the plot frame's place in the window}.
+//     "frame": the plot frame's place in the window, "intervalPen", "fullMark"
+//     and "box": the pictures' pixel rules that no run's frame decides}.
 //   - a request's own fields are checked first: a missing or mistyped field
 //     is refused with a message naming it.
 

@@ -9,7 +9,13 @@ import { fileURLToPath } from "node:url";
 const here = dirname(fileURLToPath(import.meta.url));
 const protocol = JSON.parse(readFileSync(resolve(here, "../protocol.json"), "utf8"));
 
-const SCALARS = { number: "number", string: "string", boolean: "boolean", null: "null", object: "Record<string, unknown>" };
+const SCALARS = {
+  number: "number",
+  string: "string",
+  boolean: "boolean",
+  null: "null",
+  object: "Record<string, unknown>",
+};
 
 /** One declared type in TypeScript: alternatives, lists, literals, names. */
 function typeOf(declared) {
@@ -44,7 +50,7 @@ function answerOf(answer) {
 
 const out = ["// Generated from web/protocol.json by protocol-types.mjs: do not edit.", ""];
 for (const [name, declared] of Object.entries(protocol.types)) {
-  out.push(typeof declared === "string" ? `export type ${name} = ${typeOf(declared)};` : `export type ${name} = ${objectOf(declared)};`);
+  out.push(`export type ${name} = ${typeof declared === "string" ? typeOf(declared) : objectOf(declared)};`);
 }
 out.push("", "/** Each request's fields besides its op. */", "export interface Requests {");
 for (const [op, { request }] of Object.entries(protocol.requests)) out.push(`  ${op}: ${objectOf(request)};`);

@@ -18,12 +18,12 @@ function populationMean(comparison: Comparison): number {
 
 function drawBoxes(comparison: Comparison, style: PlotStyle) {
   const canvas = byId<HTMLCanvasElement>("boxes");
-  const size = boxPlotSize(canvasPainter(canvas.getContext("2d")!), comparison.boxes);
+  const size = boxPlotSize(canvasPainter(canvas.getContext("2d")!), style.box, comparison.boxes);
   canvas.width = size.width;
   canvas.height = size.height;
   // Resizing resets the context, so the painter is made anew.
   const painter = canvasPainter(canvas.getContext("2d")!);
-  paintBoxPlots(painter, style.colours, comparison.boxes, comparison.axis, populationMean(comparison));
+  paintBoxPlots(painter, style, comparison.boxes, comparison.axis, populationMean(comparison));
 }
 
 export async function showComparison(engine: Engine, style: PlotStyle) {

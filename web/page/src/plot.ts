@@ -1,11 +1,9 @@
-// The simulation graph and the comparison's box plots, painted from the
-// engine's pixel geometry and in the renderer's colours, both handed over by
+// The simulation graph and the comparison's box plots, painted by the
+// engine's pixel geometry and in the renderer's colours, all handed over by
 // the engine. Lines and bars are filled integer rectangles (no antialiasing),
 // so the canvas matches the desktop's picture pixel for pixel; the same
 // drawing steps write the SVG.
-import type { BoxAxis, BoxRow, Graph, PlotColours, PlotStyle } from "./engine";
-
-const INTERVAL_PEN = 2;
+import type { BoxAxis, BoxGeometry, BoxRow, Graph, PlotColours, PlotStyle } from "./engine";
 
 // 8 points, as the desktop's scale labels.
 const LABEL_FONT = '8pt "Liberation Sans", sans-serif';
@@ -74,22 +72,21 @@ function scale(p: Painter, c: PlotColours, g: Graph) {
   p.text(f.axisRight - p.measure(g.labels.upper).width, f.tickBottom, g.labels.upper, c.text);
 }
 
-function histogram(p: Painter, c: PlotColours, g: Graph) {
+function histogram(p: Painter, { colours, fullMark }: PlotStyle, g: Graph) {
   g.classes.forEach(({ left, right, full }, index) => {
     const barTop = g.frame.axisY - g.counts[index + 1] * g.barUnit;
-    fillBetween(p, left, g.frame.axisY, right, barTop, c.bar);
+    fillBetween(p, left, g.frame.axisY, right, barTop, colours.bar);
     if (g.options.markFullClasses && full) {
-      // Three rows across the bar, one row clear of its top.
-      fillBetween(p, left, barTop - 4, right, barTop - 1, c.mark);
+      fillBetween(p, left, barTop - fullMark.gap - fullMark.rows, right, barTop - fullMark.gap, colours.mark);
     }
   });
 }
 
-function intervalRows(p: Painter, c: PlotColours, g: Graph) {
+function intervalRows(p: Painter, { colours, intervalPen }: PlotStyle, g: Graph) {
   for (const row of g.intervals) {
     if (!row.shown) continue;
     const red = g.options.colourMissedIntervals && row.missed;
-    hLine(p, row.left, row.right, row.y, INTERVAL_PEN, red ? c.mark : c.bar);
+    hLine(p, row.left, row.right, row.y, intervalPen, red ? colours.mark : colours.bar);
   }
 }
 
@@ -101,8 +98,8 @@ export function paintGraph(p: Painter, style: PlotStyle, g: Graph) {
   frameBorder(shifted, style);
   scale(shifted, colours, g);
   meanLine(shifted, style, g);
-  if (g.kind === "intervals") intervalRows(shifted, colours, g);
-  else histogram(shifted, colours, g);
+  if (g.kind === "intervals") intervalRows(shifted, style, g);
+  else histogram(shifted, style, g);
   meanLine(shifted, style, g);
 }
 
@@ -121,21 +118,6 @@ function shift(p: Painter, frame: PlotStyle["frame"]): Painter {
   };
 }
 
-// The comparison picture's geometry, in pixels.
-const BOX = {
-  width: 640,
-  topMargin: 12,
-  rowHeight: 24,
-  halfHeight: 7,
-  capHalfHeight: 4,
-  labelLeft: 8,
-  labelRoom: 200,
-  rightMargin: 24,
-  axisGap: 4,
-  tickLength: 5,
-  bottomRoom: 32,
-};
-
 interface BoxScale {
   lo: number;
   hi: number;
@@ -145,26 +127,26 @@ interface BoxScale {
 
 const boxX = (s: BoxScale, v: number) => onCanvas(s.left + nearest(((v - s.lo) / (s.hi - s.lo)) * (s.right - s.left)));
 
-export function boxPlotSize(p: Painter, rows: BoxRow[]): { width: number; height: number } {
+export function boxPlotSize(p: Painter, box: BoxGeometry, rows: BoxRow[]): { width: number; height: number } {
   const labelWidth = Math.max(0, ...rows.map((r) => Math.ceil(p.measure(r.variant).width)));
   const count = Math.max(rows.length, 1);
   return {
-    width: BOX.width + Math.max(labelWidth - BOX.labelRoom, 0),
-    height: BOX.topMargin + count * BOX.rowHeight + BOX.axisGap + BOX.bottomRoom,
+    width: box.width + Math.max(labelWidth - box.labelRoom, 0),
+    height: box.topMargin + count * box.rowHeight + box.axisGap + box.bottomRoom,
   };
 }
 
-function box(p: Painter, c: PlotColours, s: BoxScale, row: BoxRow, centreY: number) {
+function box(p: Painter, { colours: c, box: geo }: PlotStyle, s: BoxScale, row: BoxRow, centreY: number) {
   if (row.median === null || row.lowerWhisker === null || row.upperWhisker === null) return;
-  const top = centreY - BOX.halfHeight;
-  const bottom = centreY + BOX.halfHeight;
+  const top = centreY - geo.halfHeight;
+  const bottom = centreY + geo.halfHeight;
   const lw = boxX(s, row.lowerWhisker);
   const uw = boxX(s, row.upperWhisker);
   const lq = boxX(s, row.lowerQuartile ?? row.median);
   const uq = boxX(s, row.upperQuartile ?? row.median);
   hLine(p, lw, uw, centreY, 1, c.bar);
-  vLine(p, lw, centreY - BOX.capHalfHeight, centreY + BOX.capHalfHeight, c.bar);
-  vLine(p, uw, centreY - BOX.capHalfHeight, centreY + BOX.capHalfHeight, c.bar);
+  vLine(p, lw, centreY - geo.capHalfHeight, centreY + geo.capHalfHeight, c.bar);
+  vLine(p, uw, centreY - geo.capHalfHeight, centreY + geo.capHalfHeight, c.bar);
   fillBetween(p, lq, top, uq + 1, bottom + 1, c.bar);
   fillBetween(p, lq + 1, top + 1, uq, bottom, c.panel);
   const median = boxX(s, row.median);
@@ -176,8 +158,9 @@ function box(p: Painter, c: PlotColours, s: BoxScale, row: BoxRow, centreY: numb
 }
 
 /** The axis with the texts under its left end, middle and right end. */
-function boxAxis(p: Painter, c: PlotColours, s: BoxScale, axisY: number, [low, middleText, high]: string[]) {
-  const labelTop = axisY + BOX.tickLength;
+function boxAxis(p: Painter, { colours: c, box: geo }: PlotStyle, s: BoxScale, axisY: number, labels: string[]) {
+  const [low, middleText, high] = labels;
+  const labelTop = axisY + geo.tickLength;
   const middle = nearest(s.left + (s.right - s.left) / 2);
   hLine(p, s.left, s.right, axisY, 1, c.text);
   for (const x of [s.left, middle, s.right]) vLine(p, x, axisY, labelTop, c.text);
@@ -190,20 +173,21 @@ function boxAxis(p: Painter, c: PlotColours, s: BoxScale, axisY: number, [low, m
  * One horizontal box per variant on the engine's common axis, the population
  * mean as a red line across them.
  */
-export function paintBoxPlots(p: Painter, c: PlotColours, rows: BoxRow[], axis: BoxAxis, mean: number) {
-  const size = boxPlotSize(p, rows);
+export function paintBoxPlots(p: Painter, style: PlotStyle, rows: BoxRow[], axis: BoxAxis, mean: number) {
+  const { colours: c, box: geo } = style;
+  const size = boxPlotSize(p, geo, rows);
   p.fill(0, 0, size.width, size.height, c.background);
   const labelWidth = Math.max(0, ...rows.map((r) => Math.ceil(p.measure(r.variant).width)));
-  const plotLeft = BOX.labelLeft + labelWidth + 2 * BOX.labelLeft;
-  const s: BoxScale = { lo: axis.low, hi: axis.high, left: plotLeft, right: size.width - BOX.rightMargin };
-  const axisY = BOX.topMargin + Math.max(rows.length, 1) * BOX.rowHeight + BOX.axisGap;
+  const plotLeft = geo.labelLeft + labelWidth + 2 * geo.labelLeft;
+  const s: BoxScale = { lo: axis.low, hi: axis.high, left: plotLeft, right: size.width - geo.rightMargin };
+  const axisY = geo.topMargin + Math.max(rows.length, 1) * geo.rowHeight + geo.axisGap;
   rows.forEach((row, r) => {
-    const centreY = BOX.topMargin + r * BOX.rowHeight + BOX.rowHeight / 2;
-    p.text(BOX.labelLeft, centreY - Math.trunc(p.measure(row.variant).height / 2), row.variant, c.text);
-    box(p, c, s, row, centreY);
+    const centreY = geo.topMargin + r * geo.rowHeight + geo.rowHeight / 2;
+    p.text(geo.labelLeft, centreY - Math.trunc(p.measure(row.variant).height / 2), row.variant, c.text);
+    box(p, style, s, row, centreY);
   });
-  boxAxis(p, c, s, axisY, axis.labels);
-  vLine(p, boxX(s, mean), BOX.topMargin / 2, axisY + BOX.tickLength, c.mean);
+  boxAxis(p, style, s, axisY, axis.labels);
+  vLine(p, boxX(s, mean), geo.topMargin / 2, axisY + geo.tickLength, c.mean);
 }
 
 /** Paints on a 2D canvas context. */
