@@ -18,6 +18,9 @@
 #include "engine/run_engine.h"
 #include "plot/palette.h"
 #include "plot/picture_file.h"
+#include "plot/plot_geometry.h"
+
+using namespace plot_geometry;
 
 namespace {
 
@@ -26,8 +29,9 @@ namespace {
 constexpr int CanvasLow = -1;
 constexpr int CanvasHigh = 16384;
 
-const QColor FrameShadow(128, 128, 128);
-const QColor FrameHighlight(255, 255, 255);
+const QColor FrameShadow = tarvek_colors::ToQColor(plot_colours::Shadow);
+const QColor FrameHighlight = tarvek_colors::ToQColor(plot_colours::Highlight);
+const QColor TextColour = tarvek_colors::ToQColor(plot_colours::Text);
 
 int OnCanvas(int coordinate)
 {
@@ -80,16 +84,16 @@ void DrawTextAt(QPainter& painter, int x, int y, const QString& text)
 
 void DrawTick(QPainter& painter, const PlotFrame& frame, int x)
 {
-    VerticalLine(painter, x, frame.axisY, TickBottomY(frame), Qt::black);
+    VerticalLine(painter, x, frame.axisY, TickBottomY(frame), TextColour);
 }
 
 void DrawScale(QPainter& painter, const PlotFrame& frame)
 {
     painter.setFont(PlotLabelFont());
-    painter.setPen(Qt::black);
+    painter.setPen(TextColour);
     const QFontMetrics metrics = painter.fontMetrics();
     const int labelTop = TickBottomY(frame);
-    HorizontalLine(painter, frame.plotLeft, AxisRightX(frame), frame.axisY, 1, Qt::black);
+    HorizontalLine(painter, frame.plotLeft, AxisRightX(frame), frame.axisY, 1, TextColour);
 
     DrawTick(painter, frame, frame.plotLeft);
     DrawTextAt(painter, frame.plotLeft, labelTop, QString::fromStdString(FormatFixed3(frame.lower)));
@@ -120,26 +124,11 @@ void MarkIfFull(QPainter& painter, const PlotFrame& frame, int k, int count, int
     if (!options.markFullClasses || !ClassFull(count, barUnit, frame)) {
         return;
     }
-    constexpr int MarkRows = 3;
-    constexpr int Gap = 1;
     const PixelSpan edges = ClassBarEdges(frame, k);
     const int barTop = frame.axisY - count * barUnit;
-    FillBetweenCorners(painter, edges.left, barTop - Gap - MarkRows, edges.right, barTop - Gap,
-                       tarvek_colors::MarkRed);
+    FillBetweenCorners(painter, edges.left, barTop - FullMarkGap - FullMarkRows, edges.right,
+                       barTop - FullMarkGap, tarvek_colors::MarkRed);
 }
-
-// The comparison picture's geometry, in pixels.
-constexpr int BoxPictureWidth = 640;
-constexpr int BoxTopMargin = 12;
-constexpr int BoxRowHeight = 24;
-constexpr int BoxHalfHeight = 7;
-constexpr int WhiskerCapHalfHeight = 4;
-constexpr int BoxLabelLeft = 8;
-constexpr int BoxLabelRoom = 200;
-constexpr int BoxPlotRightMargin = 24;
-constexpr int BoxAxisGap = 4;
-constexpr int BoxTickLength = 5;
-constexpr int BoxBottomRoom = 32;
 
 /// The horizontal scale of the comparison picture: from lo to hi over the
 /// pixels left..right.
@@ -188,7 +177,7 @@ void DrawBox(QPainter& painter, const BoxScale& scale, const BoxSummary& box, in
     FillBetweenCorners(painter, lowerQuartile + 1, top + 1, upperQuartile, bottom,
                        tarvek_colors::PanelBackground);
     const int median = scale.X(box.median);
-    FillBetweenCorners(painter, median, top, median + 2, bottom + 1, Qt::black);
+    FillBetweenCorners(painter, median, top, median + 2, bottom + 1, TextColour);
     for (const double outlier : box.outliers) {
         const int x = scale.X(outlier);
         FillBetweenCorners(painter, x - 1, centreY - 1, x + 2, centreY + 2, tarvek_colors::BarGreen);
@@ -199,14 +188,14 @@ void DrawBoxAxis(QPainter& painter, const BoxScale& scale, int axisY)
 {
     const QFontMetrics metrics = painter.fontMetrics();
     const int labelTop = axisY + BoxTickLength;
-    HorizontalLine(painter, scale.left, scale.right, axisY, 1, Qt::black);
+    HorizontalLine(painter, scale.left, scale.right, axisY, 1, TextColour);
     const int middle = nearest(scale.left + (scale.right - scale.left) / 2.0);
     const std::array<std::string, 3> labels = BoxAxisLabels({scale.lo, scale.hi});
     const QString lowText = QString::fromStdString(labels[0]);
     const QString middleText = QString::fromStdString(labels[1]);
     const QString highText = QString::fromStdString(labels[2]);
     for (const int x : {scale.left, middle, scale.right}) {
-        VerticalLine(painter, x, axisY, labelTop, Qt::black);
+        VerticalLine(painter, x, axisY, labelTop, TextColour);
     }
     DrawTextAt(painter, scale.left, labelTop, lowText);
     DrawTextAt(painter, middle - nearest(metrics.horizontalAdvance(middleText) / 2.0), labelTop, middleText);
@@ -276,7 +265,6 @@ void ReDrawHistogram(QPainter& painter, const PlotFrame& frame, const HistogramC
 void ReDrawPlot(QPainter& painter, const PlotFrame& frame, const IntervalSlots& intervalSlots,
                 const PlotOptions& options)
 {
-    constexpr int IntervalPenWidth = 2;
     for (int i = 1; i <= IntervalRows; ++i) {
         if (!intervalSlots.intervalShown[i]) {
             continue;
@@ -351,7 +339,7 @@ void PaintBoxPlots(QPainter& painter, const std::vector<BoxPlotRow>& rows, doubl
     const QSize size = BoxPlotSize(rows);
     painter.fillRect(QRect(QPoint(0, 0), size), tarvek_colors::PlotBackground);
     painter.setFont(PlotLabelFont());
-    painter.setPen(Qt::black);
+    painter.setPen(TextColour);
     const QFontMetrics metrics = painter.fontMetrics();
     const int labelWidth = BoxLabelWidth(metrics, rows);
     const int plotLeft = BoxLabelLeft + labelWidth + 2 * BoxLabelLeft;

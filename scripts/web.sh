@@ -62,6 +62,7 @@ build_page() {
     rm -rf "$out/assets"
     (cd "$page" &&
         export TARVEK_ENGINE_DIR=$out/build TARVEK_PAGE_OUT=$out &&
+        node protocol-types.mjs &&
         npx tsc --noEmit &&
         npx vite build --logLevel warn &&
         npx vite build --mode single --logLevel warn)

@@ -243,13 +243,25 @@ async function slowMotion(page) {
   await page.locator("#slow").uncheck();
 }
 
+/** Presses Next and waits for the sample it drew; the sample's number. */
+async function nextSample(page) {
+  const shown = () => page.evaluate(() => document.getElementById("last-sample").textContent);
+  const before = await shown();
+  await pressKey(page, "n");
+  await page.waitForFunction((b) => document.getElementById("last-sample").textContent !== b, before);
+  return Number(/^Sample (\d+):/.exec(await shown())?.[1]);
+}
+
 /**
  * A refused setting is shown under the settings with its control marked and
- * the entry kept, until a setting is accepted; the stratified design and
- * post-stratification start on a variable that forms strata.
+ * the entry kept, until a setting is accepted, and the run it would have ended
+ * goes on; the stratified design and post-stratification start on a variable
+ * that forms strata.
  */
 async function refusedSettings(page) {
   await freshExample(page, "mu284.pop", "MU284", "0");
+  await nextSample(page);
+  const drawn = await nextSample(page);
   const refusal = () => page.evaluate(() => {
     const box = document.getElementById("settings-refusal");
     const marked = [...document.querySelectorAll("#settings [aria-invalid=true]")].map((e) => e.id);
@@ -264,6 +276,8 @@ async function refusedSettings(page) {
   await settled("The sample size must be from 2 to 284!");
   check((await refusal()) === "The sample size must be from 2 to 284! sample-size", `the refusal: ${await refusal()}`);
   check((await page.locator("#sample-size").inputValue()) === "1", "the refused entry kept");
+  const after = await nextSample(page);
+  check(after === drawn + 1, `Next after a refused setting drew sample ${after} of the run at ${drawn}`);
   await page.locator("#sample-size").fill("40");
   await page.locator("#sample-size").press("Tab");
   await settled("");

@@ -1,7 +1,7 @@
 // The browser page's engine driver against tarvek-batch itself: the same
 // options give the same statistics, JSON, CSV and comparison texts, and a
 // refused request changes neither the population, the settings nor the
-// random sequence.
+// random sequence. Every answer is as web/protocol.json declares it.
 
 #include <algorithm>
 #include <array>
@@ -9,7 +9,12 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <set>
+#include <sstream>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -420,6 +425,218 @@ TEST(EngineDriver, ShowsTheDialogsLiveSummaries)
                         {"variable", 10},
                         {"clusters", "5"}})["rows"][0]["value"],
               "50");
+}
+
+/// Whether a run is open, what it drew and whether it finished, as the page asks.
+TEST(EngineDriver, ReportsWhetherARunIsOpen)
+{
+    struct Step {
+        Json request;
+        bool ok;
+        std::tuple<bool, int, bool> run;  // open, samples drawn, finished
+    };
+    const Json configure = {{"op", "configure"}, {"arguments", Words("-s 100")}};
+    const Json begin = {{"op", "begin"}};
+    const Json next = {{"op", "next"}, {"count", 10}};
+    const std::vector<Step> steps = {
+        {configure, true, {false, 0, false}},
+        {begin, true, {true, 0, false}},
+        {next, true, {true, 10, false}},
+        // A refused request changes nothing, the open run among it.
+        {{{"op", "configure"}, {"arguments", Words("-n 1")}}, false, {true, 10, false}},
+        {{{"op", "next"}, {"count", 1000}}, true, {true, 100, true}},
+        {configure, true, {false, 0, false}},
+        {begin, true, {true, 0, false}},
+        {{{"op", "end_run"}}, true, {false, 0, false}},
+        {begin, true, {true, 0, false}},
+        {{{"op", "open"}, {"name", "mu284.pop"}}, true, {false, 0, false}},
+    };
+    OpenExample("mu284.pop");
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.request.dump());
+        PutFile(FileBytes(Examples + "/mu284.pop"));
+        EXPECT_EQ(Request(step.request)["ok"].get<bool>(), step.ok);
+        const Json run = Answered({{"op", "run_state"}})["run"];
+        EXPECT_EQ(std::make_tuple(run["open"].get<bool>(), run["samplesDrawn"].get<int>(),
+                                  run["finished"].get<bool>()),
+                  step.run);
+    }
+}
+
+/// The declaration of web/protocol.json, and why a value is not as it declares ("" when it is).
+class Protocol {
+public:
+    Protocol() : declaration_(Json::parse(FileBytes(TARVEK_PROTOCOL))) {}
+
+    const Json& Requests() const { return declaration_["requests"]; }
+
+    std::string Mismatch(const Json& value, const std::string& declared) const
+    {
+        std::istringstream alternatives(declared);
+        std::string why = value.dump().substr(0, 60) + " is not " + declared;
+        for (std::string alternative; std::getline(alternatives, alternative, '|');) {
+            alternative.erase(0, alternative.find_first_not_of(' '));
+            alternative.erase(alternative.find_last_not_of(' ') + 1);
+            const std::string mismatch = AlternativeMismatch(value, alternative);
+            if (mismatch.empty()) {
+                return "";
+            }
+            why += "; " + mismatch;
+        }
+        return why;
+    }
+
+    /// An object with exactly the declared fields, the optional ones aside.
+    std::string FieldsMismatch(const Json& value, const Json& fields) const
+    {
+        if (!value.is_object()) {
+            return value.dump().substr(0, 60) + " is not an object";
+        }
+        std::set<std::string> declared;
+        for (const auto& [key, type] : fields.items()) {
+            const bool optional = key.ends_with('?');
+            const std::string name = optional ? key.substr(0, key.size() - 1) : key;
+            declared.insert(name);
+            if (!value.contains(name)) {
+                if (optional) {
+                    continue;
+                }
+                return "\"" + name + "\" is missing";
+            }
+            if (std::string mismatch = Mismatch(value[name], type.get<std::string>()); !mismatch.empty()) {
+                return "\"" + name + "\": " + mismatch;
+            }
+        }
+        for (const auto& [key, item] : value.items()) {
+            if (!declared.contains(key)) {
+                return "\"" + key + "\" is not declared";
+            }
+        }
+        return "";
+    }
+
+    /// An answer (without "ok") as declared: a type, an object's fields, or one of a list of them.
+    std::string AnswerMismatch(const Json& answer, const Json& declared) const
+    {
+        if (declared.is_string()) {
+            return Mismatch(answer, declared.get<std::string>());
+        }
+        if (declared.is_object()) {
+            return FieldsMismatch(answer, declared);
+        }
+        std::string why;
+        for (const Json& alternative : declared) {
+            const std::string mismatch = FieldsMismatch(answer, alternative);
+            if (mismatch.empty()) {
+                return "";
+            }
+            why += mismatch + "; ";
+        }
+        return why;
+    }
+
+private:
+    std::string AlternativeMismatch(const Json& value, const std::string& type) const
+    {
+        if (type.ends_with("[]")) {
+            if (!value.is_array()) {
+                return "not a list";
+            }
+            for (const Json& item : value) {
+                if (std::string mismatch = AlternativeMismatch(item, type.substr(0, type.size() - 2));
+                    !mismatch.empty()) {
+                    return mismatch;
+                }
+            }
+            return "";
+        }
+        const std::map<std::string, bool> scalars = {
+            {"number", value.is_number()}, {"string", value.is_string()}, {"boolean", value.is_boolean()},
+            {"null", value.is_null()},     {"object", value.is_object()},
+        };
+        if (const auto scalar = scalars.find(type); scalar != scalars.end()) {
+            return scalar->second ? "" : "not " + type;
+        }
+        if (type.size() >= 2 && type.front() == '\'' && type.back() == '\'') {
+            return value == type.substr(1, type.size() - 2) ? "" : "not " + type;
+        }
+        const Json& named = declaration_["types"].at(type);
+        return named.is_string() ? Mismatch(value, named.get<std::string>()) : FieldsMismatch(value, named);
+    }
+
+    Json declaration_;
+};
+
+/// A session that makes every request declared in web/protocol.json, each as
+/// declared: every answer is as declared, and the driver answers no other.
+TEST(EngineDriver, AnswersAsTheProtocolDeclares)
+{
+    const Protocol protocol;
+    std::set<std::string> declared;
+    for (const auto& [op, item] : protocol.Requests().items()) {
+        declared.insert(op);
+    }
+    const std::vector<std::string> answered = RequestNames();
+    EXPECT_EQ(std::set<std::string>(answered.begin(), answered.end()), declared);
+
+    const std::string lesson =
+        "population = mu284.pop\npopulation-check = 284 10 " +
+        Hex(PopulationChecksum(FileBytes(Examples + "/mu284.pop"))) +
+        "\ntarget = 3\nsample-size = 20\nsimulations = 100\nmark-full = yes\nslow-motion = yes\n";
+    const std::vector<std::pair<std::string, Json>> session = {
+        {"", {{"op", "version"}}},
+        {"", {{"op", "plot_style"}}},
+        {"", {{"op", "run_state"}}},
+        {"mu284.pop", {{"op", "open"}, {"name", "mu284.pop"}}},
+        {"", {{"op", "describe"}}},
+        {"", {{"op", "write_population"}}},
+        {"",
+         {{"op", "cluster_summary"},
+          {"design", "two-stage"},
+          {"variable", 10},
+          {"clusters", "8"},
+          {"unitsPerCluster", "3"},
+          {"target", 2}}},
+        {"", {{"op", "configure"}, {"arguments", Words("-e ratio -a 2 --intervals -s 50")}}},
+        {"", {{"op", "begin"}, {"graph", "intervals"}}},
+        {"", {{"op", "next"}, {"count", 60}}},
+        {"", {{"op", "statistics"}}},
+        {"", {{"op", "sample"}}},
+        {"", {{"op", "estimates_csv"}}},
+        {"", {{"op", "run_json"}}},
+        {"", {{"op", "end_run"}}},
+        {"", {{"op", "lesson"}, {"text", lesson}}},
+        {"", {{"op", "apply_lesson"}, {"text", lesson}}},
+        {"", {{"op", "begin"}, {"fitScale", true}}},
+        {"", {{"op", "next"}, {"count", 10}}},
+        {"", {{"op", "save_lesson"}, {"slowMotion", true}, {"fitScale", false}}},
+        {"",
+         {{"op", "compare"},
+          {"variants", "equal/direct,equal/ratio:2"},
+          {"samples", 50},
+          {"intervals", true},
+          {"mcError", true}}},
+        {"classroom.csv", {{"op", "open"}, {"name", "classroom.csv"}}},
+        {"", {{"op", "missing_rows"}, {"columns", {0, 1}}}},
+        {"", {{"op", "import"}, {"columns", {"Mark", "Set"}}, {"dropMissing", true}}},
+    };
+    std::set<std::string> made;
+    for (const auto& [file, request] : session) {
+        SCOPED_TRACE(request.dump());
+        if (!file.empty()) {
+            PutFile(FileBytes(Examples + "/" + file));
+        }
+        const std::string op = request["op"];
+        const Json& declaration = protocol.Requests()[op];
+        Json fields = request;
+        fields.erase("op");
+        EXPECT_EQ(protocol.FieldsMismatch(fields, declaration["request"]), "");
+        Json answer = Answered(request);
+        answer.erase("ok");
+        EXPECT_EQ(protocol.AnswerMismatch(answer, declaration["answer"]), "");
+        made.insert(op);
+    }
+    EXPECT_EQ(made, declared);
 }
 
 }  // namespace

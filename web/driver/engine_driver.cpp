@@ -39,6 +39,8 @@
 #include "engine/plot_frame.h"
 #include "engine/run_engine.h"
 #include "engine/statistics_rows.h"
+#include "plot/plot_colours.h"
+#include "plot/plot_geometry.h"
 #include "texts/interface_text_table.h"
 
 namespace {
@@ -235,17 +237,22 @@ std::string SettingsAnswer()
         .Text();
 }
 
+/// The run of the settings in force; with none open, nothing drawn yet.
 std::string RunObject()
 {
-    const RunEngine& engine = TheSession().engine;
-    const bool intervals = SimulationState.confidenceIntervalMode;
+    const Session& session = TheSession();
+    const RunEngine& engine = session.engine;
+    const bool open = session.running;
+    const int drawn = open ? engine.samplesDrawn() : 0;
+    const bool intervals = open && SimulationState.confidenceIntervalMode;
     return JsonObject()
-        .Add("samplesDrawn", engine.samplesDrawn())
+        .Add("open", JsonBool(open))
+        .Add("samplesDrawn", drawn)
         .Add("simulations", engine.simulationCount())
-        .Add("finished", JsonBool(engine.finished()))
-        .Add("stoppedByBound", JsonBool(engine.stoppedByBound()))
+        .Add("finished", JsonBool(open && engine.finished()))
+        .Add("stoppedByBound", JsonBool(open && engine.stoppedByBound()))
         .Add("correctPercentage", intervals ? std::to_string(engine.correctIntervalPercentage()) : "null")
-        .Add("progress", JsonString(SamplesDrawnText(engine.samplesDrawn(), engine.simulationCount())))
+        .Add("progress", JsonString(SamplesDrawnText(drawn, engine.simulationCount())))
         .Text();
 }
 
@@ -261,6 +268,10 @@ std::string FrameObject(const PlotFrame& frame)
         .Add("axisLength", frame.axisLength)
         .Add("stepHeight", frame.stepHeight)
         .Add("meanLineX", frame.meanLineX)
+        .Add("plotTop", PlotTopY(frame))
+        .Add("tickBottom", TickBottomY(frame))
+        .Add("middleX", MiddleTickX(frame))
+        .Add("axisRight", AxisRightX(frame))
         .Text();
 }
 
@@ -268,26 +279,37 @@ std::string GraphObject()
 {
     const Session& session = TheSession();
     const RunGraph& graph = session.graph;
-    std::vector<std::string> counts, slots;
+    const PlotFrame& frame = graph.frame;
+    std::vector<std::string> counts, classes, slots;
     for (int k = 0; k <= HistogramClasses; ++k) {
-        counts.push_back(std::to_string(graph.counts[k]));
+        const std::int32_t count = graph.counts[k];
+        counts.push_back(std::to_string(count));
+        if (k >= 1) {
+            const PixelSpan edges = ClassBarEdges(frame, k);
+            classes.push_back(JsonObject()
+                                  .Add("left", edges.left)
+                                  .Add("right", edges.right)
+                                  .Add("full", JsonBool(ClassFull(count, graph.barUnit, frame)))
+                                  .Text());
+        }
     }
     const IntervalSlots& rows = graph.intervalSlots;
     for (int i = 1; i <= IntervalRows; ++i) {
         slots.push_back(JsonObject()
                             .Add("left", rows.intervalLeft[i])
                             .Add("right", rows.intervalRight[i])
+                            .Add("y", SlotRowY(frame, i))
                             .Add("shown", JsonBool(rows.intervalShown[i]))
                             .Add("missed", JsonBool(rows.intervalMissed[i]))
                             .Text());
     }
-    const PlotFrame& frame = graph.frame;
     const PlotOptions& options = session.options.plotOptions;
     return JsonObject()
         .Add("kind", JsonString(graph.kind == GraphKind::Intervals ? "intervals" : "histogram"))
         .Add("frame", FrameObject(frame))
         .Add("barUnit", graph.barUnit)
         .Add("counts", JsonArray(counts))
+        .Add("classes", JsonArray(classes))
         .Add("intervals", JsonArray(slots))
         .Add("options", JsonObject()
                             .Add("colourMissedIntervals", JsonBool(options.colourMissedIntervals))
@@ -828,6 +850,67 @@ std::string Version(const Json&)
     return Answer().Add("version", JsonString(VersionNumber())).Text();
 }
 
+std::string RunState(const Json&)
+{
+    return Answer().Add("run", RunObject()).Text();
+}
+
+/// Ends the open run, as new settings do, for a change only the page knows of.
+std::string EndRunRequest(const Json&)
+{
+    EndRun();
+    return RunState({});
+}
+
+std::string CssColour(PlotRgb rgb)
+{
+    return "rgb(" + std::to_string(rgb.red) + "," + std::to_string(rgb.green) + "," +
+           std::to_string(rgb.blue) + ")";
+}
+
+std::string BoxGeometryObject()
+{
+    using namespace plot_geometry;
+    return JsonObject()
+        .Add("width", BoxPictureWidth)
+        .Add("topMargin", BoxTopMargin)
+        .Add("rowHeight", BoxRowHeight)
+        .Add("halfHeight", BoxHalfHeight)
+        .Add("capHalfHeight", WhiskerCapHalfHeight)
+        .Add("labelLeft", BoxLabelLeft)
+        .Add("labelRoom", BoxLabelRoom)
+        .Add("rightMargin", BoxPlotRightMargin)
+        .Add("axisGap", BoxAxisGap)
+        .Add("tickLength", BoxTickLength)
+        .Add("bottomRoom", BoxBottomRoom)
+        .Text();
+}
+
+/// The renderer's colours, the plot frame's place in the window and the
+/// pictures' pixel rules that no run's frame decides.
+std::string PlotStyle(const Json&)
+{
+    JsonObject colours;
+    for (const auto& [name, rgb] : plot_colours::Named) {
+        colours.Add(name, JsonString(CssColour(rgb)));
+    }
+    return Answer()
+        .Add("colours", colours.Text())
+        .Add("frame", JsonObject()
+                          .Add("left", PlotFrameLeft)
+                          .Add("top", PlotFrameTop)
+                          .Add("width", PlotFrameWidth)
+                          .Add("height", PlotFrameHeight)
+                          .Text())
+        .Add("intervalPen", plot_geometry::IntervalPenWidth)
+        .Add("fullMark", JsonObject()
+                             .Add("rows", plot_geometry::FullMarkRows)
+                             .Add("gap", plot_geometry::FullMarkGap)
+                             .Text())
+        .Add("box", BoxGeometryObject())
+        .Text();
+}
+
 using Handler = std::string (*)(const Json&);
 
 const std::map<std::string, Handler, std::less<>>& Handlers()
@@ -851,6 +934,9 @@ const std::map<std::string, Handler, std::less<>>& Handlers()
         {"describe", Describe},
         {"write_population", WritePopulationRequest},
         {"version", Version},
+        {"run_state", RunState},
+        {"end_run", EndRunRequest},
+        {"plot_style", PlotStyle},
     };
     return handlers;
 }
@@ -886,6 +972,15 @@ std::string HandleRequest(std::string_view json)
     } catch (const std::exception& error) {
         return Refused(error.what());
     }
+}
+
+std::vector<std::string> RequestNames()
+{
+    std::vector<std::string> names;
+    for (const auto& [name, handler] : Handlers()) {
+        names.push_back(name);
+    }
+    return names;
 }
 
 void PutFile(std::string bytes)

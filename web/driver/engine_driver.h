@@ -15,6 +15,10 @@
 //   begin {graph?, fitScale?}, next {count}, statistics, sample
 //   compare {variants, samples, intervals, mcError}
 //   estimates_csv, run_json, describe, write_population, version
+//   run_state, end_run, plot_style
+// web/protocol.json declares every request's fields and every answer's; the
+// page's types are generated from it and the driver's tests hold the answers
+// to it.
 // Where these differ from the page's first plan:
 //   - statistics: no "lines"; "rows" is every line of the table in order, each
 //     {"label", "value"} (a spacer row has both empty), as tarvek-batch writes
@@ -52,14 +56,28 @@
 //     (0 unless a whole number), "target": 1..K (else the record's)} -> {"rows":
 //     [{"label", "value"}]}, the cluster dialog's summary (M, cluster sizes,
 //     intraclass correlation, units expected, design effects); the record stays.
+//   - begin, next, run_state and end_run: "run" says whether a run of the
+//     settings in force is "open" (begun, and not ended by new settings, a new
+//     population or end_run), how many samples it drew and whether it
+//     "finished"; the page asks here rather than keeping its own copy.
+//   - begin and next: "graph" also carries the geometry the renderer derives
+//     from the frame (the plot's top, the ticks, each class's bar edges and
+//     whether it is full, each interval row's y), so the page copies no rule.
+//   - plot_style -> {"colours": the renderer's colours by name as CSS rgb(),
+//     "frame": the plot frame's place in the window, "intervalPen", "fullMark"
+//     and "box": the pictures' pixel rules that no run's frame decides}.
 //   - a request's own fields are checked first: a missing or mistyped field
 //     is refused with a message naming it.
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 /// \brief Answers one request (a JSON object) with one JSON object on one line.
 std::string HandleRequest(std::string_view json);
+
+/// \brief The names of the requests answered, in order.
+std::vector<std::string> RequestNames();
 
 /// \brief Keeps a file's bytes for the next "open".
 void PutFile(std::string bytes);

@@ -1,6 +1,6 @@
 // The comparison of variants on the same samples: the engine's table and the
 // box plots of each variant's estimates.
-import type { Comparison, Engine } from "./engine";
+import type { Comparison, Engine, PlotStyle } from "./engine";
 import { boxPlotSize, canvasPainter, paintBoxPlots } from "./plot";
 import { variantFromForm } from "./settings";
 import { fillTable } from "./tables";
@@ -11,20 +11,22 @@ const byId = <T extends HTMLElement>(id: string) => document.getElementById(id) 
 let shownText: string | null = null;
 
 function populationMean(comparison: Comparison): number {
-  const runs = comparison.result.runs ?? [];
+  // The result is tarvek-batch's JSON document, of which the page reads this.
+  const runs = (comparison.result as { runs?: { population_mean?: number }[] }).runs ?? [];
   return runs[runs.length - 1]?.population_mean ?? 0;
 }
 
-function drawBoxes(comparison: Comparison) {
+function drawBoxes(comparison: Comparison, style: PlotStyle) {
   const canvas = byId<HTMLCanvasElement>("boxes");
-  const size = boxPlotSize(canvasPainter(canvas.getContext("2d")!), comparison.boxes);
+  const size = boxPlotSize(canvasPainter(canvas.getContext("2d")!), style.box, comparison.boxes);
   canvas.width = size.width;
   canvas.height = size.height;
   // Resizing resets the context, so the painter is made anew.
-  paintBoxPlots(canvasPainter(canvas.getContext("2d")!), comparison.boxes, comparison.axis, populationMean(comparison));
+  const painter = canvasPainter(canvas.getContext("2d")!);
+  paintBoxPlots(painter, style, comparison.boxes, comparison.axis, populationMean(comparison));
 }
 
-export async function showComparison(engine: Engine) {
+export async function showComparison(engine: Engine, style: PlotStyle) {
   const variants = byId<HTMLInputElement>("variants").value;
   const samples = Number(byId<HTMLInputElement>("compare-samples").value);
   const intervals = byId<HTMLInputElement>("compare-intervals").checked;
@@ -32,7 +34,7 @@ export async function showComparison(engine: Engine) {
   const comparison = await engine.compare(variants, samples, intervals, mcError);
   shownText = comparison.table.text;
   fillTable(byId("comparison"), comparison.table);
-  drawBoxes(comparison);
+  drawBoxes(comparison, style);
   const error = byId("error");
   error.textContent = comparison.message ?? "";
   error.hidden = !comparison.message;

@@ -1,131 +1,13 @@
 // Typed requests to the engine running in the Web Worker. Every number the
-// page shows comes back from here.
+// page shows comes back from here. The requests' fields and the answers'
+// types are generated (protocol.ts) from web/protocol.json, the protocol's one
+// declaration, to which the driver's tests hold its answers.
+import type { Answers, GraphKind, Requests } from "./protocol";
 
-export interface Frame {
-  lower: number;
-  upper: number;
-  range: number;
-  populationMean: number;
-  plotLeft: number;
-  axisY: number;
-  axisLength: number;
-  stepHeight: number;
-  meanLineX: number;
-}
-
-export interface IntervalRow {
-  left: number;
-  right: number;
-  shown: boolean;
-  missed: boolean;
-}
-
-export interface Graph {
-  kind: "histogram" | "intervals";
-  frame: Frame;
-  barUnit: number;
-  counts: number[];
-  intervals: IntervalRow[];
-  options: { colourMissedIntervals: boolean; markFullClasses: boolean };
-  labels: { lower: string; middle: string; upper: string; mean: string };
-}
-
-export interface Run {
-  samplesDrawn: number;
-  simulations: number;
-  finished: boolean;
-  stoppedByBound: boolean;
-  correctPercentage: number | null;
-  progress: string;
-}
-
-export interface DrawnSample {
-  number: number;
-  estimate: number;
-  se: number | null;
-  lower: number | null;
-  upper: number | null;
-  correct: boolean | null;
-  class: number;
-}
-
-export interface Population {
-  description: string;
-  units: number;
-  variables: number;
-  names: string[];
-  codes: string[][];
-  summary: { name: string; mean: number; sd: number; min: number; max: number }[];
-}
-
-export interface TableColumn {
-  name: string;
-  categorical: boolean;
-  labels: number;
-  missing: number;
-}
-
-type Settings = Record<string, unknown>;
-
-export interface BoxRow {
-  variant: string;
-  lowerWhisker: number | null;
-  lowerQuartile: number | null;
-  median: number | null;
-  upperQuartile: number | null;
-  upperWhisker: number | null;
-  outliers: number[];
-}
-
-/** The box plots' common scale and the texts under its ends and middle. */
-export interface BoxAxis {
-  low: number;
-  high: number;
-  labels: [string, string, string];
-}
-
-export interface TextTable {
-  columns: string[];
-  rows: string[][];
-}
-
-export type Opened =
-  | { kind: "population"; population: Population }
-  | { kind: "table"; rows: number; columns: TableColumn[] };
-
-/** A line of a two-column text table; a spacer line has both empty. */
-export interface Labelled {
-  label: string;
-  value: string;
-}
-
-export interface Configured {
-  settings: Settings;
-  caption: Labelled[];
-}
-
-export interface Statistics {
-  title: string;
-  rows: Labelled[];
-}
-
-export interface Lesson {
-  population: string;
-  columns: string[];
-  dropMissing: boolean;
-  arguments: string[];
-  /** The view switches the page applies itself. */
-  switches: { slowMotion: boolean; fitScale: boolean };
-}
-
-export interface Comparison {
-  result: { runs?: { population_mean?: number }[] } & Record<string, unknown>;
-  boxes: BoxRow[];
-  axis: BoxAxis;
-  table: TextTable & { text: string };
-  /** Why some designs stopped early, or null. */
-  message: string | null;
-}
+export type * from "./protocol";
+export type Comparison = Answers["compare"];
+export type Lesson = Answers["lesson"];
+export type PlotStyle = Answers["plot_style"];
 
 /** The engine's own refusal: its message is the program's text. */
 export class EngineError extends Error {}
@@ -153,63 +35,74 @@ export class Engine {
   }
 
   /** Sends one request (with a file's bytes first when given). */
-  async request<T>(body: Record<string, unknown>, file?: Uint8Array): Promise<T> {
+  async request<Op extends keyof Requests>(op: Op, fields: Requests[Op], file?: Uint8Array): Promise<Answers[Op]> {
     const id = this.nextId++;
     const response = await new Promise<Reply["response"]>((resolve, reject) => {
       this.pending.set(id, { resolve, reject });
-      this.worker.postMessage({ id, request: JSON.stringify(body), file });
+      this.worker.postMessage({ id, request: JSON.stringify({ op, ...fields }), file });
     });
     if (!response.ok) throw new EngineError(response.message ?? "The engine refused the request.");
-    return response as unknown as T;
+    return response as unknown as Answers[Op];
   }
 
   open(name: string, bytes: Uint8Array) {
-    return this.request<Opened>({ op: "open", name }, bytes);
+    return this.request("open", { name }, bytes);
   }
   importColumns(columns: string[], dropMissing: boolean) {
-    return this.request<{ population: Population; dropped: number }>({ op: "import", columns, dropMissing });
+    return this.request("import", { columns, dropMissing });
   }
   /** The import dialog's count of rows left out, for the ticked columns (0-based). */
   missingRows(columns: number[]) {
-    return this.request<{ rows: number; text: string }>({ op: "missing_rows", columns }).then((r) => r.text);
+    return this.request("missing_rows", { columns }).then((r) => r.text);
   }
   /** The cluster dialog's summary; m and k as the fields hold them. */
   clusterSummary(design: string, variable: number, clusters: string, unitsPerCluster: string, target: number) {
-    const request = { op: "cluster_summary", design, variable, clusters, unitsPerCluster, target };
-    return this.request<{ rows: Labelled[] }>(request).then((r) => r.rows);
+    return this.request("cluster_summary", { design, variable, clusters, unitsPerCluster, target }).then((r) => r.rows);
   }
   configure(args: string[]) {
-    return this.request<Configured>({ op: "configure", arguments: args });
+    return this.request("configure", { arguments: args });
   }
   lesson(text: string) {
-    return this.request<Lesson>({ op: "lesson", text });
+    return this.request("lesson", { text });
   }
   applyLesson(text: string) {
-    return this.request<Configured>({ op: "apply_lesson", text });
+    return this.request("apply_lesson", { text });
   }
   /** The session as a lesson file's text; the page's own switches given. */
   saveLesson(slowMotion: boolean, fitScale: boolean) {
-    return this.request<{ text: string }>({ op: "save_lesson", slowMotion, fitScale }).then((r) => r.text);
+    return this.request("save_lesson", { slowMotion, fitScale }).then((r) => r.text);
   }
-  begin(graph: "histogram" | "intervals", fitScale: boolean) {
-    return this.request<{ run: Run; graph: Graph }>({ op: "begin", graph, fitScale });
+  begin(graph: GraphKind, fitScale: boolean) {
+    return this.request("begin", { graph, fitScale });
   }
   next(count: number) {
-    return this.request<{ run: Run; graph: Graph; last: DrawnSample[]; message: string | null }>({ op: "next", count });
+    return this.request("next", { count });
+  }
+  /** Whether a run of the settings in force is open, and how far it is. */
+  runState() {
+    return this.request("run_state", {}).then((r) => r.run);
+  }
+  /** Ends the open run, for a change of the page's own that the next run takes. */
+  endRun() {
+    return this.request("end_run", {}).then((r) => r.run);
+  }
+  /** The renderer's colours and the plot frame's place, which the page paints with. */
+  plotStyle() {
+    return this.request("plot_style", {});
   }
   statistics() {
-    return this.request<Statistics>({ op: "statistics" });
+    return this.request("statistics", {});
   }
   sample() {
-    return this.request<TextTable>({ op: "sample" });
+    return this.request("sample", {});
   }
   compare(variants: string, samples: number, intervals: boolean, mcError: boolean) {
-    return this.request<Comparison>({ op: "compare", variants, samples, intervals, mcError });
+    return this.request("compare", { variants, samples, intervals, mcError });
   }
   text(op: "estimates_csv" | "run_json" | "describe" | "write_population") {
-    return this.request<{ text: string }>({ op }).then((r) => r.text);
+    return this.request(op, {}).then((r) => r.text);
   }
   version() {
-    return this.request<{ version: string }>({ op: "version" }).then((r) => r.version);
+    return this.request("version", {}).then((r) => r.version);
   }
 }

@@ -2,8 +2,8 @@
 // the comparison. Every number shown comes from the engine in the worker.
 import "./style.css";
 import { Engine, EngineError } from "./engine";
-import type { Configured, DrawnSample, Graph, Labelled, Lesson, Population, Run, TextTable } from "./engine";
-import { canvasPainter, paintGraph, PLOT_HEIGHT, PLOT_WIDTH, svgPainter } from "./plot";
+import type { Configured, DrawnSample, Graph, Labelled, Lesson, PlotStyle, Population, Run, TextTable } from "./engine";
+import { canvasPainter, paintGraph, svgPainter } from "./plot";
 import { argumentsFromForm, clusterSettings, formFromArguments, showRelevantFields, showVariables } from "./settings";
 import { showComparison, wireComparisonButtons } from "./comparison";
 import { download, tableText, fillTable } from "./tables";
@@ -33,7 +33,9 @@ const engine = new Engine(new Worker(new URL("./worker.ts", import.meta.url), { 
 
 let population: Population | null = null;
 let graph: Graph | null = null;
-let runOpen = false;
+// The renderer's colours and the plot frame's place, asked for once.
+let plotStyle: Promise<PlotStyle> | null = null;
+const style = () => (plotStyle ??= engine.plotStyle());
 let stopRequested = false;
 // How Automatic draws now: slowly, at full speed, or not at all.
 type Pace = "slow" | "fast" | null;
@@ -172,7 +174,6 @@ function showConfigured(caption: Labelled[], settings: Record<string, unknown>) 
       rows: sizes.map((size, i) => [String(i + 1), String(size)]),
     });
   }
-  runOpen = false;
   clearError();
   clearRefusal();
 }
@@ -259,18 +260,17 @@ async function firstAccepted(list: HTMLSelectElement, args: () => string[]): Pro
   return null;
 }
 
-/** New settings end the open run at once: the next key starts a new one. */
+/** New settings, once the engine accepts them, end its open run: the next key starts a new one. */
 function reconfigure(control: Element | null) {
-  runOpen = false;
   guarded(() => configure(control));
 }
 
 // ---- The run ----
 
-function drawGraph(g: Graph) {
+async function drawGraph(g: Graph) {
   graph = g;
   const canvas = byId<HTMLCanvasElement>("plot");
-  paintGraph(canvasPainter(canvas.getContext("2d")!), g);
+  paintGraph(canvasPainter(canvas.getContext("2d")!), await style(), g);
   canvas.setAttribute(
     "aria-label",
     `Graph of the simulation from ${g.labels.lower} to ${g.labels.upper}, population mean ${g.labels.mean}`,
@@ -294,20 +294,24 @@ async function showStatistics() {
   statisticsTable = table;
 }
 
-async function ensureRun() {
-  if (runOpen) return;
+/** Whether the engine's run goes on: open, and not finished. */
+const goesOnDrawing = (run: Run) => run.open && !run.finished;
+
+/** The engine's run, begun anew when none goes on. */
+async function ensureRun(): Promise<Run> {
+  const run = await engine.runState();
+  if (goesOnDrawing(run)) return run;
   const begun = await engine.begin(graphKind(), byId<HTMLInputElement>("fit-scale").checked);
-  runOpen = true;
-  drawGraph(begun.graph);
+  await drawGraph(begun.graph);
   showProgress(begun.run);
+  return begun.run;
 }
 
 /** Draws up to `count` samples and shows them. */
 async function draw(count: number) {
   const drawn = await engine.next(count);
-  drawGraph(drawn.graph);
+  await drawGraph(drawn.graph);
   showProgress(drawn.run);
-  if (drawn.run.finished) runOpen = false;
   if (drawn.message) showError(new EngineError(drawn.message));
   return drawn;
 }
@@ -326,8 +330,8 @@ function setPace(next: Pace) {
   byId("simulation-section").setAttribute("aria-busy", String(next !== null));
 }
 
-/** Whether Automatic goes on drawing at this pace. */
-const goesOn = (at: Pace) => pace === at && !stopRequested && runOpen;
+/** Whether Automatic goes on drawing `run` at this pace. */
+const goesOn = (at: Pace, run: Run) => pace === at && !stopRequested && goesOnDrawing(run);
 
 async function next() {
   await ensureRun();
@@ -345,11 +349,11 @@ function describeSample(sample: DrawnSample): string {
 }
 
 /** Draws in slices sized to take about SLICE_MS each. */
-async function drawAll() {
+async function drawAll(run: Run) {
   let slice = 200;
-  while (goesOn("fast")) {
+  while (goesOn("fast", run)) {
     const started = performance.now();
-    await draw(slice);
+    run = (await draw(slice)).run;
     const took = performance.now() - started;
     if (took < SLICE_MS / 2) slice = Math.min(slice * 2, 100000);
     else if (took > SLICE_MS * 2) slice = Math.max(Math.floor(slice / 2), 1);
@@ -358,18 +362,19 @@ async function drawAll() {
 
 const nextFrame = () => new Promise<number>((resolve) => requestAnimationFrame(resolve));
 
-/** Draws SLOW_RATE samples a second, as many each frame as time has come for. */
-async function drawSlowly() {
+/** Draws SLOW_RATE samples a second, as many each frame as time has come for; the run as left. */
+async function drawSlowly(run: Run): Promise<Run> {
   let last = await nextFrame();
   let owed = 1;
-  while (goesOn("slow")) {
+  while (goesOn("slow", run)) {
     const count = Math.floor(owed);
     owed -= count;
-    if (count > 0) await draw(count);
+    if (count > 0) run = (await draw(count)).run;
     const now = await nextFrame();
     owed += ((now - last) / 1000) * SLOW_RATE;
     last = now;
   }
+  return run;
 }
 
 /**
@@ -388,9 +393,8 @@ async function automatic() {
 /** The buttons come back only with the statistics of the samples drawn shown. */
 async function drawAutomatically() {
   try {
-    await ensureRun();
-    if (pace === "slow") await drawSlowly();
-    await drawAll();
+    const run = await ensureRun();
+    await drawAll(pace === "slow" ? await drawSlowly(run) : run);
     await showStatistics();
   } finally {
     setPace(null);
@@ -414,11 +418,12 @@ function savePng() {
   byId<HTMLCanvasElement>("plot").toBlob((blob) => blob && download(blob, "tarvek.png"));
 }
 
-function saveSvg() {
+async function saveSvg() {
   if (!graph) return;
   const painter = svgPainter(byId<HTMLCanvasElement>("plot").getContext("2d")!);
-  paintGraph(painter, graph);
-  download(new Blob([painter.document(PLOT_WIDTH, PLOT_HEIGHT)], { type: "image/svg+xml" }), "tarvek.svg");
+  const shown = await style();
+  paintGraph(painter, shown, graph);
+  download(new Blob([painter.document(shown.frame.width, shown.frame.height)], { type: "image/svg+xml" }), "tarvek.svg");
 }
 
 async function downloadText(op: "estimates_csv" | "run_json" | "write_population", name: string, type: string) {
@@ -496,7 +501,8 @@ function wire() {
     reconfigure(control);
   });
   for (const radio of document.querySelectorAll('input[name="graph"]')) radio.addEventListener("change", () => reconfigure(null));
-  byId("fit-scale").addEventListener("change", () => void (runOpen = false));
+  // The fitted scale is the page's own switch, which the next run takes.
+  byId("fit-scale").addEventListener("change", () => guarded(async () => void (await engine.endRun())));
   onClick("next", next);
   onClick("automatic", automatic);
   onClick("show-statistics", statisticsClicked);
@@ -514,7 +520,7 @@ function wire() {
   });
   byId("compare-form").addEventListener("submit", (event) => {
     event.preventDefault();
-    guarded(() => showComparison(engine));
+    guarded(async () => showComparison(engine, await style()));
   });
   document.addEventListener("keydown", onShortcut);
   wireComparisonButtons();

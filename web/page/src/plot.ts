@@ -1,30 +1,9 @@
-// The simulation graph and the comparison's box plots, painted from the
-// engine's pixel geometry. Lines and bars are filled integer rectangles (no
-// antialiasing), so the canvas matches the desktop's picture pixel for pixel;
-// the same drawing steps write the SVG.
-import type { BoxAxis, BoxRow, Frame, Graph } from "./engine";
-
-export const PLOT_WIDTH = 481;
-export const PLOT_HEIGHT = 257;
-// The plot frame's corner in the window's client coordinates, which the
-// engine's geometry uses.
-const FRAME_LEFT = 8;
-const FRAME_TOP = 8;
-const PLOT_STEPS = 30;
-const BAR_CAP_STEPS = 29;
-const CLASSES = 50;
-const INTERVAL_PEN = 2;
-
-const COLOURS = {
-  background: "rgb(255,255,204)",
-  panel: "rgb(255,255,221)",
-  bar: "rgb(0,128,0)",
-  mean: "rgb(255,0,0)",
-  mark: "rgb(204,0,0)",
-  shadow: "rgb(128,128,128)",
-  highlight: "rgb(255,255,255)",
-  text: "rgb(0,0,0)",
-};
+// The simulation graph and the comparison's box plots, painted by the
+// engine's pixel geometry and in the renderer's colours, all handed over by
+// the engine. Lines and bars are filled integer rectangles (no antialiasing),
+// so the canvas matches the desktop's picture pixel for pixel; the same
+// drawing steps write the SVG.
+import type { BoxAxis, BoxGeometry, BoxRow, Graph, PlotColours, PlotStyle } from "./engine";
 
 // 8 points, as the desktop's scale labels.
 const LABEL_FONT = '8pt "Liberation Sans", sans-serif';
@@ -33,7 +12,7 @@ const LABEL_FONT = '8pt "Liberation Sans", sans-serif';
 export interface Painter {
   fill(x: number, y: number, width: number, height: number, colour: string): void;
   /** Text with its top-left corner at (x, y). */
-  text(x: number, y: number, text: string): void;
+  text(x: number, y: number, text: string, colour: string): void;
   measure(text: string): { width: number; ascent: number; height: number };
 }
 
@@ -70,112 +49,74 @@ function vLine(p: Painter, x: number, y1: number, y2: number, colour: string) {
   fillBetween(p, column, onCanvas(y1), column + 1, onCanvas(y2) + 1, colour);
 }
 
-const plotTop = (f: Frame) => f.axisY - PLOT_STEPS * f.stepHeight;
-const tickBottom = (f: Frame) => f.axisY + f.stepHeight;
-const axisRight = (f: Frame) => f.plotLeft + f.axisLength;
-
-function classEdges(f: Frame, k: number): [number, number] {
-  return [f.plotLeft + nearest(((k - 1) * f.axisLength) / CLASSES), f.plotLeft + nearest((k * f.axisLength) / CLASSES)];
+function frameBorder(p: Painter, { colours, frame }: PlotStyle) {
+  const right = frame.left + frame.width - 1;
+  const bottom = frame.top + frame.height - 1;
+  hLine(p, frame.left, right, frame.top, 1, colours.shadow);
+  vLine(p, frame.left, frame.top, bottom, colours.shadow);
+  hLine(p, frame.left + 1, right, bottom, 1, colours.highlight);
+  vLine(p, right, frame.top + 1, bottom, colours.highlight);
 }
 
-function frameBorder(p: Painter) {
-  const left = FRAME_LEFT;
-  const top = FRAME_TOP;
-  const right = FRAME_LEFT + PLOT_WIDTH - 1;
-  const bottom = FRAME_TOP + PLOT_HEIGHT - 1;
-  hLine(p, left, right, top, 1, COLOURS.shadow);
-  vLine(p, left, top, bottom, COLOURS.shadow);
-  hLine(p, left + 1, right, bottom, 1, COLOURS.highlight);
-  vLine(p, right, top + 1, bottom, COLOURS.highlight);
+function meanLine(p: Painter, style: PlotStyle, g: Graph) {
+  vLine(p, g.frame.meanLineX, g.frame.plotTop, g.frame.tickBottom, style.colours.mean);
+  frameBorder(p, style);
 }
 
-function meanLine(p: Painter, f: Frame) {
-  vLine(p, f.meanLineX, plotTop(f), tickBottom(f), COLOURS.mean);
-  frameBorder(p);
-}
-
-function scale(p: Painter, g: Graph) {
+function scale(p: Painter, c: PlotColours, g: Graph) {
   const f = g.frame;
-  const labelTop = tickBottom(f);
-  const middle = nearest(f.plotLeft + f.axisLength / 2);
-  const right = axisRight(f);
-  hLine(p, f.plotLeft, right, f.axisY, 1, COLOURS.text);
-  for (const x of [f.plotLeft, middle, right]) vLine(p, x, f.axisY, labelTop, COLOURS.text);
-  p.text(f.plotLeft, labelTop, g.labels.lower);
-  p.text(middle - nearest(p.measure(g.labels.middle).width / 2), labelTop, g.labels.middle);
-  p.text(right - p.measure(g.labels.upper).width, labelTop, g.labels.upper);
+  hLine(p, f.plotLeft, f.axisRight, f.axisY, 1, c.text);
+  for (const x of [f.plotLeft, f.middleX, f.axisRight]) vLine(p, x, f.axisY, f.tickBottom, c.text);
+  p.text(f.plotLeft, f.tickBottom, g.labels.lower, c.text);
+  p.text(f.middleX - nearest(p.measure(g.labels.middle).width / 2), f.tickBottom, g.labels.middle, c.text);
+  p.text(f.axisRight - p.measure(g.labels.upper).width, f.tickBottom, g.labels.upper, c.text);
 }
 
-function classFull(count: number, g: Graph): boolean {
-  return (count + 1) * g.barUnit > BAR_CAP_STEPS * g.frame.stepHeight;
-}
-
-function histogram(p: Painter, g: Graph) {
-  const f = g.frame;
-  for (let k = 1; k <= CLASSES; ++k) {
-    const [left, right] = classEdges(f, k);
-    const count = g.counts[k];
-    const barTop = f.axisY - count * g.barUnit;
-    fillBetween(p, left, f.axisY, right, barTop, COLOURS.bar);
-    if (g.options.markFullClasses && classFull(count, g)) {
-      // Three rows across the bar, one row clear of its top.
-      fillBetween(p, left, barTop - 4, right, barTop - 1, COLOURS.mark);
+function histogram(p: Painter, { colours, fullMark }: PlotStyle, g: Graph) {
+  g.classes.forEach(({ left, right, full }, index) => {
+    const barTop = g.frame.axisY - g.counts[index + 1] * g.barUnit;
+    fillBetween(p, left, g.frame.axisY, right, barTop, colours.bar);
+    if (g.options.markFullClasses && full) {
+      fillBetween(p, left, barTop - fullMark.gap - fullMark.rows, right, barTop - fullMark.gap, colours.mark);
     }
-  }
-}
-
-function intervalRows(p: Painter, g: Graph) {
-  const f = g.frame;
-  g.intervals.forEach((row, index) => {
-    if (!row.shown) return;
-    const slot = index + 1;
-    const y = f.axisY - (PLOT_STEPS + 1 - slot) * f.stepHeight;
-    const red = g.options.colourMissedIntervals && row.missed;
-    hLine(p, row.left, row.right, y, INTERVAL_PEN, red ? COLOURS.mark : COLOURS.bar);
   });
 }
 
-/** The whole plot frame, its top-left corner at (0, 0) of the painter. */
-export function paintGraph(p: Painter, g: Graph) {
-  const shifted = shift(p, -FRAME_LEFT, -FRAME_TOP);
-  shifted.fill(FRAME_LEFT, FRAME_TOP, PLOT_WIDTH, PLOT_HEIGHT, COLOURS.background);
-  frameBorder(shifted);
-  scale(shifted, g);
-  meanLine(shifted, g.frame);
-  if (g.kind === "intervals") intervalRows(shifted, g);
-  else histogram(shifted, g);
-  meanLine(shifted, g.frame);
+function intervalRows(p: Painter, { colours, intervalPen }: PlotStyle, g: Graph) {
+  for (const row of g.intervals) {
+    if (!row.shown) continue;
+    const red = g.options.colourMissedIntervals && row.missed;
+    hLine(p, row.left, row.right, row.y, intervalPen, red ? colours.mark : colours.bar);
+  }
 }
 
-/** A painter whose coordinates are moved by (dx, dy), clipped to the plot. */
-function shift(p: Painter, dx: number, dy: number): Painter {
+/** The whole plot frame, its top-left corner at (0, 0) of the painter. */
+export function paintGraph(p: Painter, style: PlotStyle, g: Graph) {
+  const { colours, frame } = style;
+  const shifted = shift(p, frame);
+  shifted.fill(frame.left, frame.top, frame.width, frame.height, colours.background);
+  frameBorder(shifted, style);
+  scale(shifted, colours, g);
+  meanLine(shifted, style, g);
+  if (g.kind === "intervals") intervalRows(shifted, style, g);
+  else histogram(shifted, style, g);
+  meanLine(shifted, style, g);
+}
+
+/** A painter in the window's coordinates onto `p`, whose (0, 0) is the frame's corner, clipped to the frame. */
+function shift(p: Painter, frame: PlotStyle["frame"]): Painter {
   return {
     fill(x, y, w, h, colour) {
-      const left = Math.max(x + dx, 0);
-      const top = Math.max(y + dy, 0);
-      const right = Math.min(x + dx + w, PLOT_WIDTH);
-      const bottom = Math.min(y + dy + h, PLOT_HEIGHT);
+      const left = Math.max(x - frame.left, 0);
+      const top = Math.max(y - frame.top, 0);
+      const right = Math.min(x - frame.left + w, frame.width);
+      const bottom = Math.min(y - frame.top + h, frame.height);
       if (left < right && top < bottom) p.fill(left, top, right - left, bottom - top, colour);
     },
-    text: (x, y, text) => p.text(x + dx, y + dy, text),
+    text: (x, y, text, colour) => p.text(x - frame.left, y - frame.top, text, colour),
     measure: (text) => p.measure(text),
   };
 }
-
-// The comparison picture's geometry, in pixels.
-const BOX = {
-  width: 640,
-  topMargin: 12,
-  rowHeight: 24,
-  halfHeight: 7,
-  capHalfHeight: 4,
-  labelLeft: 8,
-  labelRoom: 200,
-  rightMargin: 24,
-  axisGap: 4,
-  tickLength: 5,
-  bottomRoom: 32,
-};
 
 interface BoxScale {
   lo: number;
@@ -186,64 +127,67 @@ interface BoxScale {
 
 const boxX = (s: BoxScale, v: number) => onCanvas(s.left + nearest(((v - s.lo) / (s.hi - s.lo)) * (s.right - s.left)));
 
-export function boxPlotSize(p: Painter, rows: BoxRow[]): { width: number; height: number } {
+export function boxPlotSize(p: Painter, box: BoxGeometry, rows: BoxRow[]): { width: number; height: number } {
   const labelWidth = Math.max(0, ...rows.map((r) => Math.ceil(p.measure(r.variant).width)));
   const count = Math.max(rows.length, 1);
   return {
-    width: BOX.width + Math.max(labelWidth - BOX.labelRoom, 0),
-    height: BOX.topMargin + count * BOX.rowHeight + BOX.axisGap + BOX.bottomRoom,
+    width: box.width + Math.max(labelWidth - box.labelRoom, 0),
+    height: box.topMargin + count * box.rowHeight + box.axisGap + box.bottomRoom,
   };
 }
 
-function box(p: Painter, s: BoxScale, row: BoxRow, centreY: number) {
+function box(p: Painter, { colours: c, box: geo }: PlotStyle, s: BoxScale, row: BoxRow, centreY: number) {
   if (row.median === null || row.lowerWhisker === null || row.upperWhisker === null) return;
-  const top = centreY - BOX.halfHeight;
-  const bottom = centreY + BOX.halfHeight;
+  const top = centreY - geo.halfHeight;
+  const bottom = centreY + geo.halfHeight;
   const lw = boxX(s, row.lowerWhisker);
   const uw = boxX(s, row.upperWhisker);
   const lq = boxX(s, row.lowerQuartile ?? row.median);
   const uq = boxX(s, row.upperQuartile ?? row.median);
-  hLine(p, lw, uw, centreY, 1, COLOURS.bar);
-  vLine(p, lw, centreY - BOX.capHalfHeight, centreY + BOX.capHalfHeight, COLOURS.bar);
-  vLine(p, uw, centreY - BOX.capHalfHeight, centreY + BOX.capHalfHeight, COLOURS.bar);
-  fillBetween(p, lq, top, uq + 1, bottom + 1, COLOURS.bar);
-  fillBetween(p, lq + 1, top + 1, uq, bottom, COLOURS.panel);
+  hLine(p, lw, uw, centreY, 1, c.bar);
+  vLine(p, lw, centreY - geo.capHalfHeight, centreY + geo.capHalfHeight, c.bar);
+  vLine(p, uw, centreY - geo.capHalfHeight, centreY + geo.capHalfHeight, c.bar);
+  fillBetween(p, lq, top, uq + 1, bottom + 1, c.bar);
+  fillBetween(p, lq + 1, top + 1, uq, bottom, c.panel);
   const median = boxX(s, row.median);
-  fillBetween(p, median, top, median + 2, bottom + 1, COLOURS.text);
+  fillBetween(p, median, top, median + 2, bottom + 1, c.text);
   for (const v of row.outliers) {
     const x = boxX(s, v);
-    fillBetween(p, x - 1, centreY - 1, x + 2, centreY + 2, COLOURS.bar);
+    fillBetween(p, x - 1, centreY - 1, x + 2, centreY + 2, c.bar);
   }
 }
 
-function boxAxis(p: Painter, s: BoxScale, axisY: number, labels: [string, string, string]) {
-  const labelTop = axisY + BOX.tickLength;
+/** The axis with the texts under its left end, middle and right end. */
+function boxAxis(p: Painter, { colours: c, box: geo }: PlotStyle, s: BoxScale, axisY: number, labels: string[]) {
+  const [low, middleText, high] = labels;
+  const labelTop = axisY + geo.tickLength;
   const middle = nearest(s.left + (s.right - s.left) / 2);
-  hLine(p, s.left, s.right, axisY, 1, COLOURS.text);
-  for (const x of [s.left, middle, s.right]) vLine(p, x, axisY, labelTop, COLOURS.text);
-  p.text(s.left, labelTop, labels[0]);
-  p.text(middle - nearest(p.measure(labels[1]).width / 2), labelTop, labels[1]);
-  p.text(s.right - p.measure(labels[2]).width, labelTop, labels[2]);
+  hLine(p, s.left, s.right, axisY, 1, c.text);
+  for (const x of [s.left, middle, s.right]) vLine(p, x, axisY, labelTop, c.text);
+  p.text(s.left, labelTop, low, c.text);
+  p.text(middle - nearest(p.measure(middleText).width / 2), labelTop, middleText, c.text);
+  p.text(s.right - p.measure(high).width, labelTop, high, c.text);
 }
 
 /**
  * One horizontal box per variant on the engine's common axis, the population
  * mean as a red line across them.
  */
-export function paintBoxPlots(p: Painter, rows: BoxRow[], axis: BoxAxis, mean: number) {
-  const size = boxPlotSize(p, rows);
-  p.fill(0, 0, size.width, size.height, COLOURS.background);
+export function paintBoxPlots(p: Painter, style: PlotStyle, rows: BoxRow[], axis: BoxAxis, mean: number) {
+  const { colours: c, box: geo } = style;
+  const size = boxPlotSize(p, geo, rows);
+  p.fill(0, 0, size.width, size.height, c.background);
   const labelWidth = Math.max(0, ...rows.map((r) => Math.ceil(p.measure(r.variant).width)));
-  const plotLeft = BOX.labelLeft + labelWidth + 2 * BOX.labelLeft;
-  const s: BoxScale = { lo: axis.low, hi: axis.high, left: plotLeft, right: size.width - BOX.rightMargin };
-  const axisY = BOX.topMargin + Math.max(rows.length, 1) * BOX.rowHeight + BOX.axisGap;
+  const plotLeft = geo.labelLeft + labelWidth + 2 * geo.labelLeft;
+  const s: BoxScale = { lo: axis.low, hi: axis.high, left: plotLeft, right: size.width - geo.rightMargin };
+  const axisY = geo.topMargin + Math.max(rows.length, 1) * geo.rowHeight + geo.axisGap;
   rows.forEach((row, r) => {
-    const centreY = BOX.topMargin + r * BOX.rowHeight + BOX.rowHeight / 2;
-    p.text(BOX.labelLeft, centreY - Math.trunc(p.measure(row.variant).height / 2), row.variant);
-    box(p, s, row, centreY);
+    const centreY = geo.topMargin + r * geo.rowHeight + geo.rowHeight / 2;
+    p.text(geo.labelLeft, centreY - Math.trunc(p.measure(row.variant).height / 2), row.variant, c.text);
+    box(p, style, s, row, centreY);
   });
-  boxAxis(p, s, axisY, axis.labels);
-  vLine(p, boxX(s, mean), BOX.topMargin / 2, axisY + BOX.tickLength, COLOURS.mean);
+  boxAxis(p, style, s, axisY, axis.labels);
+  vLine(p, boxX(s, mean), geo.topMargin / 2, axisY + geo.tickLength, c.mean);
 }
 
 /** Paints on a 2D canvas context. */
@@ -260,8 +204,8 @@ export function canvasPainter(ctx: CanvasRenderingContext2D): Painter {
       ctx.fillStyle = colour;
       ctx.fillRect(x, y, w, h);
     },
-    text(x, y, text) {
-      ctx.fillStyle = COLOURS.text;
+    text(x, y, text, colour) {
+      ctx.fillStyle = colour;
       ctx.fillText(text, x, y + measure(text).ascent);
     },
     measure,
@@ -279,9 +223,9 @@ export function svgPainter(ctx: CanvasRenderingContext2D): Painter & { document(
     fill(x, y, w, h, colour) {
       parts.push(`<rect x="${x}" y="${y}" width="${w}" height="${h}" fill="${colour}"/>`);
     },
-    text(x, y, text) {
+    text(x, y, text, colour) {
       const baseline = y + measurer.measure(text).ascent;
-      parts.push(`<text x="${x}" y="${baseline}">${escapeXml(text)}</text>`);
+      parts.push(`<text x="${x}" y="${baseline}" fill="${colour}">${escapeXml(text)}</text>`);
     },
     measure: measurer.measure,
     document(w, h) {

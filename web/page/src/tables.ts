@@ -1,5 +1,5 @@
 // Tables of texts: shown as HTML, copied as tab-separated text, downloaded.
-import type { TextTable } from "./engine";
+import type { Cell, TextTable } from "./engine";
 
 export function fillTable(table: HTMLTableElement, content: TextTable) {
   table.replaceChildren();
@@ -20,7 +20,7 @@ export function fillTable(table: HTMLTableElement, content: TextTable) {
         (cell as HTMLTableCellElement).scope = "row";
         line.append(cell);
       }
-      cell.textContent = text;
+      cell.textContent = String(text);
     });
   }
 }
@@ -29,7 +29,7 @@ export function fillTable(table: HTMLTableElement, content: TextTable) {
 export function tableText(content: TextTable): string {
   const header = content.columns.some((name) => name !== "") ? [content.columns] : [];
   // A spacer row is an empty line, as tarvek-batch prints it.
-  const line = (row: string[]) => (row.every((cell) => cell === "") ? "" : row.join("\t"));
+  const line = (row: Cell[]) => (row.every((cell) => cell === "") ? "" : row.join("\t"));
   return [...header, ...content.rows].map(line).join("\n") + "\n";
 }
 
