@@ -107,6 +107,7 @@ void RunEngine::StartRun()
 void RunEngine::PrepareDesign()
 {
     prepared_ = PrepareDraws(RecordDesignChoice());
+    serving_ = ServingEstimator(SimulationState.estimatorCode, SimulationState.designCode);
 }
 
 bool RunEngine::EstimateAcceptableSample() const
@@ -114,7 +115,7 @@ bool RunEngine::EstimateAcceptableSample() const
     if (!prepared_->Acceptable()) {
         return false;
     }
-    EstimateDrawnSample(*prepared_);
+    EstimateDrawnSample(*prepared_, serving_);
     return SimulationState.estimateValid;
 }
 

@@ -102,4 +102,6 @@ private:
     int correctIntervals_ = 0;
     bool stopped_ = false;
     std::unique_ptr<PreparedDesign> prepared_;
+    /// The formula that estimates the run's samples, resolved once.
+    const Estimator* serving_ = nullptr;
 };

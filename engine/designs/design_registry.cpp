@@ -123,14 +123,14 @@ std::unique_ptr<PreparedDesign> PrepareDraws(const DesignChoice& choice)
     return DesignOf(choice.design).Prepare(choice);
 }
 
-void EstimateDrawnSample(const PreparedDesign& design)
+void EstimateDrawnSample(const PreparedDesign& design, const Estimator* serving)
 {
     TSimulationState& s = SimulationState;
     const bool intervals = s.confidenceIntervalMode;
     const std::optional<SampleEstimate> own =
         design.Estimate(s.estimatorCode, s.auxiliaryVariable, intervals);
     if (!own) {
-        ComputeEstimate();
+        EstimateWith(serving);
         return;
     }
     if (!own->valid) {

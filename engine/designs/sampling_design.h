@@ -138,8 +138,8 @@ void StoreDesignChoice(const DesignChoice& choice);
 std::unique_ptr<PreparedDesign> PrepareDraws(const DesignChoice& choice);
 
 /// \brief The estimate of the record's estimator on the sample last drawn, into
-/// the record: the design's own estimator where it has one, else ComputeEstimate.
-void EstimateDrawnSample(const PreparedDesign& design);
+/// the record: the design's own estimator where it has one, else `serving`.
+void EstimateDrawnSample(const PreparedDesign& design, const Estimator* serving);
 
 /// \brief The estimate of `estimator` on the record's sample drawn under `design`
 /// (the design's own estimator, else EstimateOnSample with `inputs`).

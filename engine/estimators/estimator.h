@@ -85,6 +85,11 @@ SampleEstimate EstimateOnSample(const SampleUnitsView& sample, const EstimatorIn
 /// (systematic); nothing where no formula serves it (as EstimateOnSample).
 std::optional<TheoreticalProperties> TheoryOf(const EstimatorInputs& inputs, int sampleSize);
 
+/// \brief The estimate of `serving` (ServingEstimator of the record's settings,
+/// resolved once per run) on the record's current sample, into the record as
+/// ComputeEstimate writes it; nothing without a serving formula.
+void EstimateWith(const Estimator* serving);
+
 /// \brief The settings' routine on the current sample: writes `estimate`,
 /// `estimateValid` and, in confidence-interval mode, `standardError` (the
 /// post-stratification estimator also outside it: 0, or -1 when a post-stratum

@@ -118,14 +118,18 @@ std::optional<TheoreticalProperties> TheoryOf(const EstimatorInputs& inputs, int
     return FindDesign(inputs.design)->FormulaTheory(*serving, inputs, sampleSize);
 }
 
-void ComputeEstimate()
+void EstimateWith(const Estimator* serving)
 {
-    const TSimulationState& s = SimulationState;
-    const Estimator* serving = ServingEstimator(s.estimatorCode, s.designCode);
     if (serving != nullptr) {
-        StoreEstimate(serving->Estimate(RecordSample(), RecordEstimatorInputs(), s.confidenceIntervalMode),
+        StoreEstimate(serving->Estimate(RecordSample(), RecordEstimatorInputs(),
+                                        SimulationState.confidenceIntervalMode),
                       serving->ReadsPostStrata());
     }
+}
+
+void ComputeEstimate()
+{
+    EstimateWith(ServingEstimator(SimulationState.estimatorCode, SimulationState.designCode));
 }
 
 void ComputeTheoreticalProperties()
