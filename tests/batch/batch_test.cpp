@@ -1797,7 +1797,8 @@ TEST(BatchLessonTest, AnExampleNamedByItsFileNameAloneIsFoundAmongTheExamples)
 {
     // As the desktop program saves a lesson on a shipped example, in a folder without it.
     const std::string mu284 = std::string(TARVEK_TEST_DATA) + "/../../data/mu284.pop";
-    std::string text = LessonOf(mu284, "target = 1\nsample-size = 10\nestimator = ratio\nauxiliary = 2\nsimulations = 30\n");
+    std::string text =
+        LessonOf(mu284, "target = 1\nsample-size = 10\nestimator = ratio\nauxiliary = 2\nsimulations = 30\n");
     text.replace(text.find(mu284), mu284.size(), "mu284.pop");
     text.replace(text.find("= 8 3 "), 6, "= 284 10 ");
     const std::string folder = TempPath("lesson_folder");
@@ -1839,8 +1840,14 @@ TEST(BatchLessonTest, RefusesWhatIsNoRegularFileBeforeReadingIt)
         {onZeros, 2, "/dev/zero is not a regular file!"},
         {onFifo, 2, fifo + " is not a regular file!"},
     };
+#ifdef __SANITIZE_ADDRESS__
+    // AddressSanitizer reserves far more address space than any bound allows.
+    const std::string bounds = "exec timeout 120";
+#else
+    const std::string bounds = "ulimit -v 2000000; exec timeout 120";
+#endif
     for (const auto& c : cases) {
-        const BatchResult result = RunBatch({c.lesson}, "ulimit -v 2000000; exec timeout 120");
+        const BatchResult result = RunBatch({c.lesson}, bounds);
         EXPECT_EQ(result.status, c.status) << c.lesson;
         EXPECT_EQ(result.err, "tarvek-batch: " + c.message + "\n");
     }
