@@ -15,25 +15,6 @@ namespace {
 /// more.
 constexpr double SlowDrawTrials = 1e8;
 
-/// The direct estimator of samples drawn proportional to size: Xbar times the
-/// mean of y/x.
-class DirectProportional final : public Estimator {
-public:
-    std::int32_t Code() const override { return EstimatorDirect; }
-    std::string_view Name() const override { return "direct"; }
-    const std::string& Label() const override { return InterfaceTexts.estimatorNames[1]; }
-    SampleEstimate Estimate(const SampleUnitsView& sample, const EstimatorInputs& inputs,
-                            bool withStandardError) const override
-    {
-        return ProportionalToSizeEstimate(sample, inputs, withStandardError);
-    }
-    TheoreticalProperties Theory(const EstimatorInputs& inputs, int n) const override
-    {
-        return ProportionalToSizeTheory(inputs, n);
-    }
-    SystematicEstimate OnSystematicSums() const override { return nullptr; }
-};
-
 class Prepared final : public PreparedDesign {
 public:
     explicit Prepared(int sizeVariable) : plan_(PrepareProportionalToSizePlan(sizeVariable)) {}
@@ -62,7 +43,7 @@ public:
     }
     const Estimator* Serving(const Estimator& asked) const override
     {
-        static const DirectProportional direct;
+        static const OwnDirectEstimator direct(&ProportionalToSizeEstimate, &ProportionalToSizeTheory);
         return asked.Code() == EstimatorDirect ? &direct : &asked;
     }
     bool VariableIsAuxiliary() const override { return true; }

@@ -22,24 +22,6 @@ std::string ClassesCaption(int classes)
     return classes == 0 ? "" : " in " + std::to_string(classes) + " classes of equal size";
 }
 
-/// The stratified mean sum W_h ybar_h over the design's strata.
-class StratifiedMean final : public Estimator {
-public:
-    std::int32_t Code() const override { return EstimatorDirect; }
-    std::string_view Name() const override { return "direct"; }
-    const std::string& Label() const override { return InterfaceTexts.estimatorNames[1]; }
-    SampleEstimate Estimate(const SampleUnitsView& sample, const EstimatorInputs& inputs,
-                            bool withStandardError) const override
-    {
-        return StratifiedMeanEstimate(sample, inputs, withStandardError);
-    }
-    TheoreticalProperties Theory(const EstimatorInputs& inputs, int n) const override
-    {
-        return StratifiedMeanTheory(inputs, n);
-    }
-    SystematicEstimate OnSystematicSums() const override { return nullptr; }
-};
-
 class Prepared final : public PreparedDesign {
 public:
     explicit Prepared(const DesignChoice& choice)
@@ -97,7 +79,7 @@ public:
     }
     const Estimator* Serving(const Estimator& asked) const override
     {
-        static const StratifiedMean direct;
+        static const OwnDirectEstimator direct(&StratifiedMeanEstimate, &StratifiedMeanTheory);
         return asked.Code() == EstimatorDirect ? &direct : &asked;
     }
     void PrepareInputs(const DesignParameters& design, int variable, EstimatorInputs& inputs) const override

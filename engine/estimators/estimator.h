@@ -44,6 +44,36 @@ public:
     virtual bool ReadsPostStrata() const { return false; }
 };
 
+/// \brief The direct estimator as a design computes it with a formula of its own
+/// (the size-proportional design, the stratified mean); the design serves the
+/// direct estimator with it.
+class OwnDirectEstimator final : public Estimator {
+public:
+    using TheoryFormula = TheoreticalProperties (*)(const EstimatorInputs& inputs, int n);
+
+    OwnDirectEstimator(EstimateFormula estimate, TheoryFormula theory) : estimate_(estimate), theory_(theory)
+    {}
+
+    std::int32_t Code() const override;
+    std::string_view Name() const override;
+    const std::string& Label() const override;
+    bool ReadsAuxiliary() const override { return false; }
+    SampleEstimate Estimate(const SampleUnitsView& sample, const EstimatorInputs& inputs,
+                            bool withStandardError) const override
+    {
+        return estimate_(sample, inputs, withStandardError);
+    }
+    TheoreticalProperties Theory(const EstimatorInputs& inputs, int n) const override
+    {
+        return theory_(inputs, n);
+    }
+    SystematicEstimate OnSystematicSums() const override { return nullptr; }
+
+private:
+    EstimateFormula estimate_;
+    TheoryFormula theory_;
+};
+
 /// \brief Every estimator, in the order of their codes.
 std::span<const Estimator* const> Estimators();
 

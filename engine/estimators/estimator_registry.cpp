@@ -27,6 +27,21 @@ void Estimator::PrepareInputs(int auxiliaryVariable, EstimatorInputs& inputs) co
     inputs.auxiliaryMean = VariableMean(auxiliaryVariable);
 }
 
+std::int32_t OwnDirectEstimator::Code() const
+{
+    return DirectEstimator().Code();
+}
+
+std::string_view OwnDirectEstimator::Name() const
+{
+    return DirectEstimator().Name();
+}
+
+const std::string& OwnDirectEstimator::Label() const
+{
+    return DirectEstimator().Label();
+}
+
 std::span<const Estimator* const> Estimators()
 {
     return List();
